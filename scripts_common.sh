@@ -1,0 +1,26 @@
+# Shared by run.sh and test.sh: install what is missing, then configure.
+# Every package the build, the tests and the benchmarks need is named here.
+KALVEX_PACKAGES="g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
+libbenchmark-dev fonts-dejavu-core"
+
+kalvex_install_missing() {
+  local missing=""
+  for p in $KALVEX_PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing="$missing $p"
+    fi
+  done
+  if [ -n "$missing" ]; then
+    echo "Installing:$missing"
+    local sudo=""
+    if [ "$(id -u)" != "0" ]; then sudo="sudo"; fi
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q $missing
+  fi
+}
+
+kalvex_build() {  # kalvex_build DIR [cmake options...]
+  local dir="$1"; shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$(nproc)"
+}

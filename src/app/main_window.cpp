@@ -1,0 +1,364 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QUrl>
+
+#include "app/session_host.h"
+#include "catalogue/catalogue.h"
+#include "link/port_discovery.h"
+#include "ui/widgets/dashboard.h"
+
+namespace kalvex {
+
+namespace {
+
+constexpr int kClientWidth = 861;
+constexpr int kClientHeight = 555;
+constexpr const char* kHomePage = "https://kalvex.example.org/";
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// "MS Sans Serif" has no Cyrillic on Linux; DejaVu Sans at the same pixel
+// sizes keeps the layout.
+QFont UiFont(int pixelHeight, bool bold = false) {
+  QFont f("DejaVu Sans");
+  f.setPixelSize(pixelHeight);
+  f.setBold(bold);
+  return f;
+}
+
+const char* const kAboutLines[] = {
+    "Диагностический сканер для контроллеров ЭСУД (Kalvex).",
+    "Программа для чтения параметров и ошибок контроллеров ЭСУД.",
+    "Программа работает с адаптером Kesta-mini и адаптерами на ",
+    "базе ELM327.",
+    "Версия 1.5",
+    "",
+    "Разработка: Brenvik",
+    "Сайт: kalvex.example.org",
+    "Вопросы и предложения: support@kalvex.example.org",
+};
+
+}  // namespace
+
+TForm1::TForm1(const WindowOptions& options, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      options_(options) {
+  setWindowTitle("Диагностический сканер для контроллеров ЭСУД (Kalvex)");
+  setFixedSize(kClientWidth, kClientHeight);
+  setFont(UiFont(11));
+  buildWidgets();
+  host_ = std::make_unique<SessionHost>(*this);
+  FormCreate();
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect r = screen->availableGeometry();
+    move(r.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
+  }
+}
+
+TForm1::~TForm1() {
+  // The session must let go of the port and its timers before any widget
+  // it talks to is destroyed.
+  if (host_) host_->shutdown();
+  host_.reset();
+}
+
+void TForm1::buildWidgets() {
+  PageControl1 = new QTabWidget(this);
+  PageControl1->setObjectName("PageControl1");
+  PageControl1->setGeometry(0, 0, 689, 417);
+
+  // "Параметры": the dashboard with the hint over it.
+  dashboard_ = new Dashboard();
+  dashboard_->setObjectName("TabSheet1");
+  PageControl1->addTab(dashboard_, "Параметры");
+  Label8 = new QLabel("Выберите марку автомобиля и тип контроллера", dashboard_);
+  Label8->setObjectName("Label8");
+  Label8->setGeometry(32, 160, 641, 33);
+  Label8->setAlignment(Qt::AlignCenter);
+  Label8->setFont(UiFont(24));
+
+  // "Ошибки"
+  auto* faults = new QWidget();
+  faults->setObjectName("TabSheet2");
+  Label1 = new QLabel("Неисправности электронной системы управления двигателем", faults);
+  Label1->setObjectName("Label1");
+  Label1->setGeometry(8, 8, 665, 20);
+  Label1->setFont(UiFont(13, true));
+  Memo1 = new QPlainTextEdit(faults);
+  Memo1->setObjectName("Memo1");
+  Memo1->setReadOnly(true);
+  Memo1->setGeometry(8, 32, 665, 308);
+  Memo1->setFont(UiFont(13));
+  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Button2 = new QPushButton("Сброс ошибок", faults);
+  Button2->setObjectName("Button2");
+  Button2->setGeometry(8, 348, 161, 33);
+  connect(Button2, &QPushButton::clicked, this, [this] { host_->Button2Click(); });
+  PageControl1->addTab(faults, "Ошибки");
+
+  // "О программе"
+  Memo2 = new QPlainTextEdit();
+  Memo2->setObjectName("Memo2");
+  Memo2->setReadOnly(true);
+  Memo2->setFont(UiFont(16, true));
+  QStringList about;
+  for (const char* l : kAboutLines) about << QString::fromUtf8(l);
+  Memo2->setPlainText(about.join('\n'));
+  PageControl1->addTab(Memo2, "О программе");
+
+  // "Список автомобилей"
+  Memo3 = new QPlainTextEdit();
+  Memo3->setObjectName("Memo3");
+  Memo3->setReadOnly(true);
+  Memo3->setFont(UiFont(16));
+  Memo3->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  QStringList vehicles;
+  for (const std::string& l : VehicleList()) vehicles << Q(l);
+  Memo3->setPlainText(vehicles.join('\n'));
+  PageControl1->addTab(Memo3, "Список автомобилей");
+
+  // The right-hand column.
+  const int x = 696, w = 161;
+  auto label = [&](const char* name, const char* text, int y) {
+    auto* l = new QLabel(QString::fromUtf8(text), this);
+    l->setObjectName(name);
+    l->setGeometry(x, y, w, 16);
+    return l;
+  };
+  auto combo = [&](const char* name, int y) {
+    auto* c = new QComboBox(this);
+    c->setObjectName(name);
+    c->setGeometry(x, y, w, 22);
+    return c;
+  };
+  Label7 = label("Label7", "Номер COM-порта:", 8);
+  ComboBox1 = combo("ComboBox1", 26);
+  Label9 = label("Label9", "Выбор адаптера", 60);
+  ComboBoxTA = combo("ComboBoxTA", 78);
+  ComboBoxTA->addItem("Адаптер: ELM327");
+  ComboBoxTA->addItem("Адаптер: Kesta-mini");
+  Label5 = label("Label5", "Выбор марки автомобиля", 112);
+  ComboBoxTM = combo("ComboBoxTM", 130);
+  for (const Make& m : Makes()) ComboBoxTM->addItem(Q(m.text));
+  ComboBoxTM->setCurrentIndex(-1);
+  ComboBoxTM->setMaxVisibleItems(17);
+  Label6 = label("Label6", "Выбор типа контроллера", 164);
+  ComboBox4 = combo("ComboBox4", 182);
+  ComboBox4->setEnabled(false);
+  ComboBox4->setMaxVisibleItems(14);
+  Button1 = new QPushButton(kCaptionStart, this);
+  Button1->setObjectName("Button1");
+  Button1->setGeometry(x, 224, w, 33);
+  CheckBox1 = new QCheckBox("Запись LOG-файла", this);
+  CheckBox1->setObjectName("CheckBox1");
+  CheckBox1->setGeometry(x, 268, w, 20);
+
+  // Only a user's pick raises the change events, as on the original lists.
+  connect(ComboBoxTM, QOverload<int>::of(&QComboBox::activated), this,
+          [this](int) { ComboBoxTMChange(); });
+  connect(ComboBox4, QOverload<int>::of(&QComboBox::activated), this,
+          [this](int) { ComboBox4Change(); });
+  connect(Button1, &QPushButton::clicked, this, [this] { host_->Button1Click(); });
+  connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
+
+  // Status strip.
+  ToolBar1 = new QWidget(this);
+  ToolBar1->setObjectName("ToolBar1");
+  ToolBar1->setGeometry(0, 417, kClientWidth, 25);
+  ToolBar1->setAutoFillBackground(true);
+  Label11 = new QLabel("Связь с контроллером:    ", ToolBar1);
+  Label11->setObjectName("Label11");
+  Label11->setGeometry(6, 4, 150, 17);
+  Label10 = new QLabel(kStatusNoLink, ToolBar1);
+  Label10->setObjectName("Label10");
+  Label10->setGeometry(156, 4, 400, 17);
+  Label10->setFont(UiFont(11, true));
+
+  Image1 = static_cast<QLabel*>(buildBanner());
+}
+
+QWidget* TForm1::buildBanner() {
+  // Our own banner: a dark gradient strip with the program's name and a
+  // stylised gauge, drawn once at start.
+  QPixmap pix(kClientWidth, 113);
+  QPainter p(&pix);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient g(0, 0, 0, 113);
+  g.setColorAt(0, QColor(24, 40, 64));
+  g.setColorAt(1, QColor(8, 14, 24));
+  p.fillRect(pix.rect(), g);
+  p.setPen(QPen(QColor(90, 200, 90), 6, Qt::SolidLine, Qt::RoundCap));
+  p.drawArc(QRect(28, 18, 150, 150), 30 * 16, 120 * 16);
+  p.setPen(QPen(QColor(230, 60, 40), 6, Qt::SolidLine, Qt::RoundCap));
+  p.drawArc(QRect(28, 18, 150, 150), 0, 30 * 16);
+  p.setPen(QPen(Qt::white, 3));
+  p.drawLine(QPoint(103, 93), QPoint(140, 45));
+  p.setPen(Qt::white);
+  QFont title("DejaVu Sans");
+  title.setPixelSize(40);
+  title.setBold(true);
+  p.setFont(title);
+  p.drawText(QRect(210, 14, 620, 50), Qt::AlignLeft | Qt::AlignVCenter, "Kalvex");
+  QFont sub("DejaVu Sans");
+  sub.setPixelSize(16);
+  p.setFont(sub);
+  p.setPen(QColor(190, 205, 225));
+  p.drawText(QRect(212, 64, 640, 24), Qt::AlignLeft | Qt::AlignVCenter,
+             "Диагностика ЭСУД: параметры, ошибки, K-Line и CAN");
+  p.end();
+  auto* image = new QLabel(this);
+  image->setObjectName("Image1");
+  image->setGeometry(0, kClientHeight - 113, kClientWidth, 113);
+  image->setPixmap(pix);
+  image->setCursor(Qt::PointingHandCursor);
+  image->installEventFilter(this);
+  return image;
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Image1 && event->type() == QEvent::MouseButtonRelease) {
+    Image1Click();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::FormCreate() {
+  ComboBox1->clear();
+  for (const std::string& p : options_.leadingPorts) ComboBox1->addItem(Q(p));
+  std::vector<std::string> ports =
+      options_.discoverPorts ? DiscoverPorts(options_.extraPorts) : options_.extraPorts;
+  for (const std::string& p : ports) ComboBox1->addItem(Q(p));
+
+  settings_ = std::make_unique<SettingsStore>();
+  const Settings s = settings_->read();
+  const int leading = static_cast<int>(options_.leadingPorts.size());
+  if (options_.leadingPortSelected && leading > 0) {
+    ComboBox1->setCurrentIndex(0);
+  } else {
+    // The stored index counts only the discovered ports; an index beyond
+    // the list selects nothing.
+    const int com = s.com == -1 ? 0 : s.com;
+    ComboBox1->setCurrentIndex(com >= 0 && com + leading < ComboBox1->count() ? com + leading
+                                                                               : -1);
+  }
+  const int adapter = s.adapter == -1 ? 0 : s.adapter;
+  ComboBoxTA->setCurrentIndex(adapter >= 0 && adapter < ComboBoxTA->count() ? adapter : -1);
+  CheckBox1->setChecked(s.logFile == 1);
+  host_->setLogEnabled(s.logFile == 1);
+  // VS_TOG is built with -20 and set to 0 as soon as the window exists.
+  setGaugeValue(Component::VS_TOG, 0.0f);
+}
+
+void TForm1::FormClose() {
+  if (closed_) return;
+  closed_ = true;
+  if (host_) host_->shutdown();
+  if (options_.writeSettingsOnClose && settings_) {
+    Settings s;
+    const int leading = static_cast<int>(options_.leadingPorts.size());
+    const int idx = ComboBox1->currentIndex();
+    // The demo port is ours, not the user's: never store it.
+    s.com = idx >= leading ? idx - leading : settings_->read().com;
+    s.adapter = ComboBoxTA->currentIndex();
+    s.logFile = CheckBox1->isChecked() ? 1 : 0;
+    settings_->write(s);
+  }
+  settings_.reset();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  FormClose();
+  event->accept();
+}
+
+void TForm1::ComboBoxTMChange() {
+  const int make = ComboBoxTM->currentIndex();
+  ComboBox4->clear();
+  for (const std::string& t : EcuTypesOf(make)) ComboBox4->addItem(Q(t));
+  ComboBox4->setEnabled(true);
+  ComboBox4->setCurrentIndex(ComboBox4->count() > 0 ? 0 : -1);  // raises no change event
+  Label8->hide();
+  dashboard_->applyMakeDefault(make);
+  // Item 0 is preselected, so show the gauges its decoder fills (only
+  // GREATWALL and Chery differ from their make default).
+  if (ComboBox4->count() > 0) dashboard_->applyEcuType(make, 0);
+}
+
+void TForm1::ComboBox4Change() {
+  dashboard_->applyEcuType(ComboBoxTM->currentIndex(), ComboBox4->currentIndex());
+}
+
+void TForm1::CheckBox1Click() { host_->setLogEnabled(CheckBox1->isChecked()); }
+
+void TForm1::Image1Click() { QDesktopServices::openUrl(QUrl(kHomePage)); }
+
+void TForm1::selectMake(int make) {
+  ComboBoxTM->setCurrentIndex(make);
+  ComboBoxTMChange();
+}
+
+void TForm1::selectEcuType(int ecu) {
+  ComboBox4->setCurrentIndex(ecu);
+  ComboBox4Change();
+}
+
+int TForm1::makeIndex() const { return ComboBoxTM->currentIndex(); }
+int TForm1::ecuTypeIndex() const { return ComboBox4->currentIndex(); }
+int TForm1::adapterIndex() const { return ComboBoxTA->currentIndex(); }
+int TForm1::activePage() const { return PageControl1->currentIndex(); }
+std::string TForm1::portText() const {
+  return ComboBox1->currentIndex() < 0 ? std::string() : ComboBox1->currentText().toStdString();
+}
+
+void TForm1::setSelectorsEnabled(bool enabled) {
+  ComboBox1->setEnabled(enabled);
+  ComboBoxTA->setEnabled(enabled);
+  ComboBoxTM->setEnabled(enabled);
+  // ComboBox4 stays disabled until the first make is chosen.
+  ComboBox4->setEnabled(enabled && ComboBox4->count() > 0);
+}
+
+void TForm1::setPortSelectorEnabled(bool enabled) { ComboBox1->setEnabled(enabled); }
+
+std::string TForm1::buttonCaption() const { return Button1->text().toStdString(); }
+void TForm1::setButtonCaption(const std::string& caption) { Button1->setText(Q(caption)); }
+void TForm1::setStatusText(const std::string& text) { Label10->setText(Q(text)); }
+
+void TForm1::setFaultLines(const std::vector<std::string>& lines) {
+  QStringList l;
+  for (const std::string& s : lines) l << Q(s);
+  Memo1->setPlainText(l.join('\n'));
+}
+
+void TForm1::showError(const std::string& message) {
+  errors_.push_back(message);
+  if (modalErrors_ && !QGuiApplication::platformName().contains("offscreen")) {
+    // Window-modal but not blocking: the session keeps running behind it and
+    // no handler is re-entered from a nested event loop.
+    auto* box = new QMessageBox(QMessageBox::Critical, QApplication::applicationDisplayName(),
+                                Q(message), QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+  }
+}
+
+void TForm1::setGaugeValue(Component c, float value) { dashboard_->setValue(c, value); }
+
+}  // namespace kalvex

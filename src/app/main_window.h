@@ -1,0 +1,112 @@
+// TForm1: the main window. A shell: it owns the widgets, forwards clicks and
+// list changes to the core and shows what the core decided.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/settings_store.h"
+#include "session/session_view.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+
+namespace kalvex {
+
+class Dashboard;
+class SessionHost;
+
+struct WindowOptions {
+  std::vector<std::string> extraPorts;  // --port PATH, listed after the found ones
+  std::vector<std::string> leadingPorts; // listed first (the demo port)
+  bool leadingPortSelected = false;     // select leadingPorts[0] at start
+  bool discoverPorts = true;
+  bool writeSettingsOnClose = true;
+};
+
+class TForm1 : public QWidget, public SessionView {
+  Q_OBJECT
+ public:
+  explicit TForm1(const WindowOptions& options = {}, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // Event handlers, named as on the window.
+  void FormCreate();
+  void FormClose();
+  void ComboBoxTMChange();
+  void ComboBox4Change();
+  void CheckBox1Click();
+  void Image1Click();
+
+  // SessionView
+  int makeIndex() const override;
+  int ecuTypeIndex() const override;
+  int adapterIndex() const override;
+  int activePage() const override;
+  std::string portText() const override;
+  void setSelectorsEnabled(bool enabled) override;
+  void setPortSelectorEnabled(bool enabled) override;
+  std::string buttonCaption() const override;
+  void setButtonCaption(const std::string& caption) override;
+  void setStatusText(const std::string& text) override;
+  void setFaultLines(const std::vector<std::string>& lines) override;
+  void showError(const std::string& message) override;
+  void setGaugeValue(Component c, float value) override;
+
+  // Chooses a make / ECU type as the user would (for --select and tests).
+  void selectMake(int make);
+  void selectEcuType(int ecu);
+
+  Dashboard* dashboard() const { return dashboard_; }
+  SessionHost* sessionHost() const { return host_.get(); }
+  // Errors shown so far (the error display also keeps them for tests).
+  const std::vector<std::string>& shownErrors() const { return errors_; }
+  // When false, showError does not open a modal box (tests, screenshots).
+  void setModalErrors(bool on) { modalErrors_ = on; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void buildWidgets();
+  QWidget* buildBanner();
+
+  WindowOptions options_;
+  std::unique_ptr<SettingsStore> settings_;
+  std::unique_ptr<SessionHost> host_;
+  bool closed_ = false;
+  bool modalErrors_ = true;
+  std::vector<std::string> errors_;
+
+  QTabWidget* PageControl1 = nullptr;
+  Dashboard* dashboard_ = nullptr;
+  QLabel* Label8 = nullptr;
+  QLabel* Label1 = nullptr;
+  QPlainTextEdit* Memo1 = nullptr;
+  QPushButton* Button2 = nullptr;
+  QPlainTextEdit* Memo2 = nullptr;
+  QPlainTextEdit* Memo3 = nullptr;
+  QLabel* Label7 = nullptr;
+  QComboBox* ComboBox1 = nullptr;
+  QLabel* Label9 = nullptr;
+  QComboBox* ComboBoxTA = nullptr;
+  QLabel* Label5 = nullptr;
+  QComboBox* ComboBoxTM = nullptr;
+  QLabel* Label6 = nullptr;
+  QComboBox* ComboBox4 = nullptr;
+  QPushButton* Button1 = nullptr;
+  QCheckBox* CheckBox1 = nullptr;
+  QWidget* ToolBar1 = nullptr;
+  QLabel* Label11 = nullptr;
+  QLabel* Label10 = nullptr;
+  QLabel* Image1 = nullptr;
+};
+
+}  // namespace kalvex

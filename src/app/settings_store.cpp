@@ -1,0 +1,56 @@
+#include "app/settings_store.h"
+
+#include <QSettings>
+#include <charconv>
+
+namespace kalvex {
+
+std::optional<int> ParseDecimal(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  int value = 0;
+  const char* first = text.data();
+  const char* last = text.data() + text.size();
+  auto [end, ec] = std::from_chars(first, last, value);
+  if (ec != std::errc() || end != last) return std::nullopt;
+  return value;
+}
+
+SettingsStore::SettingsStore() {
+#ifdef _WIN32
+  settings_ = std::make_unique<QSettings>("HKEY_CURRENT_USER\\SOFTWARE\\Brenvik\\Kalvex",
+                                          QSettings::NativeFormat);
+#else
+  settings_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                          "Brenvik", "Kalvex");
+#endif
+}
+
+SettingsStore::~SettingsStore() = default;
+
+namespace {
+
+int ReadInt(const QSettings& s, const char* key, int def) {
+  const QVariant v = s.value(key);
+  // A list or any other shape that is not one text is "not a number".
+  if (!v.isValid() || v.typeId() == QMetaType::QStringList) return def;
+  return ParseDecimal(v.toString().toStdString()).value_or(def);
+}
+
+}  // namespace
+
+Settings SettingsStore::read() const {
+  Settings s;
+  s.com = ReadInt(*settings_, "COM", -1);
+  s.adapter = ReadInt(*settings_, "ADAPTER", -1);
+  s.logFile = ReadInt(*settings_, "LOG_FILE", 0);
+  return s;
+}
+
+void SettingsStore::write(const Settings& s) {
+  settings_->setValue("COM", QString::number(s.com));
+  settings_->setValue("ADAPTER", QString::number(s.adapter));
+  settings_->setValue("LOG_FILE", QString::number(s.logFile));
+  settings_->sync();
+}
+
+}  // namespace kalvex

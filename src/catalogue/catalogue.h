@@ -1,0 +1,61 @@
+// Makes, ECU types, their link parameters and the vehicle list page.
+// Pure data, no Qt. Makes and ECU types are identified only by their item
+// index in the two window lists (make -1 = nothing chosen).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kalvex {
+
+struct Make {
+  std::string text;                  // item text of ComboBoxTM
+  std::vector<std::string> ecuTypes; // items ComboBox4 gets for this make
+};
+
+constexpr int kMakeCount = 17;
+constexpr int kEcuTypeCount = 61;
+
+// Make indices, for the places where the code compares with literal numbers.
+enum MakeIndex : int {
+  kLada = 0, kHyundai = 1, kGreatWall = 2, kGaz = 3, kUaz = 4, kByd = 5,
+  kGeely = 6, kChery = 7, kZaz = 8, kIzh = 9, kNissan = 10, kKia = 11,
+  kDaewoo = 12, kChevrolet = 13, kCitroen = 14, kPeugeot = 15, kSuzuki = 16,
+};
+
+const std::vector<Make>& Makes();
+// ECU type texts of a make; empty for an index out of range.
+const std::vector<std::string>& EcuTypesOf(int make);
+// True when (make, ecu) names a row of the catalogue.
+bool ValidEcuType(int make, int ecu);
+
+// The 93 lines of the "Список автомобилей" page.
+const std::vector<std::string>& VehicleList();
+
+enum class Bus { KLine, Can };
+
+// Link parameters of one ECU type. A query for make -1 or any index out of
+// range answers the "no row" value (default-constructed): K-line, no header,
+// no address, CanSession false. The session asks on every click of Button1,
+// so this must never fail.
+struct LinkParams {
+  bool found = false;
+  Bus bus = Bus::KLine;          // bus as the catalogue names it
+  bool canSession = false;       // LADA 6, HYUNDAI 7-13, KIA 0-1, NISSAN 1
+  bool hasAddress = false;
+  uint8_t ecuAddress = 0;        // K-line target, tester is always 0xF1
+  std::string elmProtocol;       // "AT SP5" / "AT SP6"; empty = no row
+  std::string elmKLineHeader;    // "AT SH8110F1"; empty when the type has none
+  std::string elmCanHeader;      // "AT SH7E0"/"AT SH7E7"; empty when none
+  bool hasCanId = false;
+  uint16_t canId = 0;            // Kesta-mini CAN set-up identifier (FC00/FCE0)
+};
+
+LinkParams LinkParamsOf(int make, int ecu);
+
+// True when the ELM327 reaches this type over CAN ("AT SP6"), which is the
+// case for every CanSession type but NISSAN 1 and additionally for GAZ 4.
+bool ElmUsesCan(int make, int ecu);
+
+}  // namespace kalvex

@@ -1,0 +1,36 @@
+// kalvex-cli: the headless front end.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "cli/commands.h"
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: kalvex-cli ports [--port PATH]...\n"
+               "       kalvex-cli decode --make M --ecu E [--next N] HEX\n"
+               "       kalvex-cli decode --stdin\n"
+               "       kalvex-cli simulate --make M --ecu E [--delay MS]\n"
+               "       kalvex-cli monitor --port PATH --adapter elm327|kesta --make M --ecu E\n"
+               "                          [--log] [--duration S] [--csv FILE] [--faults [--clear]]\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  const std::string cmd = argv[1];
+  if (cmd == "ports") return kalvex::cli::RunPorts(argc - 2, argv + 2);
+  if (cmd == "decode") return kalvex::cli::RunDecode(argc - 2, argv + 2);
+  if (cmd == "simulate") return kalvex::cli::RunSimulate(argc - 2, argv + 2);
+  if (cmd == "monitor") return kalvex::cli::RunMonitor(argc - 2, argv + 2);
+  if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+    Usage();
+    return 0;
+  }
+  std::fprintf(stderr, "kalvex-cli: unknown command: %s\n", cmd.c_str());
+  return Usage();
+}

@@ -1,0 +1,37 @@
+// Fault code replies (0x58/0x57), the description table, the clear button
+// and the clear reply (0x54).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "decode/decoder.h"
+#include "session/response.h"
+
+namespace kalvex {
+
+struct FaultRow {
+  const char* code;  // "0102"
+  const char* line;  // "0102 - ..."
+};
+
+// The 74 rows, in lookup order.
+const std::vector<FaultRow>& FaultDescriptionTable();
+
+// Handles a 0x58/0x57 reply. Rebuilds `memo1` from the entries actually
+// received (never reads past rb.length) and sets rememberedFaultCount.
+// Returns true when `memo1` was replaced.
+bool HandleFaultReply(const ResponseBytes& rb, int& rememberedFaultCount,
+                      std::vector<std::string>& memo1);
+
+// Handles a 0x54 reply: chooses the make's fault read request.
+void HandleClearReply(int make, int ecu, RequestChoice& next);
+
+// Whether the clear button acts for this make (LADA, HYUNDAI, GREATWALL,
+// GAZ, UAZ). The request it asks for is number 3.
+bool ClearButtonActs(int make);
+constexpr uint8_t kClearRequest = 3;
+
+}  // namespace kalvex

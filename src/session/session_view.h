@@ -1,0 +1,46 @@
+// What the session core sees of the main window. The Qt shell implements it
+// with real widgets; tests and kalvex-cli implement it with plain fields.
+// Every getter is read afresh at each decision (the lists are never cached).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "catalogue/components.h"
+
+namespace kalvex {
+
+inline constexpr const char* kCaptionStart = "Начать тестирование";
+inline constexpr const char* kCaptionStop = "Остановить тестирование";
+inline constexpr const char* kStatusLinked = "Связь с ЭБУ установлена";
+inline constexpr const char* kStatusNoLink = "Нет связи с ЭБУ";
+
+class SessionView : public GaugeSink {
+ public:
+  // Item indices: ComboBoxTM (-1 = none), ComboBox4 (-1 = none),
+  // ComboBoxTA (-1 = none), PageControl1 active tab.
+  virtual int makeIndex() const = 0;
+  virtual int ecuTypeIndex() const = 0;
+  virtual int adapterIndex() const = 0;
+  virtual int activePage() const = 0;
+  // Text of the selected ComboBox1 item; empty when nothing is selected.
+  virtual std::string portText() const = 0;
+
+  // Enables or disables ComboBox1, ComboBoxTA, ComboBoxTM and ComboBox4.
+  virtual void setSelectorsEnabled(bool enabled) = 0;
+  // Only ComboBox1 (the unasked 0xC2 reply re-enables just this one).
+  virtual void setPortSelectorEnabled(bool enabled) = 0;
+
+  virtual std::string buttonCaption() const = 0;    // Button1
+  virtual void setButtonCaption(const std::string& caption) = 0;
+  virtual void setStatusText(const std::string& text) = 0;  // Label10
+
+  // Memo1: the fault list, replaced as a whole.
+  virtual void setFaultLines(const std::vector<std::string>& lines) = 0;
+
+  // The application's standard error display: one message, the program
+  // carries on. Called at most once per failure.
+  virtual void showError(const std::string& message) = 0;
+};
+
+}  // namespace kalvex
