@@ -274,8 +274,9 @@ void TForm1::FormClose() {
     Settings s;
     const int leading = static_cast<int>(options_.leadingPorts.size());
     const int idx = ComboBox1->currentIndex();
-    // The demo port is ours, not the user's: never store it.
-    s.com = idx >= leading ? idx - leading : settings_->read().com;
+    // The demo port is ours, not the user's: never store it; keep what the
+    // user had stored instead.
+    s.com = idx >= 0 && idx < leading ? settings_->read().com : (idx < 0 ? -1 : idx - leading);
     s.adapter = ComboBoxTA->currentIndex();
     s.logFile = CheckBox1->isChecked() ? 1 : 0;
     settings_->write(s);

@@ -16,13 +16,10 @@ std::optional<int> ParseDecimal(const std::string& text) {
 }
 
 SettingsStore::SettingsStore() {
-#ifdef _WIN32
-  settings_ = std::make_unique<QSettings>("HKEY_CURRENT_USER\\SOFTWARE\\Brenvik\\Kalvex",
-                                          QSettings::NativeFormat);
-#else
-  settings_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+  // Native format: HKCU\Software\Brenvik\Kalvex on Windows,
+  // $XDG_CONFIG_HOME/Brenvik/Kalvex.conf (default ~/.config) on Linux.
+  settings_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                           "Brenvik", "Kalvex");
-#endif
 }
 
 SettingsStore::~SettingsStore() = default;

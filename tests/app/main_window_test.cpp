@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTabWidget>
+
+#include "app/main_window.h"
+#include "app/settings_store.h"
+#include "catalogue/catalogue.h"
+
+namespace kalvex {
+namespace {
+
+QApplication* App() {
+  static int argc = 1;
+  static char name[] = "test_app";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = [] {
+    auto* a = new QApplication(argc, argv);
+    QApplication::setOrganizationName("Brenvik");
+    QApplication::setApplicationName("Kalvex");
+    return a;
+  }();
+  return app;
+}
+
+QString ConfigFile() {
+  return QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + "/Brenvik/Kalvex.conf";
+}
+
+void WriteConfig(const QByteArray& content) {
+  QDir().mkpath(QFileInfo(ConfigFile()).absolutePath());
+  QFile f(ConfigFile());
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  // QSettings notices a rewritten file by size and time stamp; keep the size
+  // different from every earlier write so a rewrite within the same
+  // millisecond is still noticed.
+  static int writes = 0;
+  f.write(content + "\n" + QByteArray(++writes + 64, '\n'));
+}
+
+QByteArray ReadConfig() {
+  QFile f(ConfigFile());
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+WindowOptions TwoFakePorts() {
+  WindowOptions o;
+  o.discoverPorts = false;
+  o.extraPorts = {"/dev/fake0", "/dev/fake1"};
+  return o;
+}
+
+template <typename T>
+T* Child(QWidget& w, const char* name) {
+  T* c = w.findChild<T*>(name);
+  EXPECT_NE(c, nullptr) << name;
+  return c;
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    ASSERT_FALSE(qgetenv("XDG_CONFIG_HOME").isEmpty());
+    QFile::remove(ConfigFile());
+  }
+};
+
+TEST_F(WindowTest, TextsAndStateAfterStart) {
+  TForm1 w(TwoFakePorts());
+  EXPECT_EQ(w.windowTitle(), "Диагностический сканер для контроллеров ЭСУД (Kalvex)");
+  EXPECT_EQ(w.size(), QSize(861, 555));
+  EXPECT_EQ(w.minimumSize(), w.maximumSize());
+  EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+
+  auto* tabs = Child<QTabWidget>(w, "PageControl1");
+  ASSERT_EQ(tabs->count(), 4);
+  EXPECT_EQ(tabs->tabText(0), "Параметры");
+  EXPECT_EQ(tabs->tabText(1), "Ошибки");
+  EXPECT_EQ(tabs->tabText(2), "О программе");
+  EXPECT_EQ(tabs->tabText(3), "Список автомобилей");
+  EXPECT_EQ(tabs->currentIndex(), 0);
+  EXPECT_EQ(tabs->geometry(), QRect(0, 0, 689, 417));
+
+  struct {
+    const char* name;
+    const char* text;
+  } labels[] = {{"Label7", "Номер COM-порта:"},
+                {"Label9", "Выбор адаптера"},
+                {"Label5", "Выбор марки автомобиля"},
+                {"Label6", "Выбор типа контроллера"},
+                {"Label11", "Связь с контроллером:    "},
+                {"Label10", "Нет связи с ЭБУ"},
+                {"Label8", "Выберите марку автомобиля и тип контроллера"},
+                {"Label1", "Неисправности электронной системы управления двигателем"}};
+  for (const auto& l : labels) EXPECT_EQ(Child<QLabel>(w, l.name)->text(), l.text);
+  EXPECT_EQ(Child<QPushButton>(w, "Button1")->text(), "Начать тестирование");
+  EXPECT_EQ(Child<QPushButton>(w, "Button2")->text(), "Сброс ошибок");
+  EXPECT_EQ(Child<QCheckBox>(w, "CheckBox1")->text(), "Запись LOG-файла");
+
+  for (const char* name : {"ComboBox1", "ComboBoxTA", "ComboBoxTM", "ComboBox4", "Button1"}) {
+    auto* c = Child<QWidget>(w, name);
+    EXPECT_EQ(c->x(), 696) << name;
+    EXPECT_EQ(c->width(), 161) << name;
+  }
+  auto* ta = Child<QComboBox>(w, "ComboBoxTA");
+  ASSERT_EQ(ta->count(), 2);
+  EXPECT_EQ(ta->itemText(0), "Адаптер: ELM327");
+  EXPECT_EQ(ta->itemText(1), "Адаптер: Kesta-mini");
+  auto* tm = Child<QComboBox>(w, "ComboBoxTM");
+  ASSERT_EQ(tm->count(), 17);
+  EXPECT_EQ(tm->currentIndex(), -1);
+  EXPECT_EQ(tm->itemText(8), "ZAZ(ЗАЗ)");
+  auto* c4 = Child<QComboBox>(w, "ComboBox4");
+  EXPECT_EQ(c4->count(), 0);
+  EXPECT_FALSE(c4->isEnabled());
+
+  EXPECT_EQ(Child<QWidget>(w, "ToolBar1")->geometry(), QRect(0, 417, 861, 25));
+  EXPECT_EQ(Child<QWidget>(w, "Image1")->geometry(), QRect(0, 442, 861, 113));
+  EXPECT_EQ(Child<QLabel>(w, "Label8")->geometry(), QRect(32, 160, 641, 33));
+
+  const QStringList about = Child<QPlainTextEdit>(w, "Memo2")->toPlainText().split('\n');
+  ASSERT_GE(about.size(), 5);
+  EXPECT_EQ(about[0], "Диагностический сканер для контроллеров ЭСУД (Kalvex).");
+  EXPECT_EQ(about[2], "Программа работает с адаптером Kesta-mini и адаптерами на ");
+  EXPECT_EQ(about[4], "Версия 1.5");
+  EXPECT_TRUE(Child<QPlainTextEdit>(w, "Memo2")->isReadOnly());
+
+  const QStringList vehicles = Child<QPlainTextEdit>(w, "Memo3")->toPlainText().split('\n');
+  ASSERT_EQ(vehicles.size(), 93);
+  for (int i = 0; i < 93; ++i)
+    EXPECT_EQ(vehicles[i].toStdString(), VehicleList()[static_cast<size_t>(i)]);
+}
+
+TEST_F(WindowTest, MakeChoiceFillsEcuTypes) {
+  TForm1 w(TwoFakePorts());
+  auto* c4 = Child<QComboBox>(w, "ComboBox4");
+  w.selectMake(kGaz);
+  EXPECT_EQ(c4->count(), 5);
+  w.selectEcuType(3);
+  w.selectMake(kUaz);
+  EXPECT_EQ(c4->count(), 4);
+  EXPECT_EQ(c4->currentIndex(), 0);
+  EXPECT_TRUE(c4->isEnabled());
+  EXPECT_TRUE(Child<QLabel>(w, "Label8")->isHidden());
+  w.selectMake(kHyundai);
+  ASSERT_EQ(c4->count(), 14);
+  EXPECT_EQ(c4->itemText(13), "ECU_v.14 (1.8L/2.4L) CAN");
+  EXPECT_EQ(w.makeIndex(), kHyundai);
+  EXPECT_EQ(w.ecuTypeIndex(), 0);
+}
+
+TEST_F(WindowTest, FirstRunDefaultsAndCloseWritesAll) {
+  {
+    TForm1 w(TwoFakePorts());
+    EXPECT_EQ(w.portText(), "/dev/fake0");
+    EXPECT_EQ(w.adapterIndex(), 0);
+    EXPECT_FALSE(Child<QCheckBox>(w, "CheckBox1")->isChecked());
+    w.FormClose();
+  }
+  SettingsStore store;
+  const Settings s = store.read();
+  EXPECT_EQ(s.com, 0);
+  EXPECT_EQ(s.adapter, 0);
+  EXPECT_EQ(s.logFile, 0);
+}
+
+TEST_F(WindowTest, StoredSettingsAreRestoredAndRewritten) {
+  WriteConfig("[General]\nCOM=1\nADAPTER=1\nLOG_FILE=2\n");
+  {
+    TForm1 w(TwoFakePorts());
+    EXPECT_EQ(w.portText(), "/dev/fake1");
+    EXPECT_EQ(w.adapterIndex(), 1);
+    // Only 1 switches the log on.
+    EXPECT_FALSE(Child<QCheckBox>(w, "CheckBox1")->isChecked());
+    w.FormClose();
+  }
+  const Settings s = SettingsStore().read();
+  EXPECT_EQ(s.com, 1);
+  EXPECT_EQ(s.adapter, 1);
+  EXPECT_EQ(s.logFile, 0);
+}
+
+TEST_F(WindowTest, IndexBeyondListSelectsNothing) {
+  WriteConfig("[General]\nCOM=7\nADAPTER=5\nLOG_FILE=1\n");
+  TForm1 w(TwoFakePorts());
+  EXPECT_EQ(w.portText(), "");
+  EXPECT_EQ(w.adapterIndex(), -1);
+  EXPECT_TRUE(Child<QCheckBox>(w, "CheckBox1")->isChecked());
+  w.FormClose();
+  const Settings s = SettingsStore().read();
+  EXPECT_EQ(s.com, -1);
+  EXPECT_EQ(s.adapter, -1);
+  EXPECT_EQ(s.logFile, 1);
+}
+
+TEST_F(WindowTest, GarbageSettingsGiveDefaults) {
+  const QByteArray cases[] = {
+      "[General]\nCOM=abc\nADAPTER=1.5\nLOG_FILE=\n",
+      "[General]\nCOM=99999999999999999999\nADAPTER=1 1\nLOG_FILE=1x\n",
+      "\x00\xff\xfe garbage [[[ \n=\n",
+      "[General]\nCOM=1, 2\nADAPTER=@Invalid()\nLOG_FILE=@ByteArray(1)\n",
+  };
+  for (const QByteArray& c : cases) {
+    WriteConfig(c);
+    const Settings s = SettingsStore().read();
+    EXPECT_EQ(s.com, -1) << c.toStdString();
+    EXPECT_EQ(s.adapter, -1) << c.toStdString();
+    EXPECT_EQ(s.logFile, c.contains("@ByteArray(1)") ? s.logFile : 0) << c.toStdString();
+    TForm1 w(TwoFakePorts());
+    EXPECT_EQ(w.portText(), "/dev/fake0");
+  }
+}
+
+TEST(ParseDecimal, StrictIntegers) {
+  EXPECT_EQ(ParseDecimal("0"), 0);
+  EXPECT_EQ(ParseDecimal("-1"), -1);
+  EXPECT_EQ(ParseDecimal("12"), 12);
+  for (const char* bad : {"", " 1", "1 ", "+1", "1.0", "0x10", "abc", "99999999999"})
+    EXPECT_FALSE(ParseDecimal(bad).has_value()) << bad;
+}
+
+}  // namespace
+}  // namespace kalvex
