@@ -1,13 +1,139 @@
+// kalvex-cli decode: the reply handling of one accepted reply (decoder,
+// fault list, clear reply) on bytes given as hex, without a car.
+//
+//   kalvex-cli decode --make M --ecu E [--next N] HEX...
+//   kalvex-cli decode --stdin          (lines "M E N HEX", one block each,
+//                                       each followed by an empty line)
+//
+// Exit status: 0, 1 when any case was an error block, 2 for bad usage.
 #include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
 
 #include "cli/commands.h"
+#include "decode/decode_case.h"
 
 namespace kalvex::cli {
+namespace {
 
-// Placeholder until this command lands.
-int RunDecode(int, char**) {
-  std::fprintf(stderr, "kalvex-cli: decode is not built yet\n");
+// A line longer than this cannot hold 1,024 bytes of hex with sane spacing;
+// it is reported instead of being buffered without bound.
+constexpr size_t kMaxLineLength = 64 * 1024;
+constexpr size_t kFlushAt = 64 * 1024;
+
+int DecodeUsage(const char* problem) {
+  if (problem) std::fprintf(stderr, "kalvex-cli decode: %s\n", problem);
+  std::fprintf(stderr,
+               "usage: kalvex-cli decode --make M --ecu E [--next N] HEX\n"
+               "       kalvex-cli decode --stdin   (lines \"M E N HEX\")\n");
   return 2;
+}
+
+void Flush(std::string& out) {
+  if (!out.empty()) std::fwrite(out.data(), 1, out.size(), stdout);
+  out.clear();
+}
+
+int RunStdin() {
+  DecodeCaseRunner runner;
+  std::string out, line;
+  out.reserve(2 * kFlushAt);
+  line.reserve(4096);
+  bool anyError = false, lineTooLong = false;
+
+  auto finishLine = [&]() {
+    std::string_view text = line;
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    if (lineTooLong) {
+      out.append("error line longer than 65536 characters\n");
+      anyError = true;
+    } else if (text.find_first_not_of(" \t") == std::string_view::npos) {
+      line.clear();
+      return;  // blank lines separate nothing and are not cases
+    } else if (!runner.runLine(text, out)) {
+      anyError = true;
+    }
+    out.push_back('\n');
+    line.clear();
+    lineTooLong = false;
+    if (out.size() >= kFlushAt) Flush(out);
+  };
+
+  char chunk[64 * 1024];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, stdin)) > 0) {
+    std::string_view rest(chunk, got);
+    while (!rest.empty()) {
+      const size_t eol = rest.find('\n');
+      const std::string_view part = rest.substr(0, eol);
+      if (!lineTooLong) {
+        if (line.size() + part.size() > kMaxLineLength)
+          lineTooLong = true;
+        else
+          line.append(part);
+      }
+      if (eol == std::string_view::npos) break;
+      finishLine();
+      rest.remove_prefix(eol + 1);
+    }
+  }
+  if (!line.empty() || lineTooLong) finishLine();  // last line without newline
+  Flush(out);
+  std::fflush(stdout);
+  return anyError ? 1 : 0;
+}
+
+bool ParseOption(const char* text, int& value) {
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || v < -1000000 || v > 1000000) return false;
+  value = static_cast<int>(v);
+  return true;
+}
+
+}  // namespace
+
+int RunDecode(int argc, char** argv) {
+  bool fromStdin = false, haveMake = false, haveEcu = false;
+  int make = 0, ecu = 0, next = 0;
+  std::string hex;
+  for (int i = 0; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    auto value = [&](int& target) { return i + 1 < argc && ParseOption(argv[++i], target); };
+    if (arg == "--stdin") {
+      fromStdin = true;
+    } else if (arg == "--make") {
+      if (!value(make)) return DecodeUsage("--make needs a number");
+      haveMake = true;
+    } else if (arg == "--ecu") {
+      if (!value(ecu)) return DecodeUsage("--ecu needs a number");
+      haveEcu = true;
+    } else if (arg == "--next") {
+      if (!value(next)) return DecodeUsage("--next needs a number");
+    } else if (arg == "--help" || arg == "-h") {
+      DecodeUsage(nullptr);
+      return 0;
+    } else if (arg.size() > 1 && arg.substr(0, 2) == "--") {
+      return DecodeUsage(("unknown option " + std::string(arg)).c_str());
+    } else {
+      if (!hex.empty()) hex.push_back(' ');
+      hex.append(arg);
+    }
+  }
+  if (fromStdin) {
+    if (haveMake || haveEcu || !hex.empty())
+      return DecodeUsage("--stdin takes its cases from standard input only");
+    return RunStdin();
+  }
+  if (!haveMake || !haveEcu) return DecodeUsage("--make and --ecu are required");
+
+  DecodeCaseRunner runner;
+  std::string out;
+  const bool ok = runner.run(make, ecu, next, hex, out);
+  Flush(out);
+  std::fflush(stdout);
+  return ok ? 0 : 1;
 }
 
 }  // namespace kalvex::cli

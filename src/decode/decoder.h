@@ -13,8 +13,8 @@
 namespace kalvex {
 
 struct RequestChoice {
-  uint8_t nextCommand = 0;   // NextCommand
-  std::string nextRequest;   // NextRequest (ELM327 text of the same entry)
+  uint8_t nextCommand = 0;  // NextCommand
+  std::string nextRequest;  // NextRequest (ELM327 text of the same entry)
 };
 
 // Runs the decoder of `make` (none for -1 or out of range).

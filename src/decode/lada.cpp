@@ -1,0 +1,118 @@
+// LADA (ВАЗ): one branch per ECU type. Each reply to the single polled
+// request refreshes every gauge of the type; no branch changes the request.
+#include "decode/table.h"
+
+namespace kalvex::table {
+namespace {
+
+using enum Component;
+
+// clang-format off
+
+// "Январь 5.1 P-83"
+constexpr Row kType0[] = {
+    {{VS_Speed, VI_Speed}, B(19),                 Integer},
+    {{VS_Nmot},            (B(13) * 40) / 100,    Round},
+    {{VI_Nmot},            B(13) * 40,            Integer},
+    {{VS_Ub, VI_Ub},       B(20) * 0.05L + 5.2L,  None},
+    {{VS_TOG},             B(10) - 40,            Integer},
+    {{VS_MRV},             W(25, 24) * 0.1L,      None},
+    {{VS_THR},             B(12),                 Integer},
+    {{VS_DV},              W(23, 22) / 125,       None},
+};
+
+// "Январь 5.1 Euro 2": the two words sit two bytes further on.
+constexpr Row kType1[] = {
+    {{VS_Speed, VI_Speed}, B(19),                 Integer},
+    {{VS_Nmot},            (B(13) * 40) / 100,    Round},
+    {{VI_Nmot},            B(13) * 40,            Integer},
+    {{VS_Ub, VI_Ub},       B(20) * 0.05L + 5.2L,  None},
+    {{VS_TOG},             B(10) - 40,            Integer},
+    {{VS_MRV},             W(27, 26) * 0.1L,      None},
+    {{VS_THR},             B(12),                 Integer},
+    {{VS_DV},              W(25, 24) / 125,       None},
+};
+
+// "Январь 7.2": as Euro 2 plus intake air temperature.
+constexpr Row kType2[] = {
+    {{VS_Speed, VI_Speed}, B(19),                 Integer},
+    {{VS_Nmot},            (B(13) * 40) / 100,    Round},
+    {{VI_Nmot},            B(13) * 40,            Integer},
+    {{VS_Ub, VI_Ub},       B(20) * 0.05L + 5.2L,  None},
+    {{VS_TOG},             B(10) - 40,            Integer},
+    {{VS_TANS},            B(36) - 40,            Integer},
+    {{VS_MRV},             W(27, 26) * 0.1L,      None},
+    {{VS_THR},             B(12),                 Integer},
+    {{VS_DV},              W(25, 24) / 125,       None},
+};
+
+// "M73 / Bosch M7.9.7": words high byte first.
+constexpr Row kType3[] = {
+    {{VS_Speed, VI_Speed}, B(7) * 1.25L,          Round},
+    {{VS_Nmot},            (B(9) * 40) / 100,     Round},
+    {{VI_Nmot},            B(9) * 40,             Integer},
+    {{VS_Ub, VI_Ub},       B(6) * 0.073675L,      None},
+    {{VS_TOG},             B(4) * 0.75L - 48,     None},
+    {{VS_TANS},            B(5) * 0.75L - 48,     None},
+    {{VS_MRV},             W(10, 11) * 0.1L,      None},
+    {{VS_THR},             (B(8) * 100) / 255,    None},
+    {{VS_DV},              W(18, 19) * 0.0133L,   None},
+};
+
+// "Bosch MP7.0": no intake air temperature.
+constexpr Row kType4[] = {
+    {{VS_Speed, VI_Speed}, B(16),                 Integer},
+    {{VS_Nmot},            (B(17) * 40) / 100,    Round},
+    {{VI_Nmot},            B(17) * 40,            Integer},
+    {{VS_Ub, VI_Ub},       B(11) * 0.0943L,       None},
+    {{VS_TOG},             B(12) * 0.75L - 48,    None},
+    {{VS_THR},             (B(15) * 100) / 255,   None},
+    {{VS_MRV},             B(26) / 4,             None},
+    {{VS_DV},              W(18, 19) * 0.024L,    None},
+};
+
+// "M74 / Bosch ME17.9.7"
+constexpr Row kType5[] = {
+    {{VS_Speed, VI_Speed}, B(8) * 1.25L,          Round},
+    {{VS_Ub, VI_Ub},       B(3) / 10,             None},
+    {{VS_TOG},             B(5) * 0.75L - 48,     None},
+    {{VS_TANS},            B(23) * 0.75L - 48,    None},
+    {{VS_MRV},             W(18, 19) * 0.1L,      None},
+    {{VS_Nmot},            W(6, 7) / 400,         None},
+    {{VI_Nmot},            W(6, 7) / 4,           None},
+    {{VS_THR},             W(12, 13) / 41,        None},
+    {{VS_DV},              W(10, 11) / 156.2L,    None},
+};
+
+// "М74 CAN / Bosch ME17.9.7 CAN / M75 / M86": reply to "22 00 01", the
+// identifier in B[1] and B[2], the data after it.
+constexpr Row kType6[] = {
+    {{VS_Ub, VI_Ub},       B(4) / 10,             None},
+    {{VS_TOG},             B(6) * 0.75L - 48,     None},
+    {{VS_Nmot},            W(7, 8) / 400,         None},
+    {{VI_Nmot},            W(7, 8) / 4,           None},
+    {{VS_Speed, VI_Speed}, B(9) * 1.25L,          Round},
+    {{VS_DV},              W(11, 12) / 156.2L,    None},
+    {{VS_THR},             W(13, 14) / 41,        None},
+    {{VS_MRV},             W(19, 20) * 0.1L,      None},
+    {{VS_TANS},            B(24) * 0.75L - 48,    None},
+};
+
+// No LADA branch tests B[1]; the request chosen at start is polled for good.
+constexpr Branch kLada[] = {
+    {Ecu(0, 0x61), kType0, KeepRequest},
+    {Ecu(1, 0x61), kType1, KeepRequest},
+    {Ecu(2, 0x61), kType2, KeepRequest},
+    {Ecu(3, 0x61), kType3, KeepRequest},
+    {Ecu(4, 0x61), kType4, KeepRequest},
+    {Ecu(5, 0x61), kType5, KeepRequest},
+    {Ecu(6, 0x62), kType6, KeepRequest},
+};
+
+// clang-format on
+
+}  // namespace
+
+std::span<const Branch> LadaBranches() { return kLada; }
+
+}  // namespace kalvex::table

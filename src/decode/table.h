@@ -1,0 +1,234 @@
+// Decoder tables as data. A make's decoder is an ordered list of guarded
+// branches; each branch sets gauges row by row and may name the next request.
+// Rows are written the way the decoder tables read:
+//
+//   {{VS_Nmot},          (B(13) * 40) / 100,       Round},
+//   {{VS_Ub, VI_Ub},     B(20) * 0.05L + 5.2L,     None},
+//   {{VS_TOG},           Round((B(14) * 191.2L) / 255) - 40, None},
+//   {{VS_THR},           155 - (B(12) * 184) / 255, None},
+//
+// Evaluation follows the expression strictly left to right: the integer part
+// (a byte or word, products and sums with integer constants) is exact in
+// 64 bits and signed, so B(10) - 40 goes negative. The first division or
+// non-integer constant moves the value to long double, where the rest is done
+// in the order written. Round is nearbyintl (ties to even under the default
+// rounding mode). The float conversion comes last. Decimal constants must be
+// long double literals (17.9L): a plain double literal does not compile, so
+// no constant is silently held at double precision.
+#pragma once
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <span>
+
+#include "catalogue/components.h"
+#include "session/response.h"
+
+namespace kalvex::table {
+
+enum class OpKind : uint8_t { Mul, Div, Add, Sub, SubtractFrom, Round };
+
+struct Op {
+  OpKind kind = OpKind::Mul;
+  bool integral = true;  // constant is an integer (stays exact)
+  int64_t i = 0;
+  long double x = 0;  // the constant as written, at extended precision
+};
+
+constexpr size_t kMaxOps = 6;
+
+class Formula {
+ public:
+  static constexpr Formula Byte(int n) {
+    CheckIndex(n);
+    return Formula(static_cast<uint16_t>(n), 0, false);
+  }
+  static constexpr Formula Word(int high, int low) {
+    CheckIndex(high);
+    CheckIndex(low);
+    return Formula(static_cast<uint16_t>(high), static_cast<uint16_t>(low), true);
+  }
+
+  constexpr Formula then(OpKind kind, int64_t k) const {
+    return append(Op{kind, kind != OpKind::Div, k, static_cast<long double>(k)});
+  }
+  constexpr Formula then(OpKind kind, long double k) const { return append(Op{kind, false, 0, k}); }
+  constexpr Formula rounded() const { return append(Op{OpKind::Round, true, 0, 0}); }
+
+  // True when no step leaves the integers (no division, no decimal constant).
+  constexpr bool integral() const {
+    for (size_t n = 0; n < count_; ++n)
+      if (!ops_[n].integral) return false;
+    return true;
+  }
+
+  float evaluate(const ResponseBytes& rb) const {
+    int64_t i = word_ ? int64_t{rb[first_]} * 256 + rb[second_] : int64_t{rb[first_]};
+    long double x = 0;
+    bool extended = false;
+    for (size_t n = 0; n < count_; ++n) {
+      const Op& op = ops_[n];
+      if (!extended && op.integral) {
+        switch (op.kind) {
+          case OpKind::Mul:
+            i *= op.i;
+            break;
+          case OpKind::Add:
+            i += op.i;
+            break;
+          case OpKind::Sub:
+            i -= op.i;
+            break;
+          case OpKind::SubtractFrom:
+            i = op.i - i;
+            break;
+          case OpKind::Div:
+          case OpKind::Round:
+            break;  // Round of an integer is the integer itself
+        }
+        continue;
+      }
+      if (!extended) {
+        x = static_cast<long double>(i);
+        extended = true;
+      }
+      switch (op.kind) {
+        case OpKind::Mul:
+          x *= op.x;
+          break;
+        case OpKind::Div:
+          x /= op.x;
+          break;
+        case OpKind::Add:
+          x += op.x;
+          break;
+        case OpKind::Sub:
+          x -= op.x;
+          break;
+        case OpKind::SubtractFrom:
+          x = op.x - x;
+          break;
+        case OpKind::Round:
+          x = std::nearbyintl(x);
+          break;
+      }
+    }
+    return extended ? static_cast<float>(x) : static_cast<float>(i);
+  }
+
+ private:
+  constexpr Formula(uint16_t first, uint16_t second, bool word)
+      : first_(first), second_(second), word_(word) {}
+
+  static constexpr void CheckIndex(int n) {
+    if (n < 0 || n >= static_cast<int>(kResponseSize)) throw "byte index outside ResponseBytes";
+  }
+  constexpr Formula append(Op op) const {
+    if (count_ >= kMaxOps) throw "formula too long";
+    Formula f = *this;
+    f.ops_[f.count_++] = op;
+    return f;
+  }
+
+  uint16_t first_ = 0, second_ = 0;
+  bool word_ = false;
+  std::array<Op, kMaxOps> ops_{};
+  uint8_t count_ = 0;
+};
+
+// B[n] and W(high, low), the high byte named first.
+constexpr Formula B(int n) { return Formula::Byte(n); }
+constexpr Formula W(int high, int low) { return Formula::Word(high, low); }
+
+constexpr Formula operator*(Formula f, int k) { return f.then(OpKind::Mul, int64_t{k}); }
+constexpr Formula operator/(Formula f, int k) { return f.then(OpKind::Div, int64_t{k}); }
+constexpr Formula operator+(Formula f, int k) { return f.then(OpKind::Add, int64_t{k}); }
+constexpr Formula operator-(Formula f, int k) { return f.then(OpKind::Sub, int64_t{k}); }
+constexpr Formula operator-(int k, Formula f) { return f.then(OpKind::SubtractFrom, int64_t{k}); }
+constexpr Formula operator*(Formula f, long double k) { return f.then(OpKind::Mul, k); }
+constexpr Formula operator/(Formula f, long double k) { return f.then(OpKind::Div, k); }
+constexpr Formula operator+(Formula f, long double k) { return f.then(OpKind::Add, k); }
+constexpr Formula operator-(Formula f, long double k) { return f.then(OpKind::Sub, k); }
+constexpr Formula operator-(long double k, Formula f) { return f.then(OpKind::SubtractFrom, k); }
+// A double constant would lose the digits beyond double precision: write 17.9L.
+Formula operator*(Formula, double) = delete;
+Formula operator/(Formula, double) = delete;
+Formula operator+(Formula, double) = delete;
+Formula operator-(Formula, double) = delete;
+Formula operator-(double, Formula) = delete;
+
+// The rounding column of a row; Round also rounds an inner part:
+// Round((B(14) * 191.2L) / 255) - 40.
+struct RoundTag {
+  constexpr Formula operator()(Formula f) const { return f.rounded(); }
+};
+enum class Rounding : uint8_t { None, Whole, Integer };
+inline constexpr RoundTag Round{};
+inline constexpr Rounding None = Rounding::None;
+inline constexpr Rounding Integer = Rounding::Integer;  // checked: no fraction can arise
+
+// One or two gauges that get the same value.
+struct Targets {
+  constexpr Targets(Component a) : first(a) {}
+  constexpr Targets(Component a, Component b) : first(a), second(b), count(2) {}
+  Component first;
+  Component second = Component::VS_Speed;
+  uint8_t count = 1;
+};
+
+struct Row {
+  constexpr Row(Targets t, Formula f, Rounding r) : to(t), formula(f) {
+    if (r == Rounding::Integer && !f.integral()) throw "row marked integer has a fraction";
+  }
+  constexpr Row(Targets t, Formula f, RoundTag) : to(t), formula(f.rounded()) {}
+  Targets to;
+  Formula formula;
+};
+
+// What a matching branch does to the request: nothing, NextCommand only, or
+// NextCommand with NextRequest set to the ELM327 text of the same entry.
+struct Next {
+  enum Kind : uint8_t { Keep, CommandOnly, CommandAndText };
+  Kind kind = Keep;
+  uint8_t command = 0;
+};
+inline constexpr Next KeepRequest{};
+constexpr Next Request(uint8_t n) { return {Next::CommandAndText, n}; }
+constexpr Next Command(uint8_t n) { return {Next::CommandOnly, n}; }
+
+inline constexpr int kAny = -1;
+
+// A conjunction: ECU type in [ecuFrom, ecuTo], B[0] == sid, and B[1]/B[2]
+// where given (kAny = not tested).
+struct Guard {
+  int ecuFrom = 0, ecuTo = 0;
+  int sid = 0;
+  int id1 = kAny, id2 = kAny;
+
+  bool matches(int ecu, const ResponseBytes& rb) const {
+    return ecu >= ecuFrom && ecu <= ecuTo && rb[0] == sid && (id1 == kAny || rb[1] == id1) &&
+           (id2 == kAny || rb[2] == id2);
+  }
+};
+constexpr Guard Ecu(int ecu, int sid, int id1 = kAny, int id2 = kAny) {
+  return {ecu, ecu, sid, id1, id2};
+}
+constexpr Guard EcuRange(int from, int to, int sid, int id1 = kAny, int id2 = kAny) {
+  return {from, to, sid, id1, id2};
+}
+
+struct Branch {
+  Guard guard;
+  std::span<const Row> rows;
+  Next next;
+};
+
+// The branches of a make, in test order; empty for a make without a table
+// and for any index out of range.
+std::span<const Branch> BranchesOf(int make);
+
+// Per-make tables (one file each).
+std::span<const Branch> LadaBranches();
+
+}  // namespace kalvex::table
