@@ -1,0 +1,279 @@
+#include "link/elm327_driver.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "catalogue/catalogue.h"
+#include "link/serial_link.h"
+#include "session/request_catalogue.h"
+
+namespace kalvex {
+
+namespace {
+
+constexpr uint8_t kPrompt = '>';
+constexpr Millis kSendPause = 200;
+constexpr Millis kLinePause = 20;
+constexpr Millis kOpenPause = 300;
+
+bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+int HexValue(char c) { return c <= '9' ? c - '0' : c - 'A' + 10; }
+
+std::vector<uint8_t> WithCr(const std::string& text) {
+  std::vector<uint8_t> bytes(text.begin(), text.end());
+  bytes.push_back(0x0D);
+  return bytes;
+}
+
+}  // namespace
+
+size_t ElmReadCapacity(size_t rxPos) {
+  // At 800 held bytes everything is dropped anyway, so a full read is safe.
+  if (rxPos >= kElmOverflowLimit || rxPos >= kRxBufferSize) return kRxBufferSize;
+  return kRxBufferSize - rxPos;
+}
+
+ElmCut ElmCutLines(std::array<uint8_t, kRxBufferSize>& rx, size_t& rxPos, const uint8_t* in,
+                   size_t n) {
+  ElmCut cut;
+  if (rxPos >= kElmOverflowLimit) {
+    rxPos = 0;
+    cut.dropped = true;
+    return cut;
+  }
+  const size_t take = std::min(n, kRxBufferSize - rxPos);
+  std::copy(in, in + take, rx.begin() + static_cast<std::ptrdiff_t>(rxPos));
+  rxPos += take;
+  for (;;) {
+    auto held = rx.begin();
+    auto end = held + static_cast<std::ptrdiff_t>(rxPos);
+    auto prompt = std::find(held, end, kPrompt);
+    if (prompt == end) break;
+    // CR and LF go from everything held, the tail included.
+    end = std::remove_if(held, end, [](uint8_t b) { return b == 0x0D || b == 0x0A; });
+    rxPos = static_cast<size_t>(end - held);
+    prompt = std::find(held, end, kPrompt);
+    std::string line;
+    for (auto it = held; it <= prompt; ++it)
+      if (*it != ' ' && *it != 0) line.push_back(static_cast<char>(*it));
+    const size_t used = static_cast<size_t>(prompt - held) + 1;
+    std::copy(held + static_cast<std::ptrdiff_t>(used), end, held);
+    rxPos -= used;
+    cut.lines.push_back(std::move(line));
+  }
+  return cut;
+}
+
+ElmParse ElmParseReply(std::string_view line, std::string& lastSentRequest, bool multiFrame,
+                       ResponseBytes& rb) {
+  ElmParse out;
+  std::string f;
+  for (char c : line)
+    if (IsHex(c) || c == '>' || c == ':') f.push_back(c);
+  if (!f.empty() && f[0] >= '1' && f[0] <= '4') {
+    // The echo of our own request (services 0x10 to 0x4F).
+    lastSentRequest.erase(std::remove(lastSentRequest.begin(), lastSentRequest.end(), ' '),
+                          lastSentRequest.end());
+    const size_t echo = lastSentRequest.size();
+    // A line no longer than the echo holds nothing else: prompt only.
+    f.erase(0, std::min(echo, f.size()));
+  }
+  if (f.empty() || f[0] == '>') {
+    out.result = ElmReply::RetryLater;
+    return out;
+  }
+  // The prompt is the last character; the rest is the extracted reply.
+  out.extracted = f.back() == '>' ? f.substr(0, f.size() - 1) : f;
+  out.logExtracted = true;
+  const std::string& x = out.extracted;
+  if (x.empty()) {
+    out.result = ElmReply::RetryLater;
+    return out;
+  }
+  const char first = x[0];
+  if (first > 'A' || first < '0') {
+    // NO DATA, STOPPED, SEARCHING, BUS INIT, CAN ERROR ... (their hex letters)
+    out.result = ElmReply::RetryLater;
+    return out;
+  }
+  auto pairAt = [&x](size_t p, uint8_t& v) {
+    if (p + 1 >= x.size() || !IsHex(x[p]) || !IsHex(x[p + 1])) return false;
+    v = static_cast<uint8_t>(HexValue(x[p]) * 16 + HexValue(x[p + 1]));
+    return true;
+  };
+  if (multiFrame && first == '0') {
+    // "0TT" byte count, then frames "n:" with 6 (frame 0) or 7 byte pairs.
+    uint8_t total = 0;
+    if (!pairAt(1, total)) {
+      out.result = ElmReply::RetryLater;
+      return out;
+    }
+    size_t p = 5, g = 0, inFrame = 0, frameSize = 6;
+    while (g < total && g < kResponseSize && p + 1 < x.size()) {
+      uint8_t v = 0;
+      if (pairAt(p, v)) rb.b[g] = v;
+      p += 2;
+      ++g;
+      if (++inFrame == frameSize) {
+        p += 2;  // the next frame's index digit and colon
+        inFrame = 0;
+        frameSize = 7;
+      }
+    }
+    rb.length = g;
+    out.result = ElmReply::Accepted;
+    return out;
+  }
+  if (first >= '5' && first <= '9') {
+    // Round(L / 2) + 1 passes, L being the index of the last reply character.
+    const long passes = std::lrint(static_cast<double>(x.size() - 1) / 2.0) + 1;
+    size_t p = 0, stored = 0;
+    for (long i = 0; i < passes && static_cast<size_t>(i) < kResponseSize; ++i) {
+      uint8_t v = 0;
+      if (pairAt(p, v)) {
+        rb.b[static_cast<size_t>(i)] = v;
+        stored = static_cast<size_t>(i) + 1;
+        p += 2;
+      }
+    }
+    rb.length = stored;
+    out.result = ElmReply::Accepted;
+    return out;
+  }
+  out.result = ElmReply::Resend;
+  return out;
+}
+
+// ---- the driver --------------------------------------------------------------
+
+void Elm327Driver::start() {
+  SessionState& st = svc_.state();
+  st.linkState = 0;
+  st.nextRequest = "81";
+  st.nextCommand = 0;
+  // Timer2 counts from the moment "AT Z" is written.
+  svc_.writeAfter(kOpenPause, WithCr("AT Z"), [this] { svc_.setTimer2(true); });
+}
+
+void Elm327Driver::receive(size_t count) {
+  SessionState& st = svc_.state();
+  st.response.clear();
+  st.responseAccepted = false;
+  std::array<uint8_t, kRxBufferSize> readBuffer{};
+  const size_t want = std::min(count, ElmReadCapacity(st.rxPos));
+  const size_t n = svc_.port().readBytes(readBuffer.data(), want);
+  if (n == 0) return;
+  ElmCut cut = ElmCutLines(st.rxBuffer, st.rxPos, readBuffer.data(), std::min(n, want));
+  if (cut.dropped) return;
+  if (cut.lines.empty()) {
+    svc_.pause(kLinePause);
+    return;
+  }
+  // A late reply and the reply to its retry in one event: all are logged,
+  // only the newest is handled, so the session does not stay one behind.
+  for (const std::string& line : cut.lines) svc_.logLine(" --- ", line);
+  svc_.setTimer3(false);
+  svc_.setTimer2(false);
+  handleLine(cut.lines.back());
+}
+
+void Elm327Driver::handleLine(const std::string& line) {
+  SessionState& st = svc_.state();
+  if (line.size() >= 2 && line[0] == 'A' && line[1] == 'T') {
+    // The echo of an AT command: one set-up step, whatever the answer.
+    switch (st.linkState) {
+      case 4:
+        st.linkState = 5;
+        st.nextCommand = svc_.firstElmRequest();
+        break;
+      case 3:
+        st.linkState = 4;
+        break;
+      case 2:
+        st.linkState = 3;
+        break;
+      case 1:
+        st.linkState = 2;
+        break;
+      case 12:
+        st.linkState = 1;
+        break;
+      case 11:
+        st.linkState = 12;
+        break;
+      case 0:
+        st.linkState = 11;
+        break;
+      default:
+        break;
+    }
+  } else if (st.linkState == 5 && !line.empty() && line[0] != 'A') {
+    const bool multiFrame = st.canSession || ElmUsesCan(svc_.makeIndex(), svc_.ecuTypeIndex());
+    ElmParse parse = ElmParseReply(line, st.lastSentRequest, multiFrame, st.response);
+    if (parse.logExtracted) svc_.logLine(" -E- ", parse.extracted);
+    switch (parse.result) {
+      case ElmReply::RetryLater:
+        svc_.setTimer3(true);
+        return;
+      case ElmReply::Accepted:
+        st.responseAccepted = true;
+        if (!svc_.acceptResponse()) return;
+        break;
+      case ElmReply::Resend:
+        break;
+    }
+  }
+  sendNextRequest();
+}
+
+std::string Elm327Driver::chooseText() {
+  SessionState& st = svc_.state();
+  const int make = svc_.makeIndex();
+  const int ecu = svc_.ecuTypeIndex();
+  if (st.linkState == 5) {
+    svc_.takePendingClear();
+    st.nextRequest = ElmRequestText(st.nextCommand);
+    st.lastSentRequest = st.nextRequest;
+    return st.nextRequest;
+  }
+  const LinkParams params = LinkParamsOf(make, ecu);
+  const bool can = ElmUsesCan(make, ecu);
+  if (st.linkState == 1) return can ? "AT SP6" : "AT SP5";
+  if (st.linkState == 11) return "AT E1";
+  if (st.linkState == 12) return "AT H0";
+  if (st.linkState == 2) {
+    if (!can) return "AT IB10";
+    st.linkState = 4;  // CAN types have no baud rate and no K-line header
+  }
+  if (st.linkState == 3) return params.elmKLineHeader;
+  if (st.linkState == 4) return params.elmCanHeader.empty() ? "AT SW00" : params.elmCanHeader;
+  return {};
+}
+
+void Elm327Driver::sendNextRequest() {
+  svc_.writeAfter(kSendPause, WithCr(chooseText()), [this] {
+    SessionState& st = svc_.state();
+    st.kestaLineOpen = false;
+    st.rememberedFaultCount = 0;
+    svc_.setTimer3(true);
+  });
+}
+
+void Elm327Driver::startRetry() {
+  SessionState& st = svc_.state();
+  svc_.writeAfter(0, WithCr("AT Z"));
+  st.linkState = 0;
+  st.nextRequest = "81";
+  st.nextCommand = 0;
+}
+
+void Elm327Driver::requestRetry() {
+  svc_.writeAfter(kSendPause, WithCr(chooseText()), [this] {
+    SessionState& st = svc_.state();
+    st.kestaLineOpen = false;
+    st.rememberedFaultCount = 0;
+    svc_.setTimer3(false);
+  });
+}
+
+}  // namespace kalvex

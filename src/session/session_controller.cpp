@@ -1,0 +1,534 @@
+#include "session/session_controller.h"
+
+#include <algorithm>
+
+#include "catalogue/catalogue.h"
+#include "decode/reply_handling.h"
+#include "faults/faults.h"
+#include "link/elm327_driver.h"
+#include "link/kesta_driver.h"
+#include "link/serial_link.h"
+#include "ui/log_file.h"
+
+namespace kalvex {
+
+namespace {
+
+std::string DevicePath(const std::string& portText) {
+#ifdef _WIN32
+  return "\\\\.\\" + portText;
+#else
+  return portText;  // the list shows device paths here
+#endif
+}
+
+std::string IoErrorText(int code) { return "I/O error " + std::to_string(code); }
+
+}  // namespace
+
+SessionController::SessionController(SessionView& view, SerialLink& port, const Clock& clock,
+                                     LogFile& log)
+    : view_(view), port_(port), clock_(clock), log_(log), timer1_(clock.now() + kTimer1Interval) {}
+
+SessionController::~SessionController() = default;
+
+void SessionController::guarded(const std::function<void()>& fn) {
+  // The program's standard error display: the handler ends, the program
+  // carries on.
+  try {
+    fn();
+  } catch (const std::exception& e) {
+    view_.showError(e.what());
+  }
+}
+
+// ---- Button1: start / stop ---------------------------------------------
+
+void SessionController::Button1Click() {
+  guarded([this] {
+    // Recomputed on every click, before the caption is looked at.
+    const LinkParams params = LinkParamsOf(view_.makeIndex(), view_.ecuTypeIndex());
+    st_.canSession = false;
+    // No make or ECU type: the K-line address most types use.
+    st_.ecuAddress = params.found ? params.ecuAddress : 0x10;
+    st_.canId = params.canId;
+    const std::string caption = view_.buttonCaption();
+    if (caption == kCaptionStart) {
+      start();
+    } else if (caption == kCaptionStop) {
+      stop();
+    }
+  });
+}
+
+void SessionController::start() {
+  if (logEnabled_) {
+    if (int err = log_.create(); err != 0) {
+      view_.showError(IoErrorText(err));
+      return;
+    }
+  }
+  logBroken_ = false;
+  errorShown_ = false;
+  const int adapter = view_.adapterIndex();
+  if (adapter != 0 && adapter != 1) return;
+  st_.adapterType = static_cast<uint8_t>(adapter);
+  const std::string portText = view_.portText();
+  if (portText.empty()) {
+    view_.showError(kNoPortMessage);
+    return;
+  }
+
+  view_.setSelectorsEnabled(false);
+  const int make = view_.makeIndex();
+  const int ecu = view_.ecuTypeIndex();
+  if (onStarting) onStarting(make, ecu, adapter);
+  try {
+    port_.openDevice(DevicePath(portText));
+  } catch (const std::exception& e) {
+    view_.setSelectorsEnabled(true);
+    view_.showError(e.what());
+    return;
+  }
+
+  pending_.reset();
+  rxDeferred_ = false;
+  timer2_.reset();
+  timer3_.reset();
+  clearPending_ = false;
+  firstChosen_ = false;
+  st_.clearReceive();
+  st_.canSession = LinkParamsOf(make, ecu).canSession;
+  DriverServices& services = *this;
+  if (adapter == 0) {
+    driver_ = std::make_unique<Elm327Driver>(services);
+  } else {
+    driver_ = std::make_unique<KestaDriver>(services);
+  }
+  running_ = true;
+  view_.setButtonCaption(kCaptionStop);
+  try {
+    driver_->start();
+  } catch (...) {
+    stop();
+    throw;
+  }
+}
+
+void SessionController::stop() {
+  running_ = false;
+  view_.setButtonCaption(kCaptionStart);
+  pending_.reset();  // a write still waiting for its pause is cancelled
+  rxDeferred_ = false;
+  port_.closeDevice();
+  st_.nextRequest = "81";
+  st_.nextCommand = 0;
+  st_.clearReceive();
+  st_.rememberedFaultCount = 0;
+  clearPending_ = false;
+  view_.setGaugeValue(Component::VS_TOG, 0.0f);
+  view_.setSelectorsEnabled(true);
+  timer3_.reset();
+  timer2_.reset();
+}
+
+void SessionController::shutdown() {
+  pending_.reset();
+  rxDeferred_ = false;
+  timer2_.reset();
+  timer3_.reset();
+  shutDown_ = true;
+  running_ = false;
+  port_.closeDevice();
+}
+
+// ---- Button2: clear ------------------------------------------------------
+
+void SessionController::Button2Click() {
+  const int make = view_.makeIndex();
+  if (!ClearButtonActs(make)) return;
+  if (make == kLada) {
+    st_.nextCommand = kClearRequest;
+  } else if (running_) {
+    // These makes' decoders choose NextCommand on every reply, which would
+    // overwrite a plain assignment before it is ever sent.
+    clearPending_ = true;
+  }
+}
+
+bool SessionController::takePendingClear() {
+  // StartDiagnosticSession must still go out first.
+  if (!clearPending_ || st_.nextCommand == 10) return false;
+  clearPending_ = false;
+  st_.nextCommand = kClearRequest;
+  return true;
+}
+
+// ---- log -----------------------------------------------------------------
+
+void SessionController::setLogEnabled(bool on) { logEnabled_ = on; }
+
+void SessionController::logLine(const char* marker, const std::string& text) {
+  if (!logEnabled_ || logBroken_) return;
+  int err = 0;
+  if (!log_.hasFile()) err = log_.create();  // switched on mid-session
+  if (err == 0) err = log_.appendLine(marker, text);
+  if (err != 0) {
+    // Reported once; the session goes on without a log.
+    logBroken_ = true;
+    view_.showError(IoErrorText(err));
+  }
+}
+
+void SessionController::showErrorOnce(const std::string& message) {
+  if (errorShown_) return;
+  errorShown_ = true;
+  view_.showError(message);
+}
+
+// ---- port notifications ----------------------------------------------------
+
+void SessionController::VaComm1RxChar(size_t count) {
+  guarded([&] {
+    if (!running_ || !driver_ || !port_.isOpen() || count == 0) return;
+    if (pending_) {
+      // Blocked in a pause: the bytes wait in the port until it is over.
+      rxDeferred_ = true;
+      return;
+    }
+    driver_->receive(count);
+  });
+}
+
+void SessionController::onPortError(const std::string& message) {
+  guarded([&] {
+    view_.showError(message);
+    if (running_) stop();
+  });
+}
+
+// ---- time ------------------------------------------------------------------
+
+void SessionController::writeAfter(Millis pauseMs, std::vector<uint8_t> bytes,
+                                   std::function<void()> after) {
+  Pending p{clock_.now() + pauseMs + 1, std::move(bytes), std::move(after)};
+  if (pauseMs <= 0) {
+    pending_.reset();
+    if (!p.bytes.empty()) port_.writeBytes(p.bytes.data(), p.bytes.size());
+    if (p.after) p.after();
+    return;
+  }
+  pending_ = std::move(p);
+}
+
+void SessionController::pause(Millis pauseMs) { writeAfter(pauseMs, {}, {}); }
+
+void SessionController::completePending() {
+  Pending p = std::move(*pending_);
+  pending_.reset();
+  if (!p.bytes.empty()) port_.writeBytes(p.bytes.data(), p.bytes.size());
+  if (p.after) p.after();
+}
+
+void SessionController::setTimer2(bool on) {
+  if (!on) {
+    timer2_.reset();
+  } else if (!timer2_) {
+    timer2_ = clock_.now() + kTimer2Interval;
+  }
+}
+
+void SessionController::setTimer3(bool on) {
+  if (!on) {
+    timer3_.reset();
+  } else if (!timer3_) {
+    timer3_ = clock_.now() + kTimer3Interval;
+  }
+}
+
+std::optional<Millis> SessionController::nextDeadline() const {
+  if (shutDown_) return std::nullopt;
+  if (pending_) return pending_->due;
+  Millis d = timer1_;
+  if (timer2_) d = std::min(d, *timer2_);
+  if (timer3_) d = std::min(d, *timer3_);
+  return d;
+}
+
+void SessionController::fireTimer(int which) {
+  const Millis now = clock_.now();
+  auto advance = [now](Millis& deadline, Millis interval) {
+    deadline += interval;
+    if (deadline <= now) deadline = now + interval;  // missed ticks coalesce
+  };
+  switch (which) {
+    case 1:
+      advance(timer1_, kTimer1Interval);
+      view_.setStatusText(kStatusNoLink);
+      break;
+    case 2:
+      advance(*timer2_, kTimer2Interval);
+      if (running_ && driver_) driver_->startRetry();
+      break;
+    case 3:
+      advance(*timer3_, kTimer3Interval);
+      if (running_ && driver_) driver_->requestRetry();
+      break;
+  }
+}
+
+void SessionController::onTimer() {
+  if (shutDown_) return;
+  guarded([this] {
+    for (;;) {
+      const Millis now = clock_.now();
+      if (pending_) {
+        if (pending_->due > now) break;
+        completePending();
+        continue;
+      }
+      int which = 0;
+      Millis best = now + 1;
+      if (timer1_ < best) best = timer1_, which = 1;
+      if (timer2_ && *timer2_ < best) best = *timer2_, which = 2;
+      if (timer3_ && *timer3_ < best) best = *timer3_, which = 3;
+      if (which == 0) break;
+      fireTimer(which);
+    }
+  });
+  if (!pending_ && rxDeferred_) {
+    rxDeferred_ = false;
+    guarded([this] { port_.requestRxNotify(); });
+  }
+}
+
+// ---- accepted responses ---------------------------------------------------
+
+bool SessionController::acceptResponse() {
+  timer3_.reset();
+  timer2_.reset();
+  view_.setStatusText(kStatusLinked);
+  const int make = view_.makeIndex();
+  const int ecu = view_.ecuTypeIndex();
+  ReplyState rs;
+  rs.next.nextCommand = st_.nextCommand;
+  rs.next.nextRequest = st_.nextRequest;
+  rs.rememberedFaultCount = st_.rememberedFaultCount;
+  rs.memo1 = memo1_;
+  const bool memoChanged = HandleReplyData(make, ecu, st_.response, view_, rs);
+  st_.nextCommand = rs.next.nextCommand;
+  st_.nextRequest = rs.next.nextRequest;
+  st_.rememberedFaultCount = rs.rememberedFaultCount;
+  if (memoChanged) {
+    memo1_ = rs.memo1;
+    view_.setFaultLines(memo1_);
+  }
+  const uint8_t sid = st_.response[0];
+  if (sid == 0xC1) st_.nextCommand = tableA();
+  if (sid == 0x50) st_.nextCommand = tableB();
+  if (onResponseAccepted) onResponseAccepted(st_.response);
+  if (sid == 0xC2) {
+    // StopCommunication accepted: the full stop, so the caption and the
+    // selectors never claim a session that is no longer running.
+    stop();
+    return false;
+  }
+  return true;
+}
+
+uint8_t SessionController::applyOverride(uint8_t chosen) {
+  if (firstChosen_ || chosen == 10) return chosen;  // 10 starts the diagnostic session
+  firstChosen_ = true;
+  return firstOverride_ ? *firstOverride_ : chosen;
+}
+
+// After StartCommunication (0xC1).
+uint8_t SessionController::tableA() {
+  const int ecu = view_.ecuTypeIndex();
+  uint8_t n = st_.nextCommand;
+  switch (view_.makeIndex()) {
+    case kLada:
+      n = 11;
+      break;
+    case kHyundai:
+      n = 10;
+      break;
+    case kGreatWall:
+      n = ecu == 4 ? 20 : 11;
+      break;
+    case kGaz:
+      n = ecu == 4 ? 13 : 11;
+      break;
+    case kUaz:
+    case kByd:
+    case kGeely:
+    case kZaz:
+    case kIzh:
+      n = 11;
+      break;
+    case kChery:
+      n = ecu == 2 ? 30 : 11;
+      break;
+    case kNissan:
+      if (ecu == 0) n = 40;
+      break;
+    case kKia:
+    case kDaewoo:
+    case kChevrolet:
+      n = 6;
+      break;
+    case kCitroen:
+    case kPeugeot:
+      n = 60;
+      break;
+    case kSuzuki:
+      n = 15;
+      break;
+    default:
+      break;
+  }
+  return n == st_.nextCommand ? n : applyOverride(n);
+}
+
+// After StartDiagnosticSession (0x50).
+uint8_t SessionController::tableB() {
+  const int make = view_.makeIndex();
+  const int ecu = view_.ecuTypeIndex();
+  const uint8_t keep = st_.nextCommand;
+  uint8_t n = keep;
+  if (view_.activePage() == 1) {  // "Ошибки": read the fault codes first
+    switch (make) {
+      case kLada:
+        n = 12;
+        break;
+      case kHyundai:
+      case kGaz:
+      case kUaz:
+      case kByd:
+      case kGeely:
+      case kChery:
+      case kZaz:
+      case kIzh:
+        n = 2;
+        break;
+      default:
+        break;
+    }
+  } else {
+    switch (make) {
+      case kLada:
+        n = ecu == 6 ? 13 : 11;
+        break;
+      case kHyundai:
+        if (ecu >= 0 && ecu <= 3)
+          n = 1;
+        else if ((ecu >= 4 && ecu <= 6) || ecu == 8 || ecu == 9 || ecu == 13)
+          n = 11;
+        else if (ecu == 7 || ecu == 11 || ecu == 12)
+          n = 6;
+        break;
+      case kGreatWall:
+        n = ecu == 4 ? 20 : 11;
+        break;
+      case kGaz:
+        n = ecu == 4 ? 13 : 11;
+        break;
+      case kUaz:
+      case kByd:
+      case kGeely:
+      case kZaz:
+      case kIzh:
+        n = 11;
+        break;
+      case kChery:
+        n = ecu == 2 ? 30 : 11;
+        break;
+      default:
+        break;
+    }
+  }
+  return n == keep ? n : applyOverride(n);
+}
+
+// First data request of an ELM327 session (LinkState 4 -> 5).
+uint8_t SessionController::firstElmRequest() {
+  const int ecu = view_.ecuTypeIndex();
+  uint8_t n = st_.nextCommand;
+  switch (view_.makeIndex()) {
+    case kLada:
+      n = ecu == 6 ? 13 : 11;
+      break;
+    case kHyundai:
+      if (ecu >= 0 && ecu <= 3)
+        n = 1;
+      else if (ecu >= 4 && ecu <= 6)
+        n = 11;
+      else if (ecu == 7 || ecu == 10 || ecu == 11 || ecu == 12)
+        n = 6;
+      else if (ecu == 8 || ecu == 9 || ecu == 13)
+        n = 11;
+      break;
+    case kGreatWall:
+      n = ecu == 4 ? 20 : 11;
+      break;
+    case kUaz:
+    case kByd:
+    case kGeely:
+    case kZaz:
+    case kIzh:
+      n = 11;
+      break;
+    case kGaz:
+      n = ecu == 4 ? 13 : 11;
+      break;
+    case kChery:
+      n = ecu == 2 ? 30 : 11;
+      break;
+    case kNissan:
+      n = ecu == 1 ? 50 : 40;
+      break;
+    case kKia:
+    case kDaewoo:
+    case kChevrolet:
+      n = 6;
+      break;
+    case kCitroen:
+    case kPeugeot:
+      n = 60;
+      break;
+    case kSuzuki:
+      n = 15;
+      break;
+    default:
+      break;
+  }
+  return n == st_.nextCommand ? n : applyOverride(n);
+}
+
+// First data request of a Kesta-mini CAN session ("PS" line).
+uint8_t SessionController::firstKestaCanRequest() {
+  const int ecu = view_.ecuTypeIndex();
+  uint8_t n = st_.nextCommand;
+  switch (view_.makeIndex()) {
+    case kLada:
+      if (ecu == 6) n = 13;
+      break;
+    case kHyundai:
+      if (ecu == 7 || ecu == 10 || ecu == 11 || ecu == 12)
+        n = 6;
+      else if (ecu == 8 || ecu == 9 || ecu == 13)
+        n = 11;
+      break;
+    case kNissan:
+      if (ecu == 1) n = 50;
+      break;
+    case kKia:
+      n = 6;
+      break;
+    default:
+      break;
+  }
+  return n == st_.nextCommand ? n : applyOverride(n);
+}
+
+}  // namespace kalvex

@@ -1,0 +1,129 @@
+// The diagnostic session: start/stop, the order in which an accepted reply is
+// handled, the first-request tables and the three link timers. GUI-free: the
+// window is a SessionView, the port a SerialLink, time a Clock. Every pause
+// and timer is a deadline; the owner calls onTimer() once nextDeadline() has
+// passed. Not thread-safe: every call comes from the user-interface thread.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "session/adapter_driver.h"
+#include "session/clock.h"
+#include "session/response.h"
+#include "session/session_state.h"
+#include "session/session_view.h"
+
+namespace kalvex {
+
+class LogFile;
+class SerialLink;
+
+constexpr Millis kTimer1Interval = 10000;
+constexpr Millis kTimer2Interval = 2000;
+constexpr Millis kTimer3Interval = 1000;
+
+// Shown when Button1 starts a session while ComboBox1 has no port.
+inline constexpr const char* kNoPortMessage = "Не выбран COM-порт";
+
+class SessionController : private DriverServices {
+ public:
+  SessionController(SessionView& view, SerialLink& port, const Clock& clock, LogFile& log);
+  ~SessionController() override;
+  SessionController(const SessionController&) = delete;
+  SessionController& operator=(const SessionController&) = delete;
+
+  void Button1Click();          // start / stop by caption
+  void Button2Click();          // clear button
+  void setLogEnabled(bool on);  // CheckBox1Click / stored setting
+  bool logEnabled() const { return logEnabled_; }
+  void VaComm1RxChar(size_t count);  // the port's bytes-received notification
+  void onPortError(const std::string& message);
+  // Earliest pending write / pause / Timer1..3 deadline. While a write is
+  // pending only its deadline counts: ticks wait until it is written.
+  std::optional<Millis> nextDeadline() const;
+  // Runs everything due at clock.now().
+  void onTimer();
+  // Window closing: cancel a pending write, timers off, port closed.
+  void shutdown();
+
+  // Replaces the first data request of the session (tables A/B, the
+  // first-request tables); used by kalvex-cli monitor --faults/--clear.
+  void setFirstRequestOverride(std::optional<uint8_t> number) { firstOverride_ = number; }
+
+  // Observers (may be empty): just before the port is opened at start, and
+  // after each accepted response has been handled.
+  std::function<void(int make, int ecu, int adapter)> onStarting;
+  std::function<void(const ResponseBytes&)> onResponseAccepted;
+
+  bool running() const { return running_; }
+
+  // Read-only views for tests and tools.
+  const SessionState& sessionState() const { return st_; }
+  bool timer2Enabled() const { return timer2_.has_value(); }
+  bool timer3Enabled() const { return timer3_.has_value(); }
+  bool writePending() const { return pending_.has_value(); }
+  const std::vector<std::string>& faultLines() const { return memo1_; }
+
+ private:
+  struct Pending {
+    Millis due = 0;
+    std::vector<uint8_t> bytes;
+    std::function<void()> after;
+  };
+
+  // DriverServices
+  SessionState& state() override { return st_; }
+  SerialLink& port() override { return port_; }
+  int makeIndex() const override { return view_.makeIndex(); }
+  int ecuTypeIndex() const override { return view_.ecuTypeIndex(); }
+  void writeAfter(Millis pauseMs, std::vector<uint8_t> bytes, std::function<void()> after) override;
+  void pause(Millis pauseMs) override;
+  void setTimer2(bool on) override;
+  void setTimer3(bool on) override;
+  void logLine(const char* marker, const std::string& text) override;
+  void showErrorOnce(const std::string& message) override;
+  bool acceptResponse() override;
+  uint8_t firstElmRequest() override;
+  uint8_t firstKestaCanRequest() override;
+  bool takePendingClear() override;
+
+  void start();
+  void stop();
+  void completePending();
+  void fireTimer(int which);
+  uint8_t applyOverride(uint8_t chosen);
+  uint8_t tableA();
+  uint8_t tableB();
+  bool ensureLogFile();
+  void guarded(const std::function<void()>& fn);
+
+  SessionView& view_;
+  SerialLink& port_;
+  const Clock& clock_;
+  LogFile& log_;
+  SessionState st_;
+  std::unique_ptr<AdapterDriver> driver_;
+  std::vector<std::string> memo1_;
+
+  bool logEnabled_ = false;
+  bool logBroken_ = false;   // an I/O error was reported this session
+  bool errorShown_ = false;  // showErrorOnce used this session
+  bool running_ = false;
+  bool shutDown_ = false;
+  bool clearPending_ = false;
+  bool firstChosen_ = false;
+  std::optional<uint8_t> firstOverride_;
+
+  std::optional<Pending> pending_;
+  bool rxDeferred_ = false;  // a notification arrived while blocked
+  Millis timer1_;
+  std::optional<Millis> timer2_;
+  std::optional<Millis> timer3_;
+};
+
+}  // namespace kalvex

@@ -1,0 +1,88 @@
+#include "ui/log_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace kalvex {
+
+namespace {
+
+std::tm LocalNow() {
+  std::time_t t = std::time(nullptr);
+  std::tm out{};
+#ifdef _WIN32
+  localtime_s(&out, &t);
+#else
+  localtime_r(&t, &out);
+#endif
+  return out;
+}
+
+std::string Format(const std::tm& t, char dateSep, char timeSep) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%02d%c%02d%c%04d %02d%c%02d%c%02d", t.tm_mday, dateSep,
+                t.tm_mon + 1, dateSep, t.tm_year + 1900, t.tm_hour, timeSep, t.tm_min, timeSep,
+                t.tm_sec);
+  return buf;
+}
+
+}  // namespace
+
+LogFile::LogFile(std::string folder, WallClock wallClock)
+    : folder_(std::move(folder)), wallClock_(std::move(wallClock)) {
+  if (!wallClock_) wallClock_ = LocalNow;
+}
+
+std::string LogFile::DefaultFolder() {
+  if (const char* dir = std::getenv("KALVEX_LOG_DIR"); dir && *dir) return dir;
+#ifdef _WIN32
+  return "LOG";
+#else
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
+    return std::string(data) + "/Kalvex/LOG";
+  const char* home = std::getenv("HOME");
+  return std::string(home ? home : ".") + "/.local/share/Kalvex/LOG";
+#endif
+}
+
+std::string LogFile::folder() const { return folder_.empty() ? DefaultFolder() : folder_; }
+
+std::string LogFile::FileNameFor(const std::tm& t) { return Format(t, '-', '_') + ".log"; }
+
+std::string LogFile::StampFor(const std::tm& t) { return Format(t, '/', ':'); }
+
+int LogFile::create() {
+  const std::tm now = wallClock_();
+  const std::filesystem::path dir = folder();
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dir, ec)) {
+    std::filesystem::create_directories(dir, ec);
+    if (ec) return ec.value() ? ec.value() : EIO;
+  }
+  fileName_ = (dir / FileNameFor(now)).string();
+  return writeLine(StampFor(now), true);
+}
+
+int LogFile::appendLine(const std::string& marker, const std::string& text) {
+  if (fileName_.empty()) return ENOENT;
+  return writeLine(StampFor(wallClock_()) + marker + text, false);
+}
+
+int LogFile::writeLine(const std::string& line, bool create) {
+  errno = 0;
+  // Append in both cases: a second start within the same second must not
+  // empty the file of the first.
+  std::FILE* f = std::fopen(fileName_.c_str(), "ab");
+  if (!f) return errno ? errno : EIO;
+  (void)create;
+  const std::string out = line + "\r\n";
+  const size_t written = std::fwrite(out.data(), 1, out.size(), f);
+  int err = written == out.size() ? 0 : (errno ? errno : EIO);
+  if (std::fclose(f) != 0 && err == 0) err = errno ? errno : EIO;
+  return err;
+}
+
+}  // namespace kalvex

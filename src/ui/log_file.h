@@ -1,0 +1,48 @@
+// The session log: one text file per start of testing, one CRLF line per
+// ELM327 reply, each stamped with local date and time. The file is opened and
+// closed around every line, so it is complete on disk at any moment.
+// GUI-free; the wall clock is injected so tests can fix the time.
+#pragma once
+
+#include <ctime>
+#include <functional>
+#include <string>
+
+namespace kalvex {
+
+class LogFile {
+ public:
+  // Local broken-down time; the default reads the system clock.
+  using WallClock = std::function<std::tm()>;
+
+  // `folder` empty: KALVEX_LOG_DIR, else $XDG_DATA_HOME/Kalvex/LOG/, else
+  // ~/.local/share/Kalvex/LOG/.
+  explicit LogFile(std::string folder = {}, WallClock wallClock = {});
+
+  // LogCreate: creates the folder if missing and the file
+  // "dd-MM-yyyy HH_mm_ss.log", then writes the first line. A file of the
+  // same name (two starts within one second) is appended to, not emptied.
+  // Returns 0, or the errno of the failure (shown as "I/O error %d").
+  int create();
+  // LogAppendLine: "dd/MM/yyyy HH:mm:ss" + marker + text + CRLF, appended to
+  // the current file. Returns 0 or the errno of the failure; with no file
+  // created yet it returns ENOENT.
+  int appendLine(const std::string& marker, const std::string& text);
+
+  bool hasFile() const { return !fileName_.empty(); }
+  const std::string& fileName() const { return fileName_; }  // LogFileName
+  std::string folder() const;
+
+  static std::string DefaultFolder();
+  static std::string FileNameFor(const std::tm& t);  // "06-12-2026 21_03_55.log"
+  static std::string StampFor(const std::tm& t);     // "06/12/2026 21:03:55"
+
+ private:
+  int writeLine(const std::string& line, bool create);
+
+  std::string folder_;
+  WallClock wallClock_;
+  std::string fileName_;
+};
+
+}  // namespace kalvex
