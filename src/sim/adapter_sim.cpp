@@ -1,0 +1,58 @@
+#include "sim/adapter_sim.h"
+
+#include <cctype>
+
+namespace kalvex::sim {
+namespace {
+
+// The command as the ELM327 reads it: no spaces or control characters, upper case.
+std::string Normalised(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u > 0x20 && u < 0x7F) out += static_cast<char>(std::toupper(u));
+  }
+  return out;
+}
+
+}  // namespace
+
+AdapterSim::AdapterSim(ElmOptions elmOptions) : elm_(ecu_, elmOptions), kesta_(ecu_) {}
+
+bool AdapterSim::feed(std::string_view bytes, std::string& now, std::string& later) {
+  bool started = false;
+  for (char c : bytes) {
+    if (line_.size() >= kMaxLine) line_.clear();  // no carriage return in sight: noise
+    line_ += c;
+    if (c != '\r') continue;
+    std::string chunk;
+    chunk.swap(line_);
+    started |= handleChunk(chunk, now, later);
+  }
+  return started;
+}
+
+bool AdapterSim::handleChunk(const std::string& chunk, std::string& now, std::string& later) {
+  const std::string_view body(chunk.data(), chunk.size() - 1);  // without the CR
+  const std::string cmd = Normalised(body);
+  bool started = false;
+  if (cmd == "ATZ") {
+    mode_ = Mode::Elm327;
+    started = true;
+  } else if (body.size() >= 6 && body.compare(0, 6, "DS:01:") == 0) {
+    mode_ = Mode::Kesta;
+    kesta_.reset();  // a new set-up line never continues an old frame
+    started = true;
+  }
+  if (mode_ == Mode::Kesta) {
+    kesta_.feed(chunk, later);
+    return started;
+  }
+  std::string line;
+  for (char c : body)
+    if (c != '\n') line += c;  // the chip ignores line feeds
+  elm_.handleLine(line, now, later);
+  return started;
+}
+
+}  // namespace kalvex::sim
