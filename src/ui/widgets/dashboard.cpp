@@ -1,14 +1,71 @@
 #include "ui/widgets/dashboard.h"
 
+#include "ui/widgets/gauges.h"
+
 namespace kalvex {
 
-// Placeholder until the gauge widgets land: keeps the values only.
-Dashboard::Dashboard(QWidget* parent) : QWidget(parent) {}
-void Dashboard::setValue(Component c, float value) { values_[static_cast<int>(c)] = value; }
-float Dashboard::value(Component c) const { return values_[static_cast<int>(c)]; }
-void Dashboard::applyMakeDefault(int) {}
-void Dashboard::applyEcuType(int, int) {}
-bool Dashboard::isComponentVisible(Component) const { return false; }
-QWidget* Dashboard::componentWidget(Component) const { return nullptr; }
+namespace {
+
+GaugeWidget* MakeGauge(const ComponentSetup& setup, QWidget* parent) {
+  switch (setup.kind) {
+    case GaugeKind::Meter180:
+      return new TAb180Meter(setup.settings, parent);
+    case GaugeKind::Meter120:
+      return new TAb120Meter(setup.settings, parent);
+    case GaugeKind::VMeter:
+      return new TAbVMeter(setup.settings, parent);
+    case GaugeKind::Thermometer:
+      return new TAbThermometer(setup.settings, parent);
+    case GaugeKind::ValueInd:
+      break;
+  }
+  return new TAbValueInd(setup.settings, parent);
+}
+
+}  // namespace
+
+Dashboard::Dashboard(QWidget* parent) : QWidget(parent) {
+  for (const ComponentSetup& setup : DashboardSetup()) {
+    GaugeWidget* g = MakeGauge(setup, this);
+    g->setObjectName(
+        QString::fromUtf8(ComponentName(setup.component).data(),
+                          static_cast<qsizetype>(ComponentName(setup.component).size())));
+    g->setGeometry(setup.left, setup.top, setup.width, setup.height);
+    g->setValue(setup.startValue);
+    g->hide();
+    gauges_[static_cast<size_t>(setup.component)] = g;
+  }
+}
+
+void Dashboard::setValue(Component c, float value) {
+  const auto i = static_cast<size_t>(c);
+  if (i < gauges_.size()) gauges_[i]->setValue(value);
+}
+
+float Dashboard::value(Component c) const {
+  const auto i = static_cast<size_t>(c);
+  return i < gauges_.size() ? gauges_[i]->value() : 0.0f;
+}
+
+void Dashboard::applyMakeDefault(int make) { applyVisibility(MakeDefaultVisibility(make)); }
+
+void Dashboard::applyEcuType(int make, int ecu) {
+  applyVisibility(ApplyEcuTypeVisibility(visible_, make, ecu));
+}
+
+void Dashboard::applyVisibility(const Visibility& v) {
+  visible_ = v;
+  for (size_t i = 0; i < gauges_.size(); ++i) gauges_[i]->setVisible(v[i]);
+}
+
+bool Dashboard::isComponentVisible(Component c) const {
+  const auto i = static_cast<size_t>(c);
+  return i < visible_.size() && visible_[i];
+}
+
+QWidget* Dashboard::componentWidget(Component c) const {
+  const auto i = static_cast<size_t>(c);
+  return i < gauges_.size() ? gauges_[i] : nullptr;
+}
 
 }  // namespace kalvex

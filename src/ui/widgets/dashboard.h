@@ -3,14 +3,19 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
 
 #include "catalogue/components.h"
+#include "catalogue/dashboard_setup.h"
 
 namespace kalvex {
+
+class GaugeWidget;
 
 class Dashboard : public QWidget {
   Q_OBJECT
  public:
+  // Builds all twelve gauges hidden, each at its start value.
   explicit Dashboard(QWidget* parent = nullptr);
 
   // Sets a gauge's Value (hidden gauges take values too).
@@ -23,9 +28,13 @@ class Dashboard : public QWidget {
 
   bool isComponentVisible(Component c) const;
   QWidget* componentWidget(Component c) const;
+  GaugeWidget* gauge(Component c) const { return gauges_[static_cast<size_t>(c)]; }
 
  private:
-  float values_[kComponentCount] = {};
+  void applyVisibility(const Visibility& v);
+
+  std::array<GaugeWidget*, kComponentCount> gauges_ = {};
+  Visibility visible_ = {};
 };
 
 }  // namespace kalvex

@@ -1,0 +1,198 @@
+// The value model shared by the five gauge kinds: no Qt, no clock of its
+// own. A widget owns one GaugeModel, feeds it values and the current time,
+// and paints what the model says (positions, texts, colours).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kalvex {
+
+// 0xRRGGBB; the named values are the usual Windows palette colours.
+using Rgb = uint32_t;
+namespace colors {
+constexpr Rgb kBlack = 0x000000;
+constexpr Rgb kRed = 0xFF0000;
+constexpr Rgb kGreen = 0x008000;
+constexpr Rgb kYellow = 0xFFFF00;
+constexpr Rgb kLime = 0x00FF00;
+constexpr Rgb kAqua = 0x00FFFF;
+constexpr Rgb kBlue = 0x0000FF;
+constexpr Rgb kBtnFace = 0xF0F0F0;
+}  // namespace colors
+
+enum class GaugeKind { Meter180, Meter120, VMeter, Thermometer, ValueInd };
+
+// Parts a widget draws and alarms it raises.
+enum GaugeOption : unsigned {
+  kOptBevelInner = 1u << 0,
+  kOptBevelOuter = 1u << 1,
+  kOptName1 = 1u << 2,
+  kOptName2 = 1u << 3,
+  kOptOverflow = 1u << 4,
+  kOptLimit = 1u << 5,
+  kOptSector = 1u << 6,
+  kOptUnit = 1u << 7,
+  kOptValue = 1u << 8,
+};
+
+// Per-mille interval From..To, both inclusive.
+struct Sector {
+  int from = 0;
+  int to = 0;
+  Rgb color = colors::kBlack;
+  bool operator==(const Sector&) const = default;
+};
+
+using Sectors = std::array<Sector, 3>;
+constexpr Sectors kDefaultSectors = {Sector{0, 333, colors::kYellow},
+                                     Sector{334, 666, colors::kGreen},
+                                     Sector{667, 1000, colors::kRed}};
+
+// Everything fixed when a gauge is built. Defaults are the widget defaults.
+struct GaugeSettings {
+  std::string name1 = "SignalName1";
+  std::string name2 = "SignalName2";
+  std::string unit = "%";
+  std::string valueFormat = "##0.0";
+  double valueFrom = 0;
+  double valueTo = 100;
+  double limitLower = 10;
+  double limitUpper = 90;
+  Sectors sectors = kDefaultSectors;
+  unsigned options = 0;
+  bool minVisible = true;
+  bool maxVisible = true;
+  Rgb minColor = colors::kAqua;
+  Rgb maxColor = colors::kAqua;
+  bool useSectorColor = true;
+  // Scale of the meters and the thermometer.
+  int steps = 5;
+  int subSteps = 2;
+  std::string scaleFormat = "##0";
+  bool drawLine = true;
+  Rgb scaleColor = colors::kBlack;
+  Rgb pointerColor = colors::kLime;
+  int scaleSpacing = 0;
+  // Value read-out and thermometer bar.
+  Rgb valueColor = colors::kLime;
+  Rgb valueBoxColor = colors::kBlack;
+  Rgb barColor = colors::kBlue;
+  Rgb barBackground = colors::kBtnFace;
+
+  bool has(GaugeOption o) const { return (options & o) != 0; }
+};
+
+constexpr int kPositionMax = 1000;
+
+// Raw position of a value on the scale in per mille, rounded to nearest with
+// ties to even, computed in long double with the factor evaluated first.
+// May lie outside 0..1000; saturates far outside, NaN counts as below.
+int64_t RawPosition(float value, double from, double to);
+
+// Picture format ("##0.0", "####0", "##0.00"; "0" a mandatory digit, "#" an
+// optional one, "." the decimal point, an optional ";" negative section).
+// Halves round away from zero; a value that rounds to zero prints without a
+// minus sign; non-finite values print "INF", "-INF", "NAN".
+std::string FormatValue(double value, std::string_view format);
+
+// The widest text a format can give for values of up to its digit count
+// (the longer section when there are two), for sizing a numeric box.
+std::string WidestFormatText(std::string_view format);
+
+// What one setValue changed, so the widget knows whether to repaint and
+// whether to (un)register with the flash tick.
+struct GaugeChange {
+  bool changed = false;       // false: value equal to the current one, nothing done
+  bool alarmChanged = false;  // entered or left the alarm
+};
+
+class GaugeModel {
+ public:
+  // Builds the model at value 0 (the widget default) without touching the
+  // min/max memory; the start value is then set like any other value.
+  GaugeModel(GaugeKind kind, GaugeSettings settings);
+
+  const GaugeSettings& settings() const { return settings_; }
+  GaugeKind kind() const { return kind_; }
+
+  // `nowMs` stamps a new minimum or maximum (date and time, milliseconds).
+  GaugeChange setValue(float value, int64_t nowMs);
+
+  float value() const { return value_; }
+  int64_t rawPosition() const { return raw_; }
+  // Clamped to 0..1000, for drawing.
+  int position() const;
+  const std::string& valueText() const { return text_; }
+
+  // Sector state: which sectors hold the raw position, and the colour of the
+  // last of them (none when no sector holds it).
+  bool inSector(int i) const { return i >= 0 && i < 3 && inSector_[static_cast<size_t>(i)]; }
+  bool hasSectorColor() const { return hasSectorColor_; }
+  Rgb sectorColor() const { return sectorColor_; }
+
+  bool upperExceeded() const { return upper_; }
+  bool lowerExceeded() const { return lower_; }
+  bool overflow() const { return overflow_; }
+
+  // Min/max memory; valid only once a value has been recorded.
+  bool hasMin() const { return hasMin_; }
+  bool hasMax() const { return hasMax_; }
+  float minValue() const { return min_; }
+  float maxValue() const { return max_; }
+  int64_t minTimeMs() const { return minTime_; }
+  int64_t maxTimeMs() const { return maxTime_; }
+  int minPosition() const;
+  int maxPosition() const;
+  // Fill of a min/max marker at a drawing position.
+  Rgb markerColor(int position, bool isMax) const;
+
+  // Only dial and vertical meters have an alarm.
+  bool canAlarm() const;
+  bool inAlarm() const { return alarm_; }
+  // Pointer fill: the pointer colour, or red/yellow while in alarm.
+  Rgb pointerFill() const;
+  // One flash step (every 200 ms); true when the fill changed.
+  bool flash();
+
+ private:
+  void recompute();
+  void updateAlarm(GaugeChange& change);
+
+  GaugeKind kind_;
+  GaugeSettings settings_;
+  float value_ = 0;
+  int64_t raw_ = 0;
+  std::string text_;
+  std::array<bool, 3> inSector_ = {};
+  bool hasSectorColor_ = false;
+  Rgb sectorColor_ = 0;
+  bool upper_ = false;
+  bool lower_ = false;
+  bool overflow_ = false;
+  float min_ = 9999999.0f;
+  float max_ = -9999999.0f;
+  bool hasMin_ = false;
+  bool hasMax_ = false;
+  int64_t minTime_ = 0;
+  int64_t maxTime_ = 0;
+  bool alarm_ = false;
+  bool flashYellow_ = false;
+};
+
+// The process-wide 50 ms tick counter: every fourth tick is a flash step.
+class FlashTicker {
+ public:
+  static constexpr int kTickMs = 50;
+  static constexpr int kTicksPerFlash = 4;
+  // Counts one tick; true when gauges in alarm should switch colour now.
+  bool tick() { return ++count_ % kTicksPerFlash == 0; }
+  uint64_t count() const { return count_; }
+
+ private:
+  uint64_t count_ = 0;
+};
+
+}  // namespace kalvex
