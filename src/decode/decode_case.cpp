@@ -132,6 +132,7 @@ bool DecodeCaseRunner::runLine(std::string_view line, std::string& out) {
   const std::string_view m = NextWord(line), e = NextWord(line), n = NextWord(line);
   if (!ParseInt(m, make) || !ParseInt(e, ecu) || !ParseInt(n, next))
     return ErrorBlock(out, "expected: MAKE ECU NEXT HEX");
+  SkipBlanks(line);  // error positions count from the first hex digit
   return run(make, ecu, next, line, out);
 }
 
