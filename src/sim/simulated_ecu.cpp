@@ -89,6 +89,7 @@ void SimulatedEcu::select(int make, int ecu) {
   layout_ = EcuLayoutOf(make, ecu);
   step_ = 0;
   faults_ = DefaultFaults();
+  history_.clear();
 }
 
 std::optional<std::vector<uint8_t>> SimulatedEcu::answer(const std::vector<uint8_t>& request,

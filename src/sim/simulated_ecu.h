@@ -39,8 +39,8 @@ class SimulatedEcu {
  public:
   static constexpr size_t kHistoryLimit = 1024;
 
-  // Selects the ECU type, cold-starts the engine and stores the default
-  // faults again. An unknown type (or -1) has no ECU behind the adapter.
+  // Selects the ECU type, cold-starts the engine, forgets the history and
+  // stores the default faults again. An unknown type (or -1) has no ECU behind the adapter.
   void select(int make, int ecu);
   int make() const { return make_; }
   int ecu() const { return ecu_; }
