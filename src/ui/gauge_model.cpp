@@ -106,7 +106,7 @@ std::string FormatValue(double value, std::string_view format) {
   for (int i = 0; i < p.decimals; ++i) scaled *= 10.0L;
   const long double rounded = std::roundl(scaled);  // halves away from zero
   std::string digits = Digits(rounded);
-  const size_t minLength = static_cast<size_t>(p.decimals) + 1;
+  const size_t minLength = static_cast<size_t>(std::max(p.intMandatory, 1) + p.decimals);
   if (digits.size() < minLength) digits.insert(0, minLength - digits.size(), '0');
 
   std::string intPart = digits.substr(0, digits.size() - static_cast<size_t>(p.decimals));
