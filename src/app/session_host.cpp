@@ -1,14 +1,77 @@
 #include "app/session_host.h"
 
+#include <QMetaObject>
+#include <algorithm>
+
+#include "link/va_comm.h"
+#include "session/session_controller.h"
+#include "ui/log_file.h"
+
 namespace kalvex {
 
-// Placeholder until the session controller lands.
-SessionHost::SessionHost(SessionView& view, QObject* parent) : QObject(parent), view_(view) {}
-SessionHost::~SessionHost() = default;
-void SessionHost::Button1Click() {}
-void SessionHost::Button2Click() {}
-void SessionHost::setLogEnabled(bool on) { logEnabled_ = on; }
-bool SessionHost::logEnabled() const { return logEnabled_; }
-void SessionHost::shutdown() {}
+SessionHost::SessionHost(SessionView& view, QObject* parent)
+    : QObject(parent),
+      view_(view),
+      port_(std::make_unique<TVaComm>([this](std::function<void()> fn) {
+        // From the port's threads to the user-interface thread; dropped by Qt
+        // once this object is gone.
+        QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+      })),
+      log_(std::make_unique<LogFile>()),
+      controller_(std::make_unique<SessionController>(view_, *port_, clock_, *log_)) {
+  timer_.setSingleShot(true);
+  timer_.setTimerType(Qt::PreciseTimer);
+  connect(&timer_, &QTimer::timeout, this, [this] { onTimer(); });
+  port_->setRxHandler([this](size_t count) {
+    controller_->VaComm1RxChar(count);
+    rearm();
+  });
+  port_->setErrorHandler([this](const std::string& message) {
+    controller_->onPortError(message);
+    rearm();
+  });
+  rearm();  // Timer1 runs from the start
+}
+
+SessionHost::~SessionHost() { shutdown(); }
+
+void SessionHost::Button1Click() {
+  controller_->Button1Click();
+  rearm();
+}
+
+void SessionHost::Button2Click() {
+  controller_->Button2Click();
+  rearm();
+}
+
+void SessionHost::setLogEnabled(bool on) { controller_->setLogEnabled(on); }
+bool SessionHost::logEnabled() const { return controller_->logEnabled(); }
+
+void SessionHost::shutdown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  timer_.stop();
+  controller_->shutdown();
+  port_->setRxHandler({});
+  port_->setErrorHandler({});
+}
+
+void SessionHost::rearm() {
+  if (shutDown_) return;
+  const auto deadline = controller_->nextDeadline();
+  if (!deadline) {
+    timer_.stop();
+    return;
+  }
+  const Millis wait = std::max<Millis>(0, *deadline - clock_.now());
+  timer_.start(static_cast<int>(std::min<Millis>(wait, 24 * 3600 * 1000)));
+}
+
+void SessionHost::onTimer() {
+  if (shutDown_) return;
+  controller_->onTimer();
+  rearm();
+}
 
 }  // namespace kalvex

@@ -1,12 +1,20 @@
-// Qt glue around the session core: owns the serial port, the session
-// controller and the timer that fires at the core's earliest deadline.
+// Qt glue around the session core: owns the serial port (TVaComm), the
+// clock, the log file and the session controller, and one precise single-shot
+// timer armed to the core's earliest deadline after every event.
 #pragma once
 
 #include <QObject>
+#include <QTimer>
+#include <memory>
 
+#include "session/clock.h"
 #include "session/session_view.h"
 
 namespace kalvex {
+
+class LogFile;
+class SessionController;
+class TVaComm;
 
 class SessionHost : public QObject {
   Q_OBJECT
@@ -16,15 +24,26 @@ class SessionHost : public QObject {
 
   void Button1Click();
   void Button2Click();
-  void setLogEnabled(bool on);   // CheckBox1Click and the stored setting
+  void setLogEnabled(bool on);  // CheckBox1Click and the stored setting
   bool logEnabled() const;
   // FormClose: stop timers, cancel a pending write, close the port, before
   // anything is destroyed.
   void shutdown();
 
+  SessionController& controller() { return *controller_; }
+  TVaComm& port() { return *port_; }
+
  private:
+  void rearm();    // the timer to the controller's next deadline
+  void onTimer();  // the deadline may not have passed yet: checked again
+
   SessionView& view_;
-  bool logEnabled_ = false;
+  SteadyClock clock_;
+  std::unique_ptr<TVaComm> port_;
+  std::unique_ptr<LogFile> log_;
+  std::unique_ptr<SessionController> controller_;
+  QTimer timer_;
+  bool shutDown_ = false;
 };
 
 }  // namespace kalvex
