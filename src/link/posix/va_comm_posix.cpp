@@ -71,6 +71,12 @@ class WakePipe {
 
 bool IsGoneErrno(int e) { return e == EIO || e == ENXIO || e == ENODEV || e == EBADF; }
 
+// A hung-up terminal fails every ioctl with EIO: that is the device going
+// away, told the way a failed read tells it.
+std::string QueueStatusFailure(int e) {
+  return msg::WithCode(IsGoneErrno(e) ? msg::kReadError : msg::kStatistics, e);
+}
+
 bool StandardSpeed(int bps, speed_t* out) {
   static constexpr std::pair<int, speed_t> kSpeeds[] = {
       {110, B110},     {300, B300},     {600, B600},       {1200, B1200},
@@ -191,7 +197,7 @@ class VaCommPosting {
     if (!s || s->failed) return;
     int waiting = 0;
     if (::ioctl(s->fd, FIONREAD, &waiting) != 0) {
-      PostFailure(weak, *s, msg::WithCode(msg::kStatistics, errno));
+      PostFailure(weak, *s, QueueStatusFailure(errno));
       return;
     }
     if (waiting <= 0) {  // someone read them meanwhile
@@ -257,7 +263,7 @@ class VaCommPosting {
       if (fds[1].events & POLLIN) {
         int waiting = 0;
         if (::ioctl(s->fd, FIONREAD, &waiting) != 0) {
-          PostFailure(weak, *s, msg::WithCode(msg::kStatistics, errno));
+          PostFailure(weak, *s, QueueStatusFailure(errno));
         } else if (waiting > 0) {
           // Bytes that arrived before a hang-up are still delivered first.
           s->SetRx(VaCommSession::Rx::InFlight);
@@ -473,8 +479,8 @@ size_t TVaCustomComm::BackendRead(void* dst, size_t count) {
       s.readInHandler += static_cast<size_t>(n);
       return static_cast<size_t>(n);
     }
-    if (n == 0) return 0;
-    const int e = errno;
+    // A non-blocking raw terminal says "nothing yet" with EAGAIN; 0 is a hang-up.
+    const int e = n == 0 ? EIO : errno;
     if (e == EINTR) continue;
     if (e == EAGAIN || e == EWOULDBLOCK) return 0;
     if (IsGoneErrno(e)) {
