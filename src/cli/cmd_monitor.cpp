@@ -1,13 +1,297 @@
-#include <cstdio>
+// kalvex-cli monitor: a real session on a serial port, headless.
+//
+//   kalvex-cli monitor --port PATH --adapter elm327|kesta --make M --ecu E
+//                      [--log] [--duration S] [--csv FILE] [--faults [--clear]]
+//
+// After every accepted reply one CSV row goes to stdout (or FILE): the time
+// since the start and the twelve gauge values, each empty until a decoder
+// has set it in this run. The status text goes to stderr when it changes.
+// --faults starts on the make's fault read request and prints the fault
+// list after every fault reply (CSV rows then only with --csv); --clear
+// sends the clear request first.
+// Exit status: 0 after --duration or Ctrl-C with at least one accepted
+// reply, 3 when the link never came up, 1 when the session could not
+// start, 2 for bad arguments.
+#include <pthread.h>
+#include <signal.h>
 
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/components.h"
+#include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/event_loop.h"
+#include "faults/faults.h"
+#include "link/va_comm.h"
+#include "session/request_catalogue.h"
+#include "session/session_controller.h"
+#include "session/session_view.h"
+#include "ui/log_file.h"
 
 namespace kalvex::cli {
+namespace {
 
-// Placeholder until this command lands.
-int RunMonitor(int, char**) {
-  std::fprintf(stderr, "kalvex-cli: monitor is not built yet\n");
+// CSV column order.
+constexpr std::array<Component, kComponentCount> kColumns = {
+    Component::VS_Speed, Component::VI_Speed, Component::VS_Nmot, Component::VI_Nmot,
+    Component::VS_TOG,   Component::VS_Ub,    Component::VI_Ub,   Component::VS_TANS,
+    Component::VS_THR,   Component::VS_MRV,   Component::VS_DV,   Component::VS_MAP,
+};
+constexpr const char* kCsvHeader =
+    "time,VS_Speed,VI_Speed,VS_Nmot,VI_Nmot,VS_TOG,VS_Ub,VI_Ub,VS_TANS,VS_THR,VS_MRV,VS_DV,VS_MAP";
+
+struct MonitorOptions {
+  std::string port;
+  int adapter = -1;  // ComboBoxTA index: 0 ELM327, 1 Kesta-mini
+  int make = -1;
+  int ecu = -1;
+  bool log = false;
+  std::optional<double> durationS;
+  std::string csv;
+  bool faults = false;
+  bool clear = false;
+};
+
+int MonitorUsage(const std::string& problem) {
+  std::fprintf(stderr, "kalvex-cli monitor: %s\n", problem.c_str());
+  std::fprintf(stderr,
+               "usage: kalvex-cli monitor --port PATH --adapter elm327|kesta --make M --ecu E\n"
+               "                          [--log] [--duration S] [--csv FILE] [--faults "
+               "[--clear]]\n");
   return 2;
+}
+
+// Returns an error text, or empty.
+std::string ParseMonitorArgs(int argc, char** argv, MonitorOptions& o) {
+  std::string makeText, ecuText;
+  for (int i = 0; i < argc; ++i) {
+    const std::string a = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (a == "--port" && hasValue) {
+      o.port = argv[++i];
+    } else if (a == "--adapter" && hasValue) {
+      const std::string v = argv[++i];
+      if (v == "elm327")
+        o.adapter = 0;
+      else if (v == "kesta")
+        o.adapter = 1;
+      else
+        return "--adapter is elm327 or kesta, not " + v;
+    } else if (a == "--make" && hasValue) {
+      makeText = argv[++i];
+    } else if (a == "--ecu" && hasValue) {
+      ecuText = argv[++i];
+    } else if (a == "--log") {
+      o.log = true;
+    } else if (a == "--duration" && hasValue) {
+      o.durationS = ParseNumber(argv[++i], 0.001, 1e7);
+      if (!o.durationS) return "--duration needs seconds (a number above 0)";
+    } else if (a == "--csv" && hasValue) {
+      o.csv = argv[++i];
+      if (o.csv.empty()) return "--csv needs a file name";
+    } else if (a == "--faults") {
+      o.faults = true;
+    } else if (a == "--clear") {
+      o.clear = true;
+    } else {
+      return "unknown or incomplete argument: " + a;
+    }
+  }
+  if (o.port.empty()) return "--port is needed";
+  if (o.adapter < 0) return "--adapter is needed";
+  if (makeText.empty() || ecuText.empty()) return "--make and --ecu are needed";
+  const auto make = ParseMake(makeText);
+  if (!make) return "unknown make: " + makeText;
+  const auto ecu = ParseEcuType(*make, ecuText);
+  if (!ecu) return "unknown ECU type for this make: " + ecuText;
+  o.make = *make;
+  o.ecu = *ecu;
+  if (o.clear && !o.faults) return "--clear goes with --faults";
+  return {};
+}
+
+// The make's fault read request (the one its clear reply selects), if any.
+std::optional<uint8_t> FaultReadRequest(int make, int ecu) {
+  RequestChoice next;
+  HandleClearReply(make, ecu, next);
+  const std::string& text = ElmRequestText(next.nextCommand);
+  if (text.rfind("18", 0) == 0 || text.rfind("17", 0) == 0) return next.nextCommand;
+  return std::nullopt;
+}
+
+// The window, as plain fields: the lists are fixed by the arguments.
+class HeadlessView final : public SessionView {
+ public:
+  explicit HeadlessView(const MonitorOptions& o) : o_(o) {}
+
+  int makeIndex() const override { return o_.make; }
+  int ecuTypeIndex() const override { return o_.ecu; }
+  int adapterIndex() const override { return o_.adapter; }
+  int activePage() const override { return o_.faults ? 1 : 0; }
+  std::string portText() const override { return o_.port; }
+  void setSelectorsEnabled(bool) override {}
+  void setPortSelectorEnabled(bool) override {}
+  std::string buttonCaption() const override { return caption_; }
+  void setButtonCaption(const std::string& caption) override { caption_ = caption; }
+  void setStatusText(const std::string& text) override {
+    if (text == status_) return;
+    status_ = text;
+    std::fprintf(stderr, "%s\n", text.c_str());
+  }
+  void setFaultLines(const std::vector<std::string>& lines) override { memo1_ = lines; }
+  void showError(const std::string& message) override {
+    ++errors_;
+    std::fprintf(stderr, "kalvex-cli monitor: %s\n", message.c_str());
+  }
+  void setGaugeValue(Component c, float value) override { values_[static_cast<size_t>(c)] = value; }
+
+  const std::array<std::optional<float>, kComponentCount>& values() const { return values_; }
+  const std::vector<std::string>& memo1() const { return memo1_; }
+
+ private:
+  const MonitorOptions& o_;
+  std::string caption_ = kCaptionStart;
+  std::string status_;
+  std::vector<std::string> memo1_;
+  std::array<std::optional<float>, kComponentCount> values_{};
+  int errors_ = 0;
+};
+
+void WriteCsvRow(FILE* out, double seconds, const HeadlessView& view) {
+  std::string row;
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.3f", seconds);
+  row += buf;
+  for (Component c : kColumns) {
+    row += ',';
+    if (const auto& v = view.values()[static_cast<size_t>(c)]) {
+      std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(*v));
+      row += buf;
+    }
+  }
+  row += '\n';
+  std::fputs(row.c_str(), out);
+  std::fflush(out);  // a reader on a pipe sees each reply, and Ctrl-C loses nothing
+}
+
+// Turns SIGINT/SIGTERM into a quit of the loop. The signals are blocked in
+// every thread (the mask is set before any thread starts), so only sigwait
+// sees them; SIGUSR2 wakes the watcher when the run ends on its own.
+class StopSignals {
+ public:
+  explicit StopSignals(EventLoop& loop) {
+    sigemptyset(&set_);
+    sigaddset(&set_, SIGINT);
+    sigaddset(&set_, SIGTERM);
+    sigaddset(&set_, SIGUSR2);
+    pthread_sigmask(SIG_BLOCK, &set_, &old_);
+    thread_ = std::thread([this, &loop] {
+      int sig = 0;
+      while (sigwait(&set_, &sig) == 0) {
+        if (sig == SIGUSR2) return;
+        interrupted_ = true;
+        loop.quit();
+      }
+    });
+  }
+  ~StopSignals() {
+    pthread_kill(thread_.native_handle(), SIGUSR2);
+    thread_.join();
+    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+  }
+
+ private:
+  sigset_t set_, old_;
+  std::thread thread_;
+  bool interrupted_ = false;
+};
+
+}  // namespace
+
+int RunMonitor(int argc, char** argv) {
+  MonitorOptions o;
+  if (const std::string problem = ParseMonitorArgs(argc, argv, o); !problem.empty())
+    return MonitorUsage(problem);
+
+  std::optional<uint8_t> firstRequest;
+  if (o.faults) {
+    firstRequest = FaultReadRequest(o.make, o.ecu);
+    if (!firstRequest) return MonitorUsage(Makes()[o.make].text + " has no fault read request");
+    if (o.clear) {
+      if (!ClearButtonActs(o.make))
+        return MonitorUsage(Makes()[o.make].text + " has no clear request");
+      firstRequest = kClearRequest;
+    }
+  }
+
+  FILE* csv = nullptr;
+  if (!o.csv.empty()) {
+    csv = std::fopen(o.csv.c_str(), "w");
+    if (!csv) {
+      std::fprintf(stderr, "kalvex-cli monitor: cannot write %s: %s\n", o.csv.c_str(),
+                   std::strerror(errno));
+      return 1;
+    }
+  } else if (!o.faults) {
+    csv = stdout;
+  }
+
+  SteadyClock clock;
+  EventLoop loop(clock);
+  int status = 0;
+  {
+    // Declared in this order so the port (whose threads post to the loop)
+    // goes first and the signal watcher last.
+    StopSignals signals(loop);
+    HeadlessView view(o);
+    LogFile log;
+    TVaComm port(loop.dispatcher());
+    SessionController session(view, port, clock, log);
+    session.setLogEnabled(o.log);
+    session.setFirstRequestOverride(firstRequest);
+    port.setRxHandler([&](size_t count) { session.VaComm1RxChar(count); });
+    port.setErrorHandler([&](const std::string& message) { session.onPortError(message); });
+
+    const Millis start = clock.now();
+    long accepted = 0;
+    session.onResponseAccepted = [&](const ResponseBytes& rb) {
+      ++accepted;
+      if (csv) WriteCsvRow(csv, (clock.now() - start) / 1000.0, view);
+      if (o.faults && (rb[0] == 0x58 || rb[0] == 0x57)) {
+        for (const std::string& line : view.memo1()) std::printf("%s\n", line.c_str());
+        std::printf("\n");
+        std::fflush(stdout);
+      }
+    };
+    if (csv) {
+      std::fprintf(csv, "%s\n", kCsvHeader);
+      std::fflush(csv);
+    }
+
+    session.Button1Click();
+    if (!session.running()) {
+      status = 1;  // the port did not open; the error is on stderr already
+    } else {
+      std::optional<Millis> until;
+      if (o.durationS) until = start + static_cast<Millis>(*o.durationS * 1000.0 + 0.5);
+      loop.run([&] { return session.nextDeadline(); }, [&] { session.onTimer(); }, until);
+      if (session.running()) session.Button1Click();  // stop: closes the port
+      status = accepted > 0 ? 0 : 3;
+    }
+    session.shutdown();
+    port.Close();
+  }
+  if (csv && csv != stdout) std::fclose(csv);
+  return status;
 }
 
 }  // namespace kalvex::cli

@@ -1,13 +1,86 @@
-#include <cstdio>
+// kalvex-cli simulate: the simulated adapter and ECU on a new pseudo-terminal.
+//
+//   kalvex-cli simulate --make M --ecu E [--delay MS] [--searching]
+//
+// Prints the terminal's path on the first line, serves until SIGINT or
+// SIGTERM, then exits 0. Answers as an ELM327 or a Kesta-mini, whichever set-
+// up line arrives, so consecutive sessions may use either adapter.
+#include <signal.h>
 
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "catalogue/catalogue.h"
+#include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "sim/ecu_layouts.h"
+#include "sim/pty_server.h"
 
 namespace kalvex::cli {
+namespace {
 
-// Placeholder until this command lands.
-int RunSimulate(int, char**) {
-  std::fprintf(stderr, "kalvex-cli: simulate is not built yet\n");
+int SimulateUsage(const std::string& problem) {
+  std::fprintf(stderr, "kalvex-cli simulate: %s\n", problem.c_str());
+  std::fprintf(stderr, "usage: kalvex-cli simulate --make M --ecu E [--delay MS] [--searching]\n");
   return 2;
+}
+
+}  // namespace
+
+int RunSimulate(int argc, char** argv) {
+  sim::PtyServerOptions o;
+  std::string makeText, ecuText;
+  for (int i = 0; i < argc; ++i) {
+    const std::string a = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (a == "--make" && hasValue) {
+      makeText = argv[++i];
+    } else if (a == "--ecu" && hasValue) {
+      ecuText = argv[++i];
+    } else if (a == "--delay" && hasValue) {
+      const auto ms = ParseInteger(argv[++i], 0, 60'000);
+      if (!ms) return SimulateUsage("--delay needs milliseconds from 0 to 60000");
+      o.replyDelayMs = static_cast<int>(*ms);
+    } else if (a == "--searching") {
+      o.announceInit = true;
+    } else {
+      return SimulateUsage("unknown argument: " + a);
+    }
+  }
+  if (makeText.empty() || ecuText.empty()) return SimulateUsage("--make and --ecu are needed");
+  const auto make = ParseMake(makeText);
+  if (!make) return SimulateUsage("unknown make: " + makeText);
+  const auto ecu = ParseEcuType(*make, ecuText);
+  if (!ecu) return SimulateUsage("unknown ECU type for this make: " + ecuText);
+  if (!sim::EcuLayoutOf(*make, *ecu))
+    return SimulateUsage("no simulated ECU for " + Makes()[*make].text + " / " +
+                         EcuTypesOf(*make)[*ecu] + " yet");
+  o.make = *make;
+  o.ecu = *ecu;
+
+  // Block the stop signals before the server thread exists, so only
+  // sigwait below ever sees them.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+  std::string error;
+  auto server = sim::PtyServer::Start(o, error);
+  if (!server) {
+    std::fprintf(stderr, "kalvex-cli simulate: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("%s\n", server->slavePath().c_str());
+  std::fflush(stdout);
+
+  int sig = 0;
+  while (sigwait(&stopSignals, &sig) != 0) {
+  }
+  server->stop();
+  return 0;
 }
 
 }  // namespace kalvex::cli

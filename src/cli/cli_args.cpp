@@ -1,0 +1,57 @@
+#include "cli/cli_args.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include "catalogue/catalogue.h"
+
+namespace kalvex::cli {
+namespace {
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+}  // namespace
+
+std::optional<long> ParseInteger(const std::string& text, long lo, long hi) {
+  if (text.empty() || text.size() > 18) return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  const long v = std::strtol(text.c_str(), &end, 10);
+  if (errno != 0 || end != text.c_str() + text.size() || v < lo || v > hi) return std::nullopt;
+  return v;
+}
+
+std::optional<double> ParseNumber(const std::string& text, double lo, double hi) {
+  if (text.empty() || text.size() > 32) return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  const double v = std::strtod(text.c_str(), &end);
+  if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(v) || v < lo || v > hi)
+    return std::nullopt;
+  return v;
+}
+
+std::optional<int> ParseMake(const std::string& text) {
+  if (auto n = ParseInteger(text, 0, kMakeCount - 1)) return static_cast<int>(*n);
+  const std::string want = Lower(text);
+  const auto& makes = Makes();
+  for (size_t i = 0; i < makes.size(); ++i) {
+    const std::string name = Lower(makes[i].text);
+    const std::string shortName = name.substr(0, name.find(" ("));
+    if (!want.empty() && (want == name || want == shortName)) return static_cast<int>(i);
+  }
+  return std::nullopt;
+}
+
+std::optional<int> ParseEcuType(int make, const std::string& text) {
+  const auto n = ParseInteger(text, 0, 1000);
+  if (!n || !ValidEcuType(make, static_cast<int>(*n))) return std::nullopt;
+  return static_cast<int>(*n);
+}
+
+}  // namespace kalvex::cli
