@@ -1,0 +1,497 @@
+// TVaCustomComm on the Windows communications API: overlapped handle, DCB
+// line settings, an event thread on WaitCommEvent and a write thread that
+// drains the write queue. Same notification rules as the POSIX backend.
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "link/va_comm.h"
+
+namespace kalvex {
+
+namespace msg = va_comm_messages;
+
+std::string va_comm_messages::PlatformErrorText(int code) {
+  char* text = nullptr;
+  const DWORD n = ::FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string out = n != 0 && text != nullptr ? std::string(text, n) : "Unknown error";
+  if (text != nullptr) ::LocalFree(text);
+  while (!out.empty() && (out.back() == '\r' || out.back() == '\n' || out.back() == '.'))
+    out.pop_back();
+  return out;
+}
+
+namespace {
+
+int LastError() { return static_cast<int>(::GetLastError()); }
+
+class Event {
+ public:
+  explicit Event(bool manualReset) : h_(::CreateEventA(nullptr, manualReset, FALSE, nullptr)) {}
+  ~Event() {
+    if (h_ != nullptr) ::CloseHandle(h_);
+  }
+  Event(const Event&) = delete;
+  Event& operator=(const Event&) = delete;
+  HANDLE get() const { return h_; }
+  void Set() { ::SetEvent(h_); }
+  void Reset() { ::ResetEvent(h_); }
+
+ private:
+  HANDLE h_;
+};
+
+bool IsGoneError(DWORD e) {
+  return e == ERROR_ACCESS_DENIED || e == ERROR_BAD_COMMAND || e == ERROR_DEVICE_REMOVED ||
+         e == ERROR_OPERATION_ABORTED || e == ERROR_GEN_FAILURE || e == ERROR_INVALID_HANDLE;
+}
+
+}  // namespace
+
+struct VaCommSession {
+  enum class Rx { Armed, InFlight, Parked };
+
+  uint64_t id = 0;
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  TVaDispatcher dispatch;
+  DWORD mask = 0;
+
+  Event stopEvent{true};
+  Event rearmEvent{false};
+  Event writeData{false};
+  std::thread eventThread;
+  std::thread writeThread;
+  std::atomic<bool> stop{false};
+  std::atomic<bool> failed{false};
+
+  std::mutex rxMutex;
+  Rx rx = Rx::Armed;
+
+  // User-interface thread only.
+  bool inHandler = false;
+  bool notifyRequested = false;
+  size_t readInHandler = 0;
+  Event readDone{true};
+
+  std::mutex writeMutex;
+  std::condition_variable writeRoom;
+  std::vector<uint8_t> writeQueue;
+  size_t writeCapacity = 0;
+
+  ~VaCommSession() {
+    stop = true;
+    stopEvent.Set();
+    if (eventThread.joinable()) eventThread.join();
+    if (writeThread.joinable()) writeThread.join();
+    if (handle != INVALID_HANDLE_VALUE) {
+      ::SetCommMask(handle, 0);
+      ::CloseHandle(handle);
+    }
+  }
+
+  void SetRx(Rx state) {
+    {
+      std::lock_guard lock(rxMutex);
+      rx = state;
+    }
+    if (state == Rx::Armed) rearmEvent.Set();
+  }
+
+  // Bytes in the driver's input queue; -1 with the error on failure.
+  long Waiting(DWORD* error) {
+    DWORD errors = 0;
+    COMSTAT stat{};
+    if (!::ClearCommError(handle, &errors, &stat)) {
+      *error = ::GetLastError();
+      return -1;
+    }
+    return static_cast<long>(stat.cbInQue);
+  }
+};
+
+struct TVaCustomComm::Core {
+  std::unique_ptr<VaCommSession> session;
+  uint64_t nextId = 1;
+  RxHandler rxHandler;
+  ErrorHandler errorHandler;
+
+  VaCommSession* Current(uint64_t id) const {
+    return session && session->id == id ? session.get() : nullptr;
+  }
+};
+
+class VaCommPosting {
+ public:
+  using Core = TVaCustomComm::Core;
+  using Session = VaCommSession;
+
+  static void PostFailure(const std::weak_ptr<Core>& weak, Session& s, std::string message) {
+    if (s.failed.exchange(true)) return;
+    s.stopEvent.Set();  // both threads stop touching the device
+    s.writeRoom.notify_all();
+    if (!s.dispatch) return;
+    s.dispatch([weak, id = s.id, message = std::move(message)] {
+      auto core = weak.lock();
+      if (!core || !core->Current(id) || !core->errorHandler) return;
+      auto handler = core->errorHandler;
+      handler(message);
+    });
+  }
+
+  static void DeliverRx(const std::weak_ptr<Core>& weak, uint64_t id) {
+    auto core = weak.lock();
+    if (!core) return;
+    Session* s = core->Current(id);
+    if (!s || s->failed) return;
+    DWORD error = 0;
+    const long waiting = s->Waiting(&error);
+    if (waiting < 0) {
+      PostFailure(weak, *s, msg::WithCode(msg::kStatistics, static_cast<int>(error)));
+      return;
+    }
+    if (waiting == 0) {
+      s->SetRx(Session::Rx::Armed);
+      return;
+    }
+    if (!core->rxHandler) {
+      s->SetRx(Session::Rx::Parked);
+      return;
+    }
+    s->inHandler = true;
+    s->notifyRequested = false;
+    s->readInHandler = 0;
+    struct Settle {
+      Core& core;
+      uint64_t id;
+      ~Settle() {
+        Session* s = core.Current(id);
+        if (!s) return;
+        s->inHandler = false;
+        const bool again = s->readInHandler > 0 || s->notifyRequested;
+        s->SetRx(again ? Session::Rx::Armed : Session::Rx::Parked);
+      }
+    } settle{*core, id};
+    auto handler = core->rxHandler;
+    handler(static_cast<size_t>(waiting));
+  }
+
+  // Posts a notification when armed and bytes wait.
+  static void OfferRx(const std::weak_ptr<Core>& weak, Session& s) {
+    {
+      std::lock_guard lock(s.rxMutex);
+      if (s.rx != Session::Rx::Armed) return;
+    }
+    DWORD error = 0;
+    const long waiting = s.Waiting(&error);
+    if (waiting < 0) {
+      PostFailure(weak, s, msg::WithCode(msg::kStatistics, static_cast<int>(error)));
+      return;
+    }
+    if (waiting == 0 || !s.dispatch) return;
+    {
+      std::lock_guard lock(s.rxMutex);
+      s.rx = Session::Rx::InFlight;
+    }
+    s.dispatch([weak, id = s.id] { DeliverRx(weak, id); });
+  }
+
+  static void EventLoop(std::weak_ptr<Core> weak, Session* s) {
+    Event commEvent(true);
+    while (!s->stop && !s->failed) {
+      OVERLAPPED ov{};
+      ov.hEvent = commEvent.get();
+      DWORD events = 0;
+      if (!::WaitCommEvent(s->handle, &events, &ov)) {
+        const DWORD e = ::GetLastError();
+        if (e != ERROR_IO_PENDING) {
+          // A removed device fails every wait: report once and stop, no loop.
+          PostFailure(weak, *s, msg::WithCode(msg::kReadError, static_cast<int>(e)));
+          break;
+        }
+        for (;;) {
+          HANDLE waits[] = {s->stopEvent.get(), commEvent.get(), s->rearmEvent.get()};
+          const DWORD w = ::WaitForMultipleObjects(3, waits, FALSE, INFINITE);
+          if (w == WAIT_OBJECT_0 + 2) {  // the user-interface thread re-armed
+            OfferRx(weak, *s);
+            continue;
+          }
+          if (w != WAIT_OBJECT_0 + 1) {  // stop, or the wait itself failed
+            ::CancelIo(s->handle);
+            DWORD ignored = 0;
+            ::GetOverlappedResult(s->handle, &ov, &ignored, TRUE);
+            return;
+          }
+          DWORD ignored = 0;
+          if (!::GetOverlappedResult(s->handle, &ov, &ignored, FALSE)) {
+            const DWORD err = ::GetLastError();
+            if (IsGoneError(err))
+              PostFailure(weak, *s, msg::WithCode(msg::kReadError, static_cast<int>(err)));
+          }
+          break;
+        }
+      }
+      commEvent.Reset();
+      if (s->stop || s->failed) break;
+      if (events & EV_ERR) {
+        DWORD errors = 0;
+        ::ClearCommError(s->handle, &errors, nullptr);
+      }
+      if (events & EV_RXCHAR) OfferRx(weak, *s);
+    }
+  }
+
+  static void WriteLoop(std::weak_ptr<Core> weak, Session* s) {
+    Event written(true);
+    std::vector<uint8_t> chunk;
+    for (;;) {
+      HANDLE waits[] = {s->stopEvent.get(), s->writeData.get()};
+      const DWORD w = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+      if (w != WAIT_OBJECT_0 + 1 || s->failed) return;
+      for (;;) {
+        {
+          std::lock_guard lock(s->writeMutex);
+          chunk.assign(s->writeQueue.begin(), s->writeQueue.end());
+        }
+        if (chunk.empty()) break;
+        OVERLAPPED ov{};
+        ov.hEvent = written.get();
+        DWORD done = 0;
+        if (!::WriteFile(s->handle, chunk.data(), static_cast<DWORD>(chunk.size()), &done, &ov)) {
+          const DWORD e = ::GetLastError();
+          if (e != ERROR_IO_PENDING) {
+            PostFailure(weak, *s, msg::WithCode(msg::kWriteError, static_cast<int>(e)));
+            return;
+          }
+          HANDLE pending[] = {s->stopEvent.get(), written.get()};
+          if (::WaitForMultipleObjects(2, pending, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
+            ::CancelIo(s->handle);
+            ::GetOverlappedResult(s->handle, &ov, &done, TRUE);
+            return;
+          }
+          if (!::GetOverlappedResult(s->handle, &ov, &done, FALSE)) {
+            PostFailure(weak, *s, msg::WithCode(msg::kWriteError, LastError()));
+            return;
+          }
+        }
+        {
+          std::lock_guard lock(s->writeMutex);
+          const size_t n = std::min<size_t>(done, s->writeQueue.size());
+          s->writeQueue.erase(s->writeQueue.begin(), s->writeQueue.begin() + n);
+        }
+        s->writeRoom.notify_all();
+      }
+    }
+  }
+};
+
+bool TVaCustomComm::BackendActive() const { return core_ && core_->session; }
+
+void TVaCustomComm::BackendOpen(const std::string& path) {
+  if (!core_) core_ = std::make_shared<Core>();
+  Core& core = *core_;
+  HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_OVERLAPPED, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const int e = LastError();
+    if (e == ERROR_FILE_NOT_FOUND) throw EVaCommError(msg::Fill(msg::kNotFound, {path}));
+    throw EVaCommError(
+        msg::Fill(msg::kCantOpen, {path, std::to_string(e), msg::PlatformErrorText(e)}));
+  }
+  auto s = std::make_unique<VaCommSession>();
+  s->id = core.nextId++;
+  s->handle = h;
+  s->dispatch = dispatch_;
+  core.session = std::move(s);
+  try {
+    VaCommSession& open = *core.session;
+    if (updateDcb_) BackendApplyLineSettings();
+    if (buffers_.ReadSize <= 0 || buffers_.WriteSize <= 0 ||
+        !::SetupComm(h, static_cast<DWORD>(buffers_.ReadSize),
+                     static_cast<DWORD>(buffers_.WriteSize)))
+      throw EVaCommError(msg::WithCode(msg::kInitBuffers, LastError()));
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = 5;
+    if (!::SetCommTimeouts(h, &timeouts))
+      throw EVaCommError(msg::WithCode(msg::kTimeouts, LastError()));
+
+    static constexpr DWORD kEventBits[] = {EV_BREAK,    EV_CTS,    EV_DSR,     EV_ERR,    EV_RING,
+                                           EV_RLSD,     EV_RXCHAR, EV_TXEMPTY, EV_RXFLAG, EV_PERR,
+                                           EV_RX80FULL, EV_EVENT1, EV_EVENT2};
+    DWORD mask = 0;
+    for (size_t i = 0; i < std::size(kEventBits); ++i)
+      if (monitorEvents_.Contains(static_cast<TVaCommEvent>(i))) mask |= kEventBits[i];
+    if (!directWrite_) mask &= ~static_cast<DWORD>(EV_TXEMPTY);  // the write thread knows
+    if (!::SetCommMask(h, mask)) throw EVaCommError(msg::WithCode(msg::kEventMask, LastError()));
+    open.mask = mask;
+    open.writeCapacity = static_cast<size_t>(buffers_.WriteSize);
+
+    std::weak_ptr<Core> weak = core_;
+    try {
+      if (mask != 0) open.eventThread = std::thread(VaCommPosting::EventLoop, weak, &open);
+      if (!directWrite_) open.writeThread = std::thread(VaCommPosting::WriteLoop, weak, &open);
+    } catch (const std::system_error& e) {
+      throw EVaCommError(msg::WithCode(msg::kEventMask, e.code().value()));
+    }
+  } catch (...) {
+    core.session.reset();
+    throw;
+  }
+}
+
+void TVaCustomComm::BackendClose() {
+  if (!core_ || !core_->session) return;
+  std::unique_ptr<VaCommSession> s = std::move(core_->session);
+  s.reset();
+}
+
+void TVaCustomComm::BackendApplyLineSettings() {
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  const int bps = baudrate_ == brUser ? userBaudrate_ : BaudrateBitsPerSecond(baudrate_);
+  dcb.BaudRate = static_cast<DWORD>(std::max(0, bps));
+  dcb.ByteSize = static_cast<BYTE>(4 + static_cast<int>(databits_));
+  dcb.Parity = static_cast<BYTE>(parity_);
+  dcb.StopBits = static_cast<BYTE>(stopbits_);
+  dcb.fBinary = TRUE;
+  dcb.fOutxCtsFlow = flowControl_.OutCtsFlow;
+  dcb.fOutxDsrFlow = flowControl_.OutDsrFlow;
+  static constexpr DWORD kDtr[] = {DTR_CONTROL_DISABLE, DTR_CONTROL_ENABLE, DTR_CONTROL_HANDSHAKE};
+  static constexpr DWORD kRts[] = {RTS_CONTROL_DISABLE, RTS_CONTROL_ENABLE, RTS_CONTROL_HANDSHAKE,
+                                   RTS_CONTROL_TOGGLE};
+  dcb.fDtrControl = kDtr[flowControl_.ControlDtr];
+  dcb.fRtsControl = kRts[flowControl_.ControlRts];
+  dcb.fOutX = flowControl_.XonXoffOut;
+  dcb.fInX = flowControl_.XonXoffIn;
+  dcb.fDsrSensitivity = flowControl_.DsrSensitivity;
+  dcb.fTXContinueOnXoff = flowControl_.TxContinueOnXoff;
+  dcb.fErrorChar = options_.Contains(coErrorChar);
+  dcb.fNull = options_.Contains(coNullStrip);
+  dcb.fParity = options_.Contains(coParityCheck);
+  dcb.XonLim = static_cast<WORD>(std::clamp(buffers_.XonLimit, 0, 0xFFFF));
+  dcb.XoffLim = static_cast<WORD>(std::clamp(buffers_.XoffLimit, 0, 0xFFFF));
+  dcb.XonChar = static_cast<char>(eventChars_.XonChar);
+  dcb.XoffChar = static_cast<char>(eventChars_.XoffChar);
+  dcb.ErrorChar = static_cast<char>(eventChars_.ErrorChar);
+  dcb.EvtChar = static_cast<char>(eventChars_.EventChar);
+  dcb.EofChar = static_cast<char>(eventChars_.EventChar);
+  if (!::SetCommState(core_->session->handle, &dcb))
+    throw EVaCommError(msg::WithCode(msg::kWritingDcb, LastError()));
+}
+
+size_t TVaCustomComm::BackendRead(void* dst, size_t count) {
+  if (!BackendActive()) return 0;
+  VaCommSession& s = *core_->session;
+  if (s.failed) return 0;
+  OVERLAPPED ov{};
+  ov.hEvent = s.readDone.get();
+  s.readDone.Reset();
+  DWORD done = 0;
+  const DWORD want = static_cast<DWORD>(std::min<size_t>(count, MAXDWORD));
+  if (!::ReadFile(s.handle, dst, want, &done, &ov)) {
+    const DWORD e = ::GetLastError();
+    if (e != ERROR_IO_PENDING)
+      throw EVaCommError(msg::WithCode(msg::kReadError, static_cast<int>(e)));
+    if (::WaitForSingleObject(ov.hEvent, static_cast<DWORD>(std::max(0, buffers_.ReadTimeout))) !=
+        WAIT_OBJECT_0) {
+      // Cancel and wait it out, so nothing lands in the caller's buffer later.
+      ::CancelIo(s.handle);
+      ::GetOverlappedResult(s.handle, &ov, &done, TRUE);
+      s.readInHandler += done;
+      return done;
+    }
+    if (!::GetOverlappedResult(s.handle, &ov, &done, FALSE)) done = 0;
+  }
+  s.readInHandler += done;
+  return done;
+}
+
+size_t TVaCustomComm::BackendWrite(const void* src, size_t count) {
+  if (!BackendActive()) return 0;
+  VaCommSession& s = *core_->session;
+  if (s.failed) return 0;
+  const auto* bytes = static_cast<const uint8_t*>(src);
+  if (directWrite_) {
+    OVERLAPPED ov{};
+    Event written(true);
+    ov.hEvent = written.get();
+    DWORD done = 0;
+    if (!::WriteFile(s.handle, bytes, static_cast<DWORD>(count), &done, &ov)) {
+      const DWORD e = ::GetLastError();
+      if (e != ERROR_IO_PENDING)
+        throw EVaCommError(msg::WithCode(msg::kWriteError, static_cast<int>(e)));
+      if (::WaitForSingleObject(written.get(), static_cast<DWORD>(std::max(
+                                                   0, buffers_.ReadTimeout))) != WAIT_OBJECT_0) {
+        ::CancelIo(s.handle);
+        ::GetOverlappedResult(s.handle, &ov, &done, TRUE);
+        return 0;
+      }
+      if (!::GetOverlappedResult(s.handle, &ov, &done, FALSE)) done = 0;
+    }
+    return done;
+  }
+  {
+    std::unique_lock lock(s.writeMutex);
+    auto fits = [&] { return s.failed || s.writeQueue.size() + count <= s.writeCapacity; };
+    if (count > s.writeCapacity ||
+        !s.writeRoom.wait_for(lock, std::chrono::milliseconds(std::max(0, buffers_.WriteTimeout)),
+                              fits))
+      throw EVaCommError(msg::kOutputFull);
+    if (s.failed) return 0;
+    s.writeQueue.insert(s.writeQueue.end(), bytes, bytes + count);
+  }
+  s.writeData.Set();
+  return count;
+}
+
+void TVaCustomComm::BackendSetDtr(bool on) {
+  if (!::EscapeCommFunction(core_->session->handle, on ? SETDTR : CLRDTR))
+    throw EVaCommError(msg::WithCode(msg::kCommFunction, LastError()));
+}
+
+void TVaCustomComm::BackendSetRxHandler(RxHandler handler) {
+  if (!core_) core_ = std::make_shared<Core>();
+  core_->rxHandler = std::move(handler);
+  VaCommSession* s = core_->session.get();
+  if (s && core_->rxHandler && !s->inHandler) {
+    std::unique_lock lock(s->rxMutex);
+    if (s->rx == VaCommSession::Rx::Parked) {
+      lock.unlock();
+      s->SetRx(VaCommSession::Rx::Armed);
+    }
+  }
+}
+
+void TVaCustomComm::BackendRequestRxNotify() {
+  if (!BackendActive()) return;
+  VaCommSession& s = *core_->session;
+  if (s.inHandler) {
+    s.notifyRequested = true;
+    return;
+  }
+  std::unique_lock lock(s.rxMutex);
+  if (s.rx == VaCommSession::Rx::Parked) {
+    lock.unlock();
+    s.SetRx(VaCommSession::Rx::Armed);
+  }
+}
+
+void TVaCustomComm::BackendSetErrorHandler(ErrorHandler handler) {
+  if (!core_) core_ = std::make_shared<Core>();
+  core_->errorHandler = std::move(handler);
+}
+
+}  // namespace kalvex
+
+#endif  // _WIN32
