@@ -2,13 +2,15 @@
 //
 //   kalvex-cli monitor --port PATH --adapter elm327|kesta --make M --ecu E
 //                      [--log] [--duration S] [--csv FILE] [--faults [--clear]]
+//                      [--replies N]
 //
 // After every accepted reply one CSV row goes to stdout (or FILE): the time
 // since the start and the twelve gauge values, each empty until a decoder
 // has set it in this run. The status text goes to stderr when it changes.
 // --faults starts on the make's fault read request and prints the fault
 // list after every fault reply (CSV rows then only with --csv); --clear
-// sends the clear request first.
+// sends the clear request first. --replies ends the run after N accepted
+// replies (tests and benchmarks).
 // Exit status: 0 after --duration or Ctrl-C with at least one accepted
 // reply, 3 when the link never came up, 1 when the session could not
 // start, 2 for bad arguments.
@@ -59,6 +61,7 @@ struct MonitorOptions {
   std::string csv;
   bool faults = false;
   bool clear = false;
+  std::optional<long> replies;
 };
 
 int MonitorUsage(const std::string& problem) {
@@ -66,7 +69,8 @@ int MonitorUsage(const std::string& problem) {
   std::fprintf(stderr,
                "usage: kalvex-cli monitor --port PATH --adapter elm327|kesta --make M --ecu E\n"
                "                          [--log] [--duration S] [--csv FILE] [--faults "
-               "[--clear]]\n");
+               "[--clear]]\n"
+               "                          [--replies N]\n");
   return 2;
 }
 
@@ -98,6 +102,9 @@ std::string ParseMonitorArgs(int argc, char** argv, MonitorOptions& o) {
     } else if (a == "--csv" && hasValue) {
       o.csv = argv[++i];
       if (o.csv.empty()) return "--csv needs a file name";
+    } else if (a == "--replies" && hasValue) {
+      o.replies = ParseInteger(argv[++i], 1, 1'000'000'000);
+      if (!o.replies) return "--replies needs a count above 0";
     } else if (a == "--faults") {
       o.faults = true;
     } else if (a == "--clear") {
@@ -271,6 +278,7 @@ int RunMonitor(int argc, char** argv) {
         std::printf("\n");
         std::fflush(stdout);
       }
+      if (o.replies && accepted >= *o.replies) loop.quit();
     };
     if (csv) {
       std::fprintf(csv, "%s\n", kCsvHeader);

@@ -1,0 +1,99 @@
+// Runs kalvex-cli as a child process with its output in files, so several
+// can run side by side; a child that hangs is killed after a generous limit
+// (a hang fails the test instead of blocking the suite).
+#pragma once
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace kalvex::testing {
+
+inline std::string BinaryDir() {
+  const char* d = std::getenv("KALVEX_BINARY_DIR");
+  return d ? d : ".";
+}
+
+inline std::string TempDir() {
+  static const std::string dir = [] {
+    std::string t = "/tmp/kalvex_e2e_XXXXXX";
+    if (!::mkdtemp(t.data())) return std::string("/tmp");
+    return t;
+  }();
+  return dir;
+}
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+class Child {
+ public:
+  // Starts kalvex-cli with `args`; stdout and stderr go to files named after `tag`.
+  Child(const std::vector<std::string>& args, const std::string& tag) {
+    outPath_ = TempDir() + "/" + tag + ".out";
+    errPath_ = TempDir() + "/" + tag + ".err";
+    std::vector<std::string> all{BinaryDir() + "/kalvex-cli"};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 1, outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&fa, 2, errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (posix_spawn(&pid_, argv[0], &fa, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&fa);
+  }
+  ~Child() {
+    if (pid_ > 0 && !exited_) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  bool started() const { return pid_ > 0; }
+  void signal(int sig) {
+    if (pid_ > 0 && !exited_) ::kill(pid_, sig);
+  }
+  // Exit status, or -1 when it had to be killed after `limitS` seconds.
+  int wait(int limitS = 60) {
+    if (pid_ <= 0) return -2;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(limitS);
+    int status = 0;
+    while (::waitpid(pid_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > end) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, &status, 0);
+        exited_ = true;
+        return -1;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    exited_ = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string out() const { return ReadFile(outPath_); }
+  std::string err() const { return ReadFile(errPath_); }
+
+ private:
+  pid_t pid_ = -1;
+  bool exited_ = false;
+  std::string outPath_, errPath_;
+};
+
+}  // namespace kalvex::testing
