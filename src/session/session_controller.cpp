@@ -166,7 +166,17 @@ bool SessionController::takePendingClear() {
 
 // ---- log -----------------------------------------------------------------
 
-void SessionController::setLogEnabled(bool on) { logEnabled_ = on; }
+void SessionController::setLogEnabled(bool on) {
+  logEnabled_ = on;
+  // Switched on mid-session before any file exists in this run: make one, so
+  // the lines have somewhere to go.
+  if (on && running_ && !logBroken_ && !log_.hasFile()) {
+    if (int err = log_.create(); err != 0) {
+      logBroken_ = true;
+      view_.showError(IoErrorText(err));
+    }
+  }
+}
 
 void SessionController::logLine(const char* marker, const std::string& text) {
   if (!logEnabled_ || logBroken_) return;

@@ -63,21 +63,20 @@ int LogFile::create() {
     if (ec) return ec.value() ? ec.value() : EIO;
   }
   fileName_ = (dir / FileNameFor(now)).string();
-  return writeLine(StampFor(now), true);
+  return writeLine(StampFor(now));
 }
 
 int LogFile::appendLine(const std::string& marker, const std::string& text) {
   if (fileName_.empty()) return ENOENT;
-  return writeLine(StampFor(wallClock_()) + marker + text, false);
+  return writeLine(StampFor(wallClock_()) + marker + text);
 }
 
-int LogFile::writeLine(const std::string& line, bool create) {
+int LogFile::writeLine(const std::string& line) {
   errno = 0;
   // Append in both cases: a second start within the same second must not
   // empty the file of the first.
   std::FILE* f = std::fopen(fileName_.c_str(), "ab");
   if (!f) return errno ? errno : EIO;
-  (void)create;
   const std::string out = line + "\r\n";
   const size_t written = std::fwrite(out.data(), 1, out.size(), f);
   int err = written == out.size() ? 0 : (errno ? errno : EIO);

@@ -38,7 +38,7 @@ class LogFile {
   static std::string StampFor(const std::tm& t);     // "06/12/2026 21:03:55"
 
  private:
-  int writeLine(const std::string& line, bool create);
+  int writeLine(const std::string& line);
 
   std::string folder_;
   WallClock wallClock_;

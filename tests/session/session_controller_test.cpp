@@ -511,6 +511,8 @@ TEST(Log, StartsSwitchAndFailures) {
   m.click();
   m.runUntilWrites(1);
   m.controller.setLogEnabled(true);
+  const std::string file2 = (dir.path / "LOG2" / "06-12-2026 21_03_55.log").string();
+  EXPECT_EQ(ReadLines(file2).size(), 1u);
   m.receive("AT Z\r>");
   EXPECT_EQ(ReadLines((dir.path / "LOG2" / "06-12-2026 21_03_55.log").string()).size(), 2u);
 
