@@ -310,6 +310,20 @@ TEST_F(VaCommTest, UnreadBytesWaitForRequestRxNotify) {
   EXPECT_EQ(received, (std::vector<uint8_t>{'O', 'K', '\r'}));
 }
 
+TEST_F(VaCommTest, AHandlerThatThrowsDoesNotStopTheNotifications) {
+  auto port = OpenPort();
+  std::vector<uint8_t> received;
+  port->setRxHandler([&](size_t) {
+    uint8_t byte = 0;
+    if (port->readBytes(&byte, 1) == 1) received.push_back(byte);
+    if (received.size() == 1) throw EVaCommError("Read error (5), Input/output error");
+  });
+  pty.Send({'A', 'B'});
+  EXPECT_THROW(ui.RunUntil([&] { return received.size() >= 2; }), EVaCommError);
+  ASSERT_TRUE(ui.RunUntil([&] { return received.size() >= 2; }));
+  EXPECT_EQ(received, (std::vector<uint8_t>{'A', 'B'}));
+}
+
 TEST_F(VaCommTest, CloseInsideTheHandlerAndStaleNotificationsDoNothing) {
   auto port = OpenPort();
   int calls = 0;

@@ -251,8 +251,7 @@ class VaCommPosting {
       if (ready < 0) {
         if (errno == EINTR) continue;
         PostFailure(weak, *s, msg::WithCode(msg::kReadError, errno));
-        backoff = false;
-        continue;
+        return;  // Close still joins; nothing is left to watch
       }
       backoff = false;
       if (fds[0].revents) s->eventWake.Drain();
@@ -309,7 +308,7 @@ class VaCommPosting {
       if (pending && !s->failed) fds[1] = {s->fd, POLLOUT, 0};
       if (::poll(fds, 2, -1) < 0 && errno != EINTR) {
         PostFailure(weak, *s, msg::WithCode(msg::kWriteError, errno));
-        continue;
+        return;  // WriteBytes accepts nothing once the port has failed
       }
       if (fds[0].revents) s->writeWake.Drain();
       if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
@@ -392,7 +391,7 @@ void TVaCustomComm::BackendOpen(const std::string& path) {
 
 void TVaCustomComm::BackendClose() {
   if (!core_ || !core_->session) return;
-  // Detach first: a handler run by the teardown below finds the port closed.
+  // Detach first, so the port reads as closed while its threads stop.
   std::unique_ptr<VaCommSession> s = std::move(core_->session);
   s.reset();
 }
