@@ -14,18 +14,29 @@
 namespace kalvex {
 namespace {
 
-void EnsureApp() {
-  static int argc = 1;
-  static char name[] = "test_widgets";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication* app = QApplication::instance() ? nullptr : new QApplication(argc, argv);
-  (void)app;
-}
+// One QApplication for the whole run, destroyed at the end so Qt releases
+// its font caches before the leak check.
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    app_ = std::make_unique<QApplication>(argc_, argv_);
+  }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[13] = "test_widgets";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> app_;
+};
+
+[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 class Gauges : public ::testing::Test {
  protected:
-  void SetUp() override { EnsureApp(); }
+  void SetUp() override { ASSERT_NE(QApplication::instance(), nullptr); }
 };
 
 QImage Render(QWidget& w) {

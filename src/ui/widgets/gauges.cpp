@@ -301,7 +301,9 @@ void TAbDialMeter::paintStatic(QPainter& p) {
   const double labelR = r - 11 - QFontMetricsF(labelFont).height() * 0.9;
   ForEachTick(s, [&](double pos, bool major, int i) {
     if (!major) return;
-    const QPointF c = pointAt(pos, labelR);
+    QPointF c = pointAt(pos, labelR);
+    // Keep end labels clear of the needle resting on the horizontal.
+    c.setY(std::min(c.y(), pivot_.y() - 12));
     p.drawText(QRectF(c.x() - 20, c.y() - 8, 40, 16), Qt::AlignCenter, ScaleLabel(s, i));
   });
   if (s.has(kOptUnit)) {
