@@ -174,9 +174,18 @@ void PtyServer::run() {
           ::tcflush(slave_, TCIFLUSH);
         }
         const auto t = std::chrono::steady_clock::now();
-        if (!now.empty()) out_.push_back({t, std::move(now)});
-        if (!later.empty())
-          out_.push_back({t + std::chrono::milliseconds(replyDelayMs_), std::move(later)});
+        // Without a delay the echo and the reply leave in one write, as from
+        // an adapter that answers instantly.
+        auto queue = [&](TimePoint due, std::string bytes) {
+          if (bytes.empty()) return;
+          if (!out_.empty() && out_.back().due >= due) {
+            out_.back().bytes += bytes;
+          } else {
+            out_.push_back({due, std::move(bytes)});
+          }
+        };
+        queue(t, std::move(now));
+        queue(t + std::chrono::milliseconds(replyDelayMs_), std::move(later));
         size_t queued = 0;
         for (const auto& p : out_) queued += p.bytes.size();
         while (queued > kMaxQueuedBytes && out_.size() > 1) {
