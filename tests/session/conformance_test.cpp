@@ -1,0 +1,1177 @@
+// Conformance of the session, the ELM327 driver, the Kesta-mini driver and the
+// session log against the behaviour the program promises, checked from the
+// outside: what goes onto the line, when, and what the window shows. The
+// expected tables below are written out independently of the catalogue code.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/session_harness.h"
+
+namespace kalvex::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kEcuCounts[17] = {7, 14, 7, 5, 4, 1, 2, 7, 1, 1, 2, 2, 1, 1, 3, 1, 2};
+
+std::string Text(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+
+// A Kesta-mini line: the text, the sum of its characters modulo 256, CR.
+std::string Framed(const std::string& text) {
+  unsigned sum = 0;
+  for (unsigned char c : text) sum += c;
+  return text + static_cast<char>(sum & 0xFF) + '\r';
+}
+
+std::string Printable(const std::string& s) {
+  std::string out;
+  for (unsigned char c : s) {
+    if (c >= 0x20 && c < 0x7F)
+      out.push_back(static_cast<char>(c));
+    else
+      out += "\\x" + std::string{"0123456789ABCDEF"[c >> 4], "0123456789ABCDEF"[c & 15]};
+  }
+  return out;
+}
+
+std::string Hex2(unsigned v) {
+  static const char* d = "0123456789ABCDEF";
+  return std::string{d[(v >> 4) & 15], d[v & 15]};
+}
+
+// Request numbers the first-request tables use, in both adapter forms.
+std::string ElmText(int n) {
+  switch (n) {
+    case 1:
+      return "21 06";
+    case 2:
+      return "18 00 FF 00";
+    case 3:
+      return "14 FF 00";
+    case 6:
+      return "21 02";
+    case 10:
+      return "10 86";
+    case 11:
+      return "21 01";
+    case 12:
+      return "18 00 00 00";
+    case 13:
+      return "22 00 01";
+    case 15:
+      return "21 00";
+    case 20:
+      return "22 00 11";
+    case 30:
+      return "21 20";
+    case 40:
+      return "2211010401";
+    case 50:
+      return "221101";
+    case 60:
+      return "21C08001";
+  }
+  return "?";
+}
+std::string KestaText(int n) {
+  switch (n) {
+    case 1:
+      return "DD:02:2106";
+    case 2:
+      return "DD:04:1800FF00";
+    case 6:
+      return "DD:02:2102";
+    case 10:
+      return "DD:02:1086";
+    case 11:
+      return "DD:02:2101";
+    case 12:
+      return "DD:04:18000000";
+    case 13:
+      return "DD:03:220001";
+    case 15:
+      return "DD:02:2100";
+    case 20:
+      return "DD:03:220011";
+    case 30:
+      return "DD:02:2120";
+    case 40:
+      return "DD:05:2211010401";
+    case 50:
+      return "DD:03:221101";
+    case 60:
+      return "DD:04:21C08001";
+  }
+  return "?";
+}
+
+// ---- link parameters and first-request tables, as the description states -----
+
+bool CanSessionType(int make, int ecu) {
+  return (make == 0 && ecu == 6) || (make == 1 && ecu >= 7) || make == 11 ||
+         (make == 10 && ecu == 1);
+}
+bool ElmOnCan(int make, int ecu) {  // "AT SP6" types
+  return (make == 0 && ecu == 6) || (make == 1 && ecu >= 7) || make == 11 ||
+         (make == 3 && ecu == 4);
+}
+unsigned Address(int make, int ecu) {
+  switch (make) {
+    case 0:
+      return ecu == 4 ? 0x11 : 0x10;
+    case 1:
+      return ecu == 3 ? 0x0F : 0x11;
+    case 2:
+    case 5:
+    case 6:
+    case 8:
+      return 0x11;
+    case 7:
+      return ecu == 1 ? 0x10 : ecu == 2 ? 0x17 : 0x11;
+    case 16:
+      return ecu == 0 ? 0x01 : 0x11;
+    default:
+      return 0x10;  // GAZ, UAZ, IZH, NISSAN, DAEWOO .. PEUGEOT
+  }
+}
+bool Id7E7(int make, int ecu) { return (make == 1 && ecu == 7) || make == 11; }
+
+int FirstElm(int make, int ecu) {  // when LinkState passes from 4 to 5
+  switch (make) {
+    case 0:
+      return ecu == 6 ? 13 : 11;
+    case 1:
+      if (ecu <= 3) return 1;
+      if (ecu <= 6) return 11;
+      if (ecu == 7 || ecu == 10 || ecu == 11 || ecu == 12) return 6;
+      return 11;
+    case 2:
+      return ecu == 4 ? 20 : 11;
+    case 3:
+      return ecu == 4 ? 13 : 11;
+    case 7:
+      return ecu == 2 ? 30 : 11;
+    case 10:
+      return ecu == 1 ? 50 : 40;
+    case 11:
+    case 12:
+    case 13:
+      return 6;
+    case 14:
+    case 15:
+      return 60;
+    case 16:
+      return 15;
+    default:
+      return 11;  // UAZ, BYD, Geely, ZAZ, IZH
+  }
+}
+int FirstKestaCan(int make, int ecu) {
+  if (make == 0) return 13;
+  if (make == 10) return 50;
+  if (make == 11) return 6;
+  return (ecu == 8 || ecu == 9 || ecu == 13) ? 11 : 6;  // HYUNDAI 7, 10, 11, 12: 6
+}
+int TableA(int make, int ecu, int prev) {  // after 0xC1
+  switch (make) {
+    case 1:
+      return 10;
+    case 2:
+      return ecu == 4 ? 20 : 11;
+    case 3:
+      return ecu == 4 ? 13 : 11;
+    case 7:
+      return ecu == 2 ? 30 : 11;
+    case 10:
+      return ecu == 0 ? 40 : prev;
+    case 11:
+    case 12:
+    case 13:
+      return 6;
+    case 14:
+    case 15:
+      return 60;
+    case 16:
+      return 15;
+    default:
+      return 11;  // LADA, UAZ, BYD, Geely, ZAZ, IZH
+  }
+}
+int TableB(int make, int ecu, int page, int prev) {  // after 0x50
+  if (page == 1) {
+    if (make == 0) return 12;
+    if (make == 1 || (make >= 3 && make <= 9)) return 2;
+    return prev;
+  }
+  switch (make) {
+    case 0:
+      return ecu == 6 ? 13 : 11;
+    case 1:
+      if (ecu <= 3) return 1;
+      if (ecu <= 6 || ecu == 8 || ecu == 9 || ecu == 13) return 11;
+      if (ecu == 10) return prev;
+      return 6;  // 7, 11, 12
+    case 2:
+      return ecu == 4 ? 20 : 11;
+    case 3:
+      return ecu == 4 ? 13 : 11;
+    case 4:
+    case 5:
+    case 6:
+    case 8:
+    case 9:
+      return 11;
+    case 7:
+      return ecu == 2 ? 30 : 11;
+    default:
+      return prev;  // NISSAN .. SUZUKI
+  }
+}
+
+std::vector<std::string> ExpectedElmSetUp(int make, int ecu) {
+  if (ElmOnCan(make, ecu))
+    return {"AT Z", "AT E1", "AT H0", "AT SP6", Id7E7(make, ecu) ? "AT SH7E7" : "AT SH7E0"};
+  const std::string kHeader =
+      "AT SH" + std::string(make == 16 ? "80" : "81") + Hex2(Address(make, ecu)) + "F1";
+  return {"AT Z",
+          "AT E1",
+          "AT H0",
+          "AT SP5",
+          "AT IB10",
+          kHeader,
+          (make == 10 && ecu == 1) ? "AT SH7E0" : "AT SW00"};
+}
+
+std::string ExpectedStartLine(int make, int ecu) {
+  if (CanSessionType(make, ecu))
+    return std::string("DS:01:1T1P1 ") + (Id7E7(make, ecu) ? "FCE0" : "FC00") + " 1:81";
+  return "DS:01:0T1P1 " + Hex2(Address(make, ecu)) + " F1 1:81";
+}
+
+// ---- driving helpers -------------------------------------------------------------
+
+// Starts an ELM327 session and answers every AT line with its echo and OK.
+// Returns the texts written (CR removed) up to the first line that is not an
+// AT command; `gaps` gets the time from the click or reply to each write.
+std::vector<std::string> ElmSetUp(SessionHarness& h, std::vector<Millis>* gaps = nullptr) {
+  h.click();
+  std::vector<std::string> out;
+  Millis mark = h.clock.now();
+  for (int i = 0; i < 12; ++i) {
+    const size_t n = h.port.writes.size();
+    if (!h.runUntilWrites(n + 1)) break;
+    std::string t = Text(h.port.writes[n].bytes);
+    if (gaps) gaps->push_back(h.port.writes[n].at - mark);
+    if (t.empty() || t.back() != '\r') {
+      out.push_back("<no CR>" + t);
+      break;
+    }
+    t.pop_back();
+    out.push_back(t);
+    if (t.rfind("AT", 0) != 0) break;
+    mark = h.clock.now();
+    h.receive(t + "\rOK\r\r>");
+  }
+  return out;
+}
+
+// Kesta-mini: StartLine, "PS", and on K-line "DD:01:81" answered by C1.
+// Returns the text of the last line written (frame removed).
+std::string KestaToPolling(SessionHarness& h) {
+  h.click();
+  if (!h.runUntilWrites(1)) return "<none>";
+  h.receive("PS\r");
+  if (!h.runUntilWrites(2)) return "<none>";
+  if (Text(h.port.writes[1].bytes) == Framed("DD:01:81")) {
+    h.receive("PD:01:C1\r");
+    if (!h.runUntilWrites(3)) return "<none>";
+  }
+  const std::string w = Text(h.port.writes.back().bytes);
+  return w.size() >= 2 ? w.substr(0, w.size() - 2) : w;
+}
+
+std::string NextWrite(SessionHarness& h, Millis* after = nullptr) {
+  const size_t n = h.port.writes.size();
+  const Millis from = h.clock.now();
+  if (!h.runUntilWrites(n + 1, 20000)) return "<none>";
+  if (after) *after = h.port.writes[n].at - from;
+  return Text(h.port.writes[n].bytes);
+}
+
+SessionHarness& Select(SessionHarness& h, int make, int ecu, int adapter, int page = 0) {
+  h.view.make = make;
+  h.view.ecu = ecu;
+  h.view.adapter = adapter;
+  h.view.page = page;
+  return h;
+}
+
+std::vector<uint8_t> Resp(const SessionHarness& h, size_t n) {
+  const auto& rb = h.controller.sessionState().response;
+  std::vector<uint8_t> v;
+  for (size_t i = 0; i < n; ++i) v.push_back(rb[i]);
+  return v;
+}
+
+// ---- ELM327 set-up ---------------------------------------------------------------
+
+TEST(ElmSetUp, EveryTypeSendsItsCommandsThenItsFirstRequest) {
+  for (int make = 0; make < 17; ++make) {
+    for (int ecu = 0; ecu < kEcuCounts[make]; ++ecu) {
+      SCOPED_TRACE(testing::Message() << "make " << make << " ecu " << ecu);
+      SessionHarness h;
+      Select(h, make, ecu, 0);
+      std::vector<Millis> gaps;
+      auto want = ExpectedElmSetUp(make, ecu);
+      want.push_back(ElmText(FirstElm(make, ecu)));
+      EXPECT_EQ(ElmSetUp(h, &gaps), want);
+      // "AT Z" more than 300 ms after the open, every other line more than
+      // 200 ms after the reply before it
+      ASSERT_FALSE(gaps.empty());
+      EXPECT_EQ(gaps[0], 301);
+      for (size_t i = 1; i < gaps.size(); ++i) EXPECT_EQ(gaps[i], 201) << i;
+      EXPECT_EQ(h.port.writes[0].bytes.size(), 5u);  // "AT Z" + CR
+      EXPECT_EQ(h.controller.sessionState().linkState, 5);
+    }
+  }
+}
+
+TEST(ElmSetUp, NoMakeLeavesTheHeaderLineEmpty) {
+  SessionHarness h;
+  Select(h, -1, -1, 0);
+  const std::vector<std::string> want = {"AT Z", "AT E1", "AT H0", "AT SP5", "AT IB10", ""};
+  EXPECT_EQ(ElmSetUp(h), want);
+  // the chip answers a lone CR without an AT echo: the same lone CR again
+  h.receive("\r?\r\r>");
+  EXPECT_EQ(NextWrite(h), "\r");
+  EXPECT_EQ(h.controller.sessionState().linkState, 3);
+}
+
+TEST(ElmSetUp, LinkStateStepsAndWhatAdvancesThem) {
+  SessionHarness h;
+  Select(h, 0, 0, 0);
+  h.click();
+  EXPECT_EQ(NextWrite(h), "AT Z\r");
+  EXPECT_EQ(h.controller.sessionState().linkState, 0);
+  // echo, three CRs, identification, two CRs, prompt
+  h.receive("AT Z\r\r\rELM327 v2.1\r\r>");
+  EXPECT_EQ(h.controller.sessionState().linkState, 11);
+  EXPECT_EQ(NextWrite(h), "AT E1\r");
+  // a reply without the echo does not advance: the same command again
+  h.receive("OK\r\r>");
+  EXPECT_EQ(h.controller.sessionState().linkState, 11);
+  EXPECT_EQ(NextWrite(h), "AT E1\r");
+  // a question mark after the echo still advances
+  h.receive("AT E1\r?\r\r>");
+  EXPECT_EQ(h.controller.sessionState().linkState, 12);
+  EXPECT_EQ(NextWrite(h), "AT H0\r");
+  // any "AT" line counts as the echo, whatever follows
+  h.receive("ATXYZ>");
+  EXPECT_EQ(h.controller.sessionState().linkState, 1);
+  EXPECT_EQ(NextWrite(h), "AT SP5\r");
+}
+
+// ---- pauses, deferred input ------------------------------------------------------
+
+TEST(Pauses, NothingIsWrittenAtExactlyThePause) {
+  // The start line (after 300 ms), then one reply each: more than 200 ms.
+  for (int adapter : {0, 1}) {
+    SCOPED_TRACE(adapter);
+    SessionHarness h;
+    Select(h, 0, 0, adapter);
+    h.click();
+    h.advance(300);
+    EXPECT_TRUE(h.port.writes.empty());
+    h.advance(1);
+    EXPECT_EQ(h.port.writes.size(), 1u);
+    h.receive(adapter == 0 ? "AT Z\r>" : "PS\r");
+    h.advance(200);
+    EXPECT_EQ(h.port.writes.size(), 1u);
+    h.advance(1);
+    ASSERT_EQ(h.port.writes.size(), 2u);
+    EXPECT_EQ(Text(h.port.writes[1].bytes), adapter == 0 ? "AT E1\r" : Framed("DD:01:81"));
+  }
+  // Kesta-mini: DTR on at the open, the start line more than 300 ms later.
+  SessionHarness k;
+  Select(k, 0, 0, 1);
+  k.click();
+  EXPECT_EQ(k.port.dtrChanges, std::vector<bool>{true});
+  // In the data phase, for both adapters.
+  SessionHarness e;
+  Select(e, 0, 0, 0);
+  ElmSetUp(e);
+  e.receive("21 01\r61 01 00\r\r>");
+  e.advance(200);
+  const size_t n = e.port.writes.size();
+  e.advance(1);
+  EXPECT_EQ(e.port.writes.size(), n + 1);
+}
+
+TEST(Pauses, InputDuringAPendingWriteWaitsForTheWrite) {
+  {  // ELM327: the echo of "AT E1" arrives before "AT E1" has been written
+    SessionHarness h;
+    Select(h, 0, 0, 0);
+    h.click();
+    NextWrite(h);
+    h.receive("AT Z\r>");
+    h.advance(100);
+    h.receive("AT E1\rOK\r\r>");
+    h.advance(50);
+    EXPECT_EQ(h.controller.sessionState().linkState, 11);
+    EXPECT_EQ(h.port.writes.size(), 1u);
+    Millis after = 0;
+    EXPECT_EQ(NextWrite(h, &after), "AT E1\r");
+    EXPECT_EQ(after, 51);  // 201 after the first reply
+    EXPECT_EQ(h.controller.sessionState().linkState, 12);
+    EXPECT_EQ(NextWrite(h, &after), "AT H0\r");
+    EXPECT_EQ(after, 201);
+  }
+  {  // Kesta-mini: C1 arrives while "DD:01:81" waits for its pause
+    SessionHarness h;
+    Select(h, 0, 0, 1);
+    h.click();
+    NextWrite(h);
+    h.receive("PS\r");
+    h.advance(50);
+    h.receive("PD:01:C1\r");
+    EXPECT_EQ(h.controller.sessionState().nextCommand, 0);
+    EXPECT_EQ(NextWrite(h), Framed("DD:01:81"));
+    Millis after = 0;
+    EXPECT_EQ(NextWrite(h, &after), Framed("DD:02:2101"));
+    EXPECT_EQ(after, 201);
+  }
+  {  // an ELM327 line in two parts: the second part waits out the 20 ms pause
+    SessionHarness h;
+    Select(h, 0, 0, 0);
+    ElmSetUp(h);
+    h.receive("21 01\r61 0");
+    h.receive("1 0A\r\r>");
+    Millis after = 0;
+    EXPECT_EQ(NextWrite(h, &after), "21 01\r");
+    EXPECT_EQ(after, 21 + 201);
+    EXPECT_EQ(Resp(h, 3), (std::vector<uint8_t>{0x61, 0x01, 0x0A}));
+  }
+}
+
+// ---- timers ----------------------------------------------------------------------
+
+TEST(Timers, Timer2RepeatsTheStartEveryTwoSeconds) {
+  {  // ELM327: "AT Z" at once, LinkState 0, NextCommand 0
+    SessionHarness h;
+    Select(h, 0, 0, 0);
+    h.click();
+    NextWrite(h);
+    EXPECT_TRUE(h.controller.timer2Enabled());
+    h.advance(1999);
+    EXPECT_EQ(h.port.writes.size(), 1u);
+    h.advance(1);
+    ASSERT_EQ(h.port.writes.size(), 2u);
+    EXPECT_EQ(Text(h.port.writes[1].bytes), "AT Z\r");
+    h.advance(2000);
+    ASSERT_EQ(h.port.writes.size(), 3u);
+    EXPECT_EQ(h.controller.sessionState().linkState, 0);
+    // the first reply line stops it, even one that is not an echo
+    h.receive("?\r>");
+    EXPECT_FALSE(h.controller.timer2Enabled());
+    EXPECT_EQ(h.controller.sessionState().linkState, 0);
+  }
+  {  // Kesta-mini: "81" framed, never the start line again
+    SessionHarness h;
+    Select(h, 0, 0, 1);
+    h.click();
+    NextWrite(h);
+    h.advance(2000);
+    h.advance(2000);
+    ASSERT_EQ(h.port.writes.size(), 3u);
+    EXPECT_EQ(h.port.writes[1].bytes, (std::vector<uint8_t>{'8', '1', 0x69, 0x0D}));
+    EXPECT_EQ(h.port.writes[2].bytes, (std::vector<uint8_t>{'8', '1', 0x69, 0x0D}));
+    EXPECT_EQ(h.controller.sessionState().nextCommand, 0);
+    h.receive("PS\r");
+    EXPECT_FALSE(h.controller.timer2Enabled());
+    EXPECT_EQ(NextWrite(h), Framed("DD:01:81"));
+    h.advance(5000);
+  }
+}
+
+TEST(Timers, Timer3WritesOnceMoreAfterOneSecond) {
+  struct Row {
+    const char* name;
+    int make, ecu, adapter;
+    int answered;      // ELM: set-up lines answered; -1: up to the data phase
+    std::string want;  // what the retry writes
+  };
+  const Row rows[] = {
+      {"ELM set-up AT E1", 0, 0, 0, 1, "AT E1\r"},
+      {"ELM CAN header", 0, 6, 0, 4, "AT SH7E0\r"},
+      {"ELM data request", 0, 0, 0, -1, "21 01\r"},
+      {"Kesta StartCommunication", 0, 0, 1, 1, Framed("DD:01:81")},
+      {"Kesta data request", 0, 0, 1, -1, Framed("DD:02:2101")},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    SessionHarness h;
+    Select(h, r.make, r.ecu, r.adapter);
+    if (r.answered < 0) {
+      if (r.adapter == 0)
+        ElmSetUp(h);
+      else
+        KestaToPolling(h);
+    } else {
+      h.click();
+      NextWrite(h);
+      for (int i = 0; i < r.answered; ++i) {
+        if (r.adapter == 1) {
+          h.receive("PS\r");
+        } else {
+          std::string t = Text(h.port.writes.back().bytes);
+          t.pop_back();
+          h.receive(t + "\rOK\r\r>");
+        }
+        NextWrite(h);
+      }
+    }
+    ASSERT_TRUE(h.controller.timer3Enabled());
+    const size_t n = h.port.writes.size();
+    const Millis sent = h.port.writes.back().at;
+    EXPECT_EQ(Text(h.port.writes.back().bytes), r.want);
+    h.advance(1200);
+    EXPECT_EQ(h.port.writes.size(), n);
+    Millis after = 0;
+    EXPECT_EQ(NextWrite(h, &after), r.want);
+    EXPECT_EQ(h.port.writes.back().at - sent, 1201);
+    EXPECT_FALSE(h.controller.timer3Enabled());
+    h.advance(8000);  // retried once only
+    EXPECT_EQ(h.port.writes.size(), n + 1);
+  }
+}
+
+// The retry in LinkState 5 takes the text of NextCommand afresh: a LADA clear
+// click while "21 01" is unanswered makes the retry the clear request.
+TEST(Timers, ElmRetryRebuildsTheRequestFromNextCommand) {
+  SessionHarness h;
+  Select(h, 0, 0, 0);
+  ElmSetUp(h);
+  h.controller.Button2Click();
+  h.advance(1200);
+  EXPECT_EQ(NextWrite(h), "14 FF 00\r");
+}
+
+TEST(Timers, Timer1AndTheStatusLabel) {
+  SessionHarness h;
+  Select(h, 0, 0, 0);
+  EXPECT_EQ(h.view.status, kStatusNoLink);
+  ElmSetUp(h);  // about 2 s of set-up
+  h.receive("21 01\r61 01 00\r\r>");
+  EXPECT_EQ(h.view.status, kStatusLinked);
+  // the AT echoes did not count as accepted responses
+  EXPECT_EQ(std::count(h.view.statusHistory.begin(), h.view.statusHistory.end(),
+                       std::string(kStatusLinked)),
+            1);
+  h.click();  // stop keeps the label; Timer1 goes on ticking
+  EXPECT_EQ(h.view.status, kStatusLinked);
+  h.advance(10000);
+  EXPECT_EQ(h.view.status, kStatusNoLink);
+}
+
+// ---- ELM327 lines in LinkState 5 -------------------------------------------------
+
+enum class Outcome { Accept, Resend, Retry };
+
+TEST(ElmReplies, WhatEachLineLeadsTo) {
+  struct Row {
+    std::string reply;
+    Outcome outcome;
+    std::vector<uint8_t> bytes;  // Accept: ResponseBytes, the rest 0
+  };
+  const std::string nul("\0", 1);
+  const Row rows[] = {
+      {"21 01\r61 01 0A 0B\r\r>", Outcome::Accept, {0x61, 0x01, 0x0A, 0x0B}},
+      {"21 01\r\n61 01\r\n\r\n>", Outcome::Accept, {0x61, 0x01}},
+      {"21 01\r61" + nul + " 01\r>", Outcome::Accept, {0x61, 0x01}},
+      // an odd digit at the end stores nothing
+      {"21 01\r61 0\r>", Outcome::Accept, {0x61}},
+      // lower-case letters are not kept by the filter
+      {"21 01\r61 0a\r>", Outcome::Accept, {0x61}},
+      // a negative reply is accepted and changes nothing
+      {"21 01\r7F 21 12\r\r>", Outcome::Accept, {0x7F, 0x21, 0x12}},
+      {"21 01\r5F\r>", Outcome::Accept, {0x5F}},
+      {"21 01\r9A\r>", Outcome::Accept, {0x9A}},
+      // error and status texts keep only hexadecimal letters
+      {"21 01\rNO DATA\r\r>", Outcome::Retry, {}},
+      {"21 01\rSTOPPED\r\r>", Outcome::Retry, {}},
+      {"21 01\rSEARCHING...\r\r>", Outcome::Retry, {}},
+      {"21 01\rBUS INIT: ...ERROR\r\r>", Outcome::Retry, {}},
+      {"21 01\rCAN ERROR\r\r>", Outcome::Retry, {}},
+      {"21 01\rBUFFER FULL\r\r>", Outcome::Retry, {}},
+      {"21 01\rDATA ERROR\r\r>", Outcome::Retry, {}},
+      // positive 0xC1 / 0xC2 replies are not accepted over the ELM327
+      {"21 01\rC1 EF 8F\r\r>", Outcome::Retry, {}},
+      {"21 01\rC2\r\r>", Outcome::Retry, {}},
+      // only the prompt is left: one retry after 1 s
+      {"21 01\r\r>", Outcome::Retry, {}},
+      {"?\r\r>", Outcome::Retry, {}},
+      {"21 01\r?\r\r>", Outcome::Retry, {}},
+      {"21>", Outcome::Retry, {}},
+      // "A" after filtering, an AT line, "1".."4" left after the echo, ":",
+      // and "0" without CAN: the same request at once
+      {"21 01\rUNABLE TO CONNECT\r\r>", Outcome::Resend, {}},
+      {"AT Z\r>", Outcome::Resend, {}},
+      {"A1 01\r>", Outcome::Resend, {}},
+      {"21 01\r41 00\r>", Outcome::Resend, {}},
+      {"21 01\r:12\r>", Outcome::Resend, {}},
+      {"21 01\r010\r0: 61 01 00 00 00 00\r>", Outcome::Resend, {}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << '"' << Printable(r.reply) << '"');
+    SessionHarness h;
+    Select(h, 0, 0, 0);
+    ASSERT_EQ(ElmSetUp(h).back(), "21 01");
+    const size_t n = h.port.writes.size();
+    h.receive(r.reply);
+    EXPECT_EQ(h.controller.sessionState().linkState, 5);
+    EXPECT_EQ(h.controller.sessionState().nextCommand, 11);
+    switch (r.outcome) {
+      case Outcome::Accept: {
+        EXPECT_EQ(h.view.status, kStatusLinked);
+        EXPECT_EQ(Resp(h, r.bytes.size() + 4), [&] {
+          auto v = r.bytes;
+          v.resize(r.bytes.size() + 4, 0);
+          return v;
+        }());
+        Millis after = 0;
+        EXPECT_EQ(NextWrite(h, &after), "21 01\r");
+        EXPECT_EQ(after, 201);
+        break;
+      }
+      case Outcome::Resend: {
+        EXPECT_EQ(h.view.status, kStatusNoLink);
+        Millis after = 0;
+        EXPECT_EQ(NextWrite(h, &after), "21 01\r");
+        EXPECT_EQ(after, 201);
+        break;
+      }
+      case Outcome::Retry: {
+        EXPECT_EQ(h.view.status, kStatusNoLink);
+        h.advance(1000);
+        EXPECT_EQ(h.port.writes.size(), n);
+        EXPECT_TRUE(h.controller.timer3Enabled());
+        Millis after = 0;
+        EXPECT_EQ(NextWrite(h, &after), "21 01\r");
+        EXPECT_EQ(after, 201);  // 1201 after the reply
+        break;
+      }
+    }
+  }
+}
+
+TEST(ElmReplies, TwoRepliesInOneEventAndAReplyCarriedOver) {
+  SessionHarness h;
+  Select(h, 0, 0, 0);
+  ElmSetUp(h);
+  // a late reply and the reply to its retry: the newest is handled, one send
+  h.receive("21 01\r61 01 11\r\r>21 01\r61 01 22\r\r>");
+  EXPECT_EQ(Resp(h, 3), (std::vector<uint8_t>{0x61, 0x01, 0x22}));
+  const size_t n = h.port.writes.size();
+  h.advance(1200);  // before the Timer3 retry of that send
+  EXPECT_EQ(h.port.writes.size(), n + 1);
+  // the start of the next line stays for the next event
+  h.receive("21 01\r61 01 33\r\r>21 01\r61 0");
+  EXPECT_EQ(Resp(h, 3), (std::vector<uint8_t>{0x61, 0x01, 0x33}));
+  h.advance(300);
+  h.receive("1 44\r\r>");
+  EXPECT_EQ(Resp(h, 3), (std::vector<uint8_t>{0x61, 0x01, 0x44}));
+}
+
+TEST(ElmReplies, EightHundredBytesWithoutAPromptAreDropped) {
+  for (size_t junk : {799u, 800u}) {
+    SCOPED_TRACE(junk);
+    SessionHarness h;
+    Select(h, 0, 0, 0);
+    h.click();
+    NextWrite(h);
+    h.receive(std::string(junk, 'x'));
+    h.advance(21);
+    h.receive("AT Z\r>");
+    h.advance(1000);
+    if (junk == 799) {
+      // the line begins with the junk, so it is not an echo: a lone CR again
+      ASSERT_EQ(h.port.writes.size(), 2u);
+      EXPECT_EQ(Text(h.port.writes[1].bytes), "\r");
+      EXPECT_EQ(h.controller.sessionState().linkState, 0);
+    } else {
+      // everything held and the bytes just read are gone; nothing is sent
+      EXPECT_EQ(h.port.writes.size(), 1u);
+      h.receive("AT Z\r>");  // the next line starts clean
+      EXPECT_EQ(h.controller.sessionState().linkState, 11);
+      EXPECT_EQ(NextWrite(h), "AT E1\r");
+    }
+  }
+}
+
+TEST(ElmReplies, OversizeEventsNeverOverrun) {
+  SessionHarness h;
+  Select(h, 0, 0, 0);
+  h.click();
+  NextWrite(h);
+  h.port.announce(1u << 20);
+  h.receive(std::string(5000, '6'));
+  h.advance(100);
+  h.receive(std::string(3000, '1') + ">");
+  h.advance(100);
+  h.port.announce(std::nullopt);
+  h.advance(3000);
+  h.receive("AT Z\r>");
+  h.advance(300);
+  EXPECT_TRUE(h.controller.running());
+  EXPECT_EQ(h.controller.sessionState().linkState, 11);
+}
+
+// ---- CAN multi-frame replies -----------------------------------------------------
+
+std::string Frames(const std::vector<uint8_t>& bytes, const char* count) {
+  std::string s = std::string(count) + "\r";
+  size_t i = 0;
+  for (int f = 0; i < bytes.size(); ++f) {
+    s += "0123456789ABCDEF"[f & 15];
+    s += ":";
+    for (size_t k = 0; k < (f == 0 ? 6u : 7u) && i < bytes.size(); ++k, ++i)
+      s += " " + Hex2(bytes[i]);
+    s += "\r";
+  }
+  return s + "\r>";
+}
+
+std::vector<uint8_t> Seq(uint8_t first, uint8_t second, size_t n) {
+  std::vector<uint8_t> v = {first, second};
+  for (size_t i = 2; i < n; ++i) v.push_back(static_cast<uint8_t>(0x10 + i));
+  return v;
+}
+
+TEST(MultiFrame, EveryByteOfTheReplyArrives) {
+  struct Row {
+    const char* name;
+    int make, ecu;
+    std::string echo;
+    std::string reply;
+    std::vector<uint8_t> want;
+  };
+  const std::vector<uint8_t> ex13 = {0x62, 0x00, 0x01, 0x11, 0x22, 0x33, 0x44,
+                                     0x55, 0x66, 0x77, 0x88, 0x99, 0x00};
+  const auto b14 = Seq(0x62, 0x00, 14);
+  const auto b56 = Seq(0x61, 0x02, 56);
+  const auto b25 = Seq(0x62, 0x00, 25);
+  const Row rows[] = {
+      {"the 13-byte example", 0, 6, "22 00 01",
+       "013\r0: 62 00 01 11 22 33\r1: 44 55 66 77 88 99 00\r\r>", ex13},
+      {"14 bytes", 0, 6, "22 00 01", Frames(b14, "00E"), b14},
+      {"25 bytes", 0, 6, "22 00 01", Frames(b25, "019"), b25},
+      {"56 bytes to a four-character request (KIA)", 11, 0, "21 02", Frames(b56, "038"), b56},
+      {"56 bytes, HYUNDAI 7", 1, 7, "21 02", Frames(b56, "038"), b56},
+      {"a short CAN reply in one frame",
+       0,
+       6,
+       "22 00 01",
+       "62 00 01 7B\r\r>",
+       {0x62, 0x00, 0x01, 0x7B}},
+      // GAZ 4 runs on CAN through the ELM327 without CanSession
+      {"GAZ 4", 3, 4, "22 00 01", Frames(b14, "00E"), b14},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    SessionHarness h;
+    Select(h, r.make, r.ecu, 0);
+    ASSERT_EQ(ElmSetUp(h).back(), r.echo);
+    h.receive(r.echo + "\r" + r.reply);
+    EXPECT_EQ(h.view.status, kStatusLinked);
+    EXPECT_EQ(Resp(h, r.want.size()), r.want);
+    EXPECT_EQ(NextWrite(h).substr(0, 2), r.echo.substr(0, 2));
+  }
+}
+
+// LADA type 6 reads B[19] to B[24], which sit in the fourth frame of its
+// 25-byte reply.
+TEST(MultiFrame, LadaCanGaugesFromTheLastFrame) {
+  std::vector<uint8_t> b(25, 0);
+  b[0] = 0x62;
+  b[2] = 0x01;
+  b[4] = 140;   // VS_Ub 14.0
+  b[6] = 164;   // VS_TOG 164 * 0.75 - 48 = 75
+  b[7] = 0x0B;  // W(7,8) = 3000: VI_Nmot 750, VS_Nmot 7.5
+  b[8] = 0xB8;
+  b[9] = 6;      // speed Round(7.5) = 8
+  b[19] = 0x01;  // W(19,20) = 300: VS_MRV 30
+  b[20] = 0x2C;
+  b[24] = 100;  // VS_TANS 27
+  SessionHarness h;
+  Select(h, 0, 6, 0);
+  ElmSetUp(h);
+  h.receive("22 00 01\r" + Frames(b, "019"));
+  EXPECT_FLOAT_EQ(h.view.gauge(Component::VS_Ub), 14.0f);
+  EXPECT_FLOAT_EQ(h.view.gauge(Component::VS_TOG), 75.0f);
+  EXPECT_FLOAT_EQ(h.view.gauge(Component::VI_Nmot), 750.0f);
+  EXPECT_FLOAT_EQ(h.view.gauge(Component::VS_Nmot), 7.5f);
+  EXPECT_FLOAT_EQ(h.view.gauge(Component::VS_Speed), 8.0f);
+  EXPECT_FLOAT_EQ(h.view.gauge(Component::VS_MRV), 30.0f);
+  EXPECT_FLOAT_EQ(h.view.gauge(Component::VS_TANS), 27.0f);
+  EXPECT_EQ(NextWrite(h), "22 00 01\r");
+}
+
+TEST(MultiFrame, ABrokenCountIsRetriedLater) {
+  SessionHarness h;
+  Select(h, 0, 6, 0);
+  ElmSetUp(h);
+  const size_t n = h.port.writes.size();
+  h.receive("22 00 01\r0:11 22\r1:33\r>");  // the count is missing
+  EXPECT_EQ(h.view.status, kStatusNoLink);
+  h.advance(1000);
+  EXPECT_EQ(h.port.writes.size(), n);
+  EXPECT_EQ(NextWrite(h), "22 00 01\r");
+}
+
+// ---- Kesta-mini ------------------------------------------------------------------
+
+TEST(Kesta, StartLineAndTheRequestAfterPsForEveryType) {
+  for (int make = 0; make < 17; ++make) {
+    for (int ecu = 0; ecu < kEcuCounts[make]; ++ecu) {
+      SCOPED_TRACE(testing::Message() << "make " << make << " ecu " << ecu);
+      SessionHarness h;
+      Select(h, make, ecu, 1);
+      h.click();
+      ASSERT_EQ(NextWrite(h), Framed(ExpectedStartLine(make, ecu)));
+      h.receive("PS\r");
+      if (CanSessionType(make, ecu)) {
+        EXPECT_EQ(NextWrite(h), Framed(KestaText(FirstKestaCan(make, ecu))));
+        // an unasked C1 in a CAN session goes through table A
+        h.receive("PD:01:C1\r");
+        const int want = TableA(make, ecu, FirstKestaCan(make, ecu));
+        EXPECT_EQ(NextWrite(h), Framed(KestaText(want)));
+      } else {
+        EXPECT_EQ(NextWrite(h), Framed("DD:01:81"));
+        h.receive("PD:01:C1\r");
+        EXPECT_EQ(NextWrite(h), Framed(KestaText(TableA(make, ecu, 0))));
+      }
+    }
+  }
+}
+
+TEST(Kesta, SetUpLinesByteForByte) {
+  struct Row {
+    int make, ecu;
+    std::string bytes;
+  };
+  const Row rows[] = {
+      {0, 0, "DS:01:0T1P1 10 F1 1:81\xAE\r"},    // 24 bytes
+      {0, 6, "DS:01:1T1P1 FC00 1:81\xA0\r"},     // 23 bytes
+      {-1, -1, "DS:01:0T1P1 10 F1 1:81\xAE\r"},  // no make: address 0x10
+  };
+  for (const Row& r : rows) {
+    SessionHarness h;
+    Select(h, r.make, r.ecu, 1);
+    h.click();
+    EXPECT_EQ(NextWrite(h), r.bytes);
+  }
+  EXPECT_EQ(Framed("DD:02:2101"), std::string("DD:02:2101\x22\r"));
+}
+
+TEST(Kesta, TableBOnBothPagesForEveryType) {
+  for (int page : {0, 1}) {
+    for (int make = 0; make < 17; ++make) {
+      for (int ecu = 0; ecu < kEcuCounts[make]; ++ecu) {
+        SCOPED_TRACE(testing::Message() << "make " << make << " ecu " << ecu << " page " << page);
+        SessionHarness h;
+        Select(h, make, ecu, 1, page);
+        const int prev =
+            CanSessionType(make, ecu) ? FirstKestaCan(make, ecu) : TableA(make, ecu, 0);
+        ASSERT_EQ(KestaToPolling(h), KestaText(prev));
+        h.receive("PD:02:5086\r");
+        EXPECT_EQ(NextWrite(h), Framed(KestaText(TableB(make, ecu, page, prev))));
+      }
+    }
+  }
+}
+
+TEST(Kesta, HyundaiKLineGoesThroughTheDiagnosticSession) {
+  for (int page : {0, 1}) {
+    SessionHarness h;
+    Select(h, 1, 5, 1, page);
+    EXPECT_EQ(KestaToPolling(h), "DD:02:1086");
+    h.receive("PD:02:5086\r");
+    EXPECT_EQ(NextWrite(h), Framed(page == 1 ? "DD:04:1800FF00" : "DD:02:2101"));
+  }
+}
+
+TEST(Kesta, PdLines) {
+  struct Row {
+    std::string line;
+    bool accepted;
+    std::vector<uint8_t> bytes;
+  };
+  std::string p128 = "PD:80:", p255 = "PD:FF:";
+  std::vector<uint8_t> b128, b255;
+  for (int i = 0; i < 255; ++i) {
+    const uint8_t v = static_cast<uint8_t>(0x61 + i);
+    if (i < 128) {
+      p128 += Hex2(v);
+      b128.push_back(v);
+    }
+    p255 += Hex2(v);
+    b255.push_back(v);
+  }
+  const Row rows[] = {
+      {"PD:03:C1EF8F", true, {0xC1, 0xEF, 0x8F}},
+      {"PD:03:c1ef8f", true, {0xC1, 0xEF, 0x8F}},
+      {"PDx03yC1EF8F", true, {0xC1, 0xEF, 0x8F}},   // separators are not checked
+      {"PD:01:C1EF8F", true, {0xC1}},               // pairs after the count are ignored
+      {"PD:05:C1EF", true, {0xC1, 0xEF, 0, 0, 0}},  // fewer pairs than the count
+      {"PD:03:C1 EF8F", true, {0xC1, 0, 0}},        // a pair below "0" stops the parse
+      {"PD:00:", true, {}},
+      {p128, true, b128},  // counts of 126 and more
+      {p255, true, b255},
+      {"PS garbage", false, {}},
+      {"XYZ", false, {}},
+      {"P", false, {}},
+      {"", false, {}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.line.substr(0, 20));
+    SessionHarness h;
+    Select(h, 0, 0, 1);
+    ASSERT_EQ(KestaToPolling(h), "DD:02:2101");
+    h.view.status = kStatusNoLink;
+    h.receive(r.line + "\r");
+    EXPECT_EQ(h.view.status, r.accepted ? kStatusLinked : kStatusNoLink);
+    if (r.accepted) {
+      auto want = r.bytes;
+      want.resize(r.bytes.size() + 3, 0);
+      EXPECT_EQ(Resp(h, want.size()), want);
+    }
+    Millis after = 0;
+    EXPECT_EQ(NextWrite(h, &after), Framed("DD:02:2101"));
+    EXPECT_EQ(after, 201);
+    EXPECT_TRUE(h.view.errors.empty());
+  }
+}
+
+TEST(Kesta, NonHexadecimalPdIsReportedOnceAndResent) {
+  struct Row {
+    std::string line, error;
+  };
+  const Row rows[] = {
+      {"PD:02:C1GZ", "'$GZ' is not a valid integer value"},
+      {"PD:XY:C1", "'$XY' is not a valid integer value"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.line);
+    SessionHarness h;
+    Select(h, 0, 0, 1);
+    KestaToPolling(h);
+    h.view.status = kStatusNoLink;
+    for (int i = 0; i < 3; ++i) {
+      h.receive(r.line + "\r");
+      EXPECT_EQ(h.view.status, kStatusNoLink);
+      Millis after = 0;
+      EXPECT_EQ(NextWrite(h, &after), Framed("DD:02:2101"));
+      EXPECT_EQ(after, 201);
+    }
+    EXPECT_EQ(h.view.errors, std::vector<std::string>{r.error});
+    EXPECT_TRUE(h.controller.running());
+  }
+}
+
+TEST(Kesta, LinesSplitOrJoinedAcrossEvents) {
+  {  // three events; the 20 ms pause only after the first part
+    SessionHarness h;
+    Select(h, 0, 0, 1);
+    KestaToPolling(h);
+    h.receive("PD:0");
+    h.receive("3:C1E");
+    h.receive("F8F\r");
+    Millis after = 0;
+    EXPECT_EQ(NextWrite(h, &after), Framed("DD:02:2101"));
+    EXPECT_EQ(after, 21 + 201);
+    EXPECT_EQ(Resp(h, 4), (std::vector<uint8_t>{0xC1, 0xEF, 0x8F, 0}));
+  }
+  {  // the start of a second line in the same event is lost
+    SessionHarness h;
+    Select(h, 0, 0, 1);
+    KestaToPolling(h);
+    h.receive("PD:01:C1\rPD:0");
+    EXPECT_EQ(NextWrite(h), Framed("DD:02:2101"));
+    h.view.status = kStatusNoLink;
+    h.receive("3:C1EF8F\r");
+    EXPECT_EQ(h.view.status, kStatusNoLink);
+    EXPECT_EQ(NextWrite(h), Framed("DD:02:2101"));
+  }
+  {  // an oversize line is dropped and the next one starts clean
+    SessionHarness h;
+    Select(h, 0, 0, 1);
+    KestaToPolling(h);
+    h.port.announce(1u << 16);
+    h.receive("PD:02:" + std::string(1500, 'A'));
+    h.advance(30);
+    h.port.announce(std::nullopt);
+    h.receive(std::string(700, 'B') + "\r");
+    h.advance(30);
+    h.receive("PD:02:6101\r");
+    EXPECT_EQ(Resp(h, 3), (std::vector<uint8_t>{0x61, 0x01, 0}));
+  }
+}
+
+TEST(Kesta, C2ReplyEndsTheSession) {
+  SessionHarness h;
+  Select(h, 0, 0, 1);
+  KestaToPolling(h);
+  const size_t n = h.port.writes.size();
+  h.receive("PD:01:C2\r");
+  h.advance(5000);
+  EXPECT_EQ(h.port.writes.size(), n);
+  EXPECT_FALSE(h.port.isOpen());
+  EXPECT_EQ(h.view.caption, kCaptionStart);
+  EXPECT_TRUE(h.view.selectorsEnabled);
+  EXPECT_FALSE(h.controller.timer3Enabled());
+}
+
+// ---- start and stop --------------------------------------------------------------
+
+TEST(StartStop, UnknownAdapterIndexOnlyCreatesTheLog) {
+  const fs::path dir = fs::temp_directory_path() / "kalvex-conf-adapter";
+  fs::remove_all(dir);
+  for (int adapter : {2, -1}) {
+    SessionHarness h((dir / "LOG").string());
+    Select(h, 0, 0, adapter);
+    h.controller.setLogEnabled(true);
+    h.click();
+    h.advance(3000);
+    EXPECT_TRUE(h.port.openedPaths.empty());
+    EXPECT_TRUE(h.port.writes.empty());
+    EXPECT_EQ(h.view.caption, kCaptionStart);
+    EXPECT_TRUE(fs::exists(dir / "LOG" / "06-12-2026 21_03_55.log"));
+  }
+  fs::remove_all(dir);
+}
+
+TEST(StartStop, StopSendsNothingAndKeepsWhatItShould) {
+  SessionHarness h;
+  Select(h, 0, 0, 0);
+  ElmSetUp(h);
+  h.receive("21 01\r61 01 00 00 00 00 00 00 00 00 7D 00 0F 16\r\r>");
+  ASSERT_FLOAT_EQ(h.view.gauge(Component::VS_TOG), 85.0f);
+  NextWrite(h);
+  const size_t n = h.port.writes.size();
+  h.click();
+  h.advance(10000 - 1);
+  EXPECT_EQ(h.port.writes.size(), n);  // no StopCommunication, no retry
+  EXPECT_EQ(h.view.caption, kCaptionStart);
+  EXPECT_TRUE(h.view.selectorsEnabled);
+  EXPECT_FALSE(h.port.isOpen());
+  EXPECT_FALSE(h.controller.timer2Enabled());
+  EXPECT_FALSE(h.controller.timer3Enabled());
+  EXPECT_EQ(h.controller.sessionState().linkState, 5);  // stop leaves LinkState
+  EXPECT_EQ(h.controller.sessionState().nextCommand, 0);
+  EXPECT_EQ(h.controller.sessionState().nextRequest, "81");
+  EXPECT_FLOAT_EQ(h.view.gauge(Component::VS_TOG), 0.0f);
+  EXPECT_FLOAT_EQ(h.view.gauge(Component::VI_Nmot), 880.0f);
+  EXPECT_FLOAT_EQ(h.view.gauge(Component::VS_THR), 15.0f);
+}
+
+TEST(StartStop, RestartRecomputesTheBusAndLinkState) {
+  {  // ELM327: LADA 6 on CAN, then LADA 0 on K-line
+    SessionHarness h;
+    Select(h, 0, 6, 0);
+    EXPECT_EQ(ElmSetUp(h)[3], "AT SP6");
+    h.click();
+    Select(h, 0, 0, 0);
+    const auto again = ElmSetUp(h);
+    EXPECT_EQ(again.front(), "AT Z");
+    ASSERT_GE(again.size(), 4u);
+    EXPECT_EQ(again[3], "AT SP5");
+    EXPECT_EQ(again.back(), "21 01");
+    EXPECT_FALSE(h.controller.sessionState().canSession);
+  }
+  {  // Kesta-mini: CAN line, then the K-line line
+    SessionHarness h;
+    Select(h, 0, 6, 1);
+    h.click();
+    EXPECT_EQ(NextWrite(h), Framed("DS:01:1T1P1 FC00 1:81"));
+    h.click();
+    Select(h, 0, 4, 1);
+    h.click();
+    EXPECT_EQ(NextWrite(h), Framed("DS:01:0T1P1 11 F1 1:81"));
+    h.receive("PS\r");
+    EXPECT_EQ(NextWrite(h), Framed("DD:01:81"));
+  }
+}
+
+TEST(StartStop, FailedOpenReEnablesTheSelectors) {
+  SessionHarness h;
+  Select(h, 0, 0, 0);
+  h.port.failOpenWith = "Port busy";
+  h.click();
+  EXPECT_EQ(h.view.errors, std::vector<std::string>{"Port busy"});
+  EXPECT_TRUE(h.view.selectorsEnabled);
+  EXPECT_EQ(h.view.caption, kCaptionStart);
+  h.advance(5000);
+  EXPECT_TRUE(h.port.writes.empty());
+}
+
+// ---- session log -----------------------------------------------------------------
+
+std::string ReadAll(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+TEST(Log, LinesOfAnElmSessionOverCan) {
+  const fs::path dir = fs::temp_directory_path() / "kalvex-conf-log";
+  fs::remove_all(dir);
+  SessionHarness h((dir / "LOG").string());
+  h.wallTime = FixedTime(3, 2, 2027, 7, 5, 9);
+  Select(h, 0, 6, 0);
+  h.controller.setLogEnabled(true);
+  ElmSetUp(h);
+  h.wallTime = FixedTime(3, 2, 2027, 7, 5, 10);
+  h.receive("22 00 01\r013\r0: 62 00 01 11 22 33\r1: 44 55 66 77 88 99 00\r\r>");
+  NextWrite(h);
+  h.receive("22 00 01\r\r>");  // only the prompt: no " -E- " line
+  h.advance(1300);
+  h.receive("22 00 01\rCAN ERROR\r\r>");
+  const std::string want =
+      "03/02/2027 07:05:09\r\n"
+      "03/02/2027 07:05:09 --- ATZOK>\r\n"
+      "03/02/2027 07:05:09 --- ATE1OK>\r\n"
+      "03/02/2027 07:05:09 --- ATH0OK>\r\n"
+      "03/02/2027 07:05:09 --- ATSP6OK>\r\n"
+      "03/02/2027 07:05:09 --- ATSH7E0OK>\r\n"
+      "03/02/2027 07:05:10 --- 2200010130:6200011122331:44556677889900>\r\n"
+      "03/02/2027 07:05:10 -E- 0130:6200011122331:44556677889900\r\n"
+      "03/02/2027 07:05:10 --- 220001>\r\n"
+      "03/02/2027 07:05:10 --- 220001CANERROR>\r\n"
+      "03/02/2027 07:05:10 -E- CAE\r\n";
+  EXPECT_EQ(ReadAll(dir / "LOG" / "03-02-2027 07_05_09.log"), want);
+  fs::remove_all(dir);
+}
+
+TEST(Log, KestaSessionWritesTheFirstLineOnly) {
+  const fs::path dir = fs::temp_directory_path() / "kalvex-conf-klog";
+  fs::remove_all(dir);
+  SessionHarness h((dir / "LOG").string());
+  h.wallTime = FixedTime(31, 12, 2026, 23, 59, 58);
+  Select(h, 0, 0, 1);
+  h.controller.setLogEnabled(true);
+  KestaToPolling(h);
+  h.receive("PD:02:6101\r");
+  NextWrite(h);
+  EXPECT_EQ(ReadAll(dir / "LOG" / "31-12-2026 23_59_58.log"), "31/12/2026 23:59:58\r\n");
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace kalvex::test
