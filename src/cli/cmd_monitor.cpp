@@ -173,7 +173,8 @@ class HeadlessView final : public SessionView {
   int errors_ = 0;
 };
 
-void WriteCsvRow(FILE* out, double seconds, const HeadlessView& view) {
+// False when the row could not be written (a closed pipe, a full disk).
+bool WriteCsvRow(FILE* out, double seconds, const HeadlessView& view) {
   std::string row;
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.3f", seconds);
@@ -187,7 +188,8 @@ void WriteCsvRow(FILE* out, double seconds, const HeadlessView& view) {
   }
   row += '\n';
   std::fputs(row.c_str(), out);
-  std::fflush(out);  // a reader on a pipe sees each reply, and Ctrl-C loses nothing
+  // A reader on a pipe sees each reply, and Ctrl-C loses nothing.
+  return std::fflush(out) == 0 && !std::ferror(out);
 }
 
 // Turns SIGINT/SIGTERM into a quit of the loop. The signals are blocked in
@@ -205,7 +207,6 @@ class StopSignals {
       int sig = 0;
       while (sigwait(&set_, &sig) == 0) {
         if (sig == SIGUSR2) return;
-        interrupted_ = true;
         loop.quit();
       }
     });
@@ -219,7 +220,6 @@ class StopSignals {
  private:
   sigset_t set_, old_;
   std::thread thread_;
-  bool interrupted_ = false;
 };
 
 }  // namespace
@@ -252,6 +252,9 @@ int RunMonitor(int argc, char** argv) {
     csv = stdout;
   }
 
+  // A closed output pipe is a write error to stop on, not a signal to die of
+  // with the port still open.
+  ::signal(SIGPIPE, SIG_IGN);
   SteadyClock clock;
   EventLoop loop(clock);
   int status = 0;
@@ -272,7 +275,11 @@ int RunMonitor(int argc, char** argv) {
     long accepted = 0;
     session.onResponseAccepted = [&](const ResponseBytes& rb) {
       ++accepted;
-      if (csv) WriteCsvRow(csv, (clock.now() - start) / 1000.0, view);
+      if (csv && !WriteCsvRow(csv, (clock.now() - start) / 1000.0, view)) {
+        std::fprintf(stderr, "kalvex-cli monitor: cannot write the CSV rows: %s\n",
+                     std::strerror(errno));
+        loop.quit();
+      }
       if (o.faults && (rb[0] == 0x58 || rb[0] == 0x57)) {
         for (const std::string& line : view.memo1()) std::printf("%s\n", line.c_str());
         std::printf("\n");

@@ -54,8 +54,10 @@ int RunSimulate(int argc, char** argv) {
   const auto ecu = ParseEcuType(*make, ecuText);
   if (!ecu) return SimulateUsage("unknown ECU type for this make: " + ecuText);
   if (!sim::EcuLayoutOf(*make, *ecu))
-    return SimulateUsage("no simulated ECU for " + Makes()[*make].text + " / " +
-                         EcuTypesOf(*make)[*ecu] + " yet");
+    std::fprintf(stderr,
+                 "kalvex-cli simulate: no live data for %s / %s yet; the ECU answers the "
+                 "session and fault requests only\n",
+                 Makes()[*make].text.c_str(), EcuTypesOf(*make)[*ecu].c_str());
   o.make = *make;
   o.ecu = *ecu;
 

@@ -226,7 +226,7 @@ std::string Elm327Sim::request(const std::vector<uint8_t>& bytes) {
     std::snprintf(header, sizeof header, "AT SH%03X", static_cast<unsigned>(canId_));
     addressed = canId_ == 0x7DF || link.elmCanHeader.empty() || link.elmCanHeader == header;
   } else if (kLineTarget_ >= 0) {
-    addressed = kLineTarget_ == 0x33 || (link.hasAddress && kLineTarget_ == link.ecuAddress);
+    addressed = kLineTarget_ == 0x33 || !link.hasAddress || kLineTarget_ == link.ecuAddress;
   }
   const auto answer = addressed ? ecu_.answer(bytes, onCan) : std::nullopt;
   if (!answer) return firstContact && !onCan ? failedInit : "NO DATA";

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "catalogue/catalogue.h"
+
 namespace kalvex::sim {
 namespace {
 
@@ -87,6 +89,7 @@ void SimulatedEcu::select(int make, int ecu) {
   make_ = make;
   ecu_ = ecu;
   layout_ = EcuLayoutOf(make, ecu);
+  present_ = ValidEcuType(make, ecu);
   step_ = 0;
   faults_ = DefaultFaults();
   history_.clear();
@@ -94,17 +97,19 @@ void SimulatedEcu::select(int make, int ecu) {
 
 std::optional<std::vector<uint8_t>> SimulatedEcu::answer(const std::vector<uint8_t>& request,
                                                          bool onCan) {
-  if (!layout_ || silent_ || request.empty()) return std::nullopt;
+  if (!present_ || silent_ || request.empty()) return std::nullopt;
   const uint8_t sid = request[0];
 
-  for (const DataReply& r : layout_->replies) {
-    if (r.request != request) continue;
-    EncodedReply e = EncodeReply(r, EngineAt(step_));
-    e.step = step_++;
-    std::vector<uint8_t> bytes = e.bytes;
-    history_.push_back(std::move(e));
-    if (history_.size() > kHistoryLimit) history_.pop_front();
-    return bytes;
+  if (layout_) {
+    for (const DataReply& r : layout_->replies) {
+      if (r.request != request) continue;
+      EncodedReply e = EncodeReply(r, EngineAt(step_));
+      e.step = step_++;
+      std::vector<uint8_t> bytes = e.bytes;
+      history_.push_back(std::move(e));
+      if (history_.size() > kHistoryLimit) history_.pop_front();
+      return bytes;
+    }
   }
 
   switch (sid) {

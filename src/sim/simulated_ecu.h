@@ -40,12 +40,15 @@ class SimulatedEcu {
   static constexpr size_t kHistoryLimit = 1024;
 
   // Selects the ECU type, cold-starts the engine, forgets the history and
-  // stores the default faults again. An unknown type (or -1) has no ECU behind the adapter.
+  // stores the default faults again. An unknown type (or -1) has no ECU
+  // behind the adapter. A type without a reply table yet still answers the
+  // session, fault and clear services and refuses live-data requests (0x7F).
   void select(int make, int ecu);
   int make() const { return make_; }
   int ecu() const { return ecu_; }
-  // True when a table exists for the selected type.
-  bool present() const { return layout_ != nullptr; }
+  bool present() const { return present_; }
+  // True when live data is simulated for the selected type.
+  bool hasLiveData() const { return layout_ != nullptr; }
 
   // The reply to one request (service byte first), or nullopt when the ECU
   // does not answer. `onCan` tells how the request reached it: StartCommunication
@@ -65,6 +68,7 @@ class SimulatedEcu {
   int make_ = -1;
   int ecu_ = -1;
   const EcuLayout* layout_ = nullptr;
+  bool present_ = false;
   bool silent_ = false;
   uint32_t step_ = 0;
   std::vector<FaultEntry> faults_;

@@ -201,7 +201,7 @@ TEST(MonitorEndToEnd, ErrorsAreOneLineAndANonZeroExit) {
       {{"monitor", "--port", path, "--adapter", "kesta", "--make", "0", "--ecu", "0", "--clear"},
        2},
       {{"monitor", "--port"}, 2},
-      {{"simulate", "--make", "1", "--ecu", "0"}, 2},  // no simulated HYUNDAI yet
+      {{"simulate", "--make", "17", "--ecu", "0"}, 2},
       {{"simulate", "--make", "0", "--ecu", "0", "--delay", "x"}, 2},
   };
   int n = 0;

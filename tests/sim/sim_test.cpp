@@ -205,6 +205,20 @@ TEST(KestaSim, FramesChecksumsAndReplies) {
   EXPECT_EQ(run("\r"), "PD:02:5800\r");
 }
 
+TEST(SimulatedEcu, TypesWithoutLiveDataStillTalk) {
+  SimulatedEcu ecu;
+  ecu.select(1, 0);  // HYUNDAI: no live-data table yet
+  EXPECT_TRUE(ecu.present());
+  EXPECT_FALSE(ecu.hasLiveData());
+  EXPECT_EQ(ecu.answer({0x81}, false), (std::vector<uint8_t>{0xC1, 0xEF, 0x8F}));
+  EXPECT_EQ(ecu.answer({0x10, 0x86}, false), (std::vector<uint8_t>{0x50, 0x86}));
+  EXPECT_EQ(ecu.answer({0x21, 0x01}, false), (std::vector<uint8_t>{0x7F, 0x21, 0x12}));
+  EXPECT_EQ(ecu.answer({0x18, 0x00, 0xFF, 0x00}, false)->size(), 14u);
+  ecu.select(0, 7);  // no such type: nobody on the bus
+  EXPECT_FALSE(ecu.present());
+  EXPECT_EQ(ecu.answer({0x81}, false), std::nullopt);
+}
+
 TEST(KestaSim, CanSetUpAndAddressing) {
   SimulatedEcu ecu;
   ecu.select(0, 6);
