@@ -130,7 +130,9 @@ struct TVaBuffers {
 
 // Runs a closure on the user-interface thread, later, in posting order (the
 // Qt shell posts with a queued invokeMethod, kalvex-cli with its own loop).
-// It is called from the port's threads. Without one, nothing is delivered.
+// It is called from both of the port's threads, so it must be thread-safe.
+// Without one, nothing is delivered. An exception thrown by a handler leaves
+// the port consistent and goes on out through the dispatcher's caller.
 using TVaDispatcher = std::function<void(std::function<void()>)>;
 
 class TVaCustomComm : public SerialLink {
