@@ -553,13 +553,20 @@ TEST(Timers, Timer3WritesOnceMoreAfterOneSecond) {
 
 // The retry in LinkState 5 takes the text of NextCommand afresh: a LADA clear
 // click while "21 01" is unanswered makes the retry the clear request.
-TEST(Timers, ElmRetryRebuildsTheRequestFromNextCommand) {
+TEST(Timers, RetryRebuildsTheRequestFromNextCommand) {
   SessionHarness h;
   Select(h, 0, 0, 0);
   ElmSetUp(h);
   h.controller.Button2Click();
   h.advance(1200);
   EXPECT_EQ(NextWrite(h), "14 FF 00\r");
+
+  SessionHarness k;
+  Select(k, 0, 0, 1);
+  KestaToPolling(k);
+  k.controller.Button2Click();
+  k.advance(1200);
+  EXPECT_EQ(NextWrite(k), Framed("DD:03:14FF00"));
 }
 
 TEST(Timers, Timer1AndTheStatusLabel) {
@@ -596,6 +603,9 @@ TEST(ElmReplies, WhatEachLineLeadsTo) {
       {"21 01\r61" + nul + " 01\r>", Outcome::Accept, {0x61, 0x01}},
       // an odd digit at the end stores nothing
       {"21 01\r61 0\r>", Outcome::Accept, {0x61}},
+      // a pair that is not two hex digits stores nothing and the parse
+      // stays there: everything after the ':' reads as 0
+      {"21 01\r61:01 0A\r>", Outcome::Accept, {0x61}},
       // lower-case letters are not kept by the filter
       {"21 01\r61 0a\r>", Outcome::Accept, {0x61}},
       // a negative reply is accepted and changes nothing
@@ -688,6 +698,37 @@ TEST(ElmReplies, TwoRepliesInOneEventAndAReplyCarriedOver) {
   EXPECT_EQ(Resp(h, 3), (std::vector<uint8_t>{0x61, 0x01, 0x44}));
 }
 
+TEST(ElmReplies, AnErrorAnsweredAgainIsRetriedAgain) {
+  SessionHarness h;
+  Select(h, 0, 0, 0);
+  ElmSetUp(h);
+  for (int i = 0; i < 3; ++i) {
+    h.receive("21 01\rNO DATA\r\r>");
+    h.advance(1000);
+    Millis after = 0;
+    EXPECT_EQ(NextWrite(h, &after), "21 01\r");
+    EXPECT_EQ(after, 201);
+  }
+}
+
+TEST(ElmReplies, ResponseBytesStartFromZeroAtEveryEvent) {
+  SessionHarness h;
+  Select(h, 0, 0, 0);
+  ElmSetUp(h);
+  h.receive("21 01\r61 01 AA BB CC DD\r\r>");
+  NextWrite(h);
+  h.receive("21 01\r61 01\r\r>");
+  EXPECT_EQ(Resp(h, 6), (std::vector<uint8_t>{0x61, 0x01, 0, 0, 0, 0}));
+
+  SessionHarness k;
+  Select(k, 0, 0, 1);
+  KestaToPolling(k);
+  k.receive("PD:06:6101AABBCCDD\r");
+  NextWrite(k);
+  k.receive("PD:02:6101\r");
+  EXPECT_EQ(Resp(k, 6), (std::vector<uint8_t>{0x61, 0x01, 0, 0, 0, 0}));
+}
+
 TEST(ElmReplies, EightHundredBytesWithoutAPromptAreDropped) {
   for (size_t junk : {799u, 800u}) {
     SCOPED_TRACE(junk);
@@ -766,6 +807,7 @@ TEST(MultiFrame, EveryByteOfTheReplyArrives) {
   const auto b14 = Seq(0x62, 0x00, 14);
   const auto b56 = Seq(0x61, 0x02, 56);
   const auto b25 = Seq(0x62, 0x00, 25);
+  const auto b255 = Seq(0x61, 0x02, 255);
   const Row rows[] = {
       {"the 13-byte example", 0, 6, "22 00 01",
        "013\r0: 62 00 01 11 22 33\r1: 44 55 66 77 88 99 00\r\r>", ex13},
@@ -773,12 +815,16 @@ TEST(MultiFrame, EveryByteOfTheReplyArrives) {
       {"25 bytes", 0, 6, "22 00 01", Frames(b25, "019"), b25},
       {"56 bytes to a four-character request (KIA)", 11, 0, "21 02", Frames(b56, "038"), b56},
       {"56 bytes, HYUNDAI 7", 1, 7, "21 02", Frames(b56, "038"), b56},
+      // 37 frames: the frame digit wraps after F
+      {"255 bytes", 11, 1, "21 02", Frames(b255, "0FF"), b255},
       {"a short CAN reply in one frame",
        0,
        6,
        "22 00 01",
        "62 00 01 7B\r\r>",
        {0x62, 0x00, 0x01, 0x7B}},
+      // NISSAN 1: K-line headers, but a CAN session
+      {"NISSAN 1", 10, 1, "221101", Frames(b14, "00E"), b14},
       // GAZ 4 runs on CAN through the ELM327 without CanSession
       {"GAZ 4", 3, 4, "22 00 01", Frames(b14, "00E"), b14},
   };
@@ -1023,6 +1069,34 @@ TEST(Kesta, LinesSplitOrJoinedAcrossEvents) {
   }
 }
 
+// With NextCommand 0 the send step writes the pending line, which only a
+// "PS" line sets; after any other line it is the empty request.
+TEST(Kesta, SendStepWithNoRequestChosen) {
+  for (const char* line : {"PD:03:7F8112", "XYZ"}) {
+    SCOPED_TRACE(line);
+    SessionHarness h;
+    Select(h, 0, 0, 1);
+    h.click();
+    NextWrite(h);
+    h.receive("PS\r");
+    ASSERT_EQ(NextWrite(h), Framed("DD:01:81"));
+    h.receive(std::string(line) + "\r");
+    EXPECT_EQ(NextWrite(h), std::string("\x00\r", 2));
+  }
+}
+
+TEST(Kesta, AWriteAbandonsAHalfReceivedLine) {
+  SessionHarness h;
+  Select(h, 0, 0, 1);
+  KestaToPolling(h);
+  h.receive("PD:0");  // the rest never comes
+  h.advance(1300);    // Timer3 writes the request again
+  ASSERT_EQ(h.port.writes.size(), 4u);
+  h.receive("PD:02:6101\r");
+  EXPECT_EQ(h.view.status, kStatusLinked);
+  EXPECT_EQ(Resp(h, 3), (std::vector<uint8_t>{0x61, 0x01, 0}));
+}
+
 TEST(Kesta, C2ReplyEndsTheSession) {
   SessionHarness h;
   Select(h, 0, 0, 1);
@@ -1108,6 +1182,96 @@ TEST(StartStop, RestartRecomputesTheBusAndLinkState) {
   }
 }
 
+TEST(StartStop, TheClickLocksTheSelectorsAtOnce) {
+  for (int adapter : {0, 1}) {
+    SessionHarness h;
+    Select(h, 0, 0, adapter);
+    h.click();
+    EXPECT_EQ(h.view.caption, kCaptionStop);
+    EXPECT_FALSE(h.view.selectorsEnabled);
+    EXPECT_FALSE(h.view.portSelectorEnabled);
+    EXPECT_TRUE(h.port.writes.empty());  // the first line waits out its pause
+    EXPECT_EQ(h.port.openedPaths, std::vector<std::string>{"/dev/fake0"});
+  }
+}
+
+// Table B does not depend on the adapter: an unasked 0x50 over the ELM327.
+TEST(StartStop, TableBOverTheElm) {
+  struct Row {
+    int make, ecu, page;
+    std::string want;
+  };
+  const Row rows[] = {
+      {0, 0, 1, "18 00 00 00"}, {0, 6, 0, "22 00 01"}, {3, 2, 1, "18 00 FF 00"},
+      {2, 0, 1, "21 01"},       {16, 0, 1, "21 00"},   {1, 10, 0, "21 02"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << "make " << r.make << " ecu " << r.ecu << " page " << r.page);
+    SessionHarness h;
+    Select(h, r.make, r.ecu, 0, r.page);
+    const std::string first = ElmSetUp(h).back();
+    h.receive(first + "\r50 86\r\r>");
+    EXPECT_EQ(NextWrite(h), r.want + "\r");
+  }
+}
+
+TEST(StartStop, FaultListThroughTheSession) {
+  SessionHarness h;
+  Select(h, 0, 0, 0);
+  ElmSetUp(h);
+  h.controller.Button2Click();
+  h.receive("21 01\r7F 21 12\r\r>");
+  ASSERT_EQ(NextWrite(h), "14 FF 00\r");
+  // a negative reply to the clear keeps the clear request
+  h.receive("14 FF 00\r7F 14 22\r\r>");
+  ASSERT_EQ(NextWrite(h), "14 FF 00\r");
+  h.receive("14 FF 00\r54 FF 00\r\r>");
+  ASSERT_EQ(NextWrite(h), "18 00 00 00\r");
+  // 0x57 is listed like 0x58; upper bits of the code are kept (4102)
+  h.receive("18 00 00 00\r57 02 41 02 00 01 15 00\r\r>");
+  EXPECT_EQ(
+      h.view.faultLines,
+      std::vector<std::string>{"0115 - Неверный сигнал датчика температуры охлаждающей жидкости"});
+  ASSERT_EQ(NextWrite(h), "18 00 00 00\r");
+  // N promises three entries, the reply holds one
+  h.receive("18 00 00 00\r58 03 05 01 00\r\r>");
+  EXPECT_EQ(h.view.faultLines,
+            std::vector<std::string>{"0501 - Ошибка датчика скорости автомобиля"});
+  ASSERT_EQ(NextWrite(h), "18 00 00 00\r");
+  // no codes stored any more: the list is emptied
+  h.receive("18 00 00 00\r58 00\r\r>");
+  EXPECT_TRUE(h.view.faultLines.empty());
+  EXPECT_EQ(NextWrite(h), "18 00 00 00\r");
+}
+
+TEST(StartStop, StopForgetsAHalfReceivedLine) {
+  {
+    SessionHarness h;
+    Select(h, 0, 0, 0);
+    ElmSetUp(h);
+    h.receive("21 01\r61 0");
+    h.advance(30);
+    h.click();
+    h.click();
+    NextWrite(h);
+    h.receive("AT Z\r>");
+    EXPECT_EQ(h.controller.sessionState().linkState, 11);
+  }
+  {
+    SessionHarness h;
+    Select(h, 0, 0, 1);
+    h.click();
+    NextWrite(h);
+    h.receive("PD:0");
+    h.advance(30);
+    h.click();
+    h.click();
+    NextWrite(h);
+    h.receive("PS\r");
+    EXPECT_EQ(NextWrite(h), Framed("DD:01:81"));
+  }
+}
+
 TEST(StartStop, FailedOpenReEnablesTheSelectors) {
   SessionHarness h;
   Select(h, 0, 0, 0);
@@ -1143,6 +1307,9 @@ TEST(Log, LinesOfAnElmSessionOverCan) {
   h.receive("22 00 01\r\r>");  // only the prompt: no " -E- " line
   h.advance(1300);
   h.receive("22 00 01\rCAN ERROR\r\r>");
+  h.controller.setLogEnabled(false);  // stops the lines at once
+  h.advance(1300);
+  h.receive("22 00 01\r62 00 01\r\r>");
   const std::string want =
       "03/02/2027 07:05:09\r\n"
       "03/02/2027 07:05:09 --- ATZOK>\r\n"
@@ -1170,6 +1337,11 @@ TEST(Log, KestaSessionWritesTheFirstLineOnly) {
   h.receive("PD:02:6101\r");
   NextWrite(h);
   EXPECT_EQ(ReadAll(dir / "LOG" / "31-12-2026 23_59_58.log"), "31/12/2026 23:59:58\r\n");
+  // stop and start within the same second: the same file, appended to
+  h.click();
+  h.click();
+  EXPECT_EQ(ReadAll(dir / "LOG" / "31-12-2026 23_59_58.log"),
+            "31/12/2026 23:59:58\r\n31/12/2026 23:59:58\r\n");
   fs::remove_all(dir);
 }
 
