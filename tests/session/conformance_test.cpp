@@ -1272,6 +1272,43 @@ TEST(StartStop, StopForgetsAHalfReceivedLine) {
   }
 }
 
+// The clear button for makes 0 to 4 reaches the line at the next send
+// whatever the reply before it chose; the clear reply then picks the read
+// request of the make (GREATWALL goes back to its first data request).
+TEST(ClearButton, ClearAndTheRequestAfterTheClearReply) {
+  struct Row {
+    int make, ecu;
+    bool click;
+    std::string afterClear;  // what follows a 0x54 reply
+  };
+  const Row rows[] = {
+      {0, 0, true, "18 00 00 00"},   {1, 0, true, "18 00 FF 00"},  {2, 0, true, "21 01"},
+      {2, 4, true, "22 00 11"},      {3, 0, true, "18 00 FF 00"},  {4, 1, true, "18 00 FF 00"},
+      {5, 0, false, "18 00 FF 00"},  {9, 0, false, "18 00 FF 00"}, {10, 0, false, "18 00 FF 00"},
+      {13, 0, false, "18 00 FF 00"}, {14, 1, false, "17 FF 00"},   {15, 0, false, "17 FF 00"},
+      {16, 1, false, "18 00 00 00"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << "make " << r.make << " ecu " << r.ecu);
+    SessionHarness h;
+    Select(h, r.make, r.ecu, 0);
+    const std::string first = ElmSetUp(h).back();
+    h.controller.Button2Click();
+    // a data reply of the polled service: the decoder may pick another request
+    std::string reply = "6" + first.substr(1, 1) + " " + first.substr(first.size() - 2);
+    for (int i = 0; i < 40; ++i) reply += " 00";
+    h.receive(first + "\r" + reply + "\r\r>");
+    const std::string next = NextWrite(h);
+    if (r.click) {
+      EXPECT_EQ(next, "14 FF 00\r");
+    } else {
+      EXPECT_NE(next, "14 FF 00\r");
+    }
+    h.receive(next.substr(0, next.size() - 1) + "\r54 FF 00\r\r>");
+    EXPECT_EQ(NextWrite(h), r.afterClear + "\r");
+  }
+}
+
 TEST(StartStop, FailedOpenReEnablesTheSelectors) {
   SessionHarness h;
   Select(h, 0, 0, 0);
