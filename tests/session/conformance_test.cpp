@@ -805,6 +805,8 @@ TEST(MultiFrame, EveryByteOfTheReplyArrives) {
   const std::vector<uint8_t> ex13 = {0x62, 0x00, 0x01, 0x11, 0x22, 0x33, 0x44,
                                      0x55, 0x66, 0x77, 0x88, 0x99, 0x00};
   const auto b14 = Seq(0x62, 0x00, 14);
+  auto p14 = b14;
+  p14.resize(20, 0xAA);
   const auto b56 = Seq(0x61, 0x02, 56);
   const auto b25 = Seq(0x62, 0x00, 25);
   const auto b255 = Seq(0x61, 0x02, 255);
@@ -812,6 +814,8 @@ TEST(MultiFrame, EveryByteOfTheReplyArrives) {
       {"the 13-byte example", 0, 6, "22 00 01",
        "013\r0: 62 00 01 11 22 33\r1: 44 55 66 77 88 99 00\r\r>", ex13},
       {"14 bytes", 0, 6, "22 00 01", Frames(b14, "00E"), b14},
+      // the chip shows the last frame whole, filler bytes included
+      {"14 bytes, last frame padded", 0, 6, "22 00 01", Frames(p14, "00E"), b14},
       {"25 bytes", 0, 6, "22 00 01", Frames(b25, "019"), b25},
       {"56 bytes to a four-character request (KIA)", 11, 0, "21 02", Frames(b56, "038"), b56},
       {"56 bytes, HYUNDAI 7", 1, 7, "21 02", Frames(b56, "038"), b56},
