@@ -295,6 +295,14 @@ void SessionController::onTimer() {
       if (pending_) {
         if (pending_->due > now) break;
         completePending();
+        if (rxDeferred_ && !pending_ && running_ && driver_) {
+          // Bytes that came during the pause go first, as a message queue
+          // serves them before timer ticks: a reply completed meanwhile
+          // disarms Timer3 before it can fire.
+          rxDeferred_ = false;
+          driver_->receive(kRxBufferSize);
+          port_.requestRxNotify();
+        }
         continue;
       }
       int which = 0;
