@@ -413,6 +413,37 @@ TEST(Pauses, NothingIsWrittenAtExactlyThePause) {
   EXPECT_EQ(e.port.writes.size(), n + 1);
 }
 
+// The ELM327 pauses after every event that leaves a line unfinished; the
+// Kesta-mini only after the first part of a line.
+TEST(Pauses, TwentyMillisecondsAfterUnfinishedEvents) {
+  {
+    SessionHarness h;
+    Select(h, 0, 0, 0);
+    ElmSetUp(h);
+    const Millis t = h.clock.now();
+    h.receive("21 01\r61");
+    h.advance(21);
+    h.receive(" 01");   // unfinished again: another 20 ms
+    h.receive(" 0A>");  // waits for that pause
+    NextWrite(h);
+    EXPECT_EQ(h.port.writes.back().at - t, 21 + 21 + 201);
+    EXPECT_EQ(Resp(h, 3), (std::vector<uint8_t>{0x61, 0x01, 0x0A}));
+  }
+  {
+    SessionHarness h;
+    Select(h, 0, 0, 1);
+    KestaToPolling(h);
+    const Millis t = h.clock.now();
+    h.receive("PD:0");
+    h.advance(21);
+    h.receive("3:C1E");  // a continuation: no pause
+    h.receive("F8F\r");
+    NextWrite(h);
+    EXPECT_EQ(h.port.writes.back().at - t, 21 + 201);
+    EXPECT_EQ(Resp(h, 3), (std::vector<uint8_t>{0xC1, 0xEF, 0x8F}));
+  }
+}
+
 TEST(Pauses, InputDuringAPendingWriteWaitsForTheWrite) {
   {  // ELM327: the echo of "AT E1" arrives before "AT E1" has been written
     SessionHarness h;
@@ -560,6 +591,10 @@ TEST(Timers, RetryRebuildsTheRequestFromNextCommand) {
   h.controller.Button2Click();
   h.advance(1200);
   EXPECT_EQ(NextWrite(h), "14 FF 00\r");
+  // the retry's own echo is the one removed from its reply
+  h.receive("14 FF 00\r54 FF 00\r\r>");
+  EXPECT_EQ(Resp(h, 3), (std::vector<uint8_t>{0x54, 0xFF, 0x00}));
+  EXPECT_EQ(NextWrite(h), "18 00 00 00\r");
 
   SessionHarness k;
   Select(k, 0, 0, 1);
@@ -1089,6 +1124,24 @@ TEST(Kesta, SendStepWithNoRequestChosen) {
   }
 }
 
+TEST(Kesta, OnlyTheFirstTwoCharactersMakeAPsLine) {
+  struct Row {
+    const char* line;
+    bool ps;
+  };
+  const Row rows[] = {{"PS", true},  {"PS:01", true}, {"PSxyz 1", true},
+                      {"pS", false}, {"SP", false},   {"P", false}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.line);
+    SessionHarness h;
+    Select(h, 0, 0, 1);
+    h.click();
+    NextWrite(h);
+    h.receive(std::string(r.line) + "\r");
+    EXPECT_EQ(NextWrite(h), r.ps ? Framed("DD:01:81") : std::string("\x00\r", 2));
+  }
+}
+
 TEST(Kesta, AWriteAbandonsAHalfReceivedLine) {
   SessionHarness h;
   Select(h, 0, 0, 1);
@@ -1196,6 +1249,20 @@ TEST(StartStop, TheClickLocksTheSelectorsAtOnce) {
     EXPECT_FALSE(h.view.portSelectorEnabled);
     EXPECT_TRUE(h.port.writes.empty());  // the first line waits out its pause
     EXPECT_EQ(h.port.openedPaths, std::vector<std::string>{"/dev/fake0"});
+    // DTR goes on for the Kesta-mini only
+    EXPECT_EQ(h.port.dtrChanges.empty() || h.port.dtrChanges.back() == false, adapter == 0);
+  }
+}
+
+// A clear click while idle is undone by the next start, which resets
+// NextCommand before the first request is chosen.
+TEST(ClearButton, AClickWhileIdleDoesNotReachTheNextSession) {
+  for (int make : {0, 1, 3}) {
+    SCOPED_TRACE(make);
+    SessionHarness h;
+    Select(h, make, 0, 0);
+    h.controller.Button2Click();
+    EXPECT_EQ(ElmSetUp(h).back(), ElmText(FirstElm(make, 0)));
   }
 }
 
@@ -1364,6 +1431,28 @@ TEST(Log, LinesOfAnElmSessionOverCan) {
       "03/02/2027 07:05:10 --- 220001CANERROR>\r\n"
       "03/02/2027 07:05:10 -E- CAE\r\n";
   EXPECT_EQ(ReadAll(dir / "LOG" / "03-02-2027 07_05_09.log"), want);
+  fs::remove_all(dir);
+}
+
+// Switched on during a session, the log goes to the file of an earlier start.
+TEST(Log, SwitchedOnMidSessionUsesTheEarlierFile) {
+  const fs::path dir = fs::temp_directory_path() / "kalvex-conf-mlog";
+  fs::remove_all(dir);
+  SessionHarness h((dir / "LOG").string());
+  Select(h, 0, 0, 0);
+  h.controller.setLogEnabled(true);
+  h.click();
+  h.click();
+  h.controller.setLogEnabled(false);
+  h.wallTime = FixedTime(6, 12, 2026, 22, 0, 0);
+  ElmSetUp(h);  // no new file: the switch is off
+  h.controller.setLogEnabled(true);
+  h.receive("21 01\r61 01 05\r\r>");
+  EXPECT_EQ(ReadAll(dir / "LOG" / "06-12-2026 21_03_55.log"),
+            "06/12/2026 21:03:55\r\n"
+            "06/12/2026 22:00:00 --- 2101610105>\r\n"
+            "06/12/2026 22:00:00 -E- 610105\r\n");
+  EXPECT_FALSE(fs::exists(dir / "LOG" / "06-12-2026 22_00_00.log"));
   fs::remove_all(dir);
 }
 
