@@ -64,13 +64,9 @@ struct MonitorOptions {
   std::optional<long> replies;
 };
 
+// One line, as for every error; `kalvex-cli --help` has the usage.
 int MonitorUsage(const std::string& problem) {
   std::fprintf(stderr, "kalvex-cli monitor: %s\n", problem.c_str());
-  std::fprintf(stderr,
-               "usage: kalvex-cli monitor --port PATH --adapter elm327|kesta --make M --ecu E\n"
-               "                          [--log] [--duration S] [--csv FILE] [--faults "
-               "[--clear]]\n"
-               "                          [--replies N]\n");
   return 2;
 }
 
@@ -202,7 +198,7 @@ class StopSignals {
     sigaddset(&set_, SIGINT);
     sigaddset(&set_, SIGTERM);
     sigaddset(&set_, SIGUSR2);
-    pthread_sigmask(SIG_BLOCK, &set_, &old_);
+    pthread_sigmask(SIG_BLOCK, &set_, nullptr);
     thread_ = std::thread([this, &loop] {
       int sig = 0;
       while (sigwait(&set_, &sig) == 0) {
@@ -211,14 +207,15 @@ class StopSignals {
       }
     });
   }
+  // The mask stays: the process is about to exit, and a second Ctrl-C
+  // still pending must not kill it on the way out.
   ~StopSignals() {
     pthread_kill(thread_.native_handle(), SIGUSR2);
     thread_.join();
-    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
   }
 
  private:
-  sigset_t set_, old_;
+  sigset_t set_;
   std::thread thread_;
 };
 

@@ -22,7 +22,6 @@ namespace {
 
 int SimulateUsage(const std::string& problem) {
   std::fprintf(stderr, "kalvex-cli simulate: %s\n", problem.c_str());
-  std::fprintf(stderr, "usage: kalvex-cli simulate --make M --ecu E [--delay MS] [--searching]\n");
   return 2;
 }
 

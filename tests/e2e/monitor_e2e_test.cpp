@@ -211,6 +211,7 @@ TEST(MonitorEndToEnd, ErrorsAreOneLineAndANonZeroExit) {
     const std::string err = child.err();
     EXPECT_FALSE(err.empty());
     EXPECT_EQ(err.rfind("kalvex-cli ", 0), 0u) << err;
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << "one line: " << err;
   }
   ::close(held);
 }

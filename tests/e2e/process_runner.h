@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,11 +27,13 @@ inline std::string BinaryDir() {
   return d ? d : ".";
 }
 
+// Under the build directory, so runs leave nothing behind elsewhere.
 inline std::string TempDir() {
   static const std::string dir = [] {
-    std::string t = "/tmp/kalvex_e2e_XXXXXX";
-    if (!::mkdtemp(t.data())) return std::string("/tmp");
-    return t;
+    const std::string d = BinaryDir() + "/testenv/e2e";
+    ::mkdir((BinaryDir() + "/testenv").c_str(), 0755);
+    ::mkdir(d.c_str(), 0755);
+    return d;
   }();
   return dir;
 }
