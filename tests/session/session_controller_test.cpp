@@ -420,6 +420,30 @@ TEST(Buffers, KestaOversizeLineIsDropped) {
   EXPECT_EQ(h.controller.sessionState().response[0], 0x61);
 }
 
+TEST(Buffers, GarbageNeverBreaksTheSession) {
+  // Deterministic noise, biased towards the bytes the framers look at.
+  const char alphabet[] = "0123456789ABCDEF:>\r\n PDST\x00\xFF?";
+  for (int adapter : {0, 1}) {
+    for (int make : {kLada, kHyundai, kKia}) {
+      SessionHarness h;
+      h.view.adapter = adapter;
+      h.view.make = make;
+      h.view.ecu = make == kHyundai ? 8 : 0;
+      h.click();
+      uint32_t seed = 12345u + static_cast<uint32_t>(adapter * 31 + make);
+      auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+      for (int event = 0; event < 400; ++event) {
+        std::string bytes(1 + next() % 300, ' ');
+        for (char& c : bytes) c = alphabet[next() % (sizeof alphabet - 1)];
+        h.receive(bytes);
+        h.advance(static_cast<Millis>(next() % 400));
+      }
+      EXPECT_TRUE(h.controller.running());
+      EXPECT_LE(h.controller.sessionState().rxPos, kRxBufferSize);
+    }
+  }
+}
+
 // ---- log file --------------------------------------------------------------
 
 std::vector<std::string> ReadLines(const std::string& path, bool* crlf = nullptr) {
