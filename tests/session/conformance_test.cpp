@@ -806,6 +806,14 @@ TEST(ElmReplies, OversizeEventsNeverOverrun) {
   h.advance(300);
   EXPECT_TRUE(h.controller.running());
   EXPECT_EQ(h.controller.sessionState().linkState, 11);
+  // 799 bytes held, then a full ReadBuffer with the prompt at its end
+  h.receive(std::string(799, 'y'));
+  h.advance(30);
+  h.receive(std::string(1023, 'z') + ">");
+  h.advance(3000);
+  h.receive("AT E1\r>");
+  h.advance(300);
+  EXPECT_TRUE(h.controller.running());
 }
 
 // ---- CAN multi-frame replies -----------------------------------------------------
@@ -1154,6 +1162,28 @@ TEST(Kesta, AWriteAbandonsAHalfReceivedLine) {
   EXPECT_EQ(Resp(h, 3), (std::vector<uint8_t>{0x61, 0x01, 0}));
 }
 
+// A line of 1023 characters and its CR fill RxBuffer exactly and are
+// handled; a longer one is dropped and the next line starts clean.
+TEST(Kesta, LongestLineThatFits) {
+  for (size_t chars : {1023u, 1024u, 1030u}) {
+    SCOPED_TRACE(chars);
+    std::string line = "PD:03:C1EF8F";
+    line.resize(chars, '.');
+    SessionHarness h;
+    Select(h, 0, 0, 1);
+    KestaToPolling(h);
+    h.view.status = kStatusNoLink;
+    h.receive(line + "\r");
+    h.advance(30);
+    EXPECT_EQ(h.view.status, chars == 1023 ? kStatusLinked : kStatusNoLink);
+    h.advance(3000);
+    h.view.status = kStatusNoLink;
+    h.receive("PD:02:6102\r");
+    EXPECT_EQ(h.view.status, kStatusLinked);
+    EXPECT_EQ(Resp(h, 3), (std::vector<uint8_t>{0x61, 0x02, 0}));
+  }
+}
+
 TEST(Kesta, C2ReplyEndsTheSession) {
   SessionHarness h;
   Select(h, 0, 0, 1);
@@ -1182,6 +1212,8 @@ TEST(StartStop, UnknownAdapterIndexOnlyCreatesTheLog) {
     EXPECT_TRUE(h.port.openedPaths.empty());
     EXPECT_TRUE(h.port.writes.empty());
     EXPECT_EQ(h.view.caption, kCaptionStart);
+    EXPECT_TRUE(h.view.selectorsEnabled);
+    EXPECT_FALSE(h.controller.timer2Enabled());
     EXPECT_TRUE(fs::exists(dir / "LOG" / "06-12-2026 21_03_55.log"));
   }
   fs::remove_all(dir);
