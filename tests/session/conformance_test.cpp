@@ -46,68 +46,35 @@ std::string Hex2(unsigned v) {
 }
 
 // Request numbers the first-request tables use, in both adapter forms.
+struct Request {
+  int number;
+  const char* elm;
+  const char* kesta;
+};
+constexpr Request kRequests[] = {
+    {1, "21 06", "DD:02:2106"},
+    {2, "18 00 FF 00", "DD:04:1800FF00"},
+    {3, "14 FF 00", "DD:03:14FF00"},
+    {6, "21 02", "DD:02:2102"},
+    {10, "10 86", "DD:02:1086"},
+    {11, "21 01", "DD:02:2101"},
+    {12, "18 00 00 00", "DD:04:18000000"},
+    {13, "22 00 01", "DD:03:220001"},
+    {15, "21 00", "DD:02:2100"},
+    {20, "22 00 11", "DD:03:220011"},
+    {30, "21 20", "DD:02:2120"},
+    {40, "2211010401", "DD:05:2211010401"},
+    {50, "221101", "DD:03:221101"},
+    {60, "21C08001", "DD:04:21C08001"},
+};
 std::string ElmText(int n) {
-  switch (n) {
-    case 1:
-      return "21 06";
-    case 2:
-      return "18 00 FF 00";
-    case 3:
-      return "14 FF 00";
-    case 6:
-      return "21 02";
-    case 10:
-      return "10 86";
-    case 11:
-      return "21 01";
-    case 12:
-      return "18 00 00 00";
-    case 13:
-      return "22 00 01";
-    case 15:
-      return "21 00";
-    case 20:
-      return "22 00 11";
-    case 30:
-      return "21 20";
-    case 40:
-      return "2211010401";
-    case 50:
-      return "221101";
-    case 60:
-      return "21C08001";
-  }
+  for (const Request& r : kRequests)
+    if (r.number == n) return r.elm;
   return "?";
 }
 std::string KestaText(int n) {
-  switch (n) {
-    case 1:
-      return "DD:02:2106";
-    case 2:
-      return "DD:04:1800FF00";
-    case 6:
-      return "DD:02:2102";
-    case 10:
-      return "DD:02:1086";
-    case 11:
-      return "DD:02:2101";
-    case 12:
-      return "DD:04:18000000";
-    case 13:
-      return "DD:03:220001";
-    case 15:
-      return "DD:02:2100";
-    case 20:
-      return "DD:03:220011";
-    case 30:
-      return "DD:02:2120";
-    case 40:
-      return "DD:05:2211010401";
-    case 50:
-      return "DD:03:221101";
-    case 60:
-      return "DD:04:21C08001";
-  }
+  for (const Request& r : kRequests)
+    if (r.number == n) return r.kesta;
   return "?";
 }
 
