@@ -78,7 +78,7 @@ std::string KestaText(int n) {
   return "?";
 }
 
-// ---- link parameters and first-request tables, as the description states -----
+// ---- link parameters and first-request tables ----------------------------------
 
 bool CanSessionType(int make, int ecu) {
   return (make == 0 && ecu == 6) || (make == 1 && ecu >= 7) || make == 11 ||
