@@ -209,9 +209,11 @@ std::string Elm327Sim::request(const std::vector<uint8_t>& bytes) {
   const bool canProtocol = protocol_ >= 6 && protocol_ <= 9;
   const bool onCan = protocol_ == 0 ? ecuOnCan : canProtocol;
   const bool firstContact = !busUp_;
+  // The automatic protocol searches; a K-line protocol initialises the bus;
+  // a fixed CAN protocol just talks.
   std::string prefix;
-  if (options_.announceInit && firstContact)
-    prefix = std::string(onCan || protocol_ == 0 ? "SEARCHING..." : "BUS INIT: ...OK") + eol();
+  if (options_.announceInit && firstContact && (protocol_ == 0 || kLineProtocol))
+    prefix = std::string(protocol_ == 0 ? "SEARCHING..." : "BUS INIT: ...OK") + eol();
   const std::string failedInit =
       options_.announceInit && !onCan && firstContact ? "BUS INIT: ...ERROR" : "UNABLE TO CONNECT";
 

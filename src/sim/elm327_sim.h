@@ -15,8 +15,8 @@
 namespace kalvex::sim {
 
 struct ElmOptions {
-  // Print "SEARCHING..." (automatic protocol, CAN) or "BUS INIT: ...OK"
-  // (K-line) before the first reply after a reset or protocol change.
+  // Print "SEARCHING..." (automatic protocol) or "BUS INIT: ...OK" (K-line
+  // protocols) before the first reply after a reset or protocol change.
   bool announceInit = false;
   // Show the padding bytes of the last CAN frame of a multi-frame reply, as
   // the chip does (the ECU pads with 0xAA).

@@ -1,15 +1,18 @@
 #include "sim/pty_server.h"
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
 
 namespace kalvex::sim {
+#ifndef _WIN32
 namespace {
 
 constexpr size_t kMaxQueuedBytes = 64 * 1024;  // nobody reading: keep the newest only
@@ -21,7 +24,16 @@ void CloseFd(int& fd) {
 }
 
 }  // namespace
+#endif
 
+#ifdef _WIN32
+// No pseudo-terminals here; demo mode and the simulate command need them.
+std::unique_ptr<PtyServer> PtyServer::Start(const PtyServerOptions&, std::string& error) {
+  error = "pseudo-terminals are not available on this system";
+  return nullptr;
+}
+void PtyServer::stop() {}
+#else
 std::unique_ptr<PtyServer> PtyServer::Start(const PtyServerOptions& options, std::string& error) {
   int master = -1, slave = -1;
   char name[256] = {};
@@ -69,8 +81,11 @@ PtyServer::PtyServer(int master, int slave, int wakeRead, int wakeWrite, std::st
   sim_.ecu().select(options.make, options.ecu);
 }
 
+#endif
+
 PtyServer::~PtyServer() { stop(); }
 
+#ifndef _WIN32
 void PtyServer::wake() {
   const char c = 1;
   [[maybe_unused]] const ssize_t n = ::write(wakeWrite_, &c, 1);  // full pipe: already awake
@@ -87,6 +102,8 @@ void PtyServer::stop() {
   CloseFd(wakeRead_);
   CloseFd(wakeWrite_);
 }
+
+#endif
 
 void PtyServer::select(int make, int ecu) {
   std::lock_guard lock(mutex_);
@@ -124,6 +141,7 @@ AdapterSim::Mode PtyServer::mode() const {
   return sim_.mode();
 }
 
+#ifndef _WIN32
 void PtyServer::run() {
   char buf[4096];
   for (;;) {
@@ -213,5 +231,7 @@ void PtyServer::run() {
     }
   }
 }
+
+#endif
 
 }  // namespace kalvex::sim
