@@ -19,16 +19,15 @@
 namespace kalvex {
 namespace {
 
+// One QApplication per test binary, whichever test asks first.
 QApplication* App() {
   static int argc = 1;
   static char name[] = "test_app";
   static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    auto* a = new QApplication(argc, argv);
-    QApplication::setOrganizationName("Brenvik");
-    QApplication::setApplicationName("Kalvex");
-    return a;
-  }();
+  auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+  if (!app) app = new QApplication(argc, argv);
+  QApplication::setOrganizationName("Brenvik");
+  QApplication::setApplicationName("Kalvex");
   return app;
 }
 

@@ -28,7 +28,6 @@ TEST_P(Transcript, Runs) {
   TranscriptRunner runner(h);
   const auto failures = runner.runFile(GetParam());
   for (const auto& f : failures) ADD_FAILURE() << f;
-  EXPECT_TRUE(h.view.errors.empty() || failures.size() > 0 || true);
 }
 
 INSTANTIATE_TEST_SUITE_P(Session, Transcript, ::testing::ValuesIn(TranscriptFiles()),
