@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -223,6 +224,9 @@ TEST(MonitorEndToEnd, NoLinkExitsThreeAndCtrlCStopsCleanly) {
   ASSERT_TRUE(silent && live) << error;
   silent->setSilent(true);
   const std::string logDir = testing::TempDir() + "/log";
+  std::filesystem::remove_all(logDir);
+  const char* oldLogDir = std::getenv("KALVEX_LOG_DIR");
+  const std::string restore = oldLogDir ? oldLogDir : "";
   ::setenv("KALVEX_LOG_DIR", logDir.c_str(), 1);
   Child dead({"monitor", "--port", silent->slavePath(), "--adapter", "kesta", "--make", "0",
               "--ecu", "0", "--duration", "1.5"},
@@ -230,6 +234,10 @@ TEST(MonitorEndToEnd, NoLinkExitsThreeAndCtrlCStopsCleanly) {
   Child running({"monitor", "--port", live->slavePath(), "--adapter", "elm327", "--make", "0",
                  "--ecu", "2", "--log"},
                 "ctrlc");
+  if (oldLogDir)
+    ::setenv("KALVEX_LOG_DIR", restore.c_str(), 1);
+  else
+    ::unsetenv("KALVEX_LOG_DIR");
   // Interrupt once a few replies have arrived.
   for (int i = 0; i < 600 && live->history().size() < 3; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -255,7 +263,6 @@ TEST(MonitorEndToEnd, NoLinkExitsThreeAndCtrlCStopsCleanly) {
   ::pclose(ls);
   EXPECT_NE(log.find(" -E- 6101"), std::string::npos);
   EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
-  ::unsetenv("KALVEX_LOG_DIR");
 }
 
 }  // namespace
