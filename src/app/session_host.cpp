@@ -19,6 +19,13 @@ SessionHost::SessionHost(SessionView& view, QObject* parent)
       })),
       log_(std::make_unique<LogFile>()),
       controller_(std::make_unique<SessionController>(view_, *port_, clock_, *log_)) {
+  // The port as the window loads it: 5 s read time-out, no waiting for room
+  // in the write queue (requests are a few bytes; a full queue means the
+  // adapter is stuck, which the error tells at once).
+  TVaBuffers buffers = port_->Buffers();
+  buffers.ReadTimeout = 5000;
+  buffers.WriteTimeout = 0;
+  port_->SetBuffers(buffers);
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::PreciseTimer);
   connect(&timer_, &QTimer::timeout, this, [this] { onTimer(); });

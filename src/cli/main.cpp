@@ -12,9 +12,10 @@ int Usage() {
                "usage: kalvex-cli ports [--port PATH]...\n"
                "       kalvex-cli decode --make M --ecu E [--next N] HEX\n"
                "       kalvex-cli decode --stdin\n"
-               "       kalvex-cli simulate --make M --ecu E [--delay MS]\n"
+               "       kalvex-cli simulate --make M --ecu E [--delay MS] [--searching]\n"
                "       kalvex-cli monitor --port PATH --adapter elm327|kesta --make M --ecu E\n"
-               "                          [--log] [--duration S] [--csv FILE] [--faults [--clear]]\n");
+               "                          [--log] [--duration S] [--replies N] [--csv FILE]\n"
+               "                          [--faults [--clear]]\n");
   return 2;
 }
 
