@@ -24,6 +24,22 @@ std::string DevicePath(const std::string& portText) {
 
 std::string IoErrorText(int code) { return "I/O error " + std::to_string(code); }
 
+// The first data request of makes 2 to 9 is the same after
+// StartCommunication, after the session start and at the end of the ELM327
+// set-up.
+uint8_t FirstRequestOfMakes2To9(int make, int ecu) {
+  switch (make) {
+    case kGreatWall:
+      return ecu == 4 ? 20 : 11;
+    case kGaz:
+      return ecu == 4 ? 13 : 11;
+    case kChery:
+      return ecu == 2 ? 30 : 11;
+    default:  // UAZ, BYD, Geely, ZAZ, IZH
+      return 11;
+  }
+}
+
 }  // namespace
 
 SessionController::SessionController(SessionView& view, SerialLink& port, const Clock& clock,
@@ -362,9 +378,10 @@ uint8_t SessionController::applyOverride(uint8_t chosen) {
 
 // After StartCommunication (0xC1).
 uint8_t SessionController::tableA() {
+  const int make = view_.makeIndex();
   const int ecu = view_.ecuTypeIndex();
   uint8_t n = st_.nextCommand;
-  switch (view_.makeIndex()) {
+  switch (make) {
     case kLada:
       n = 11;
       break;
@@ -372,20 +389,14 @@ uint8_t SessionController::tableA() {
       n = 10;
       break;
     case kGreatWall:
-      n = ecu == 4 ? 20 : 11;
-      break;
     case kGaz:
-      n = ecu == 4 ? 13 : 11;
-      break;
     case kUaz:
     case kByd:
     case kGeely:
+    case kChery:
     case kZaz:
     case kIzh:
-      n = 11;
-      break;
-    case kChery:
-      n = ecu == 2 ? 30 : 11;
+      n = FirstRequestOfMakes2To9(make, ecu);
       break;
     case kNissan:
       if (ecu == 0) n = 40;
@@ -446,20 +457,14 @@ uint8_t SessionController::tableB() {
           n = 6;
         break;
       case kGreatWall:
-        n = ecu == 4 ? 20 : 11;
-        break;
       case kGaz:
-        n = ecu == 4 ? 13 : 11;
-        break;
       case kUaz:
       case kByd:
       case kGeely:
+      case kChery:
       case kZaz:
       case kIzh:
-        n = 11;
-        break;
-      case kChery:
-        n = ecu == 2 ? 30 : 11;
+        n = FirstRequestOfMakes2To9(make, ecu);
         break;
       default:
         break;
@@ -470,9 +475,10 @@ uint8_t SessionController::tableB() {
 
 // First data request of an ELM327 session (LinkState 4 -> 5).
 uint8_t SessionController::firstElmRequest() {
+  const int make = view_.makeIndex();
   const int ecu = view_.ecuTypeIndex();
   uint8_t n = st_.nextCommand;
-  switch (view_.makeIndex()) {
+  switch (make) {
     case kLada:
       n = ecu == 6 ? 13 : 11;
       break;
@@ -487,20 +493,14 @@ uint8_t SessionController::firstElmRequest() {
         n = 11;
       break;
     case kGreatWall:
-      n = ecu == 4 ? 20 : 11;
-      break;
+    case kGaz:
     case kUaz:
     case kByd:
     case kGeely:
+    case kChery:
     case kZaz:
     case kIzh:
-      n = 11;
-      break;
-    case kGaz:
-      n = ecu == 4 ? 13 : 11;
-      break;
-    case kChery:
-      n = ecu == 2 ? 30 : 11;
+      n = FirstRequestOfMakes2To9(make, ecu);
       break;
     case kNissan:
       n = ecu == 1 ? 50 : 40;
