@@ -46,11 +46,6 @@ void WriteConfig(const QByteArray& content) {
   f.write(content + "\n" + QByteArray(++writes + 64, '\n'));
 }
 
-QByteArray ReadConfig() {
-  QFile f(ConfigFile());
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 WindowOptions TwoFakePorts() {
   WindowOptions o;
   o.discoverPorts = false;

@@ -128,12 +128,16 @@ TEST(Catalogue, LinkParametersOfEveryEcuType) {
     EXPECT_TRUE(p.found);
     EXPECT_EQ(p.canSession, r.canSession);
     EXPECT_EQ(p.hasAddress, r.address >= 0);
-    if (r.address >= 0) EXPECT_EQ(p.ecuAddress, r.address);
+    if (r.address >= 0) {
+      EXPECT_EQ(p.ecuAddress, r.address);
+    }
     EXPECT_EQ(p.elmProtocol, r.protocol);
     EXPECT_EQ(p.elmKLineHeader, r.kHeader);
     EXPECT_EQ(p.elmCanHeader, r.canHeader);
     EXPECT_EQ(p.hasCanId, r.canId >= 0);
-    if (r.canId >= 0) EXPECT_EQ(p.canId, r.canId);
+    if (r.canId >= 0) {
+      EXPECT_EQ(p.canId, r.canId);
+    }
     EXPECT_EQ(ElmUsesCan(r.make, r.ecu), std::string(r.protocol) == "AT SP6");
   }
 }
