@@ -116,8 +116,9 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
   QApplication app(argc, argv);
-  QApplication::setApplicationName("Kalvex");
-  QApplication::setApplicationDisplayName("Kalvex Scaner PC");
+  // The application title (taskbar, message boxes). Set as the name, not as
+  // the display name: Qt appends a display name to every window caption.
+  QApplication::setApplicationName("Kalvex Scaner PC");
   QApplication::setOrganizationName("Brenvik");
 
   WindowOptions wo;
