@@ -7,20 +7,13 @@
 #include "faults/faults.h"
 #include "link/elm327_driver.h"
 #include "link/kesta_driver.h"
+#include "link/port_discovery.h"
 #include "link/serial_link.h"
 #include "ui/log_file.h"
 
 namespace kalvex {
 
 namespace {
-
-std::string DevicePath(const std::string& portText) {
-#ifdef _WIN32
-  return "\\\\.\\" + portText;
-#else
-  return portText;  // the list shows device paths here
-#endif
-}
 
 std::string IoErrorText(int code) { return "I/O error " + std::to_string(code); }
 
@@ -100,7 +93,7 @@ void SessionController::start() {
   const int ecu = view_.ecuTypeIndex();
   if (onStarting) onStarting(make, ecu, adapter);
   try {
-    port_.openDevice(DevicePath(portText));
+    port_.openDevice(DevicePathForPortText(portText));
   } catch (const std::exception& e) {
     view_.setSelectorsEnabled(true);
     view_.showError(e.what());
