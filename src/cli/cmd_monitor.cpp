@@ -284,15 +284,16 @@ int RunMonitor(int argc, char** argv) {
       }
       if (o.replies && accepted >= *o.replies) loop.quit();
     };
-    if (csv) {
-      std::fprintf(csv, "%s\n", kCsvHeader);
-      std::fflush(csv);
-    }
-
     session.Button1Click();
     if (!session.running()) {
       status = 1;  // the port did not open; the error is on stderr already
     } else {
+      // Rows only come from the loop below, so the header still leads them;
+      // a port that fails to open leaves no CSV at all.
+      if (csv) {
+        std::fprintf(csv, "%s\n", kCsvHeader);
+        std::fflush(csv);
+      }
       std::optional<Millis> until;
       if (o.durationS) until = start + static_cast<Millis>(*o.durationS * 1000.0 + 0.5);
       loop.run([&] { return session.nextDeadline(); }, [&] { session.onTimer(); }, until);
