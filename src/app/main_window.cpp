@@ -255,8 +255,7 @@ void TForm1::FormCreate() {
     // The stored index counts only the discovered ports; an index beyond
     // the list selects nothing.
     const int com = s.com == -1 ? 0 : s.com;
-    ComboBox1->setCurrentIndex(com >= 0 && com + leading < ComboBox1->count() ? com + leading
-                                                                               : -1);
+    ComboBox1->setCurrentIndex(com >= 0 && com + leading < ComboBox1->count() ? com + leading : -1);
   }
   const int adapter = s.adapter == -1 ? 0 : s.adapter;
   ComboBoxTA->setCurrentIndex(adapter >= 0 && adapter < ComboBoxTA->count() ? adapter : -1);

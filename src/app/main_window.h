@@ -23,9 +23,9 @@ class Dashboard;
 class SessionHost;
 
 struct WindowOptions {
-  std::vector<std::string> extraPorts;  // --port PATH, listed after the found ones
-  std::vector<std::string> leadingPorts; // listed first (the demo port)
-  bool leadingPortSelected = false;     // select leadingPorts[0] at start
+  std::vector<std::string> extraPorts;    // --port PATH, listed after the found ones
+  std::vector<std::string> leadingPorts;  // listed first (the demo port)
+  bool leadingPortSelected = false;       // select leadingPorts[0] at start
   bool discoverPorts = true;
   bool writeSettingsOnClose = true;
 };

@@ -18,8 +18,8 @@ std::optional<int> ParseDecimal(const std::string& text) {
 SettingsStore::SettingsStore() {
   // Native format: HKCU\Software\Brenvik\Kalvex on Windows,
   // $XDG_CONFIG_HOME/Brenvik/Kalvex.conf (default ~/.config) on Linux.
-  settings_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                          "Brenvik", "Kalvex");
+  settings_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "Brenvik",
+                                          "Kalvex");
 }
 
 SettingsStore::~SettingsStore() = default;

@@ -6,83 +6,36 @@ namespace {
 
 const std::vector<Make> kMakes = {
     {"LADA (ВАЗ)",
-     {"Январь 5.1 P-83",
-      "Январь 5.1 Euro 2",
-      "Январь 7.2",
-      "M73 / Bosch M7.9.7",
-      "Bosch MP7.0",
-      "M74 / Bosch ME17.9.7",
-      "М74 CAN / Bosch ME17.9.7 CAN / M75 / M86"}},
+     {"Январь 5.1 P-83", "Январь 5.1 Euro 2", "Январь 7.2", "M73 / Bosch M7.9.7", "Bosch MP7.0",
+      "M74 / Bosch ME17.9.7", "М74 CAN / Bosch ME17.9.7 CAN / M75 / M86"}},
     {"HYUNDAI",
-     {"ECU_v.1 (1.3L/1.5L/1.6L)",
-      "ECU_v.2 (1.3L/1.5L/1.6L)",
-      "ECU_v.3 (1.1L/1.3L/1.5L/1.6L)",
-      "ECU_v.4 (1.6L)",
-      "ECU_v.5 (1.8L/2.0L)",
-      "ECU_v.6 (1.8L/2.0L CVVT)",
-      "ECU_v.7 (2.7L)",
-      "ECU_v.8 (1.4L/1.6L) CAN",
-      "ECU_v.9 (1.4L/1.6L) CAN",
-      "ECU_v.10 (2.0L) CAN",
-      "ECU_v.11 (2.7L) CAN",
-      "ECU_v.12 (1.6L) CAN",
-      "ECU_v.13 (2.0L) CAN",
+     {"ECU_v.1 (1.3L/1.5L/1.6L)", "ECU_v.2 (1.3L/1.5L/1.6L)", "ECU_v.3 (1.1L/1.3L/1.5L/1.6L)",
+      "ECU_v.4 (1.6L)", "ECU_v.5 (1.8L/2.0L)", "ECU_v.6 (1.8L/2.0L CVVT)", "ECU_v.7 (2.7L)",
+      "ECU_v.8 (1.4L/1.6L) CAN", "ECU_v.9 (1.4L/1.6L) CAN", "ECU_v.10 (2.0L) CAN",
+      "ECU_v.11 (2.7L) CAN", "ECU_v.12 (1.6L) CAN", "ECU_v.13 (2.0L) CAN",
       "ECU_v.14 (1.8L/2.4L) CAN"}},
     {"GREATWALL",
-     {"DEEP DELPHI ECUS",
-      "DEEP SPACEFLIGHT",
-      "UECUS2G",
-      "GW413EF UEOBD",
-      "Delphi MT20",
-      "ME7.9.7",
+     {"DEEP DELPHI ECUS", "DEEP SPACEFLIGHT", "UECUS2G", "GW413EF UEOBD", "Delphi MT20", "ME7.9.7",
       "MIT"}},
     {"GAZ (ГАЗ)",
-     {"Bosch ME17.9.7 Euro-3",
-      "Микас 10.3/11.3",
-      "Микас 11 Euro-2",
-      "Bosch ME17.9.7 Euro-4",
+     {"Bosch ME17.9.7 Euro-3", "Микас 10.3/11.3", "Микас 11 Euro-2", "Bosch ME17.9.7 Euro-4",
       "Bosch ME 17.9.71 Euro-5"}},
     {"UAZ (УАЗ)",
-     {"Bosch ME17.9.7 Euro-3",
-      "Микас 10.3/11.3",
-      "Микас 11 Euro-2",
-      "Bosch ME17.9.7 Euro-4"}},
-    {"BYD",
-     {"F3 Delphi MT20U"}},
-    {"Geely",
-     {"M797",
-      "Delphi MT20/MT80"}},
+     {"Bosch ME17.9.7 Euro-3", "Микас 10.3/11.3", "Микас 11 Euro-2", "Bosch ME17.9.7 Euro-4"}},
+    {"BYD", {"F3 Delphi MT20U"}},
+    {"Geely", {"M797", "Delphi MT20/MT80"}},
     {"Chery",
-     {"Tiggo Delphi system 2.0L-2.4L (4G63-4G64)",
-      "A15",
-      "Chery QQ3/QQ6",
-      "Chery A3/A5",
-      "Siemens 372 System",
-      "Chery FORA 1.6/2.0",
-      "UAES"}},
-    {"ZAZ(ЗАЗ)",
-     {"Микас 7.6/10.3/11.3/10.3+/11.3+"}},
-    {"IZH(ИЖ)",
-     {"Микас 7.6"}},
-    {"NISSAN",
-     {"Общий K-Line (10H)",
-      "Общий CAN"}},
-    {"KIA",
-     {"ECU_v.1 (1.4L/1.6L MAF) CAN",
-      "ECU_v.2 (1.4L/1.6L MAP) CAN"}},
-    {"DAEWOO",
-     {"SIRIUS D3/D4/D42"}},
-    {"CHEVROLET",
-     {"SIRIUS D3/D4/D42"}},
-    {"CITROEN",
-     {"Sagem S 2000 PM1",
-      "1.6L 16V NFU",
-      "2.0L 16V RFJ/RFN"}},
-    {"PEUGEOT",
-     {"MM6LP/MM4.8P(M)"}},
-    {"SUZUKI",
-     {"GRAND VITARA v.1",
-      "GRAND VITARA v.2"}},
+     {"Tiggo Delphi system 2.0L-2.4L (4G63-4G64)", "A15", "Chery QQ3/QQ6", "Chery A3/A5",
+      "Siemens 372 System", "Chery FORA 1.6/2.0", "UAES"}},
+    {"ZAZ(ЗАЗ)", {"Микас 7.6/10.3/11.3/10.3+/11.3+"}},
+    {"IZH(ИЖ)", {"Микас 7.6"}},
+    {"NISSAN", {"Общий K-Line (10H)", "Общий CAN"}},
+    {"KIA", {"ECU_v.1 (1.4L/1.6L MAF) CAN", "ECU_v.2 (1.4L/1.6L MAP) CAN"}},
+    {"DAEWOO", {"SIRIUS D3/D4/D42"}},
+    {"CHEVROLET", {"SIRIUS D3/D4/D42"}},
+    {"CITROEN", {"Sagem S 2000 PM1", "1.6L 16V NFU", "2.0L 16V RFJ/RFN"}},
+    {"PEUGEOT", {"MM6LP/MM4.8P(M)"}},
+    {"SUZUKI", {"GRAND VITARA v.1", "GRAND VITARA v.2"}},
 };
 
 const std::vector<std::string> kVehicleList = {
@@ -130,7 +83,8 @@ const std::vector<std::string> kVehicleList = {
     "GreatWall - DEEP DELPHI ECUS -'DEEP DELPHI ECUS'",
     "GreatWall - ME7.9.7' -'ME7.9.7''",
     "GreatWall - MIT -'MIT'",
-    "Chery - Tiggo Delphi system 2.0L-2.4L (4G63-4G64) - 'Tiggo Delphi system 2.0L-2.4L (4G63-4G64)'",
+    "Chery - Tiggo Delphi system 2.0L-2.4L (4G63-4G64) - 'Tiggo Delphi system 2.0L-2.4L "
+    "(4G63-4G64)'",
     "Chery - A15 - 'A15'",
     "Chery - QQ3/QQ6 - 'Chery QQ3/QQ6'",
     "Chery - A3/A5 - 'Chery A3/A5'",
@@ -240,7 +194,8 @@ LinkParams LinkParamsOf(int make, int ecu) {
       if (ecu == 7) return Can(0x7E7);
       if (ecu >= 8) return Can(0x7E0);
       return KLine(0x11);
-    case kGreatWall: return KLine(0x11);
+    case kGreatWall:
+      return KLine(0x11);
     case kGaz:
       if (ecu == 4) {
         // Reached over CAN through the ELM327 but served as a K-line type:
@@ -253,15 +208,20 @@ LinkParams LinkParamsOf(int make, int ecu) {
         return p;
       }
       return KLine(0x10);
-    case kUaz: return KLine(0x10);
-    case kByd: return KLine(0x11);
-    case kGeely: return KLine(0x11);
+    case kUaz:
+      return KLine(0x10);
+    case kByd:
+      return KLine(0x11);
+    case kGeely:
+      return KLine(0x11);
     case kChery:
       if (ecu == 1) return KLine(0x10);
       if (ecu == 2) return KLine(0x17);
       return KLine(0x11);
-    case kZaz: return KLine(0x11);
-    case kIzh: return KLine(0x10);
+    case kZaz:
+      return KLine(0x11);
+    case kIzh:
+      return KLine(0x10);
     case kNissan:
       if (ecu == 1) {
         // CAN session, but the ELM327 keeps protocol 5 and gets both headers.
@@ -274,13 +234,17 @@ LinkParams LinkParamsOf(int make, int ecu) {
         return p;
       }
       return KLine(0x10);
-    case kKia: return Can(0x7E7);
+    case kKia:
+      return Can(0x7E7);
     case kDaewoo:
     case kChevrolet:
     case kCitroen:
-    case kPeugeot: return KLine(0x10);
-    case kSuzuki: return KLine(ecu == 0 ? 0x01 : 0x11, 0x80);
-    default: return {};
+    case kPeugeot:
+      return KLine(0x10);
+    case kSuzuki:
+      return KLine(ecu == 0 ? 0x01 : 0x11, 0x80);
+    default:
+      return {};
   }
 }
 

@@ -10,8 +10,8 @@
 namespace kalvex {
 
 struct Make {
-  std::string text;                  // item text of ComboBoxTM
-  std::vector<std::string> ecuTypes; // items ComboBox4 gets for this make
+  std::string text;                   // item text of ComboBoxTM
+  std::vector<std::string> ecuTypes;  // items ComboBox4 gets for this make
 };
 
 constexpr int kMakeCount = 17;
@@ -19,9 +19,23 @@ constexpr int kEcuTypeCount = 61;
 
 // Make indices, for the places where the code compares with literal numbers.
 enum MakeIndex : int {
-  kLada = 0, kHyundai = 1, kGreatWall = 2, kGaz = 3, kUaz = 4, kByd = 5,
-  kGeely = 6, kChery = 7, kZaz = 8, kIzh = 9, kNissan = 10, kKia = 11,
-  kDaewoo = 12, kChevrolet = 13, kCitroen = 14, kPeugeot = 15, kSuzuki = 16,
+  kLada = 0,
+  kHyundai = 1,
+  kGreatWall = 2,
+  kGaz = 3,
+  kUaz = 4,
+  kByd = 5,
+  kGeely = 6,
+  kChery = 7,
+  kZaz = 8,
+  kIzh = 9,
+  kNissan = 10,
+  kKia = 11,
+  kDaewoo = 12,
+  kChevrolet = 13,
+  kCitroen = 14,
+  kPeugeot = 15,
+  kSuzuki = 16,
 };
 
 const std::vector<Make>& Makes();
@@ -41,15 +55,15 @@ enum class Bus { KLine, Can };
 // so this must never fail.
 struct LinkParams {
   bool found = false;
-  Bus bus = Bus::KLine;          // bus as the catalogue names it
-  bool canSession = false;       // LADA 6, HYUNDAI 7-13, KIA 0-1, NISSAN 1
+  Bus bus = Bus::KLine;     // bus as the catalogue names it
+  bool canSession = false;  // LADA 6, HYUNDAI 7-13, KIA 0-1, NISSAN 1
   bool hasAddress = false;
-  uint8_t ecuAddress = 0;        // K-line target, tester is always 0xF1
-  std::string elmProtocol;       // "AT SP5" / "AT SP6"; empty = no row
-  std::string elmKLineHeader;    // "AT SH8110F1"; empty when the type has none
-  std::string elmCanHeader;      // "AT SH7E0"/"AT SH7E7"; empty when none
+  uint8_t ecuAddress = 0;      // K-line target, tester is always 0xF1
+  std::string elmProtocol;     // "AT SP5" / "AT SP6"; empty = no row
+  std::string elmKLineHeader;  // "AT SH8110F1"; empty when the type has none
+  std::string elmCanHeader;    // "AT SH7E0"/"AT SH7E7"; empty when none
   bool hasCanId = false;
-  uint16_t canId = 0;            // Kesta-mini CAN set-up identifier (FC00/FCE0)
+  uint16_t canId = 0;  // Kesta-mini CAN set-up identifier (FC00/FCE0)
 };
 
 LinkParams LinkParamsOf(int make, int ecu);

@@ -8,8 +8,18 @@
 namespace kalvex {
 
 enum class Component : int {
-  VS_Speed, VI_Speed, VS_Nmot, VI_Nmot, VS_TOG, VS_TANS,
-  VS_Ub, VI_Ub, VS_THR, VS_DV, VS_MRV, VS_MAP,
+  VS_Speed,
+  VI_Speed,
+  VS_Nmot,
+  VI_Nmot,
+  VS_TOG,
+  VS_TANS,
+  VS_Ub,
+  VI_Ub,
+  VS_THR,
+  VS_DV,
+  VS_MRV,
+  VS_MAP,
 };
 
 constexpr int kComponentCount = 12;

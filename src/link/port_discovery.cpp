@@ -21,8 +21,8 @@ std::vector<std::string> DiscoverPorts(const std::vector<std::string>& extra) {
   std::vector<std::string> ports;
   for (int n = 1; n <= 256; ++n) {
     const std::string path = "\\\\.\\COM" + std::to_string(n);
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_OVERLAPPED, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
       ports.push_back("COM" + std::to_string(n));
       CloseHandle(h);

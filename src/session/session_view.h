@@ -31,7 +31,7 @@ class SessionView : public GaugeSink {
   // Only ComboBox1 (the unasked 0xC2 reply re-enables just this one).
   virtual void setPortSelectorEnabled(bool enabled) = 0;
 
-  virtual std::string buttonCaption() const = 0;    // Button1
+  virtual std::string buttonCaption() const = 0;  // Button1
   virtual void setButtonCaption(const std::string& caption) = 0;
   virtual void setStatusText(const std::string& text) = 0;  // Label10
 

@@ -1,3 +1,5 @@
+#include "app/main_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,7 +14,6 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 
-#include "app/main_window.h"
 #include "app/settings_store.h"
 #include "catalogue/catalogue.h"
 

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "catalogue/catalogue.h"
+
+#include <gtest/gtest.h>
 
 namespace kalvex {
 namespace {
@@ -13,14 +13,28 @@ struct ExpectedMake {
 // The window's list texts, letter for letter (Cyrillic Em in LADA item 6,
 // Latin P in item 0, "ZAZ(ЗАЗ)" without a space).
 const std::vector<ExpectedMake> kExpected = {
-    {"LADA (ВАЗ)", {"Январь 5.1 P-83", "Январь 5.1 Euro 2", "Январь 7.2", "M73 / Bosch M7.9.7", "Bosch MP7.0", "M74 / Bosch ME17.9.7", "М74 CAN / Bosch ME17.9.7 CAN / M75 / M86"}},
-    {"HYUNDAI", {"ECU_v.1 (1.3L/1.5L/1.6L)", "ECU_v.2 (1.3L/1.5L/1.6L)", "ECU_v.3 (1.1L/1.3L/1.5L/1.6L)", "ECU_v.4 (1.6L)", "ECU_v.5 (1.8L/2.0L)", "ECU_v.6 (1.8L/2.0L CVVT)", "ECU_v.7 (2.7L)", "ECU_v.8 (1.4L/1.6L) CAN", "ECU_v.9 (1.4L/1.6L) CAN", "ECU_v.10 (2.0L) CAN", "ECU_v.11 (2.7L) CAN", "ECU_v.12 (1.6L) CAN", "ECU_v.13 (2.0L) CAN", "ECU_v.14 (1.8L/2.4L) CAN"}},
-    {"GREATWALL", {"DEEP DELPHI ECUS", "DEEP SPACEFLIGHT", "UECUS2G", "GW413EF UEOBD", "Delphi MT20", "ME7.9.7", "MIT"}},
-    {"GAZ (ГАЗ)", {"Bosch ME17.9.7 Euro-3", "Микас 10.3/11.3", "Микас 11 Euro-2", "Bosch ME17.9.7 Euro-4", "Bosch ME 17.9.71 Euro-5"}},
-    {"UAZ (УАЗ)", {"Bosch ME17.9.7 Euro-3", "Микас 10.3/11.3", "Микас 11 Euro-2", "Bosch ME17.9.7 Euro-4"}},
+    {"LADA (ВАЗ)",
+     {"Январь 5.1 P-83", "Январь 5.1 Euro 2", "Январь 7.2", "M73 / Bosch M7.9.7", "Bosch MP7.0",
+      "M74 / Bosch ME17.9.7", "М74 CAN / Bosch ME17.9.7 CAN / M75 / M86"}},
+    {"HYUNDAI",
+     {"ECU_v.1 (1.3L/1.5L/1.6L)", "ECU_v.2 (1.3L/1.5L/1.6L)", "ECU_v.3 (1.1L/1.3L/1.5L/1.6L)",
+      "ECU_v.4 (1.6L)", "ECU_v.5 (1.8L/2.0L)", "ECU_v.6 (1.8L/2.0L CVVT)", "ECU_v.7 (2.7L)",
+      "ECU_v.8 (1.4L/1.6L) CAN", "ECU_v.9 (1.4L/1.6L) CAN", "ECU_v.10 (2.0L) CAN",
+      "ECU_v.11 (2.7L) CAN", "ECU_v.12 (1.6L) CAN", "ECU_v.13 (2.0L) CAN",
+      "ECU_v.14 (1.8L/2.4L) CAN"}},
+    {"GREATWALL",
+     {"DEEP DELPHI ECUS", "DEEP SPACEFLIGHT", "UECUS2G", "GW413EF UEOBD", "Delphi MT20", "ME7.9.7",
+      "MIT"}},
+    {"GAZ (ГАЗ)",
+     {"Bosch ME17.9.7 Euro-3", "Микас 10.3/11.3", "Микас 11 Euro-2", "Bosch ME17.9.7 Euro-4",
+      "Bosch ME 17.9.71 Euro-5"}},
+    {"UAZ (УАЗ)",
+     {"Bosch ME17.9.7 Euro-3", "Микас 10.3/11.3", "Микас 11 Euro-2", "Bosch ME17.9.7 Euro-4"}},
     {"BYD", {"F3 Delphi MT20U"}},
     {"Geely", {"M797", "Delphi MT20/MT80"}},
-    {"Chery", {"Tiggo Delphi system 2.0L-2.4L (4G63-4G64)", "A15", "Chery QQ3/QQ6", "Chery A3/A5", "Siemens 372 System", "Chery FORA 1.6/2.0", "UAES"}},
+    {"Chery",
+     {"Tiggo Delphi system 2.0L-2.4L (4G63-4G64)", "A15", "Chery QQ3/QQ6", "Chery A3/A5",
+      "Siemens 372 System", "Chery FORA 1.6/2.0", "UAES"}},
     {"ZAZ(ЗАЗ)", {"Микас 7.6/10.3/11.3/10.3+/11.3+"}},
     {"IZH(ИЖ)", {"Микас 7.6"}},
     {"NISSAN", {"Общий K-Line (10H)", "Общий CAN"}},
@@ -66,7 +80,8 @@ TEST(Catalogue, VehicleListLines) {
   EXPECT_EQ(l[9], "LADA(ВАЗ) - Bosch ME17.9.7 Euro-3 -  'M74 / Bosch ME17.9.7'");
   EXPECT_EQ(l[31], "IZH(ИЖ)  - Микас 7.6 - 'Микас 7.6/10.3/11.3/10.3+/11.3+'");
   EXPECT_EQ(l[42], "GreatWall - ME7.9.7' -'ME7.9.7''");
-  EXPECT_EQ(l[51], "HYUNDAI - ACCENT (LC) (2000-2003) 1.3L/1.5L/1.6L - 'ECU_v.1 (1.3L/1.5L/1.6L) '");
+  EXPECT_EQ(l[51],
+            "HYUNDAI - ACCENT (LC) (2000-2003) 1.3L/1.5L/1.6L - 'ECU_v.1 (1.3L/1.5L/1.6L) '");
   EXPECT_EQ(l[77], "DAEWOO - NEXIA  1.5L 16V E3 - 'SIRIUS D3/D4/D42'");
   EXPECT_EQ(l[92], "SUZUKI - GRAND VITARA - 'GRAND VITARA v.2'");
   // Line 2 spells Р-83 with a Cyrillic Er, unlike the ECU type item.
