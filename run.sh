@@ -5,4 +5,9 @@ cd "$(dirname "$0")"
 . ./scripts_common.sh
 kalvex_install_missing
 kalvex_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "run.sh: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are unset)." >&2
+  echo "        Headless: ./build/kalvex --demo --screenshot out.png, or ./build/kalvex-cli --help" >&2
+  exit 1
+fi
 exec ./build/kalvex --demo "$@"
