@@ -21,6 +21,7 @@
 
 #include "link/posix/va_comm_posix_baud.h"
 #include "link/va_comm.h"
+#include "link/va_comm_notify.h"
 
 namespace kalvex {
 
@@ -208,24 +209,8 @@ class VaCommPosting {
       s->SetRx(VaCommSession::Rx::Parked);
       return;
     }
-    s->inHandler = true;
-    s->notifyRequested = false;
-    s->readInHandler = 0;
-    // Settles the notification even when the handler throws; a handler that
-    // closed or reopened the port leaves the new session alone.
-    struct Settle {
-      Core& core;
-      uint64_t id;
-      ~Settle() {
-        VaCommSession* s = core.Current(id);
-        if (!s) return;
-        s->inHandler = false;
-        const bool again = s->readInHandler > 0 || s->notifyRequested;
-        s->SetRx(again ? VaCommSession::Rx::Armed : VaCommSession::Rx::Parked);
-      }
-    } settle{*core, id};
-    auto handler = core->rxHandler;
-    handler(static_cast<size_t>(waiting));
+    auto handler = core->rxHandler;  // may replace itself or close the port
+    va_comm_notify::RunHandler(*core, id, *s, handler, static_cast<size_t>(waiting));
   }
 
   static void EventLoop(std::weak_ptr<Core> weak, VaCommSession* s) {
@@ -545,27 +530,12 @@ void TVaCustomComm::BackendSetRxHandler(RxHandler handler) {
   core_->rxHandler = std::move(handler);
   // A notification parked for want of a handler can go out now.
   VaCommSession* s = core_->session.get();
-  if (s && core_->rxHandler && !s->inHandler) {
-    std::unique_lock lock(s->rxMutex);
-    if (s->rx == VaCommSession::Rx::Parked) {
-      lock.unlock();
-      s->SetRx(VaCommSession::Rx::Armed);
-    }
-  }
+  if (s && core_->rxHandler && !s->inHandler) va_comm_notify::Unpark(*s);
 }
 
 void TVaCustomComm::BackendRequestRxNotify() {
   if (!BackendActive()) return;
-  VaCommSession& s = *core_->session;
-  if (s.inHandler) {
-    s.notifyRequested = true;
-    return;
-  }
-  std::unique_lock lock(s.rxMutex);
-  if (s.rx == VaCommSession::Rx::Parked) {
-    lock.unlock();
-    s.SetRx(VaCommSession::Rx::Armed);
-  }
+  va_comm_notify::Request(*core_->session);
 }
 
 void TVaCustomComm::BackendSetErrorHandler(ErrorHandler handler) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "link/va_comm.h"
+#include "link/va_comm_notify.h"
 
 namespace kalvex {
 
@@ -169,22 +170,8 @@ class VaCommPosting {
       s->SetRx(Session::Rx::Parked);
       return;
     }
-    s->inHandler = true;
-    s->notifyRequested = false;
-    s->readInHandler = 0;
-    struct Settle {
-      Core& core;
-      uint64_t id;
-      ~Settle() {
-        Session* s = core.Current(id);
-        if (!s) return;
-        s->inHandler = false;
-        const bool again = s->readInHandler > 0 || s->notifyRequested;
-        s->SetRx(again ? Session::Rx::Armed : Session::Rx::Parked);
-      }
-    } settle{*core, id};
-    auto handler = core->rxHandler;
-    handler(static_cast<size_t>(waiting));
+    auto handler = core->rxHandler;  // may replace itself or close the port
+    va_comm_notify::RunHandler(*core, id, *s, handler, static_cast<size_t>(waiting));
   }
 
   // Posts a notification when armed and bytes wait.
@@ -464,27 +451,12 @@ void TVaCustomComm::BackendSetRxHandler(RxHandler handler) {
   if (!core_) core_ = std::make_shared<Core>();
   core_->rxHandler = std::move(handler);
   VaCommSession* s = core_->session.get();
-  if (s && core_->rxHandler && !s->inHandler) {
-    std::unique_lock lock(s->rxMutex);
-    if (s->rx == VaCommSession::Rx::Parked) {
-      lock.unlock();
-      s->SetRx(VaCommSession::Rx::Armed);
-    }
-  }
+  if (s && core_->rxHandler && !s->inHandler) va_comm_notify::Unpark(*s);
 }
 
 void TVaCustomComm::BackendRequestRxNotify() {
   if (!BackendActive()) return;
-  VaCommSession& s = *core_->session;
-  if (s.inHandler) {
-    s.notifyRequested = true;
-    return;
-  }
-  std::unique_lock lock(s.rxMutex);
-  if (s.rx == VaCommSession::Rx::Parked) {
-    lock.unlock();
-    s.SetRx(VaCommSession::Rx::Armed);
-  }
+  va_comm_notify::Request(*core_->session);
 }
 
 void TVaCustomComm::BackendSetErrorHandler(ErrorHandler handler) {
