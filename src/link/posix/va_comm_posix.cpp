@@ -21,7 +21,7 @@
 
 #include "link/posix/va_comm_posix_baud.h"
 #include "link/va_comm.h"
-#include "link/va_comm_notify.h"
+#include "link/va_comm_backend.h"
 
 namespace kalvex {
 
@@ -210,7 +210,7 @@ class VaCommPosting {
       return;
     }
     auto handler = core->rxHandler;  // may replace itself or close the port
-    va_comm_notify::RunHandler(*core, id, *s, handler, static_cast<size_t>(waiting));
+    va_comm_backend::RunHandler(*core, id, *s, handler, static_cast<size_t>(waiting));
   }
 
   static void EventLoop(std::weak_ptr<Core> weak, VaCommSession* s) {
@@ -506,17 +506,7 @@ size_t TVaCustomComm::BackendWrite(const void* src, size_t count) {
     return done;
   }
 
-  {
-    std::unique_lock lock(s.writeMutex);
-    auto fits = [&] { return s.failed || s.writeQueue.size() + count <= s.writeCapacity; };
-    // A line longer than the whole queue can never fit: no point waiting.
-    if (count > s.writeCapacity ||
-        !s.writeRoom.wait_for(lock, std::chrono::milliseconds(std::max(0, buffers_.WriteTimeout)),
-                              fits))
-      throw EVaCommError(msg::kOutputFull);
-    if (s.failed) return 0;
-    s.writeQueue.insert(s.writeQueue.end(), bytes, bytes + count);
-  }
+  if (!va_comm_backend::EnqueueWrite(s, bytes, count, buffers_.WriteTimeout)) return 0;
   s.writeWake.Wake();
   return count;
 }
@@ -530,12 +520,12 @@ void TVaCustomComm::BackendSetRxHandler(RxHandler handler) {
   core_->rxHandler = std::move(handler);
   // A notification parked for want of a handler can go out now.
   VaCommSession* s = core_->session.get();
-  if (s && core_->rxHandler && !s->inHandler) va_comm_notify::Unpark(*s);
+  if (s && core_->rxHandler && !s->inHandler) va_comm_backend::Unpark(*s);
 }
 
 void TVaCustomComm::BackendRequestRxNotify() {
   if (!BackendActive()) return;
-  va_comm_notify::Request(*core_->session);
+  va_comm_backend::Request(*core_->session);
 }
 
 void TVaCustomComm::BackendSetErrorHandler(ErrorHandler handler) {

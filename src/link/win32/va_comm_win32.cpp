@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "link/va_comm.h"
-#include "link/va_comm_notify.h"
+#include "link/va_comm_backend.h"
 
 namespace kalvex {
 
@@ -171,7 +171,7 @@ class VaCommPosting {
       return;
     }
     auto handler = core->rxHandler;  // may replace itself or close the port
-    va_comm_notify::RunHandler(*core, id, *s, handler, static_cast<size_t>(waiting));
+    va_comm_backend::RunHandler(*core, id, *s, handler, static_cast<size_t>(waiting));
   }
 
   // Posts a notification when armed and bytes wait.
@@ -428,16 +428,7 @@ size_t TVaCustomComm::BackendWrite(const void* src, size_t count) {
     }
     return done;
   }
-  {
-    std::unique_lock lock(s.writeMutex);
-    auto fits = [&] { return s.failed || s.writeQueue.size() + count <= s.writeCapacity; };
-    if (count > s.writeCapacity ||
-        !s.writeRoom.wait_for(lock, std::chrono::milliseconds(std::max(0, buffers_.WriteTimeout)),
-                              fits))
-      throw EVaCommError(msg::kOutputFull);
-    if (s.failed) return 0;
-    s.writeQueue.insert(s.writeQueue.end(), bytes, bytes + count);
-  }
+  if (!va_comm_backend::EnqueueWrite(s, bytes, count, buffers_.WriteTimeout)) return 0;
   s.writeData.Set();
   return count;
 }
@@ -451,12 +442,12 @@ void TVaCustomComm::BackendSetRxHandler(RxHandler handler) {
   if (!core_) core_ = std::make_shared<Core>();
   core_->rxHandler = std::move(handler);
   VaCommSession* s = core_->session.get();
-  if (s && core_->rxHandler && !s->inHandler) va_comm_notify::Unpark(*s);
+  if (s && core_->rxHandler && !s->inHandler) va_comm_backend::Unpark(*s);
 }
 
 void TVaCustomComm::BackendRequestRxNotify() {
   if (!BackendActive()) return;
-  va_comm_notify::Request(*core_->session);
+  va_comm_backend::Request(*core_->session);
 }
 
 void TVaCustomComm::BackendSetErrorHandler(ErrorHandler handler) {

@@ -234,6 +234,21 @@ QPointF TAbDialMeter::pointAt(double position, double r) const {
 namespace {
 constexpr double kCaptionLine = 13;
 constexpr double kHub = 6;
+
+// Name2 on the bottom line above `bottom`, Name1 above it (each only when its
+// option is on); returns what is left of the height above them.
+double PlaceCaptions(const GaugeSettings& s, const QRectF& inner, double bottom, QRectF& name1,
+                     QRectF& name2) {
+  if (s.has(kOptName2)) {
+    name2 = QRectF(inner.left() + 2, bottom - kCaptionLine, inner.width() - 4, kCaptionLine);
+    bottom -= kCaptionLine;
+  }
+  if (s.has(kOptName1)) {
+    name1 = QRectF(inner.left() + 2, bottom - kCaptionLine, inner.width() - 4, kCaptionLine);
+    bottom -= kCaptionLine;
+  }
+  return bottom;
+}
 }  // namespace
 
 void TAbDialMeter::relayout() {
@@ -241,14 +256,7 @@ void TAbDialMeter::relayout() {
   const double b = BevelWidth(s);
   const QRectF inner(b, b, width() - 2 * b, height() - 2 * b);
   double bottom = inner.bottom() - 1;
-  if (s.has(kOptName2)) {
-    name2Rect_ = QRectF(inner.left() + 2, bottom - kCaptionLine, inner.width() - 4, kCaptionLine);
-    bottom -= kCaptionLine;
-  }
-  if (s.has(kOptName1)) {
-    name1Rect_ = QRectF(inner.left() + 2, bottom - kCaptionLine, inner.width() - 4, kCaptionLine);
-    bottom -= kCaptionLine;
-  }
+  bottom = PlaceCaptions(s, inner, bottom, name1Rect_, name2Rect_);
   face_ = QRectF(inner.left() + 3, inner.top() + 3, inner.width() - 6, bottom - inner.top() - 5);
   const double halfSweep = sweep_ / 2.0 * std::numbers::pi / 180.0;
   constexpr double kPad = 5;
@@ -382,14 +390,7 @@ void TAbVMeter::relayout() {
     y += 14;
   }
   double bottom = inner.bottom() - 2;
-  if (s.has(kOptName2)) {
-    name2Rect_ = QRectF(inner.left() + 2, bottom - kCaptionLine, inner.width() - 4, kCaptionLine);
-    bottom -= kCaptionLine;
-  }
-  if (s.has(kOptName1)) {
-    name1Rect_ = QRectF(inner.left() + 2, bottom - kCaptionLine, inner.width() - 4, kCaptionLine);
-    bottom -= kCaptionLine;
-  }
+  bottom = PlaceCaptions(s, inner, bottom, name1Rect_, name2Rect_);
   top_ = y + 9;
   bottom_ = std::max(top_ + 10, bottom - 9);
   const double labels = WidestScaleLabel(s, GaugeFont(10));

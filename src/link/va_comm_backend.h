@@ -1,0 +1,83 @@
+// What the POSIX and Win32 port backends share, as templates over the
+// backend's session type.
+//
+// The received-bytes notification rule: at most one notification in flight;
+// after the handler, another comes only if it read something or asked for
+// one, otherwise the port stays parked until requestRxNotify(). The session
+// holds `rxMutex`, `rx` (Armed/InFlight/Parked), `SetRx`, and the
+// user-interface thread's `inHandler`, `notifyRequested` and `readInHandler`.
+//
+// The write queue: `writeMutex`, `writeRoom`, `writeQueue`, `writeCapacity`
+// and `failed`.
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+
+#include "link/va_comm.h"
+
+namespace kalvex::va_comm_backend {
+
+// Arms a parked session again (the caller's rule decides when).
+template <class Session>
+void Unpark(Session& s) {
+  std::unique_lock lock(s.rxMutex);
+  if (s.rx == Session::Rx::Parked) {
+    lock.unlock();
+    s.SetRx(Session::Rx::Armed);
+  }
+}
+
+// requestRxNotify(): inside the handler it only marks the wish, which the
+// settling after the handler honours.
+template <class Session>
+void Request(Session& s) {
+  if (s.inHandler) {
+    s.notifyRequested = true;
+    return;
+  }
+  Unpark(s);
+}
+
+// Runs the handler for `waiting` bytes of session `id` and settles the
+// notification afterwards, even when the handler throws; a handler that
+// closed or reopened the port leaves the new session alone.
+template <class Core, class Session, class Handler>
+void RunHandler(Core& core, uint64_t id, Session& s, const Handler& handler, size_t waiting) {
+  s.inHandler = true;
+  s.notifyRequested = false;
+  s.readInHandler = 0;
+  struct Settle {
+    Core& core;
+    uint64_t id;
+    ~Settle() {
+      Session* s = core.Current(id);
+      if (!s) return;
+      s->inHandler = false;
+      const bool again = s->readInHandler > 0 || s->notifyRequested;
+      s->SetRx(again ? Session::Rx::Armed : Session::Rx::Parked);
+    }
+  } settle{core, id};
+  handler(waiting);
+}
+
+// WriteBytes through the write thread: waits up to `writeTimeoutMs` for room,
+// then appends. Returns false (nothing queued) once the port has failed; the
+// caller then wakes nobody and reports 0 bytes.
+template <class Session>
+bool EnqueueWrite(Session& s, const uint8_t* bytes, size_t count, int writeTimeoutMs) {
+  std::unique_lock lock(s.writeMutex);
+  auto fits = [&] { return s.failed || s.writeQueue.size() + count <= s.writeCapacity; };
+  // A line longer than the whole queue can never fit: no point waiting.
+  if (count > s.writeCapacity ||
+      !s.writeRoom.wait_for(lock, std::chrono::milliseconds(std::max(0, writeTimeoutMs)), fits))
+    throw EVaCommError(va_comm_messages::kOutputFull);
+  if (s.failed) return false;
+  s.writeQueue.insert(s.writeQueue.end(), bytes, bytes + count);
+  return true;
+}
+
+}  // namespace kalvex::va_comm_backend
