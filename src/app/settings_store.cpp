@@ -1,19 +1,8 @@
 #include "app/settings_store.h"
 
 #include <QSettings>
-#include <charconv>
 
 namespace kalvex {
-
-std::optional<int> ParseDecimal(const std::string& text) {
-  if (text.empty()) return std::nullopt;
-  int value = 0;
-  const char* first = text.data();
-  const char* last = text.data() + text.size();
-  auto [end, ec] = std::from_chars(first, last, value);
-  if (ec != std::errc() || end != last) return std::nullopt;
-  return value;
-}
 
 SettingsStore::SettingsStore() {
   // Native format: HKCU\Software\Brenvik\Kalvex on Windows,

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "session/decimal.h"
+
 class QSettings;
 
 namespace kalvex {
@@ -16,9 +18,6 @@ struct Settings {
   int adapter = -1;  // ComboBoxTA item index; -1 = show item 0
   int logFile = 0;   // 1 = log switch on
 };
-
-// Strict decimal integer ("12", "-1"); anything else is no number.
-std::optional<int> ParseDecimal(const std::string& text);
 
 class SettingsStore {
  public:

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "decode/decode_case.h"
 
@@ -85,11 +86,9 @@ int RunStdin() {
 }
 
 bool ParseOption(const char* text, int& value) {
-  char* end = nullptr;
-  const long v = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || v < -1000000 || v > 1000000) return false;
-  value = static_cast<int>(v);
-  return true;
+  const auto v = ParseInteger(text, -1000000, 1000000);
+  if (v) value = static_cast<int>(*v);
+  return v.has_value();
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 #include "decode/decode_case.h"
 
-#include <charconv>
 #include <cstdio>
 
 #include "catalogue/catalogue.h"
+#include "session/decimal.h"
 #include "session/request_catalogue.h"
 
 namespace kalvex {
@@ -33,9 +33,9 @@ std::string_view NextWord(std::string_view& s) {
 }
 
 bool ParseInt(std::string_view word, int& value) {
-  if (word.empty()) return false;
-  auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
-  return ec == std::errc() && end == word.data() + word.size();
+  const auto v = ParseDecimal(word);
+  if (v) value = *v;
+  return v.has_value();
 }
 
 // Every value the reply handling sets goes straight into the output.

@@ -1,0 +1,16 @@
+#include "session/decimal.h"
+
+#include <charconv>
+
+namespace kalvex {
+
+std::optional<int> ParseDecimal(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  int value = 0;
+  const char* last = text.data() + text.size();
+  auto [end, ec] = std::from_chars(text.data(), last, value);
+  if (ec != std::errc() || end != last) return std::nullopt;
+  return value;
+}
+
+}  // namespace kalvex
