@@ -337,19 +337,18 @@ bool SessionController::acceptResponse() {
   view_.setStatusText(kStatusLinked);
   const int make = view_.makeIndex();
   const int ecu = view_.ecuTypeIndex();
+  // Lent to the reply handling and taken back, not copied.
   ReplyState rs;
   rs.next.nextCommand = st_.nextCommand;
-  rs.next.nextRequest = st_.nextRequest;
+  rs.next.nextRequest = std::move(st_.nextRequest);
   rs.rememberedFaultCount = st_.rememberedFaultCount;
-  rs.memo1 = memo1_;
+  rs.memo1 = std::move(memo1_);
   const bool memoChanged = HandleReplyData(make, ecu, st_.response, view_, rs);
   st_.nextCommand = rs.next.nextCommand;
-  st_.nextRequest = rs.next.nextRequest;
+  st_.nextRequest = std::move(rs.next.nextRequest);
   st_.rememberedFaultCount = rs.rememberedFaultCount;
-  if (memoChanged) {
-    memo1_ = rs.memo1;
-    view_.setFaultLines(memo1_);
-  }
+  memo1_ = std::move(rs.memo1);
+  if (memoChanged) view_.setFaultLines(memo1_);
   const uint8_t sid = st_.response[0];
   if (sid == 0xC1) st_.nextCommand = tableA();
   if (sid == 0x50) st_.nextCommand = tableB();
