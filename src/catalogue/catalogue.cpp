@@ -160,7 +160,6 @@ std::string Hex2(unsigned v) {
 LinkParams KLine(uint8_t address, uint8_t format = 0x81) {
   LinkParams p;
   p.found = true;
-  p.bus = Bus::KLine;
   p.hasAddress = true;
   p.ecuAddress = address;
   p.elmProtocol = "AT SP5";
@@ -171,7 +170,6 @@ LinkParams KLine(uint8_t address, uint8_t format = 0x81) {
 LinkParams Can(uint16_t requestId) {
   LinkParams p;
   p.found = true;
-  p.bus = Bus::Can;
   p.canSession = true;
   p.elmProtocol = "AT SP6";
   p.elmCanHeader = requestId == 0x7E0 ? "AT SH7E0" : "AT SH7E7";
@@ -226,7 +224,6 @@ LinkParams LinkParamsOf(int make, int ecu) {
       if (ecu == 1) {
         // CAN session, but the ELM327 keeps protocol 5 and gets both headers.
         LinkParams p = KLine(0x10);
-        p.bus = Bus::Can;
         p.canSession = true;
         p.elmCanHeader = "AT SH7E0";
         p.hasCanId = true;

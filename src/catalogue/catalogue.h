@@ -47,15 +47,12 @@ bool ValidEcuType(int make, int ecu);
 // The 93 lines of the "Список автомобилей" page.
 const std::vector<std::string>& VehicleList();
 
-enum class Bus { KLine, Can };
-
 // Link parameters of one ECU type. A query for make -1 or any index out of
 // range answers the "no row" value (default-constructed): K-line, no header,
 // no address, CanSession false. The session asks on every click of Button1,
 // so this must never fail.
 struct LinkParams {
   bool found = false;
-  Bus bus = Bus::KLine;     // bus as the catalogue names it
   bool canSession = false;  // LADA 6, HYUNDAI 7-13, KIA 0-1, NISSAN 1
   bool hasAddress = false;
   uint8_t ecuAddress = 0;      // K-line target, tester is always 0xF1
