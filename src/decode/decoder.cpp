@@ -1,5 +1,7 @@
 #include "decode/decoder.h"
 
+#include <array>
+
 #include "catalogue/catalogue.h"
 #include "decode/table.h"
 #include "session/request_catalogue.h"
@@ -8,15 +10,30 @@ namespace kalvex {
 
 namespace table {
 
-// Decoders by make index. A make whose table is not written yet decodes
-// nothing, which is what an unrecognised reply does anyway.
+// Decoders by make index; a shared table stands once per make it serves.
 std::span<const Branch> BranchesOf(int make) {
-  switch (make) {
-    case kLada:
-      return LadaBranches();
-    default:
-      return {};
-  }
+  using Table = std::span<const Branch> (*)();
+  static constexpr std::array<Table, kMakeCount> kMakes = {
+      LadaBranches,             // LADA
+      HyundaiBranches,          // HYUNDAI
+      GreatWallBranches,        // GREATWALL
+      GazUazBranches,           // GAZ
+      GazUazBranches,           // UAZ
+      BydBranches,              // BYD
+      GeelyBranches,            // Geely
+      CheryBranches,            // Chery
+      ZazIzhBranches,           // ZAZ
+      ZazIzhBranches,           // IZH
+      NissanBranches,           // NISSAN
+      KiaBranches,              // KIA
+      DaewooChevroletBranches,  // DAEWOO
+      DaewooChevroletBranches,  // CHEVROLET
+      CitroenPeugeotBranches,   // CITROEN
+      CitroenPeugeotBranches,   // PEUGEOT
+      SuzukiBranches,           // SUZUKI
+  };
+  if (make < 0 || make >= kMakeCount) return {};
+  return kMakes[static_cast<size_t>(make)]();
 }
 
 }  // namespace table
@@ -24,8 +41,9 @@ std::span<const Branch> BranchesOf(int make) {
 void Decode(int make, int ecu, const ResponseBytes& rb, GaugeSink& sink, RequestChoice& next) {
   // Every branch is tested; a match does not stop the ones after it.
   for (const table::Branch& branch : table::BranchesOf(make)) {
-    if (!branch.guard.matches(ecu, rb)) continue;
+    if (!branch.guard.matches(make, ecu, rb)) continue;
     for (const table::Row& row : branch.rows) {
+      if (!row.ecus.contains(ecu)) continue;
       const float value = row.formula.evaluate(rb);
       sink.setGaugeValue(row.to.first, value);
       if (row.to.count == 2) sink.setGaugeValue(row.to.second, value);

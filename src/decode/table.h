@@ -20,6 +20,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 
 #include "catalogue/components.h"
@@ -168,6 +169,23 @@ inline constexpr RoundTag Round{};
 inline constexpr Rounding None = Rounding::None;
 inline constexpr Rounding Integer = Rounding::Integer;  // checked: no fraction can arise
 
+// A set of small indices (makes, ECU types) as a bit mask; empty means any.
+// Built at compile time, so an index outside 0..63 does not compile.
+struct IndexSet {
+  uint64_t bits = 0;
+  constexpr bool contains(int n) const {
+    return bits == 0 || (n >= 0 && n < 64 && ((bits >> n) & 1u) != 0);
+  }
+};
+constexpr IndexSet Set(std::initializer_list<int> items) {
+  IndexSet s;
+  for (int n : items) {
+    if (n < 0 || n >= 64) throw "index outside a set";
+    s.bits |= uint64_t{1} << n;
+  }
+  return s;
+}
+
 // One or two gauges that get the same value.
 struct Targets {
   constexpr Targets(Component a) : first(a) {}
@@ -178,13 +196,20 @@ struct Targets {
 };
 
 struct Row {
-  constexpr Row(Targets t, Formula f, Rounding r) : to(t), formula(f) {
+  constexpr Row(Targets t, Formula f, Rounding r, IndexSet only = {})
+      : to(t), formula(f), ecus(only) {
     if (r == Rounding::Integer && !f.integral()) throw "row marked integer has a fraction";
   }
-  constexpr Row(Targets t, Formula f, RoundTag) : to(t), formula(f.rounded()) {}
+  constexpr Row(Targets t, Formula f, RoundTag, IndexSet only = {})
+      : to(t), formula(f.rounded()), ecus(only) {}
   Targets to;
   Formula formula;
+  // Where one layout serves several ECU types that differ in a few rows:
+  // the types this row applies to (empty = every type of the branch).
+  IndexSet ecus;
 };
+// The row applies only to these ECU types: Only({2, 3}).
+constexpr IndexSet Only(std::initializer_list<int> ecus) { return Set(ecus); }
 
 // What a matching branch does to the request: nothing, NextCommand only, or
 // NextCommand with NextRequest set to the ELM327 text of the same entry.
@@ -199,23 +224,37 @@ constexpr Next Command(uint8_t n) { return {Next::CommandOnly, n}; }
 
 inline constexpr int kAny = -1;
 
-// A conjunction: ECU type in [ecuFrom, ecuTo], B[0] == sid, and B[1]/B[2]
+// A conjunction: the make and the ECU type in their sets (an empty make set
+// is any make: most tables serve one make only), B[0] == sid, and B[1]/B[2]
 // where given (kAny = not tested).
 struct Guard {
-  int ecuFrom = 0, ecuTo = 0;
+  IndexSet ecus;
   int sid = 0;
   int id1 = kAny, id2 = kAny;
+  IndexSet makes;
 
-  bool matches(int ecu, const ResponseBytes& rb) const {
-    return ecu >= ecuFrom && ecu <= ecuTo && rb[0] == sid && (id1 == kAny || rb[1] == id1) &&
-           (id2 == kAny || rb[2] == id2);
+  bool matches(int make, int ecu, const ResponseBytes& rb) const {
+    return makes.contains(make) && ecus.contains(ecu) && rb[0] == sid &&
+           (id1 == kAny || rb[1] == id1) && (id2 == kAny || rb[2] == id2);
+  }
+  // The same guard, for the listed makes only (tables that several makes share).
+  constexpr Guard ForMakes(std::initializer_list<int> list) const {
+    Guard g = *this;
+    g.makes = Set(list);
+    return g;
   }
 };
 constexpr Guard Ecu(int ecu, int sid, int id1 = kAny, int id2 = kAny) {
-  return {ecu, ecu, sid, id1, id2};
+  return {Set({ecu}), sid, id1, id2, {}};
 }
 constexpr Guard EcuRange(int from, int to, int sid, int id1 = kAny, int id2 = kAny) {
-  return {from, to, sid, id1, id2};
+  IndexSet s;
+  for (int n = from; n <= to; ++n) s = IndexSet{s.bits | Set({n}).bits};
+  return {s, sid, id1, id2, {}};
+}
+// "ECU type 2, 3 or 5"
+constexpr Guard Ecus(std::initializer_list<int> ecus, int sid, int id1 = kAny, int id2 = kAny) {
+  return {Set(ecus), sid, id1, id2, {}};
 }
 
 struct Branch {
@@ -224,11 +263,23 @@ struct Branch {
   Next next;
 };
 
-// The branches of a make, in test order; empty for a make without a table
-// and for any index out of range.
+// The branches of a make, in test order; empty for any index out of range.
 std::span<const Branch> BranchesOf(int make);
 
-// Per-make tables (one file each).
+// Tables, one file each. A table that several makes share is one function
+// named after all of them and stands in the make array once per make.
 std::span<const Branch> LadaBranches();
+std::span<const Branch> HyundaiBranches();
+std::span<const Branch> GreatWallBranches();
+std::span<const Branch> GazUazBranches();
+std::span<const Branch> BydBranches();
+std::span<const Branch> GeelyBranches();
+std::span<const Branch> CheryBranches();
+std::span<const Branch> ZazIzhBranches();
+std::span<const Branch> NissanBranches();
+std::span<const Branch> KiaBranches();
+std::span<const Branch> DaewooChevroletBranches();
+std::span<const Branch> CitroenPeugeotBranches();
+std::span<const Branch> SuzukiBranches();
 
 }  // namespace kalvex::table

@@ -9,6 +9,33 @@ const EcuLayout* EcuLayoutOf(int make, int ecu) {
   switch (make) {
     case kLada:
       return LadaLayout(ecu);
+    case kHyundai:
+      return HyundaiLayout(ecu);
+    case kGreatWall:
+      return GreatWallLayout(ecu);
+    case kGaz:
+    case kUaz:
+      return GazUazLayout(make, ecu);
+    case kByd:
+    case kGeely:
+      return BydGeelyLayout(make, ecu);
+    case kChery:
+      return CheryLayout(ecu);
+    case kZaz:
+    case kIzh:
+      return ZazIzhLayout(ecu);
+    case kNissan:
+      return NissanLayout(ecu);
+    case kKia:
+      return KiaLayout(ecu);
+    case kDaewoo:
+    case kChevrolet:
+      return DaewooChevroletLayout(ecu);
+    case kCitroen:
+    case kPeugeot:
+      return CitroenPeugeotLayout(make, ecu);
+    case kSuzuki:
+      return SuzukiLayout(ecu);
     default:
       return nullptr;
   }

@@ -52,7 +52,19 @@ struct EcuLayout {
 // Null when the simulator has no table for that type (yet).
 const EcuLayout* EcuLayoutOf(int make, int ecu);
 
-// Per make.
+// Per make (or per group of makes that share their ECUs), one file each;
+// null for a type without a layout.
 const EcuLayout* LadaLayout(int ecu);
+const EcuLayout* HyundaiLayout(int ecu);
+const EcuLayout* GreatWallLayout(int ecu);
+const EcuLayout* GazUazLayout(int make, int ecu);
+const EcuLayout* BydGeelyLayout(int make, int ecu);
+const EcuLayout* CheryLayout(int ecu);
+const EcuLayout* ZazIzhLayout(int ecu);
+const EcuLayout* NissanLayout(int ecu);
+const EcuLayout* KiaLayout(int ecu);
+const EcuLayout* DaewooChevroletLayout(int ecu);
+const EcuLayout* CitroenPeugeotLayout(int make, int ecu);
+const EcuLayout* SuzukiLayout(int ecu);
 
 }  // namespace kalvex::sim

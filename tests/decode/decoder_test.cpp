@@ -378,8 +378,13 @@ TEST(LadaDecoderTest, TypesThatDoNotCarryAGaugeLeaveIt) {
 TEST(DecoderTablesTest, EveryBranchIsWellFormed) {
   for (int make = 0; make < kMakeCount; ++make) {
     for (const table::Branch& b : table::BranchesOf(make)) {
-      EXPECT_TRUE(ValidEcuType(make, b.guard.ecuFrom)) << "make " << make;
-      EXPECT_TRUE(ValidEcuType(make, b.guard.ecuTo)) << "make " << make;
+      if (!b.guard.makes.contains(make)) continue;
+      EXPECT_NE(b.guard.ecus.bits, 0u) << "make " << make;
+      for (int ecu = 0; ecu < 64; ++ecu) {
+        if ((b.guard.ecus.bits >> ecu) & 1u) {
+          EXPECT_TRUE(ValidEcuType(make, ecu)) << make << " " << ecu;
+        }
+      }
       EXPECT_TRUE(b.guard.sid == 0x61 || b.guard.sid == 0x62) << "make " << make;
       EXPECT_FALSE(b.rows.empty()) << "make " << make;
       if (b.next.kind != table::Next::Keep) {

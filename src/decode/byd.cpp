@@ -1,0 +1,8 @@
+// BYD: table not written yet; decodes nothing.
+#include "decode/table.h"
+
+namespace kalvex::table {
+
+std::span<const Branch> BydBranches() { return {}; }
+
+}  // namespace kalvex::table

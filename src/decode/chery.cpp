@@ -1,0 +1,8 @@
+// Chery: table not written yet; decodes nothing.
+#include "decode/table.h"
+
+namespace kalvex::table {
+
+std::span<const Branch> CheryBranches() { return {}; }
+
+}  // namespace kalvex::table

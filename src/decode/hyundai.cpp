@@ -1,0 +1,8 @@
+// HYUNDAI: table not written yet; decodes nothing.
+#include "decode/table.h"
+
+namespace kalvex::table {
+
+std::span<const Branch> HyundaiBranches() { return {}; }
+
+}  // namespace kalvex::table

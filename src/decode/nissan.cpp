@@ -1,0 +1,8 @@
+// NISSAN: table not written yet; decodes nothing.
+#include "decode/table.h"
+
+namespace kalvex::table {
+
+std::span<const Branch> NissanBranches() { return {}; }
+
+}  // namespace kalvex::table

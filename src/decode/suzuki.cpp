@@ -1,0 +1,8 @@
+// SUZUKI: table not written yet; decodes nothing.
+#include "decode/table.h"
+
+namespace kalvex::table {
+
+std::span<const Branch> SuzukiBranches() { return {}; }
+
+}  // namespace kalvex::table

@@ -1,0 +1,8 @@
+// BYD and Geely: no layouts yet; the ECU refuses live-data requests.
+#include "sim/ecu_layouts.h"
+
+namespace kalvex::sim {
+
+const EcuLayout* BydGeelyLayout(int, int) { return nullptr; }
+
+}  // namespace kalvex::sim

@@ -1,0 +1,8 @@
+// CITROEN and PEUGEOT: no layouts yet; the ECU refuses live-data requests.
+#include "sim/ecu_layouts.h"
+
+namespace kalvex::sim {
+
+const EcuLayout* CitroenPeugeotLayout(int, int) { return nullptr; }
+
+}  // namespace kalvex::sim

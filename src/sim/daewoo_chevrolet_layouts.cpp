@@ -1,0 +1,8 @@
+// DAEWOO and CHEVROLET: no layouts yet; the ECU refuses live-data requests.
+#include "sim/ecu_layouts.h"
+
+namespace kalvex::sim {
+
+const EcuLayout* DaewooChevroletLayout(int) { return nullptr; }
+
+}  // namespace kalvex::sim

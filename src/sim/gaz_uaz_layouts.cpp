@@ -1,0 +1,8 @@
+// GAZ and UAZ: no layouts yet; the ECU refuses live-data requests.
+#include "sim/ecu_layouts.h"
+
+namespace kalvex::sim {
+
+const EcuLayout* GazUazLayout(int, int) { return nullptr; }
+
+}  // namespace kalvex::sim

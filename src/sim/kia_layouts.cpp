@@ -1,0 +1,8 @@
+// KIA: no layouts yet; the ECU refuses live-data requests.
+#include "sim/ecu_layouts.h"
+
+namespace kalvex::sim {
+
+const EcuLayout* KiaLayout(int) { return nullptr; }
+
+}  // namespace kalvex::sim

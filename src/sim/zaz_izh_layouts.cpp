@@ -1,0 +1,8 @@
+// ZAZ and IZH: no layouts yet; the ECU refuses live-data requests.
+#include "sim/ecu_layouts.h"
+
+namespace kalvex::sim {
+
+const EcuLayout* ZazIzhLayout(int) { return nullptr; }
+
+}  // namespace kalvex::sim
