@@ -1,8 +1,37 @@
-// DAEWOO and CHEVROLET: table not written yet; decodes nothing.
+// DAEWOO and CHEVROLET: the same "SIRIUS D3/D4/D42" on both makes. One reply
+// to 21 02 carries every gauge, and 21 02 is polled for good. Words come high
+// byte first.
+#include "catalogue/catalogue.h"
 #include "decode/table.h"
 
 namespace kalvex::table {
+namespace {
 
-std::span<const Branch> DaewooChevroletBranches() { return {}; }
+using enum Component;
+
+// clang-format off
+
+constexpr Row kSirius[] = {
+    {{VS_Nmot},            W(7, 8) / 100,                 Round},
+    {{VI_Nmot},            W(7, 8),                       Integer},
+    {{VS_TOG},             (B(2) * 191.4L) / 255 - 49,    None},
+    {{VS_TANS},            (B(3) * 191.4L) / 255 - 49,    None},
+    {{VS_MAP},             (B(11) * 119) / 255,           None},
+    {{VS_THR},             (B(4) * 100) / 255,            None},
+    {{VS_DV},              W(17, 18) / 250,               None},
+    {{VS_Ub, VI_Ub},       B(5) / 8,                      None},
+    {{VS_Speed, VI_Speed}, B(6),                          Integer},
+};
+
+constexpr Branch kDaewooChevrolet[] = {
+    {Ecu(0, 0x61, 0x02).ForMakes({kChevrolet}), kSirius, Command(6)},
+    {Ecu(0, 0x61, 0x02).ForMakes({kDaewoo}),    kSirius, Command(6)},
+};
+
+// clang-format on
+
+}  // namespace
+
+std::span<const Branch> DaewooChevroletBranches() { return kDaewooChevrolet; }
 
 }  // namespace kalvex::table
