@@ -1,8 +1,34 @@
-// SUZUKI: table not written yet; decodes nothing.
+// SUZUKI: both "GRAND VITARA" types answer one long reply to 21 00, polled for
+// good; they differ only in their K-line address. Words come high byte first.
+// The reply carries no supply voltage, so the voltage gauges are left alone.
 #include "decode/table.h"
 
 namespace kalvex::table {
+namespace {
 
-std::span<const Branch> SuzukiBranches() { return {}; }
+using enum Component;
+
+// clang-format off
+
+constexpr Row kGrandVitara[] = {
+    {{VS_TOG},             B(16) - 40,             Integer},
+    {{VS_MAP},             B(21),                  Integer},
+    {{VS_Nmot},            W(22, 23) / 400,        None},
+    {{VI_Nmot},            W(22, 23) / 4,          None},
+    {{VS_Speed, VI_Speed}, B(24),                  Integer},
+    {{VS_TANS},            B(26) - 40,             Integer},
+    {{VS_THR},             (B(38) * 100) / 255,    None},
+    {{VS_DV},              W(39, 40) / 1000,       None},
+};
+
+constexpr Branch kSuzuki[] = {
+    {EcuRange(0, 1, 0x61, 0x00), kGrandVitara, Command(15)},
+};
+
+// clang-format on
+
+}  // namespace
+
+std::span<const Branch> SuzukiBranches() { return kSuzuki; }
 
 }  // namespace kalvex::table
