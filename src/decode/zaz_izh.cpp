@@ -1,8 +1,37 @@
-// ZAZ and IZH: table not written yet; decodes nothing.
+// ZAZ and IZH: one Микас type each, the same reply to 21 01 and one table
+// for both makes. Like GAZ's Микас 10.3/11.3 except that the air flow is
+// shown with its tenth.
 #include "decode/table.h"
 
 namespace kalvex::table {
+namespace {
 
-std::span<const Branch> ZazIzhBranches() { return {}; }
+using enum Component;
+
+// clang-format off
+
+// "Микас 7.6/10.3/11.3/10.3+/11.3+" (ZAZ), "Микас 7.6" (IZH)
+constexpr Row kMikas[] = {
+    {{VS_Nmot},            W(18, 19) / 100,  Round},
+    {{VI_Nmot},            W(18, 19),        Integer},
+    {{VS_TOG},             B(30) - 40,       Integer},
+    {{VS_TANS},            B(31) - 40,       Integer},
+    {{VS_MRV},             W(26, 27) / 10,   None},
+    {{VS_THR},             W(20, 21) / 10,   None},
+    {{VS_DV},              W(24, 25) / 100,  None},
+    {{VS_Ub, VI_Ub},       B(37) / 10,       None},
+    {{VS_Speed, VI_Speed}, B(36),            Integer},
+};
+
+// The table serves makes 8 and 9 only, so the guard needs no make.
+constexpr Branch kZazIzh[] = {
+    {Ecu(0, 0x61, 0x01), kMikas, Request(11)},
+};
+
+// clang-format on
+
+}  // namespace
+
+std::span<const Branch> ZazIzhBranches() { return kZazIzh; }
 
 }  // namespace kalvex::table
