@@ -6,6 +6,17 @@ cd "$(dirname "$0")"
 . ./scripts_common.sh
 kalvex_install_missing
 
+# The layers: every include points down; fails on any other include.
+tools/check_layers.sh
+
+# The Win32 serial back end is compiled (syntax only) where a MinGW-w64
+# compiler is installed, so it keeps up with the shared code.
+if command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
+  x86_64-w64-mingw32-g++-posix -std=c++20 -fsyntax-only -Isrc \
+    src/link/win32/va_comm_win32.cpp src/link/va_comm.cpp src/link/port_discovery.cpp
+  echo "Win32 serial back end: compiles (syntax only, MinGW-w64)"
+fi
+
 kalvex_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 (cd build && ctest --output-on-failure -j 2)
 

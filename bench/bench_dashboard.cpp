@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QImage>
 
-#include "catalogue/components.h"
+#include "protocol/components.h"
 #include "ui/widgets/dashboard.h"
 
 using namespace kalvex;

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "decode/decode_case.h"
-#include "decode/reply_handling.h"
+#include "session/decode_case.h"
+#include "session/reply_handling.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "../tests/support/adapter_peer.h"
 #include "../tests/support/fake_view.h"
 #include "link/va_comm.h"
+#include "session/log_file.h"
 #include "session/session_controller.h"
-#include "ui/log_file.h"
 
 namespace kalvex {
 namespace {

@@ -14,7 +14,7 @@
 #include "app/main_window.h"
 #include "app/settings_store.h"
 #include "catalogue/catalogue.h"
-#include "catalogue/components.h"
+#include "protocol/components.h"
 
 using namespace kalvex;
 

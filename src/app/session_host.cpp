@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "link/va_comm.h"
+#include "session/log_file.h"
 #include "session/session_controller.h"
-#include "ui/log_file.h"
 
 namespace kalvex {
 

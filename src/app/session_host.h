@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "session/clock.h"
+#include "protocol/clock.h"
 #include "session/session_view.h"
 
 namespace kalvex {

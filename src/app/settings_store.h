@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "session/decimal.h"
+#include "protocol/decimal.h"
 
 class QSettings;
 

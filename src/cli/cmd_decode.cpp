@@ -13,7 +13,7 @@
 
 #include "cli/cli_args.h"
 #include "cli/commands.h"
-#include "decode/decode_case.h"
+#include "session/decode_case.h"
 
 namespace kalvex::cli {
 namespace {

@@ -28,16 +28,16 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "catalogue/components.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/event_loop.h"
 #include "faults/faults.h"
 #include "link/va_comm.h"
-#include "session/request_catalogue.h"
+#include "protocol/components.h"
+#include "protocol/request_catalogue.h"
+#include "session/log_file.h"
 #include "session/session_controller.h"
 #include "session/session_view.h"
-#include "ui/log_file.h"
 
 namespace kalvex::cli {
 namespace {

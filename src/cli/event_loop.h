@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "link/va_comm.h"
-#include "session/clock.h"
+#include "protocol/clock.h"
 
 namespace kalvex::cli {
 

@@ -4,7 +4,7 @@
 
 #include "catalogue/catalogue.h"
 #include "decode/table.h"
-#include "session/request_catalogue.h"
+#include "protocol/request_catalogue.h"
 
 namespace kalvex {
 

@@ -23,8 +23,8 @@
 #include <initializer_list>
 #include <span>
 
-#include "catalogue/components.h"
-#include "session/response.h"
+#include "protocol/components.h"
+#include "protocol/response.h"
 
 namespace kalvex::table {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "catalogue/catalogue.h"
-#include "session/request_catalogue.h"
+#include "protocol/request_catalogue.h"
 
 namespace kalvex {
 

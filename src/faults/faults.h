@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "decode/decoder.h"
-#include "session/response.h"
+#include "protocol/request_choice.h"
+#include "protocol/response.h"
 
 namespace kalvex {
 

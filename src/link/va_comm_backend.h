@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "link/va_comm.h"
@@ -62,6 +63,38 @@ void RunHandler(Core& core, uint64_t id, Session& s, const Handler& handler, siz
     }
   } settle{core, id};
   handler(waiting);
+}
+
+// What a port keeps across opens: the current open (null while closed) and
+// the two handlers. User-interface thread only. Each backend's Core derives
+// from this with its own session type.
+template <class Session>
+struct CoreBase {
+  std::unique_ptr<Session> session;
+  uint64_t nextId = 1;
+  SerialLink::RxHandler rxHandler;
+  SerialLink::ErrorHandler errorHandler;
+
+  Session* Current(uint64_t id) const {
+    return session && session->id == id ? session.get() : nullptr;
+  }
+
+  void setRxHandler(SerialLink::RxHandler handler) {
+    rxHandler = std::move(handler);
+    // A notification parked for want of a handler can go out now.
+    Session* s = session.get();
+    if (s && rxHandler && !s->inHandler) Unpark(*s);
+  }
+  void requestRxNotify() {
+    if (session) Request(*session);
+  }
+};
+
+// The core of a port, made on first use.
+template <class Core>
+Core& Ensure(std::shared_ptr<Core>& core) {
+  if (!core) core = std::make_shared<Core>();
+  return *core;
 }
 
 // WriteBytes through the write thread: waits up to `writeTimeoutMs` for room,

@@ -2,36 +2,21 @@
 
 #include <algorithm>
 
+#include "adapter/elm327_driver.h"
+#include "adapter/kesta_driver.h"
 #include "catalogue/catalogue.h"
-#include "decode/reply_handling.h"
+#include "catalogue/first_request.h"
 #include "faults/faults.h"
-#include "link/elm327_driver.h"
-#include "link/kesta_driver.h"
 #include "link/port_discovery.h"
 #include "link/serial_link.h"
-#include "ui/log_file.h"
+#include "session/log_file.h"
+#include "session/reply_handling.h"
 
 namespace kalvex {
 
 namespace {
 
 std::string IoErrorText(int code) { return "I/O error " + std::to_string(code); }
-
-// The first data request of makes 2 to 9 is the same after
-// StartCommunication, after the session start and at the end of the ELM327
-// set-up.
-uint8_t FirstRequestOfMakes2To9(int make, int ecu) {
-  switch (make) {
-    case kGreatWall:
-      return ecu == 4 ? 20 : 11;
-    case kGaz:
-      return ecu == 4 ? 13 : 11;
-    case kChery:
-      return ecu == 2 ? 30 : 11;
-    default:  // UAZ, BYD, Geely, ZAZ, IZH
-      return 11;
-  }
-}
 
 }  // namespace
 
@@ -40,6 +25,11 @@ SessionController::SessionController(SessionView& view, SerialLink& port, const 
     : view_(view), port_(port), clock_(clock), log_(log), timer1_(clock.now() + kTimer1Interval) {}
 
 SessionController::~SessionController() = default;
+
+const AdapterState& SessionController::adapterState() const {
+  static const AdapterState kNone;
+  return driver_ ? driver_->state() : kNone;
+}
 
 void SessionController::guarded(const std::function<void()>& fn) {
   // The program's standard error display: the handler ends, the program
@@ -106,7 +96,6 @@ void SessionController::start() {
   timer3_.reset();
   clearPending_ = false;
   firstChosen_ = false;
-  st_.clearReceive();
   st_.canSession = LinkParamsOf(make, ecu).canSession;
   DriverServices& services = *this;
   if (adapter == 0) {
@@ -132,7 +121,7 @@ void SessionController::stop() {
   port_.closeDevice();
   st_.nextRequest = "81";
   st_.nextCommand = 0;
-  st_.clearReceive();
+  if (driver_) driver_->clearReceive();
   st_.rememberedFaultCount = 0;
   clearPending_ = false;
   view_.setGaugeValue(Component::VS_TOG, 0.0f);
@@ -350,8 +339,11 @@ bool SessionController::acceptResponse() {
   memo1_ = std::move(rs.memo1);
   if (memoChanged) view_.setFaultLines(memo1_);
   const uint8_t sid = st_.response[0];
-  if (sid == 0xC1) st_.nextCommand = tableA();
-  if (sid == 0x50) st_.nextCommand = tableB();
+  if (sid == 0xC1) st_.nextCommand = firstRequestAt(FirstRequestPoint::StartCommunication);
+  if (sid == 0x50) {
+    st_.nextCommand = firstRequestAt(view_.activePage() == 1 ? FirstRequestPoint::SessionStartFaults
+                                                             : FirstRequestPoint::SessionStartData);
+  }
   if (onResponseAccepted) onResponseAccepted(st_.response);
   if (sid == 0xC2) {
     // StopCommunication accepted: the full stop, so the caption and the
@@ -368,177 +360,20 @@ uint8_t SessionController::applyOverride(uint8_t chosen) {
   return firstOverride_ ? *firstOverride_ : chosen;
 }
 
-// After StartCommunication (0xC1).
-uint8_t SessionController::tableA() {
-  const int make = view_.makeIndex();
-  const int ecu = view_.ecuTypeIndex();
-  uint8_t n = st_.nextCommand;
-  switch (make) {
-    case kLada:
-      n = 11;
-      break;
-    case kHyundai:
-      n = 10;
-      break;
-    case kGreatWall:
-    case kGaz:
-    case kUaz:
-    case kByd:
-    case kGeely:
-    case kChery:
-    case kZaz:
-    case kIzh:
-      n = FirstRequestOfMakes2To9(make, ecu);
-      break;
-    case kNissan:
-      if (ecu == 0) n = 40;
-      break;
-    case kKia:
-    case kDaewoo:
-    case kChevrolet:
-      n = 6;
-      break;
-    case kCitroen:
-    case kPeugeot:
-      n = 60;
-      break;
-    case kSuzuki:
-      n = 15;
-      break;
-    default:
-      break;
-  }
-  return n == st_.nextCommand ? n : applyOverride(n);
+// The first-request table, kept as it is where it says "unchanged"; the
+// first request a table changes is where kalvex-cli's override applies.
+uint8_t SessionController::firstRequestAt(FirstRequestPoint at) {
+  const uint8_t n = FirstRequest(view_.makeIndex(), view_.ecuTypeIndex(), at);
+  if (n == kUnchanged || n == st_.nextCommand) return st_.nextCommand;
+  return applyOverride(n);
 }
 
-// After StartDiagnosticSession (0x50).
-uint8_t SessionController::tableB() {
-  const int make = view_.makeIndex();
-  const int ecu = view_.ecuTypeIndex();
-  const uint8_t keep = st_.nextCommand;
-  uint8_t n = keep;
-  if (view_.activePage() == 1) {  // "Ошибки": read the fault codes first
-    switch (make) {
-      case kLada:
-        n = 12;
-        break;
-      case kHyundai:
-      case kGaz:
-      case kUaz:
-      case kByd:
-      case kGeely:
-      case kChery:
-      case kZaz:
-      case kIzh:
-        n = 2;
-        break;
-      default:
-        break;
-    }
-  } else {
-    switch (make) {
-      case kLada:
-        n = ecu == 6 ? 13 : 11;
-        break;
-      case kHyundai:
-        if (ecu >= 0 && ecu <= 3)
-          n = 1;
-        else if ((ecu >= 4 && ecu <= 6) || ecu == 8 || ecu == 9 || ecu == 13)
-          n = 11;
-        else if (ecu == 7 || ecu == 11 || ecu == 12)
-          n = 6;
-        break;
-      case kGreatWall:
-      case kGaz:
-      case kUaz:
-      case kByd:
-      case kGeely:
-      case kChery:
-      case kZaz:
-      case kIzh:
-        n = FirstRequestOfMakes2To9(make, ecu);
-        break;
-      default:
-        break;
-    }
-  }
-  return n == keep ? n : applyOverride(n);
-}
-
-// First data request of an ELM327 session (LinkState 4 -> 5).
 uint8_t SessionController::firstElmRequest() {
-  const int make = view_.makeIndex();
-  const int ecu = view_.ecuTypeIndex();
-  uint8_t n = st_.nextCommand;
-  switch (make) {
-    case kLada:
-      n = ecu == 6 ? 13 : 11;
-      break;
-    case kHyundai:
-      if (ecu >= 0 && ecu <= 3)
-        n = 1;
-      else if (ecu >= 4 && ecu <= 6)
-        n = 11;
-      else if (ecu == 7 || ecu == 10 || ecu == 11 || ecu == 12)
-        n = 6;
-      else if (ecu == 8 || ecu == 9 || ecu == 13)
-        n = 11;
-      break;
-    case kGreatWall:
-    case kGaz:
-    case kUaz:
-    case kByd:
-    case kGeely:
-    case kChery:
-    case kZaz:
-    case kIzh:
-      n = FirstRequestOfMakes2To9(make, ecu);
-      break;
-    case kNissan:
-      n = ecu == 1 ? 50 : 40;
-      break;
-    case kKia:
-    case kDaewoo:
-    case kChevrolet:
-      n = 6;
-      break;
-    case kCitroen:
-    case kPeugeot:
-      n = 60;
-      break;
-    case kSuzuki:
-      n = 15;
-      break;
-    default:
-      break;
-  }
-  return n == st_.nextCommand ? n : applyOverride(n);
+  return firstRequestAt(FirstRequestPoint::ElmSetUpDone);
 }
 
-// First data request of a Kesta-mini CAN session ("PS" line).
 uint8_t SessionController::firstKestaCanRequest() {
-  const int ecu = view_.ecuTypeIndex();
-  uint8_t n = st_.nextCommand;
-  switch (view_.makeIndex()) {
-    case kLada:
-      if (ecu == 6) n = 13;
-      break;
-    case kHyundai:
-      if (ecu == 7 || ecu == 10 || ecu == 11 || ecu == 12)
-        n = 6;
-      else if (ecu == 8 || ecu == 9 || ecu == 13)
-        n = 11;
-      break;
-    case kNissan:
-      if (ecu == 1) n = 50;
-      break;
-    case kKia:
-      n = 6;
-      break;
-    default:
-      break;
-  }
-  return n == st_.nextCommand ? n : applyOverride(n);
+  return firstRequestAt(FirstRequestPoint::KestaCanSetUp);
 }
 
 }  // namespace kalvex

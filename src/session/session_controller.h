@@ -1,5 +1,5 @@
 // The diagnostic session: start/stop, the order in which an accepted reply is
-// handled, the first-request tables and the three link timers. GUI-free: the
+// handled, the first request and the three link timers. GUI-free: the
 // window is a SessionView, the port a SerialLink, time a Clock. Every pause
 // and timer is a deadline; the owner calls onTimer() once nextDeadline() has
 // passed. Not thread-safe: every call comes from the user-interface thread.
@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "session/adapter_driver.h"
-#include "session/clock.h"
-#include "session/response.h"
-#include "session/session_state.h"
+#include "adapter/adapter_driver.h"
+#include "catalogue/first_request.h"
+#include "protocol/clock.h"
+#include "protocol/response.h"
 #include "session/session_view.h"
 
 namespace kalvex {
@@ -51,8 +51,8 @@ class SessionController : private DriverServices {
   // Window closing: cancel a pending write, timers off, port closed.
   void shutdown();
 
-  // Replaces the first data request of the session (tables A/B, the
-  // first-request tables); used by kalvex-cli monitor --faults/--clear.
+  // Replaces the first data request the first-request table chooses in a
+  // session; used by kalvex-cli monitor --faults/--clear.
   void setFirstRequestOverride(std::optional<uint8_t> number) { firstOverride_ = number; }
 
   // Observers (may be empty): just before the port is opened at start, and
@@ -63,7 +63,9 @@ class SessionController : private DriverServices {
   bool running() const { return running_; }
 
   // Read-only views for tests and tools.
-  const SessionState& sessionState() const { return st_; }
+  const RequestState& sessionState() const { return st_; }
+  // The current driver's set-up and receive state (empty before a start).
+  const AdapterState& adapterState() const;
   bool timer2Enabled() const { return timer2_.has_value(); }
   bool timer3Enabled() const { return timer3_.has_value(); }
   bool writePending() const { return pending_.has_value(); }
@@ -77,7 +79,7 @@ class SessionController : private DriverServices {
   };
 
   // DriverServices
-  SessionState& state() override { return st_; }
+  RequestState& state() override { return st_; }
   SerialLink& port() override { return port_; }
   int makeIndex() const override { return view_.makeIndex(); }
   int ecuTypeIndex() const override { return view_.ecuTypeIndex(); }
@@ -97,8 +99,7 @@ class SessionController : private DriverServices {
   void completePending();
   void fireTimer(int which);
   uint8_t applyOverride(uint8_t chosen);
-  uint8_t tableA();
-  uint8_t tableB();
+  uint8_t firstRequestAt(FirstRequestPoint at);
   bool ensureLogFile();
   void guarded(const std::function<void()>& fn);
 
@@ -106,7 +107,7 @@ class SessionController : private DriverServices {
   SerialLink& port_;
   const Clock& clock_;
   LogFile& log_;
-  SessionState st_;
+  RequestState st_;
   std::unique_ptr<AdapterDriver> driver_;
   std::vector<std::string> memo1_;
 

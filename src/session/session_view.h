@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/components.h"
+#include "protocol/components.h"
 
 namespace kalvex {
 

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "catalogue/components.h"
+#include "protocol/components.h"
 
 namespace kalvex::sim {
 

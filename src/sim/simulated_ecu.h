@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "catalogue/components.h"
+#include "protocol/components.h"
 #include "sim/ecu_layouts.h"
 #include "sim/engine_model.h"
 

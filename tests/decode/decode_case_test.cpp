@@ -1,4 +1,4 @@
-#include "decode/decode_case.h"
+#include "session/decode_case.h"
 
 #include <gtest/gtest.h>
 

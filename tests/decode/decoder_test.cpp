@@ -10,7 +10,7 @@
 
 #include "catalogue/catalogue.h"
 #include "decode/table.h"
-#include "session/request_catalogue.h"
+#include "protocol/request_catalogue.h"
 
 namespace kalvex {
 namespace {

@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "decode/decode_case.h"
 #include "decode/decoder.h"
-#include "session/request_catalogue.h"
+#include "protocol/request_catalogue.h"
+#include "session/decode_case.h"
 #include "sim/engine_model.h"
 #include "sim/simulated_ecu.h"
 

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "link/serial_link.h"
-#include "session/clock.h"
+#include "protocol/clock.h"
+#include "session/log_file.h"
 #include "session/session_controller.h"
 #include "session/session_view.h"
 #include "sim/adapter_sim.h"
-#include "ui/log_file.h"
 
 namespace kalvex {
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/components.h"
 #include "e2e/process_runner.h"
+#include "protocol/components.h"
 #include "sim/pty_server.h"
 
 namespace kalvex {

@@ -145,7 +145,7 @@ int FirstKestaCan(int make, int ecu) {
   if (make == 11) return 6;
   return (ecu == 8 || ecu == 9 || ecu == 13) ? 11 : 6;  // HYUNDAI 7, 10, 11, 12: 6
 }
-int TableA(int make, int ecu, int prev) {  // after 0xC1
+int AfterStartCommunication(int make, int ecu, int prev) {  // after 0xC1
   switch (make) {
     case 1:
       return 10;
@@ -170,7 +170,7 @@ int TableA(int make, int ecu, int prev) {  // after 0xC1
       return 11;  // LADA, UAZ, BYD, Geely, ZAZ, IZH
   }
 }
-int TableB(int make, int ecu, int page, int prev) {  // after 0x50
+int AfterSessionStart(int make, int ecu, int page, int prev) {  // after 0x50
   if (page == 1) {
     if (make == 0) return 12;
     if (make == 1 || (make >= 3 && make <= 9)) return 2;
@@ -304,7 +304,7 @@ TEST(ElmSetUp, EveryTypeSendsItsCommandsThenItsFirstRequest) {
       EXPECT_EQ(gaps[0], 301);
       for (size_t i = 1; i < gaps.size(); ++i) EXPECT_EQ(gaps[i], 201) << i;
       EXPECT_EQ(h.port.writes[0].bytes.size(), 5u);  // "AT Z" + CR
-      EXPECT_EQ(h.controller.sessionState().linkState, 5);
+      EXPECT_EQ(h.controller.adapterState().linkState, 5);
     }
   }
 }
@@ -317,7 +317,7 @@ TEST(ElmSetUp, NoMakeLeavesTheHeaderLineEmpty) {
   // the chip answers a lone CR without an AT echo: the same lone CR again
   h.receive("\r?\r\r>");
   EXPECT_EQ(NextWrite(h), "\r");
-  EXPECT_EQ(h.controller.sessionState().linkState, 3);
+  EXPECT_EQ(h.controller.adapterState().linkState, 3);
 }
 
 TEST(ElmSetUp, LinkStateStepsAndWhatAdvancesThem) {
@@ -325,22 +325,22 @@ TEST(ElmSetUp, LinkStateStepsAndWhatAdvancesThem) {
   Select(h, 0, 0, 0);
   h.click();
   EXPECT_EQ(NextWrite(h), "AT Z\r");
-  EXPECT_EQ(h.controller.sessionState().linkState, 0);
+  EXPECT_EQ(h.controller.adapterState().linkState, 0);
   // echo, three CRs, identification, two CRs, prompt
   h.receive("AT Z\r\r\rELM327 v2.1\r\r>");
-  EXPECT_EQ(h.controller.sessionState().linkState, 11);
+  EXPECT_EQ(h.controller.adapterState().linkState, 11);
   EXPECT_EQ(NextWrite(h), "AT E1\r");
   // a reply without the echo does not advance: the same command again
   h.receive("OK\r\r>");
-  EXPECT_EQ(h.controller.sessionState().linkState, 11);
+  EXPECT_EQ(h.controller.adapterState().linkState, 11);
   EXPECT_EQ(NextWrite(h), "AT E1\r");
   // a question mark after the echo still advances
   h.receive("AT E1\r?\r\r>");
-  EXPECT_EQ(h.controller.sessionState().linkState, 12);
+  EXPECT_EQ(h.controller.adapterState().linkState, 12);
   EXPECT_EQ(NextWrite(h), "AT H0\r");
   // any "AT" line counts as the echo, whatever follows
   h.receive("ATXYZ>");
-  EXPECT_EQ(h.controller.sessionState().linkState, 1);
+  EXPECT_EQ(h.controller.adapterState().linkState, 1);
   EXPECT_EQ(NextWrite(h), "AT SP5\r");
 }
 
@@ -421,12 +421,12 @@ TEST(Pauses, InputDuringAPendingWriteWaitsForTheWrite) {
     h.advance(100);
     h.receive("AT E1\rOK\r\r>");
     h.advance(50);
-    EXPECT_EQ(h.controller.sessionState().linkState, 11);
+    EXPECT_EQ(h.controller.adapterState().linkState, 11);
     EXPECT_EQ(h.port.writes.size(), 1u);
     Millis after = 0;
     EXPECT_EQ(NextWrite(h, &after), "AT E1\r");
     EXPECT_EQ(after, 51);  // 201 after the first reply
-    EXPECT_EQ(h.controller.sessionState().linkState, 12);
+    EXPECT_EQ(h.controller.adapterState().linkState, 12);
     EXPECT_EQ(NextWrite(h, &after), "AT H0\r");
     EXPECT_EQ(after, 201);
   }
@@ -473,11 +473,11 @@ TEST(Timers, Timer2RepeatsTheStartEveryTwoSeconds) {
     EXPECT_EQ(Text(h.port.writes[1].bytes), "AT Z\r");
     h.advance(2000);
     ASSERT_EQ(h.port.writes.size(), 3u);
-    EXPECT_EQ(h.controller.sessionState().linkState, 0);
+    EXPECT_EQ(h.controller.adapterState().linkState, 0);
     // the first reply line stops it, even one that is not an echo
     h.receive("?\r>");
     EXPECT_FALSE(h.controller.timer2Enabled());
-    EXPECT_EQ(h.controller.sessionState().linkState, 0);
+    EXPECT_EQ(h.controller.adapterState().linkState, 0);
   }
   {  // Kesta-mini: "81" framed, never the start line again
     SessionHarness h;
@@ -646,7 +646,7 @@ TEST(ElmReplies, WhatEachLineLeadsTo) {
     ASSERT_EQ(ElmSetUp(h).back(), "21 01");
     const size_t n = h.port.writes.size();
     h.receive(r.reply);
-    EXPECT_EQ(h.controller.sessionState().linkState, 5);
+    EXPECT_EQ(h.controller.adapterState().linkState, 5);
     EXPECT_EQ(h.controller.sessionState().nextCommand, 11);
     switch (r.outcome) {
       case Outcome::Accept: {
@@ -746,12 +746,12 @@ TEST(ElmReplies, EightHundredBytesWithoutAPromptAreDropped) {
       // the line begins with the junk, so it is not an echo: a lone CR again
       ASSERT_EQ(h.port.writes.size(), 2u);
       EXPECT_EQ(Text(h.port.writes[1].bytes), "\r");
-      EXPECT_EQ(h.controller.sessionState().linkState, 0);
+      EXPECT_EQ(h.controller.adapterState().linkState, 0);
     } else {
       // everything held and the bytes just read are gone; nothing is sent
       EXPECT_EQ(h.port.writes.size(), 1u);
       h.receive("AT Z\r>");  // the next line starts clean
-      EXPECT_EQ(h.controller.sessionState().linkState, 11);
+      EXPECT_EQ(h.controller.adapterState().linkState, 11);
       EXPECT_EQ(NextWrite(h), "AT E1\r");
     }
   }
@@ -772,7 +772,7 @@ TEST(ElmReplies, OversizeEventsNeverOverrun) {
   h.receive("AT Z\r>");
   h.advance(300);
   EXPECT_TRUE(h.controller.running());
-  EXPECT_EQ(h.controller.sessionState().linkState, 11);
+  EXPECT_EQ(h.controller.adapterState().linkState, 11);
   // 799 bytes held, then a full ReadBuffer with the prompt at its end
   h.receive(std::string(799, 'y'));
   h.advance(30);
@@ -907,14 +907,14 @@ TEST(Kesta, StartLineAndTheRequestAfterPsForEveryType) {
       h.receive("PS\r");
       if (CanSessionType(make, ecu)) {
         EXPECT_EQ(NextWrite(h), Framed(KestaText(FirstKestaCan(make, ecu))));
-        // an unasked C1 in a CAN session goes through table A
+        // an unasked C1 in a CAN session takes the request after the start-communication reply
         h.receive("PD:01:C1\r");
-        const int want = TableA(make, ecu, FirstKestaCan(make, ecu));
+        const int want = AfterStartCommunication(make, ecu, FirstKestaCan(make, ecu));
         EXPECT_EQ(NextWrite(h), Framed(KestaText(want)));
       } else {
         EXPECT_EQ(NextWrite(h), Framed("DD:01:81"));
         h.receive("PD:01:C1\r");
-        EXPECT_EQ(NextWrite(h), Framed(KestaText(TableA(make, ecu, 0))));
+        EXPECT_EQ(NextWrite(h), Framed(KestaText(AfterStartCommunication(make, ecu, 0))));
       }
     }
   }
@@ -939,18 +939,18 @@ TEST(Kesta, SetUpLinesByteForByte) {
   EXPECT_EQ(Framed("DD:02:2101"), std::string("DD:02:2101\x22\r"));
 }
 
-TEST(Kesta, TableBOnBothPagesForEveryType) {
+TEST(Kesta, SessionStartReplyOnBothPagesForEveryType) {
   for (int page : {0, 1}) {
     for (int make = 0; make < 17; ++make) {
       for (int ecu = 0; ecu < kEcuCounts[make]; ++ecu) {
         SCOPED_TRACE(testing::Message() << "make " << make << " ecu " << ecu << " page " << page);
         SessionHarness h;
         Select(h, make, ecu, 1, page);
-        const int prev =
-            CanSessionType(make, ecu) ? FirstKestaCan(make, ecu) : TableA(make, ecu, 0);
+        const int prev = CanSessionType(make, ecu) ? FirstKestaCan(make, ecu)
+                                                   : AfterStartCommunication(make, ecu, 0);
         ASSERT_EQ(KestaToPolling(h), KestaText(prev));
         h.receive("PD:02:5086\r");
-        EXPECT_EQ(NextWrite(h), Framed(KestaText(TableB(make, ecu, page, prev))));
+        EXPECT_EQ(NextWrite(h), Framed(KestaText(AfterSessionStart(make, ecu, page, prev))));
       }
     }
   }
@@ -1202,7 +1202,7 @@ TEST(StartStop, StopSendsNothingAndKeepsWhatItShould) {
   EXPECT_FALSE(h.port.isOpen());
   EXPECT_FALSE(h.controller.timer2Enabled());
   EXPECT_FALSE(h.controller.timer3Enabled());
-  EXPECT_EQ(h.controller.sessionState().linkState, 5);  // stop leaves LinkState
+  EXPECT_EQ(h.controller.adapterState().linkState, 5);  // stop leaves LinkState
   EXPECT_EQ(h.controller.sessionState().nextCommand, 0);
   EXPECT_EQ(h.controller.sessionState().nextRequest, "81");
   EXPECT_FLOAT_EQ(h.view.gauge(Component::VS_TOG), 0.0f);
@@ -1265,8 +1265,9 @@ TEST(ClearButton, AClickWhileIdleDoesNotReachTheNextSession) {
   }
 }
 
-// Table B does not depend on the adapter: an unasked 0x50 over the ELM327.
-TEST(StartStop, TableBOverTheElm) {
+// The request after the session-start reply does not depend on the adapter: an unasked 0x50 over
+// the ELM327.
+TEST(StartStop, SessionStartReplyOverTheElm) {
   struct Row {
     int make, ecu, page;
     std::string want;
@@ -1325,7 +1326,7 @@ TEST(StartStop, StopForgetsAHalfReceivedLine) {
     h.click();
     NextWrite(h);
     h.receive("AT Z\r>");
-    EXPECT_EQ(h.controller.sessionState().linkState, 11);
+    EXPECT_EQ(h.controller.adapterState().linkState, 11);
   }
   {
     SessionHarness h;

@@ -124,7 +124,7 @@ TEST(LadaSession, ElmFromResetToTenRepliesThenClearAndFaultList) {
   ExpectWrite(h, "AT SW00\r");
   h.receive("AT SW00\rOK\r\r>");
   ExpectWrite(h, "21 01\r");
-  EXPECT_EQ(h.controller.sessionState().linkState, 5);
+  EXPECT_EQ(h.controller.adapterState().linkState, 5);
 
   const auto states = TenStates();
   for (size_t k = 0; k < states.size(); ++k) {

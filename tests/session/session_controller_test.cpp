@@ -6,10 +6,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "adapter/elm327_driver.h"
+#include "adapter/kesta_driver.h"
 #include "catalogue/catalogue.h"
-#include "link/elm327_driver.h"
-#include "link/kesta_driver.h"
-#include "session/request_catalogue.h"
+#include "protocol/request_catalogue.h"
 #include "support/session_harness.h"
 
 namespace kalvex::test {
@@ -27,7 +27,7 @@ std::string ElmToPolling(SessionHarness& h) {
     if (!h.runUntilWrites(h.port.writes.size() + 1)) return "<no write>";
     std::string w = h.lastWrite();
     w.pop_back();  // CR
-    if (h.controller.sessionState().linkState == 5) return w;
+    if (h.controller.adapterState().linkState == 5) return w;
     h.receive(w + "\rOK\r\r>");
   }
   return "<no polling>";
@@ -135,7 +135,8 @@ TEST(ElmCut, NeverOverrunsRxBuffer) {
 // ---- tables ----------------------------------------------------------------
 
 TEST(Tables, FirstElmRequestForEveryType) {
-  // Algorithm 6, by make: expected request per ECU type index.
+  // The first request at the end of the ELM327 set-up, by make: expected request per ECU type
+  // index.
   auto expected = [](int make, int ecu) -> int {
     switch (make) {
       case kLada:
@@ -182,7 +183,7 @@ TEST(Tables, FirstElmRequestForEveryType) {
   }
 }
 
-TEST(Tables, TableAAfterStartCommunication) {
+TEST(FirstRequests, AfterStartCommunication) {
   struct Row {
     int make, ecu, want;
   };
@@ -210,7 +211,7 @@ TEST(Tables, TableAAfterStartCommunication) {
   EXPECT_EQ(Str(h.port.writes[0].bytes), Str(KestaFrame("DS:01:0T1P1 10 F1 1:81")));
 }
 
-TEST(Tables, TableBAfterStartDiagnosticSession) {
+TEST(FirstRequests, AfterStartDiagnosticSession) {
   struct Row {
     int make, ecu, page, want;  // want -1: unchanged (the request is sent again)
   };
@@ -439,7 +440,7 @@ TEST(Buffers, GarbageNeverBreaksTheSession) {
         h.advance(static_cast<Millis>(next() % 400));
       }
       EXPECT_TRUE(h.controller.running());
-      EXPECT_LE(h.controller.sessionState().rxPos, kRxBufferSize);
+      EXPECT_LE(h.controller.adapterState().rxPos, kRxBufferSize);
     }
   }
 }

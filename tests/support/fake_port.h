@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "link/serial_link.h"
-#include "session/clock.h"
+#include "protocol/clock.h"
 
 namespace kalvex::test {
 

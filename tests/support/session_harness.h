@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
+#include "session/log_file.h"
 #include "session/session_controller.h"
 #include "support/fake_port.h"
 #include "support/fake_view.h"
-#include "ui/log_file.h"
 
 namespace kalvex::test {
 

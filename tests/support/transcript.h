@@ -29,8 +29,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/components.h"
-#include "link/kesta_driver.h"
+#include "adapter/kesta_driver.h"
+#include "protocol/components.h"
 #include "support/session_harness.h"
 
 namespace kalvex::test {
@@ -198,7 +198,7 @@ class TranscriptRunner {
     auto onOff = [](bool b) { return std::string(b ? "on" : "off"); };
     if (what == "caption") return cmp(h_.view.caption, v);
     if (what == "status") return cmp(h_.view.status, v);
-    if (what == "linkState") return cmp(std::to_string(st.linkState), v);
+    if (what == "linkState") return cmp(std::to_string(h_.controller.adapterState().linkState), v);
     if (what == "nextCommand") return cmp(std::to_string(st.nextCommand), v);
     if (what == "nextRequest") return cmp(st.nextRequest, v);
     if (what == "timer2") return cmp(onOff(h_.controller.timer2Enabled()), v);

@@ -1,11 +1,11 @@
-#include "catalogue/dashboard_setup.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/visibility.h"
+#include "ui/dashboard_layout.h"
 
 namespace kalvex {
 namespace {

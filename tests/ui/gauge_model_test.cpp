@@ -5,7 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "catalogue/dashboard_setup.h"
+#include "catalogue/visibility.h"
+#include "ui/dashboard_layout.h"
 
 namespace kalvex {
 namespace {

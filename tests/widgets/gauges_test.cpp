@@ -8,7 +8,8 @@
 #include <memory>
 #include <numbers>
 
-#include "catalogue/dashboard_setup.h"
+#include "catalogue/visibility.h"
+#include "ui/dashboard_layout.h"
 #include "ui/widgets/dashboard.h"
 
 namespace kalvex {

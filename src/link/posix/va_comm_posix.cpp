@@ -153,17 +153,7 @@ struct VaCommSession {
   }
 };
 
-struct TVaCustomComm::Core {
-  // User-interface thread only.
-  std::unique_ptr<VaCommSession> session;
-  uint64_t nextId = 1;
-  RxHandler rxHandler;
-  ErrorHandler errorHandler;
-
-  VaCommSession* Current(uint64_t id) const {
-    return session && session->id == id ? session.get() : nullptr;
-  }
-};
+struct TVaCustomComm::Core : va_comm_backend::CoreBase<VaCommSession> {};
 
 // The closures posted to the user-interface thread. They hold the core weakly
 // and name the session by id, so one posted before a Close or a reopen, or
@@ -306,8 +296,7 @@ class VaCommPosting {
 bool TVaCustomComm::BackendActive() const { return core_ && core_->session; }
 
 void TVaCustomComm::BackendOpen(const std::string& path) {
-  if (!core_) core_ = std::make_shared<Core>();
-  Core& core = *core_;
+  Core& core = va_comm_backend::Ensure(core_);
 
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
@@ -516,21 +505,15 @@ void TVaCustomComm::BackendSetDtr(bool on) {
 }
 
 void TVaCustomComm::BackendSetRxHandler(RxHandler handler) {
-  if (!core_) core_ = std::make_shared<Core>();
-  core_->rxHandler = std::move(handler);
-  // A notification parked for want of a handler can go out now.
-  VaCommSession* s = core_->session.get();
-  if (s && core_->rxHandler && !s->inHandler) va_comm_backend::Unpark(*s);
+  va_comm_backend::Ensure(core_).setRxHandler(std::move(handler));
 }
 
 void TVaCustomComm::BackendRequestRxNotify() {
-  if (!BackendActive()) return;
-  va_comm_backend::Request(*core_->session);
+  if (core_) core_->requestRxNotify();
 }
 
 void TVaCustomComm::BackendSetErrorHandler(ErrorHandler handler) {
-  if (!core_) core_ = std::make_shared<Core>();
-  core_->errorHandler = std::move(handler);
+  va_comm_backend::Ensure(core_).errorHandler = std::move(handler);
 }
 
 }  // namespace kalvex

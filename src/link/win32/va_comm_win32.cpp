@@ -122,16 +122,7 @@ struct VaCommSession {
   }
 };
 
-struct TVaCustomComm::Core {
-  std::unique_ptr<VaCommSession> session;
-  uint64_t nextId = 1;
-  RxHandler rxHandler;
-  ErrorHandler errorHandler;
-
-  VaCommSession* Current(uint64_t id) const {
-    return session && session->id == id ? session.get() : nullptr;
-  }
-};
+struct TVaCustomComm::Core : va_comm_backend::CoreBase<VaCommSession> {};
 
 class VaCommPosting {
  public:
@@ -286,8 +277,7 @@ class VaCommPosting {
 bool TVaCustomComm::BackendActive() const { return core_ && core_->session; }
 
 void TVaCustomComm::BackendOpen(const std::string& path) {
-  if (!core_) core_ = std::make_shared<Core>();
-  Core& core = *core_;
+  Core& core = va_comm_backend::Ensure(core_);
   HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_FLAG_OVERLAPPED, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
@@ -439,20 +429,15 @@ void TVaCustomComm::BackendSetDtr(bool on) {
 }
 
 void TVaCustomComm::BackendSetRxHandler(RxHandler handler) {
-  if (!core_) core_ = std::make_shared<Core>();
-  core_->rxHandler = std::move(handler);
-  VaCommSession* s = core_->session.get();
-  if (s && core_->rxHandler && !s->inHandler) va_comm_backend::Unpark(*s);
+  va_comm_backend::Ensure(core_).setRxHandler(std::move(handler));
 }
 
 void TVaCustomComm::BackendRequestRxNotify() {
-  if (!BackendActive()) return;
-  va_comm_backend::Request(*core_->session);
+  if (core_) core_->requestRxNotify();
 }
 
 void TVaCustomComm::BackendSetErrorHandler(ErrorHandler handler) {
-  if (!core_) core_ = std::make_shared<Core>();
-  core_->errorHandler = std::move(handler);
+  va_comm_backend::Ensure(core_).errorHandler = std::move(handler);
 }
 
 }  // namespace kalvex

@@ -5,8 +5,9 @@
 #include <QWidget>
 #include <array>
 
-#include "catalogue/components.h"
-#include "catalogue/dashboard_setup.h"
+#include "catalogue/visibility.h"
+#include "protocol/components.h"
+#include "ui/dashboard_layout.h"
 
 namespace kalvex {
 

@@ -1,4 +1,4 @@
-#include "ui/log_file.h"
+#include "session/log_file.h"
 
 #include <cerrno>
 #include <cstdio>

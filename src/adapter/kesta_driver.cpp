@@ -1,10 +1,11 @@
-#include "link/kesta_driver.h"
+#include "adapter/kesta_driver.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "link/serial_link.h"
-#include "session/request_catalogue.h"
+#include "protocol/hex.h"
+#include "protocol/request_catalogue.h"
 
 namespace kalvex {
 
@@ -13,15 +14,6 @@ namespace {
 constexpr Millis kSendPause = 200;
 constexpr Millis kLinePause = 20;
 constexpr Millis kDtrPause = 300;
-
-bool IsHex(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-int HexValue(char c) {
-  if (c <= '9') return c - '0';
-  if (c >= 'a') return c - 'a' + 10;
-  return c - 'A' + 10;
-}
 
 }  // namespace
 
@@ -79,20 +71,20 @@ KestaCutResult KestaCutLine(KestaRx rx, const uint8_t* in, size_t n, std::string
 bool KestaParsePd(std::string_view line, ResponseBytes& rb, std::string& badText) {
   auto at = [&line](size_t i) { return i < line.size() ? line[i] : '\0'; };
   const char c3 = at(3), c4 = at(4);
-  if (!IsHex(c3) || !IsHex(c4)) {
+  if (!hex::IsLenientDigit(c3) || !hex::IsLenientDigit(c4)) {
     badText = "$" + std::string(line.substr(std::min<size_t>(3, line.size()), 2));
     return false;
   }
-  const size_t count = static_cast<size_t>(HexValue(c3) * 16 + HexValue(c4));
+  const size_t count = static_cast<size_t>(hex::DigitValue(c3) * 16 + hex::DigitValue(c4));
   size_t p = 6;
   for (size_t k = 0; k < count && k < kResponseSize; ++k) {
     const char a = at(p), b = at(p + 1);
     if (a >= '0' && b >= '0') {
-      if (!IsHex(a) || !IsHex(b)) {
+      if (!hex::IsLenientDigit(a) || !hex::IsLenientDigit(b)) {
         badText = "$" + std::string{a, b};
         return false;
       }
-      rb.b[k] = static_cast<uint8_t>(HexValue(a) * 16 + HexValue(b));
+      rb.b[k] = static_cast<uint8_t>(hex::DigitValue(a) * 16 + hex::DigitValue(b));
       p += 2;
     }
     // A pair below "0" (a blank, the end of the line) leaves the byte 0 and
@@ -105,7 +97,7 @@ bool KestaParsePd(std::string_view line, ResponseBytes& rb, std::string& badText
 // ---- the driver --------------------------------------------------------------
 
 void KestaDriver::start() {
-  SessionState& st = svc_.state();
+  RequestState& st = svc_.state();
   discarding_ = false;
   lastLine_.clear();
   svc_.port().setDtr(true);
@@ -116,7 +108,7 @@ void KestaDriver::start() {
 }
 
 void KestaDriver::receive(size_t count) {
-  SessionState& st = svc_.state();
+  RequestState& st = svc_.state();
   st.response.clear();
   st.responseAccepted = false;
   std::array<uint8_t, kRxBufferSize> readBuffer{};
@@ -125,8 +117,8 @@ void KestaDriver::receive(size_t count) {
   const size_t n = std::min(svc_.port().readBytes(readBuffer.data(), want), want);
   if (n == 0) return;
   std::string line;
-  const KestaCutResult cut = KestaCutLine({st.rxBuffer, st.rxPos, st.kestaLineOpen, discarding_},
-                                          readBuffer.data(), n, line);
+  const KestaCutResult cut = KestaCutLine(
+      {own_.rxBuffer, own_.rxPos, own_.kestaLineOpen, discarding_}, readBuffer.data(), n, line);
   if (cut == KestaCutResult::IncompleteFirst) svc_.pause(kLinePause);
   if (cut != KestaCutResult::Line) return;
 
@@ -155,32 +147,32 @@ void KestaDriver::receive(size_t count) {
 }
 
 void KestaDriver::sendNextRequest(const std::string& pendingText) {
-  SessionState& st = svc_.state();
+  RequestState& st = svc_.state();
   if (st.nextCommand != 0) svc_.takePendingClear();
   st.nextRequest = st.nextCommand == 0 ? pendingText : KestaRequestText(st.nextCommand);
   lastLine_ = st.nextRequest;
   svc_.writeAfter(kSendPause, KestaFrame(st.nextRequest), [this] {
-    SessionState& s = svc_.state();
-    s.kestaLineOpen = false;
+    RequestState& s = svc_.state();
+    own_.kestaLineOpen = false;
     s.rememberedFaultCount = 0;
     svc_.setTimer3(true);
   });
 }
 
 void KestaDriver::startRetry() {
-  SessionState& st = svc_.state();
+  RequestState& st = svc_.state();
   st.nextCommand = 0;
   svc_.writeAfter(0, KestaFrame(st.nextRequest));
 }
 
 void KestaDriver::requestRetry() {
-  SessionState& st = svc_.state();
+  RequestState& st = svc_.state();
   // With NextCommand 0 (right after "DD:01:81") the last line goes out again,
   // so StartCommunication really is retried.
   st.nextRequest = st.nextCommand == 0 ? lastLine_ : KestaRequestText(st.nextCommand);
   svc_.writeAfter(kSendPause, KestaFrame(st.nextRequest), [this] {
-    SessionState& s = svc_.state();
-    s.kestaLineOpen = false;
+    RequestState& s = svc_.state();
+    own_.kestaLineOpen = false;
     s.rememberedFaultCount = 0;
     svc_.setTimer3(false);
   });

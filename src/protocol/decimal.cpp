@@ -1,4 +1,4 @@
-#include "session/decimal.h"
+#include "protocol/decimal.h"
 
 #include <charconv>
 

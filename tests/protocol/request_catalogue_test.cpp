@@ -1,4 +1,4 @@
-#include "session/request_catalogue.h"
+#include "protocol/request_catalogue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,12 @@
-#include "link/elm327_driver.h"
+#include "adapter/elm327_driver.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "catalogue/catalogue.h"
 #include "link/serial_link.h"
-#include "session/request_catalogue.h"
+#include "protocol/hex.h"
+#include "protocol/request_catalogue.h"
 
 namespace kalvex {
 
@@ -15,9 +16,6 @@ constexpr uint8_t kPrompt = '>';
 constexpr Millis kSendPause = 200;
 constexpr Millis kLinePause = 20;
 constexpr Millis kOpenPause = 300;
-
-bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
-int HexValue(char c) { return c <= '9' ? c - '0' : c - 'A' + 10; }
 
 std::vector<uint8_t> WithCr(const std::string& text) {
   std::vector<uint8_t> bytes(text.begin(), text.end());
@@ -69,7 +67,7 @@ ElmParse ElmParseReply(std::string_view line, std::string& lastSentRequest, bool
   ElmParse out;
   std::string f;
   for (char c : line)
-    if (IsHex(c) || c == '>' || c == ':') f.push_back(c);
+    if (hex::IsStrictDigit(c) || c == '>' || c == ':') f.push_back(c);
   if (!f.empty() && f[0] >= '1' && f[0] <= '4') {
     // The echo of our own request (services 0x10 to 0x4F).
     lastSentRequest.erase(std::remove(lastSentRequest.begin(), lastSentRequest.end(), ' '),
@@ -97,8 +95,9 @@ ElmParse ElmParseReply(std::string_view line, std::string& lastSentRequest, bool
     return out;
   }
   auto pairAt = [&x](size_t p, uint8_t& v) {
-    if (p + 1 >= x.size() || !IsHex(x[p]) || !IsHex(x[p + 1])) return false;
-    v = static_cast<uint8_t>(HexValue(x[p]) * 16 + HexValue(x[p + 1]));
+    if (p + 1 >= x.size() || !hex::IsStrictDigit(x[p]) || !hex::IsStrictDigit(x[p + 1]))
+      return false;
+    v = static_cast<uint8_t>(hex::DigitValue(x[p]) * 16 + hex::DigitValue(x[p + 1]));
     return true;
   };
   if (multiFrame && first == '0') {
@@ -147,8 +146,8 @@ ElmParse ElmParseReply(std::string_view line, std::string& lastSentRequest, bool
 // ---- the driver --------------------------------------------------------------
 
 void Elm327Driver::start() {
-  SessionState& st = svc_.state();
-  st.linkState = 0;
+  RequestState& st = svc_.state();
+  own_.linkState = 0;
   st.nextRequest = "81";
   st.nextCommand = 0;
   // Timer2 counts from the moment "AT Z" is written.
@@ -156,14 +155,14 @@ void Elm327Driver::start() {
 }
 
 void Elm327Driver::receive(size_t count) {
-  SessionState& st = svc_.state();
+  RequestState& st = svc_.state();
   st.response.clear();
   st.responseAccepted = false;
   std::array<uint8_t, kRxBufferSize> readBuffer{};
-  const size_t want = std::min(count, ElmReadCapacity(st.rxPos));
+  const size_t want = std::min(count, ElmReadCapacity(own_.rxPos));
   const size_t n = svc_.port().readBytes(readBuffer.data(), want);
   if (n == 0) return;
-  ElmCut cut = ElmCutLines(st.rxBuffer, st.rxPos, readBuffer.data(), std::min(n, want));
+  ElmCut cut = ElmCutLines(own_.rxBuffer, own_.rxPos, readBuffer.data(), std::min(n, want));
   if (cut.dropped) return;
   if (cut.lines.empty()) {
     svc_.pause(kLinePause);
@@ -178,38 +177,38 @@ void Elm327Driver::receive(size_t count) {
 }
 
 void Elm327Driver::handleLine(const std::string& line) {
-  SessionState& st = svc_.state();
+  RequestState& st = svc_.state();
   if (line.size() >= 2 && line[0] == 'A' && line[1] == 'T') {
     // The echo of an AT command: one set-up step, whatever the answer.
-    switch (st.linkState) {
+    switch (own_.linkState) {
       case 4:
-        st.linkState = 5;
+        own_.linkState = 5;
         st.nextCommand = svc_.firstElmRequest();
         break;
       case 3:
-        st.linkState = 4;
+        own_.linkState = 4;
         break;
       case 2:
-        st.linkState = 3;
+        own_.linkState = 3;
         break;
       case 1:
-        st.linkState = 2;
+        own_.linkState = 2;
         break;
       case 12:
-        st.linkState = 1;
+        own_.linkState = 1;
         break;
       case 11:
-        st.linkState = 12;
+        own_.linkState = 12;
         break;
       case 0:
-        st.linkState = 11;
+        own_.linkState = 11;
         break;
       default:
         break;
     }
-  } else if (st.linkState == 5 && !line.empty() && line[0] != 'A') {
+  } else if (own_.linkState == 5 && !line.empty() && line[0] != 'A') {
     const bool multiFrame = st.canSession || ElmUsesCan(svc_.makeIndex(), svc_.ecuTypeIndex());
-    ElmParse parse = ElmParseReply(line, st.lastSentRequest, multiFrame, st.response);
+    ElmParse parse = ElmParseReply(line, own_.lastSentRequest, multiFrame, st.response);
     if (parse.logExtracted) svc_.logLine(" -E- ", parse.extracted);
     switch (parse.result) {
       case ElmReply::RetryLater:
@@ -227,51 +226,47 @@ void Elm327Driver::handleLine(const std::string& line) {
 }
 
 std::string Elm327Driver::chooseText() {
-  SessionState& st = svc_.state();
+  RequestState& st = svc_.state();
   const int make = svc_.makeIndex();
   const int ecu = svc_.ecuTypeIndex();
-  if (st.linkState == 5) {
+  if (own_.linkState == 5) {
     svc_.takePendingClear();
     st.nextRequest = ElmRequestText(st.nextCommand);
-    st.lastSentRequest = st.nextRequest;
+    own_.lastSentRequest = st.nextRequest;
     return st.nextRequest;
   }
   const LinkParams params = LinkParamsOf(make, ecu);
   const bool can = ElmUsesCan(make, ecu);
-  if (st.linkState == 1) return can ? "AT SP6" : "AT SP5";
-  if (st.linkState == 11) return "AT E1";
-  if (st.linkState == 12) return "AT H0";
-  if (st.linkState == 2) {
+  if (own_.linkState == 1) return can ? "AT SP6" : "AT SP5";
+  if (own_.linkState == 11) return "AT E1";
+  if (own_.linkState == 12) return "AT H0";
+  if (own_.linkState == 2) {
     if (!can) return "AT IB10";
-    st.linkState = 4;  // CAN types have no baud rate and no K-line header
+    own_.linkState = 4;  // CAN types have no baud rate and no K-line header
   }
-  if (st.linkState == 3) return params.elmKLineHeader;
-  if (st.linkState == 4) return params.elmCanHeader.empty() ? "AT SW00" : params.elmCanHeader;
+  if (own_.linkState == 3) return params.elmKLineHeader;
+  if (own_.linkState == 4) return params.elmCanHeader.empty() ? "AT SW00" : params.elmCanHeader;
   return {};
 }
 
 void Elm327Driver::sendNextRequest() {
   svc_.writeAfter(kSendPause, WithCr(chooseText()), [this] {
-    SessionState& st = svc_.state();
-    st.kestaLineOpen = false;
-    st.rememberedFaultCount = 0;
+    svc_.state().rememberedFaultCount = 0;
     svc_.setTimer3(true);
   });
 }
 
 void Elm327Driver::startRetry() {
-  SessionState& st = svc_.state();
+  RequestState& st = svc_.state();
   svc_.writeAfter(0, WithCr("AT Z"));
-  st.linkState = 0;
+  own_.linkState = 0;
   st.nextRequest = "81";
   st.nextCommand = 0;
 }
 
 void Elm327Driver::requestRetry() {
   svc_.writeAfter(kSendPause, WithCr(chooseText()), [this] {
-    SessionState& st = svc_.state();
-    st.kestaLineOpen = false;
-    st.rememberedFaultCount = 0;
+    svc_.state().rememberedFaultCount = 0;
     svc_.setTimer3(false);
   });
 }

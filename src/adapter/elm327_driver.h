@@ -11,13 +11,12 @@
 #include <string_view>
 #include <vector>
 
-#include "session/adapter_driver.h"
-#include "session/response.h"
-#include "session/session_state.h"
+#include "adapter/adapter_driver.h"
+#include "protocol/response.h"
 
 namespace kalvex {
 
-// Framing of the bytes of one received-bytes event (Algorithm 1). `rx`/`rxPos`
+// Framing of the bytes of one received-bytes event. `rx`/`rxPos`
 // hold what earlier events left. Returns the complete lines in arrival order,
 // each cleaned (CR, LF, spaces and NULs removed, the prompt kept).
 struct ElmCut {

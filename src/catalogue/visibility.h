@@ -1,30 +1,13 @@
-// The fixed set-up of the twelve dashboard components and which of them the
-// chosen make and ECU type show. Pure data and pure functions, no Qt.
+// Which of the twelve dashboard components the chosen make and ECU type
+// show. Pure data and pure functions.
 #pragma once
 
 #include <array>
 #include <optional>
 
-#include "catalogue/components.h"
-#include "ui/gauge_model.h"
+#include "protocol/components.h"
 
 namespace kalvex {
-
-// Page client area the geometry refers to.
-constexpr int kDashboardWidth = 681;
-constexpr int kDashboardHeight = 389;
-
-struct ComponentSetup {
-  Component component;
-  GaugeKind kind;
-  int left, top, width, height;
-  GaugeSettings settings;
-  float startValue;
-};
-
-// One row per component, in the order of the Component enum.
-const std::array<ComponentSetup, kComponentCount>& DashboardSetup();
-const ComponentSetup& SetupOf(Component c);
 
 // Visibility flags, indexed by Component.
 using Visibility = std::array<bool, kComponentCount>;

@@ -10,9 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "session/adapter_driver.h"
-#include "session/response.h"
-#include "session/session_state.h"
+#include "adapter/adapter_driver.h"
+#include "protocol/response.h"
 
 namespace kalvex {
 
@@ -22,7 +21,7 @@ std::vector<uint8_t> KestaFrame(std::string_view text);
 std::string KestaStartLine(bool canSession, uint8_t ecuAddress, uint16_t canId);
 
 // Receive state of the line framer (RxBuffer, RxPos, KestaLineOpen live in
-// SessionState; `discarding` skips the rest of an oversize line).
+// the driver's AdapterState; `discarding` skips the rest of an oversize line).
 struct KestaRx {
   std::array<uint8_t, kRxBufferSize>& buffer;
   size_t& pos;

@@ -3,24 +3,59 @@
 // into lines and lines into ResponseBytes, and chooses what to write.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "session/clock.h"
-#include "session/session_state.h"
+#include "protocol/clock.h"
+#include "protocol/response.h"
 
 namespace kalvex {
 
 class SerialLink;
 
+constexpr size_t kRxBufferSize = 1024;     // RxBuffer, ReadBuffer, ReplyLine
+constexpr size_t kElmOverflowLimit = 800;  // RxPos at which held bytes are dropped
+
+// What the session and its driver share for the length of a session: the
+// request to send next and the reply just accepted. Owned by the session,
+// touched only on the user-interface thread.
+struct RequestState {
+  uint8_t adapterType = 0;         // 0 ELM327, 1 Kesta-mini; copied at start
+  uint8_t nextCommand = 0;         // NextCommand
+  std::string nextRequest = "81";  // NextRequest
+  bool canSession = false;         // CanSession
+  uint8_t ecuAddress = 0;          // EcuAddress
+  uint16_t canId = 0;              // CanId
+  ResponseBytes response;          // ResponseBytes
+  bool responseAccepted = false;   // ResponseAccepted (per event)
+  int rememberedFaultCount = 0;    // RememberedFaultCount
+};
+
+// A driver's own receive and set-up state; a new driver (each start) begins
+// with it empty.
+struct AdapterState {
+  int linkState = 0;                              // ELM327 LinkState: 0, 11, 12, 1, 2, 3, 4, 5
+  std::array<uint8_t, kRxBufferSize> rxBuffer{};  // RxBuffer
+  size_t rxPos = 0;                               // RxPos
+  bool kestaLineOpen = false;                     // KestaLineOpen
+  std::string lastSentRequest;                    // LastSentRequest (ELM327, LinkState 5)
+
+  // Receive state as a stop leaves it.
+  void clearReceive() {
+    rxPos = 0;
+    kestaLineOpen = false;
+  }
+};
+
 // What the controller offers its driver.
 class DriverServices {
  public:
   virtual ~DriverServices() = default;
-  virtual SessionState& state() = 0;
+  virtual RequestState& state() = 0;
   virtual SerialLink& port() = 0;
   virtual int makeIndex() const = 0;
   virtual int ecuTypeIndex() const = 0;
@@ -45,9 +80,9 @@ class DriverServices {
   // event ended there (the session was closed) and nothing may be sent.
   virtual bool acceptResponse() = 0;
 
-  // First-request tables (Algorithm 6 for the ELM327, 7 for a Kesta-mini CAN
-  // session); they return the current NextCommand when the table says
-  // "unchanged".
+  // The first data request at the end of the ELM327 set-up and when a
+  // Kesta-mini confirms its CAN set-up line; the current NextCommand where
+  // the first-request table leaves the request unchanged.
   virtual uint8_t firstElmRequest() = 0;
   virtual uint8_t firstKestaCanRequest() = 0;
   // A clear request the user asked for and no send step has written yet.
@@ -64,6 +99,12 @@ class AdapterDriver {
   virtual void receive(size_t count) = 0;
   virtual void startRetry() = 0;    // Timer2 tick
   virtual void requestRetry() = 0;  // Timer3 tick
+
+  const AdapterState& state() const { return own_; }
+  void clearReceive() { own_.clearReceive(); }
+
+ protected:
+  AdapterState own_;
 };
 
 }  // namespace kalvex

@@ -1,4 +1,4 @@
-#include "decode/reply_handling.h"
+#include "session/reply_handling.h"
 
 #include "faults/faults.h"
 

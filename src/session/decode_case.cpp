@@ -1,10 +1,10 @@
-#include "decode/decode_case.h"
+#include "session/decode_case.h"
 
 #include <cstdio>
 
 #include "catalogue/catalogue.h"
-#include "session/decimal.h"
-#include "session/request_catalogue.h"
+#include "protocol/decimal.h"
+#include "protocol/request_catalogue.h"
 
 namespace kalvex {
 namespace {
