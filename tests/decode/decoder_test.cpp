@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/first_request.h"
 #include "decode/table.h"
 #include "protocol/request_catalogue.h"
 
@@ -400,6 +401,59 @@ TEST(DecoderTablesTest, EveryBranchIsWellFormed) {
     }
   }
   EXPECT_EQ(table::BranchesOf(kLada).size(), 7u);
+}
+
+// Over the whole catalogue: every ECU type has a branch, and every branch can
+// be reached, i.e. its guard matches the reply to a request that the type
+// sends (a first request of the session, or one a branch of the type names).
+TEST(DecoderTablesTest, EveryTypeIsCoveredAndEveryBranchIsReachable) {
+  auto bytesOf = [](uint8_t number) {
+    std::vector<int> bytes;
+    std::string digits;
+    for (char c : ElmRequestText(number))
+      if (c != ' ') digits += c;
+    for (size_t i = 0; i + 1 < digits.size(); i += 2)
+      bytes.push_back(std::stoi(digits.substr(i, 2), nullptr, 16));
+    return bytes;
+  };
+  auto answers = [](const table::Guard& g, const std::vector<int>& req) {
+    auto at = [&](size_t i) { return i < req.size() ? req[i] : -2; };
+    return !req.empty() && g.sid == at(0) + 0x40 && (g.id1 == table::kAny || g.id1 == at(1)) &&
+           (g.id2 == table::kAny || g.id2 == at(2));
+  };
+  for (int make = 0; make < kMakeCount; ++make) {
+    const int types = static_cast<int>(EcuTypesOf(make).size());
+    for (int ecu = 0; ecu < types; ++ecu) {
+      std::vector<const table::Branch*> mine;
+      for (const table::Branch& b : table::BranchesOf(make))
+        if (b.guard.makes.contains(make) && b.guard.ecus.contains(ecu)) mine.push_back(&b);
+      EXPECT_FALSE(mine.empty()) << "no branch for make " << make << " type " << ecu;
+      // The requests the type sends: the first ones, then whatever the
+      // branches answering those name, until nothing new comes.
+      std::vector<uint8_t> sent;
+      for (auto at : {FirstRequestPoint::ElmSetUpDone, FirstRequestPoint::StartCommunication,
+                      FirstRequestPoint::SessionStartData, FirstRequestPoint::KestaCanSetUp}) {
+        const uint8_t n = FirstRequest(make, ecu, at);
+        if (n != kUnchanged && n != 10 && std::find(sent.begin(), sent.end(), n) == sent.end())
+          sent.push_back(n);
+      }
+      std::vector<bool> reached(mine.size(), false);
+      for (size_t i = 0; i < sent.size(); ++i) {
+        for (size_t k = 0; k < mine.size(); ++k) {
+          if (!answers(mine[k]->guard, bytesOf(sent[i]))) continue;
+          reached[k] = true;
+          const table::Next& next = mine[k]->next;
+          if (next.kind == table::Next::Keep) continue;
+          EXPECT_TRUE(IsRequestKey(next.command)) << make << " " << ecu;
+          if (std::find(sent.begin(), sent.end(), next.command) == sent.end())
+            sent.push_back(next.command);
+        }
+      }
+      for (size_t k = 0; k < mine.size(); ++k)
+        EXPECT_TRUE(reached[k]) << "make " << make << " type " << ecu << ": branch "
+                                << (mine[k] - table::BranchesOf(make).data()) << " unreachable";
+    }
+  }
 }
 
 }  // namespace

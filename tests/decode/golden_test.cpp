@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/first_request.h"
 #include "decode/decoder.h"
 #include "protocol/request_catalogue.h"
 #include "session/decode_case.h"
@@ -112,6 +113,10 @@ std::string CheckRotation(const std::string& line) {
 
   RequestChoice next{RequestNumber(expected[0]), expected[0]};
   if (next.nextCommand == 0) return "not a catalogue request: " + expected[0];
+  // The session starts the rotation where the first-request table says.
+  const uint8_t first = FirstRequest(make, ecu, FirstRequestPoint::ElmSetUpDone);
+  if (first != next.nextCommand)
+    return "an ELM327 session starts with " + ElmRequestText(first) + ", not " + expected[0];
   std::string seen = expected[0];
   for (size_t step = 1; step < expected.size(); ++step) {
     const std::vector<uint8_t> request = HexOf(ElmRequestText(next.nextCommand));

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "sim/adapter_sim.h"
 #include "sim/elm327_sim.h"
 #include "sim/engine_model.h"
@@ -205,11 +206,16 @@ TEST(KestaSim, FramesChecksumsAndReplies) {
   EXPECT_EQ(run("\r"), "PD:02:5800\r");
 }
 
-TEST(SimulatedEcu, TypesWithoutLiveDataStillTalk) {
+TEST(SimulatedEcu, EveryTypeHasLiveDataAndAnswersTheSessionServices) {
   SimulatedEcu ecu;
-  ecu.select(1, 0);  // HYUNDAI: no live-data table yet
+  for (int make = 0; make < kMakeCount; ++make) {
+    for (int type = 0; type < static_cast<int>(EcuTypesOf(make).size()); ++type) {
+      ecu.select(make, type);
+      EXPECT_TRUE(ecu.hasLiveData()) << make << " " << type;
+    }
+  }
+  ecu.select(1, 0);  // HYUNDAI v.1 polls 21 06, 21 03 and 21 04, never 21 01
   EXPECT_TRUE(ecu.present());
-  EXPECT_FALSE(ecu.hasLiveData());
   EXPECT_EQ(ecu.answer({0x81}, false), (std::vector<uint8_t>{0xC1, 0xEF, 0x8F}));
   EXPECT_EQ(ecu.answer({0x10, 0x86}, false), (std::vector<uint8_t>{0x50, 0x86}));
   EXPECT_EQ(ecu.answer({0x21, 0x01}, false), (std::vector<uint8_t>{0x7F, 0x21, 0x12}));
