@@ -6,6 +6,7 @@
 //                                       each followed by an empty line)
 //
 // Exit status: 0, 1 when any case was an error block, 2 for bad usage.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -31,9 +32,22 @@ int DecodeUsage(const char* problem) {
   return 2;
 }
 
-void Flush(std::string& out) {
-  if (!out.empty()) std::fwrite(out.data(), 1, out.size(), stdout);
+// Writes what has gathered; false once standard output failed (a full disk,
+// a closed pipe), after which nothing more is written.
+bool Flush(std::string& out) {
+  static bool failed = false;
+  if (!failed && !out.empty() && std::fwrite(out.data(), 1, out.size(), stdout) != out.size())
+    failed = true;
   out.clear();
+  return !failed;
+}
+
+// The end of a run: everything out, or the write error once on stderr and 1.
+int Finish(std::string& out, int status) {
+  const bool written = Flush(out) && std::fflush(stdout) == 0 && !std::ferror(stdout);
+  if (written) return status;
+  std::fprintf(stderr, "kalvex-cli decode: cannot write the output: %s\n", std::strerror(errno));
+  return 1;
 }
 
 int RunStdin() {
@@ -41,7 +55,7 @@ int RunStdin() {
   std::string out, line;
   out.reserve(2 * kFlushAt);
   line.reserve(4096);
-  bool anyError = false, lineTooLong = false;
+  bool anyError = false, lineTooLong = false, writeFailed = false;
 
   auto finishLine = [&]() {
     std::string_view text = line;
@@ -58,12 +72,12 @@ int RunStdin() {
     out.push_back('\n');
     line.clear();
     lineTooLong = false;
-    if (out.size() >= kFlushAt) Flush(out);
+    if (out.size() >= kFlushAt && !Flush(out)) writeFailed = true;
   };
 
   char chunk[64 * 1024];
   size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, stdin)) > 0) {
+  while (!writeFailed && (got = std::fread(chunk, 1, sizeof chunk, stdin)) > 0) {
     std::string_view rest(chunk, got);
     while (!rest.empty()) {
       const size_t eol = rest.find('\n');
@@ -79,10 +93,8 @@ int RunStdin() {
       rest.remove_prefix(eol + 1);
     }
   }
-  if (!line.empty() || lineTooLong) finishLine();  // last line without newline
-  Flush(out);
-  std::fflush(stdout);
-  return anyError ? 1 : 0;
+  if (!writeFailed && (!line.empty() || lineTooLong)) finishLine();  // last line without newline
+  return Finish(out, anyError ? 1 : 0);
 }
 
 bool ParseOption(const char* text, int& value) {
@@ -130,9 +142,7 @@ int RunDecode(int argc, char** argv) {
   DecodeCaseRunner runner;
   std::string out;
   const bool ok = runner.run(make, ecu, next, hex, out);
-  Flush(out);
-  std::fflush(stdout);
-  return ok ? 0 : 1;
+  return Finish(out, ok ? 0 : 1);
 }
 
 }  // namespace kalvex::cli

@@ -266,21 +266,35 @@ int RunMonitor(int argc, char** argv) {
     session.setLogEnabled(o.log);
     session.setFirstRequestOverride(firstRequest);
     port.setRxHandler([&](size_t count) { session.VaComm1RxChar(count); });
-    port.setErrorHandler([&](const std::string& message) { session.onPortError(message); });
+    // A failed port ends the run there (after its error text): whatever was
+    // accepted before, the adapter is gone and the caller must know.
+    bool portFailed = false;
+    port.setErrorHandler([&](const std::string& message) {
+      session.onPortError(message);
+      portFailed = true;
+      loop.quit();
+    });
 
     const Millis start = clock.now();
     long accepted = 0;
+    bool outputFailed = false;
+    auto failOutput = [&](const char* what) {
+      if (outputFailed) return;
+      outputFailed = true;
+      std::fprintf(stderr, "kalvex-cli monitor: cannot write %s: %s\n", what, std::strerror(errno));
+      loop.quit();
+    };
     session.onResponseAccepted = [&](const ResponseBytes& rb) {
       ++accepted;
+      if (outputFailed) return;
       if (csv && !WriteCsvRow(csv, (clock.now() - start) / 1000.0, view)) {
-        std::fprintf(stderr, "kalvex-cli monitor: cannot write the CSV rows: %s\n",
-                     std::strerror(errno));
-        loop.quit();
+        failOutput("the CSV rows");
+        return;
       }
       if (o.faults && (rb[0] == 0x58 || rb[0] == 0x57)) {
         for (const std::string& line : view.memo1()) std::printf("%s\n", line.c_str());
         std::printf("\n");
-        std::fflush(stdout);
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) failOutput("the fault list");
       }
       if (o.replies && accepted >= *o.replies) loop.quit();
     };
@@ -292,13 +306,15 @@ int RunMonitor(int argc, char** argv) {
       // a port that fails to open leaves no CSV at all.
       if (csv) {
         std::fprintf(csv, "%s\n", kCsvHeader);
-        std::fflush(csv);
+        if (std::fflush(csv) != 0 || std::ferror(csv)) failOutput("the CSV rows");
       }
       std::optional<Millis> until;
       if (o.durationS) until = start + static_cast<Millis>(*o.durationS * 1000.0 + 0.5);
-      loop.run([&] { return session.nextDeadline(); }, [&] { session.onTimer(); }, until);
+      if (!outputFailed)
+        loop.run([&] { return session.nextDeadline(); }, [&] { session.onTimer(); }, until);
       if (session.running()) session.Button1Click();  // stop: closes the port
-      status = accepted > 0 ? 0 : 3;
+      // A lost port wins over no reply; an output that failed wins over both.
+      status = outputFailed ? 1 : portFailed ? 4 : accepted > 0 ? 0 : 3;
     }
     session.shutdown();
     port.Close();

@@ -15,7 +15,10 @@ int Usage() {
                "       kalvex-cli simulate --make M --ecu E [--delay MS] [--searching]\n"
                "       kalvex-cli monitor --port PATH --adapter elm327|kesta --make M --ecu E\n"
                "                          [--log] [--duration S] [--replies N] [--csv FILE]\n"
-               "                          [--faults [--clear]]\n");
+               "                          [--faults [--clear]]\n"
+               "exit status: 0 done; 1 a file or output cannot be written, or the port cannot\n"
+               "be opened; 2 bad usage; decode: 1 when a case was bad; monitor: 3 the ECU\n"
+               "never answered, 4 the port failed during the run (wins over 3)\n");
   return 2;
 }
 

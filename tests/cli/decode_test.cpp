@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -94,6 +95,26 @@ TEST_F(DecodeCliTest, StdinAllGoodExitsZeroAndSurvivesHugeLines) {
 
   const std::string good = "0 6 13 62 00 01\n0 3 11 61\n";
   EXPECT_EQ(RunCli("--stdin", &good).status, 0);
+}
+
+// A full disk is an error, said once, not a silent success.
+TEST_F(DecodeCliTest, OutputThatCannotBeWrittenExitsOne) {
+  const std::string err = ::testing::TempDir() + "kalvex_decode_err.txt";
+  for (const char* args : {"--make 0 --ecu 0 61 01", "--stdin < /dev/null", "--stdin"}) {
+    std::string command = Cli() + " decode " + args;
+    if (std::string(args) == "--stdin") command = "yes '0 0 11 61 01' | head -n 50000 | " + command;
+    const int raw = std::system((command + " > /dev/full 2> '" + err + "'").c_str());
+    std::ifstream in(err);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (std::string(args) == "--stdin < /dev/null") {
+      EXPECT_EQ(WEXITSTATUS(raw), 0) << "nothing to write";
+      continue;
+    }
+    EXPECT_EQ(WEXITSTATUS(raw), 1) << args;
+    EXPECT_EQ(text, "kalvex-cli decode: cannot write the output: No space left on device\n")
+        << args;
+  }
+  std::remove(err.c_str());
 }
 
 }  // namespace

@@ -282,6 +282,30 @@ TEST(MonitorEndToEnd, ErrorsAreOneLineAndANonZeroExit) {
   ::close(held);
 }
 
+// An adapter unplugged mid-run ends the run with 4, though replies came
+// before; a CSV that cannot be written ends it with 1.
+TEST(MonitorEndToEnd, LostPortExitsFourAndAFailedCsvExitsOne) {
+  std::string error;
+  auto unplugged = sim::PtyServer::Start({0, 0, 0, false}, error);
+  auto live = sim::PtyServer::Start({0, 0, 0, false}, error);
+  ASSERT_TRUE(unplugged && live) << error;
+  Child lost({"monitor", "--port", unplugged->slavePath(), "--adapter", "elm327", "--make", "0",
+              "--ecu", "0", "--duration", "60"},
+             "lost");
+  Child full({"monitor", "--port", live->slavePath(), "--adapter", "elm327", "--make", "0", "--ecu",
+              "0", "--duration", "60", "--csv", "/dev/full"},
+             "fullcsv");
+  for (int i = 0; i < 600 && unplugged->history().size() < 2; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_GE(unplugged->history().size(), 2u);
+  unplugged.reset();  // the master side closes: the scanner's reads fail
+  EXPECT_EQ(lost.wait(30), 4) << lost.err();
+  EXPECT_NE(lost.err().find("error"), std::string::npos) << lost.err();
+  EXPECT_EQ(full.wait(30), 1) << full.err();
+  EXPECT_NE(full.err().find("kalvex-cli monitor: cannot write the CSV rows"), std::string::npos)
+      << full.err();
+}
+
 TEST(MonitorEndToEnd, NoLinkExitsThreeAndCtrlCStopsCleanly) {
   std::string error;
   auto silent = sim::PtyServer::Start({0, 0, 0, false}, error);
