@@ -1,6 +1,10 @@
 // Program entry: kalvex [--port PATH]... [--demo] [--screenshot FILE]
 //                       [--select MAKE[,ECU]] [--values NAME=VALUE,...]
+//                       [--help] [--version]
 #include <QApplication>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QTimer>
@@ -27,6 +31,8 @@ struct Options {
   std::optional<int> selectMake;
   std::optional<int> selectEcu;
   std::vector<std::pair<Component, float>> values;
+  bool help = false;
+  bool version = false;
 };
 
 int Fail(const std::string& message) {
@@ -56,49 +62,65 @@ std::vector<std::string> Split(const std::string& s, char sep) {
   return parts;
 }
 
+// The window's command line. Options are added here; the program's name and
+// version come from the build.
+struct CommandLine {
+  QCommandLineParser parser;
+  QCommandLineOption port{"port", "Also list the serial device PATH (repeatable).", "PATH"};
+  QCommandLineOption demo{"demo", "Start with a simulated adapter and ECU behind a pseudo-terminal."};
+  QCommandLineOption screenshot{"screenshot", "Save the window to FILE (PNG) after start-up and exit.",
+                                "FILE"};
+  QCommandLineOption select{"select", "Pick a make (and ECU type) by list index.", "MAKE[,ECU]"};
+  QCommandLineOption values{"values", "Set gauges by component name.", "NAME=VALUE,..."};
+  QCommandLineOption help{{"h", "help"}, "Show this help and exit."};
+  QCommandLineOption version{{"v", "version"}, "Show the version and exit."};
+
+  CommandLine() {
+    parser.setApplicationDescription(
+        "Kalvex: diagnostic scanner for engine control units (ELM327 and Kesta-mini adapters).");
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const auto* o : {&port, &demo, &screenshot, &select, &values, &help, &version})
+      parser.addOption(*o);
+  }
+};
+
 // Returns an error text, or empty on success.
-std::string ParseArgs(int argc, char** argv, Options& o) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    auto next = [&](std::string& out) {
-      if (i + 1 >= argc) return false;
-      out = argv[++i];
-      return true;
-    };
-    std::string v;
-    if (a == "--demo") {
-      o.demo = true;
-    } else if (a == "--port") {
-      if (!next(v) || v.empty()) return "--port needs a device path";
-      o.ports.push_back(v);
-    } else if (a == "--screenshot") {
-      if (!next(v) || v.empty()) return "--screenshot needs a file name";
-      o.screenshot = v;
-    } else if (a == "--select") {
-      if (!next(v)) return "--select needs MAKE or MAKE,ECU";
-      const auto parts = Split(v, ',');
-      if (parts.size() > 2) return "--select needs MAKE or MAKE,ECU";
-      const auto make = ParseDecimal(parts[0]);
-      if (!make || *make < 0 || *make >= kMakeCount) return "unknown make: " + parts[0];
-      o.selectMake = *make;
-      if (parts.size() == 2) {
-        const auto ecu = ParseDecimal(parts[1]);
-        if (!ecu || !ValidEcuType(*make, *ecu)) return "unknown ECU type: " + parts[1];
-        o.selectEcu = *ecu;
-      }
-    } else if (a == "--values") {
-      if (!next(v)) return "--values needs NAME=VALUE,...";
-      for (const std::string& item : Split(v, ',')) {
-        const size_t eq = item.find('=');
-        if (eq == std::string::npos) return "bad value setting: " + item;
-        const auto c = ComponentByName(item.substr(0, eq));
-        if (!c) return "unknown component: " + item.substr(0, eq);
-        float f = 0;
-        if (!ParseFloat(item.substr(eq + 1), f)) return "bad number: " + item.substr(eq + 1);
-        o.values.emplace_back(*c, f);
-      }
-    } else {
-      return "unknown option: " + a;
+std::string ParseArgs(CommandLine& cl, const QStringList& args, Options& o) {
+  if (!cl.parser.parse(args)) return cl.parser.errorText().toStdString();
+  if (!cl.parser.positionalArguments().isEmpty())
+    return "unknown argument: " + cl.parser.positionalArguments().first().toStdString();
+  o.help = cl.parser.isSet(cl.help);
+  o.version = cl.parser.isSet(cl.version);
+  o.demo = cl.parser.isSet(cl.demo);
+  for (const QString& p : cl.parser.values(cl.port)) {
+    if (p.isEmpty()) return "--port needs a device path";
+    o.ports.push_back(p.toStdString());
+  }
+  if (cl.parser.isSet(cl.screenshot)) {
+    o.screenshot = cl.parser.value(cl.screenshot).toStdString();
+    if (o.screenshot.empty()) return "--screenshot needs a file name";
+  }
+  if (cl.parser.isSet(cl.select)) {
+    const auto parts = Split(cl.parser.value(cl.select).toStdString(), ',');
+    if (parts.size() > 2) return "--select needs MAKE or MAKE,ECU";
+    const auto make = ParseDecimal(parts[0]);
+    if (!make || *make < 0 || *make >= kMakeCount) return "unknown make: " + parts[0];
+    o.selectMake = *make;
+    if (parts.size() == 2) {
+      const auto ecu = ParseDecimal(parts[1]);
+      if (!ecu || !ValidEcuType(*make, *ecu)) return "unknown ECU type: " + parts[1];
+      o.selectEcu = *ecu;
+    }
+  }
+  if (cl.parser.isSet(cl.values)) {
+    for (const std::string& item : Split(cl.parser.value(cl.values).toStdString(), ',')) {
+      const size_t eq = item.find('=');
+      if (eq == std::string::npos) return "bad value setting: " + item;
+      const auto c = ComponentByName(item.substr(0, eq));
+      if (!c) return "unknown component: " + item.substr(0, eq);
+      float f = 0;
+      if (!ParseFloat(item.substr(eq + 1), f)) return "bad number: " + item.substr(eq + 1);
+      o.values.emplace_back(*c, f);
     }
   }
   return {};
@@ -107,9 +129,22 @@ std::string ParseArgs(int argc, char** argv, Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Parsed before the application exists, so a screenshot can still choose
+  // the offscreen platform.
+  QStringList args;
+  for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+  CommandLine cl;
   Options o;
-  const std::string error = ParseArgs(argc, argv, o);
+  const std::string error = ParseArgs(cl, args, o);
   if (!error.empty()) return Fail(error);
+  if (o.help || o.version) {
+    QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationName("kalvex");
+    QCoreApplication::setApplicationVersion(KALVEX_VERSION);
+    const QString text = o.help ? cl.parser.helpText() : "kalvex " KALVEX_VERSION "\n";
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
 
   // A screenshot needs no screen.
   if (!o.screenshot.empty() && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
