@@ -285,6 +285,18 @@ void SessionController::fireTimer(int which) {
   }
 }
 
+// Timer1 writes nothing, so it runs at once. Timer2 and Timer3 write: while
+// the write the bytes asked for is still waiting for its pause, that write
+// goes and they wait for it (a complete line has switched them off by then),
+// so no write is replaced, lost or sent twice.
+void SessionController::fireTicksDueBy(Millis when) {
+  if (timer1_ <= when) fireTimer(1);
+  if (pending_) return;
+  if (timer2_ && *timer2_ <= when) fireTimer(2);
+  if (pending_) return;
+  if (timer3_ && *timer3_ <= when) fireTimer(3);
+}
+
 void SessionController::onTimer() {
   if (shutDown_) return;
   guarded([this] {
@@ -292,6 +304,7 @@ void SessionController::onTimer() {
       const Millis now = clock_.now();
       if (pending_) {
         if (pending_->due > now) break;
+        const Millis pauseEnd = pending_->due;
         completePending();
         if (rxDeferred_ && !pending_ && running_ && driver_) {
           // Bytes that came during the pause go first, as a message queue
@@ -301,6 +314,10 @@ void SessionController::onTimer() {
           driver_->receive(kRxBufferSize);
           port_.requestRxNotify();
         }
+        // Then the ticks that fell due during the pause, even when those
+        // bytes began the next pause: an adapter that sends lines faster than
+        // the pause lasts would otherwise put them off for ever.
+        fireTicksDueBy(pauseEnd);
         continue;
       }
       int which = 0;

@@ -98,6 +98,7 @@ class SessionController : private DriverServices {
   void stop();
   void completePending();
   void fireTimer(int which);
+  void fireTicksDueBy(Millis when);
   uint8_t applyOverride(uint8_t chosen);
   uint8_t firstRequestAt(FirstRequestPoint at);
   bool ensureLogFile();

@@ -10,6 +10,9 @@
 //   < TEXT                       the adapter sends TEXT (one event)
 //   K< TEXT                      the adapter sends TEXT + CR (one event)
 //   wait MS                      time passes; deadlines run
+//   chatter MS EVERY TEXT        for MS ms the adapter sends TEXT every EVERY ms
+//                                (one event each); what the program writes
+//                                meanwhile is passed over
 //   quiet MS                     time passes and nothing is written
 //   expect WHAT VALUE            caption, status, linkState, nextCommand,
 //                                nextRequest, timer2, timer3 (on/off),
@@ -17,7 +20,8 @@
 //                                response (hex bytes, the rest must be 0),
 //                                error (TEXT shown), errors (count),
 //                                gauge NAME VALUE, fault TEXT (a Memo1 line),
-//                                faults (count), opened (count)
+//                                faults (count), opened (count), labelsSet
+//                                (how often the status label was set)
 //
 // In TEXT: \r \n \t \\ \xHH, and "\ " for a meaningful trailing blank.
 #pragma once
@@ -168,6 +172,20 @@ class TranscriptRunner {
       return {};
     }
     if (cmd == "expect") return expect(what, value);
+    if (cmd == "chatter") {
+      const long total = std::strtol(what.c_str(), nullptr, 10);
+      char* end = nullptr;
+      const long every = std::strtol(value.c_str(), &end, 10);
+      if (every <= 0 || !end || *end != ' ') return "chatter needs MS EVERY TEXT";
+      const std::string text = Unescape(end + 1);
+      for (long t = every; t <= total; t += every) {
+        h_.advance(every);
+        h_.receive(text);
+      }
+      consumed_ = h_.port.writes.size();
+      mark_ = h_.clock.now();
+      return {};
+    }
     return "unknown step";
   }
 
@@ -198,6 +216,7 @@ class TranscriptRunner {
     auto onOff = [](bool b) { return std::string(b ? "on" : "off"); };
     if (what == "caption") return cmp(h_.view.caption, v);
     if (what == "status") return cmp(h_.view.status, v);
+    if (what == "labelsSet") return cmp(std::to_string(h_.view.statusHistory.size()), v);
     if (what == "linkState") return cmp(std::to_string(h_.controller.adapterState().linkState), v);
     if (what == "nextCommand") return cmp(std::to_string(st.nextCommand), v);
     if (what == "nextRequest") return cmp(st.nextRequest, v);
