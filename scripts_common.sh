@@ -1,7 +1,7 @@
 # Shared by run.sh and test.sh: install what is missing, then configure.
 # Every package the build, the tests and the benchmarks need is named here.
 KALVEX_PACKAGES="g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
-libbenchmark-dev fonts-dejavu-core"
+libbenchmark-dev fonts-dejavu-core clang libclang-rt-14-dev"
 
 kalvex_install_missing() {
   local missing=""

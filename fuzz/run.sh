@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (clang, ASan+UBSan, core only) and runs each.
+#   fuzz/run.sh --seconds N    each target N seconds (./test.sh uses a short run)
+#   fuzz/run.sh --minutes N    each target N minutes, the whole-session target
+#                              three times as long (it is the slowest)
+# Corpora grow in build-fuzz/corpus/<target>; crashes land in build-fuzz/crashes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=10
+case "${1:-}" in
+  --seconds) seconds=${2:?}; ;;
+  --minutes) seconds=$(( ${2:?} * 60 )); ;;
+  "") ;;
+  *) echo "usage: fuzz/run.sh [--seconds N | --minutes N]" >&2; exit 2 ;;
+esac
+
+dir=${KALVEX_FUZZ_DIR:-build-fuzz}
+CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DKALVEX_FUZZ=ON -DKALVEX_GUI=OFF -DKALVEX_BENCH=OFF >/dev/null
+targets="fuzz_elm327_lines fuzz_kesta_lines fuzz_reply_handling fuzz_decode_line fuzz_settings_value fuzz_session"
+cmake --build "$dir" -j "$(nproc)" --target $targets
+
+# Seeds: what the transcripts and golden files say, one message per file.
+seed() {  # seed TARGET NAME TEXT(printf %b escapes)
+  mkdir -p "$dir/corpus/$1"
+  printf '%b' "$3" > "$dir/corpus/$1/seed_$2"
+}
+n=0
+for f in tests/data/session/*.txt; do
+  while IFS= read -r line; do
+    n=$((n + 1))
+    case "$line" in
+      "< "*) seed fuzz_elm327_lines "$n" "\\x00\\x00${line#< }" ;;
+      "K< "*) seed fuzz_kesta_lines "$n" "${line#K< }\\r" ;;
+    esac
+  done < "$f"
+  mkdir -p "$dir/corpus/fuzz_session"
+  cp "$f" "$dir/corpus/fuzz_session/seed_$(basename "$f")"
+done
+for f in tests/data/decode/*.txt; do
+  mkdir -p "$dir/corpus/fuzz_decode_line" "$dir/corpus/fuzz_reply_handling"
+  grep -E '^[0-9-]+ [0-9-]+ [0-9]+ ' "$f" > "$dir/corpus/fuzz_decode_line/seed_$(basename "$f")" || true
+done
+for v in 0 1 -1 12 2147483647 -2147483648 2147483648 " 1" 1x 007 -0; do
+  n=$((n + 1)); seed fuzz_settings_value "$n" "$v"
+done
+mkdir -p "$dir/crashes"
+
+status=0
+for t in $targets; do
+  budget=$seconds
+  [ "$t" = fuzz_session ] && [ "$seconds" -ge 60 ] && budget=$((seconds * 3))
+  mkdir -p "$dir/corpus/$t"
+  log="$dir/$t.log"
+  if ! "$dir/$t" -max_total_time="$budget" -dict=fuzz/adapter.dict -max_len=4096 \
+      -artifact_prefix="$dir/crashes/$t-" -print_final_stats=1 "$dir/corpus/$t" >"$log" 2>&1; then
+    echo "fuzz: $t FAILED, see $log" >&2
+    tail -n 40 "$log" >&2
+    status=1
+  fi
+  runs=$(grep -Eo 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -Eo '[0-9]+$' || echo "?")
+  echo "fuzz: $t: $runs runs in ${budget}s"
+done
+exit $status
