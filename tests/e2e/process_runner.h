@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -78,7 +79,8 @@ class Child {
     if (pid_ <= 0) return -2;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(limitS);
     int status = 0;
-    while (::waitpid(pid_, &status, WNOHANG) == 0) {
+    rusage usage{};
+    while (::wait4(pid_, &status, WNOHANG, &usage) == 0) {
       if (std::chrono::steady_clock::now() > end) {
         ::kill(pid_, SIGKILL);
         ::waitpid(pid_, &status, 0);
@@ -88,14 +90,19 @@ class Child {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     exited_ = true;
+    cpuSeconds_ = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+                  (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
+  // User and system CPU time of the child, once it has exited.
+  double cpuSeconds() const { return cpuSeconds_; }
   std::string out() const { return ReadFile(outPath_); }
   std::string err() const { return ReadFile(errPath_); }
 
  private:
   pid_t pid_ = -1;
   bool exited_ = false;
+  double cpuSeconds_ = 0;
   std::string outPath_, errPath_;
 };
 
