@@ -47,7 +47,7 @@ set(CPACK_PACKAGE_VENDOR "Brenvik")
 set(CPACK_PACKAGE_CONTACT "Brenvik <kalvex@kalvex.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "diagnostic scanner for engine control units")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "diagnostic scanner for engine control units\n Reads live engine data and fault codes of 17 car makes over KWP2000\n (K-line and CAN) through ELM327 and Kesta-mini serial adapters, and clears\n the fault codes. A Qt window (kalvex) and a command-line tool (kalvex-cli)\n with a built-in simulator.")
+  "Reads live engine data and fault codes of 17 car makes over KWP2000\n(K-line and CAN) through ELM327 and Kesta-mini serial adapters, and clears\nthe fault codes. A Qt window (kalvex) and a command-line tool (kalvex-cli)\nwith a built-in simulator.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # kalvex_1.5_amd64.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

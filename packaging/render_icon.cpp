@@ -20,17 +20,17 @@ void DrawGauge(QPainter& p) {
   p.setPen(Qt::NoPen);
   p.setBrush(strip);
   p.drawRoundedRect(QRectF(8, 8, 240, 240), 40, 40);
-  const QRectF dial(128 - 96, 150 - 96, 192, 192);
+  const QRectF dial(128 - 96, 174 - 96, 192, 192);
   p.setBrush(Qt::NoBrush);
   p.setPen(QPen(QColor(90, 200, 90), 16, Qt::SolidLine, Qt::RoundCap));
   p.drawArc(dial, 30 * 16, 120 * 16);
   p.setPen(QPen(QColor(230, 60, 40), 16, Qt::SolidLine, Qt::RoundCap));
   p.drawArc(dial, 0, 30 * 16);
   p.setPen(QPen(Qt::white, 9, Qt::SolidLine, Qt::RoundCap));
-  p.drawLine(QPointF(128, 150), QPointF(177.25, 86.96));
+  p.drawLine(QPointF(128, 174), QPointF(177.25, 110.96));
   p.setPen(Qt::NoPen);
   p.setBrush(Qt::white);
-  p.drawEllipse(QPointF(128, 150), 12, 12);
+  p.drawEllipse(QPointF(128, 174), 12, 12);
 }
 
 }  // namespace
