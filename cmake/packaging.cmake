@@ -3,6 +3,9 @@
 # gives build/kalvex_VERSION_ARCH.deb with kalvex and kalvex-cli in /usr/bin,
 # their man pages, the desktop entry and the icon.
 include(GNUInstallDirs)
+if(KALVEX_SANITIZE)
+  return()  # a sanitizer build is for tests, never shipped
+endif()
 
 install(TARGETS kalvex-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(WIN32)
