@@ -1,11 +1,14 @@
 # Shared by run.sh and test.sh: install what is missing, then configure.
 # Every package the build, the tests and the benchmarks need is named here.
 KALVEX_PACKAGES="g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
-libbenchmark-dev fonts-dejavu-core clang libclang-rt-14-dev"
+libbenchmark-dev fonts-dejavu-core clang libclang-rt-14-dev dpkg-dev"
+# The Windows build of the core and kalvex-cli, run under wine by test.sh
+# (googletest holds the sources GoogleTest is built from for MinGW).
+KALVEX_WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix wine wine64 googletest"
 
-kalvex_install_missing() {
+kalvex_install_missing() {  # kalvex_install_missing [PACKAGES [APT-OPTIONS]] (default: KALVEX_PACKAGES)
   local missing=""
-  for p in $KALVEX_PACKAGES; do
+  for p in ${1:-$KALVEX_PACKAGES}; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
       missing="$missing $p"
     fi
@@ -15,7 +18,7 @@ kalvex_install_missing() {
     local sudo=""
     if [ "$(id -u)" != "0" ]; then sudo="sudo"; fi
     $sudo apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q $missing
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q ${2:-} $missing
   fi
 }
 

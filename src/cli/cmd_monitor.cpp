@@ -14,10 +14,15 @@
 // Exit status: 0 after --duration or Ctrl-C with at least one accepted
 // reply, 3 when the link never came up, 1 when the session could not
 // start, 2 for bad arguments.
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <pthread.h>
 #include <signal.h>
+#endif
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -188,6 +193,28 @@ bool WriteCsvRow(FILE* out, double seconds, const HeadlessView& view) {
   return std::fflush(out) == 0 && !std::ferror(out);
 }
 
+#ifdef _WIN32
+// Ctrl-C, Ctrl-Break and a closing console quit the loop. Windows runs the
+// handler on a thread of its own, and EventLoop::quit is thread-safe.
+class StopSignals {
+ public:
+  explicit StopSignals(EventLoop& loop) {
+    loop_ = &loop;
+    ::SetConsoleCtrlHandler(Handler, TRUE);
+  }
+  ~StopSignals() {
+    ::SetConsoleCtrlHandler(Handler, FALSE);
+    loop_ = nullptr;
+  }
+
+ private:
+  static BOOL WINAPI Handler(DWORD) {
+    if (EventLoop* loop = loop_) loop->quit();
+    return TRUE;
+  }
+  static inline std::atomic<EventLoop*> loop_{nullptr};
+};
+#else
 // Turns SIGINT/SIGTERM into a quit of the loop. The signals are blocked in
 // every thread (the mask is set before any thread starts), so only sigwait
 // sees them; SIGUSR2 wakes the watcher when the run ends on its own.
@@ -218,6 +245,7 @@ class StopSignals {
   sigset_t set_;
   std::thread thread_;
 };
+#endif
 
 }  // namespace
 
@@ -251,7 +279,9 @@ int RunMonitor(int argc, char** argv) {
 
   // A closed output pipe is a write error to stop on, not a signal to die of
   // with the port still open.
+#ifndef _WIN32
   ::signal(SIGPIPE, SIG_IGN);
+#endif
   SteadyClock clock;
   EventLoop loop(clock);
   int status = 0;

@@ -3,38 +3,64 @@
 #include <cstring>
 #include <string>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#endif
+
 #include "cli/commands.h"
+#include "cli/help.h"
 
 namespace {
 
 int Usage() {
-  std::fprintf(stderr,
-               "usage: kalvex-cli ports [--port PATH]...\n"
-               "       kalvex-cli decode --make M --ecu E [--next N] HEX\n"
-               "       kalvex-cli decode --stdin\n"
-               "       kalvex-cli simulate --make M --ecu E [--delay MS] [--searching]\n"
-               "       kalvex-cli monitor --port PATH --adapter elm327|kesta --make M --ecu E\n"
-               "                          [--log] [--duration S] [--replies N] [--csv FILE]\n"
-               "                          [--faults [--clear]]\n"
-               "exit status: 0 done; 1 a file or output cannot be written, or the port cannot\n"
-               "be opened; 2 bad usage; decode: 1 when a case was bad; monitor: 3 the ECU\n"
-               "never answered, 4 the port failed during the run (wins over 3)\n");
+  std::fputs(kalvex::cli::MainHelp(), stderr);
   return 2;
+}
+
+// Help and version go to stdout and succeed, unless stdout cannot take them.
+int Print(const std::string& text) {
+  std::fputs(text.c_str(), stdout);
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}
+
+bool AsksForHelp(int argc, char** argv) {
+  for (int i = 2; i < argc; ++i)
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
+  return false;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // Same bytes as on Linux: LF line ends out, and CR LF input is taken as
+  // it comes (the readers drop a CR before the LF themselves).
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stdin), _O_BINARY);
+  // Status texts and fault descriptions are Russian, in UTF-8.
+  ::SetConsoleOutputCP(CP_UTF8);
+#endif
   if (argc < 2) return Usage();
   const std::string cmd = argv[1];
+  if (cmd == "--help" || cmd == "-h" || cmd == "help") return Print(kalvex::cli::MainHelp());
+  if (cmd == "--version" || cmd == "-v") return Print(kalvex::cli::VersionText());
+  if (const char* help = kalvex::cli::CommandHelp(cmd); help && AsksForHelp(argc, argv))
+    return Print(help);
   if (cmd == "ports") return kalvex::cli::RunPorts(argc - 2, argv + 2);
   if (cmd == "decode") return kalvex::cli::RunDecode(argc - 2, argv + 2);
-  if (cmd == "simulate") return kalvex::cli::RunSimulate(argc - 2, argv + 2);
-  if (cmd == "monitor") return kalvex::cli::RunMonitor(argc - 2, argv + 2);
-  if (cmd == "--help" || cmd == "-h" || cmd == "help") {
-    Usage();
-    return 0;
+#ifdef _WIN32
+  if (cmd == "simulate") {
+    std::fprintf(stderr,
+                 "kalvex-cli: simulate serves a pseudo-terminal and is not available on "
+                 "Windows\n");
+    return 2;
   }
+#else
+  if (cmd == "simulate") return kalvex::cli::RunSimulate(argc - 2, argv + 2);
+#endif
+  if (cmd == "monitor") return kalvex::cli::RunMonitor(argc - 2, argv + 2);
   std::fprintf(stderr, "kalvex-cli: unknown command: %s\n", cmd.c_str());
   return Usage();
 }

@@ -21,10 +21,19 @@
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
+#include <limits>
 #include <span>
 
 #include "protocol/components.h"
 #include "protocol/response.h"
+
+// The tables' results are worked out at x87 extended precision; a long
+// double of only 53 bits (MSVC, clang-cl without MinGW headers, AArch64
+// Windows) rounds some values differently. Build there with MinGW-w64 or
+// clang on MinGW instead.
+static_assert(std::numeric_limits<long double>::digits >= 64,
+              "Kalvex needs a long double of at least 64 mantissa bits (x87 extended "
+              "precision): build with GCC or clang for MinGW-w64, not with MSVC");
 
 namespace kalvex::table {
 

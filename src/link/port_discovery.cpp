@@ -32,7 +32,10 @@ std::vector<std::string> DiscoverPorts(const std::vector<std::string>& extra) {
   return ports;
 }
 
-std::string DevicePathForPortText(const std::string& text) { return "\\\\.\\" + text; }
+// A path given whole ("\\.\COM3", "\\.\pipe\x") is opened as it is.
+std::string DevicePathForPortText(const std::string& text) {
+  return text.rfind("\\\\", 0) == 0 ? text : "\\\\.\\" + text;
+}
 
 #else
 

@@ -13,7 +13,7 @@ namespace kalvex {
 std::vector<std::string> DiscoverPorts(const std::vector<std::string>& extra = {});
 
 // The device path opened for a list text: the text itself on POSIX,
-// "\\.\" + text on Windows.
+// "\\.\" + text on Windows unless the text already starts with "\\".
 std::string DevicePathForPortText(const std::string& text);
 
 }  // namespace kalvex

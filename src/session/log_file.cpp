@@ -1,9 +1,14 @@
 #include "session/log_file.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 
 namespace kalvex {
@@ -39,7 +44,12 @@ LogFile::LogFile(std::string folder, WallClock wallClock)
 std::string LogFile::DefaultFolder() {
   if (const char* dir = std::getenv("KALVEX_LOG_DIR"); dir && *dir) return dir;
 #ifdef _WIN32
-  return "LOG";
+  // Beside the program, whatever the working folder: that is where the
+  // window's log switch has always put them.
+  wchar_t exe[4 * MAX_PATH];
+  const DWORD n = ::GetModuleFileNameW(nullptr, exe, static_cast<DWORD>(std::size(exe)));
+  if (n == 0 || n >= std::size(exe)) return "LOG";
+  return (std::filesystem::path(exe).parent_path() / "LOG").string();
 #else
   if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
     return std::string(data) + "/Kalvex/LOG";

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "link/port_discovery.h"
 #include "support/session_harness.h"
 
 namespace kalvex::test {
@@ -1247,7 +1248,7 @@ TEST(StartStop, TheClickLocksTheSelectorsAtOnce) {
     EXPECT_FALSE(h.view.selectorsEnabled);
     EXPECT_FALSE(h.view.portSelectorEnabled);
     EXPECT_TRUE(h.port.writes.empty());  // the first line waits out its pause
-    EXPECT_EQ(h.port.openedPaths, std::vector<std::string>{"/dev/fake0"});
+    EXPECT_EQ(h.port.openedPaths, std::vector<std::string>{DevicePathForPortText("/dev/fake0")});
     // DTR goes on for the Kesta-mini only
     EXPECT_EQ(h.port.dtrChanges.empty() || h.port.dtrChanges.back() == false, adapter == 0);
   }

@@ -22,15 +22,27 @@ namespace kalvex {
 
 namespace msg = va_comm_messages;
 
+// UTF-8, like every other text of the program: a Russian Windows answers in
+// Cyrillic, which the ANSI code page would garble on the way to the window.
 std::string va_comm_messages::PlatformErrorText(int code) {
-  char* text = nullptr;
-  const DWORD n = ::FormatMessageA(
+  wchar_t* text = nullptr;
+  const DWORD n = ::FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string out = n != 0 && text != nullptr ? std::string(text, n) : "Unknown error";
+      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string out;
+  if (n != 0 && text != nullptr) {
+    const int bytes =
+        ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
+    out.resize(bytes > 0 ? static_cast<size_t>(bytes) : 0);
+    if (bytes > 0)
+      ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(n), out.data(), bytes, nullptr,
+                            nullptr);
+  }
   if (text != nullptr) ::LocalFree(text);
-  while (!out.empty() && (out.back() == '\r' || out.back() == '\n' || out.back() == '.'))
+  while (!out.empty() &&
+         (out.back() == '\r' || out.back() == '\n' || out.back() == '.' || out.back() == ' '))
     out.pop_back();
+  if (out.empty()) out = "Unknown error";
   return out;
 }
 

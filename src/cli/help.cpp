@@ -1,0 +1,97 @@
+#include "cli/help.h"
+
+namespace kalvex::cli {
+
+const char* MainHelp() {
+  return "Usage: kalvex-cli COMMAND [OPTIONS]\n"
+         "Kalvex without a window: diagnostic scanner for engine control units\n"
+         "(KWP2000 over ELM327 and Kesta-mini serial adapters).\n"
+         "\n"
+         "Commands:\n"
+         "  ports [--port PATH]...   list the serial ports the window would offer\n"
+         "  decode                   decode one reply given as hex, or many from stdin\n"
+         "  simulate                 a simulated adapter and ECU on a pseudo-terminal\n"
+         "                           (Linux only)\n"
+         "  monitor                  a session on a serial port: gauge values as CSV,\n"
+         "                           or the fault list\n"
+         "\n"
+         "Options:\n"
+         "  -h, --help               show this help and exit\n"
+         "  -v, --version            show the version and exit\n"
+         "\n"
+         "`kalvex-cli COMMAND --help` shows the options of one command.\n"
+         "\n"
+         "Exit status: 0 done; 1 a file or output cannot be written, or the port\n"
+         "cannot be opened; 2 bad usage; decode: 1 when a case was bad; monitor: 3 the\n"
+         "ECU never answered, 4 the port failed during the run (wins over 3).\n";
+}
+
+const char* CommandHelp(const std::string& command) {
+  if (command == "ports")
+    return "Usage: kalvex-cli ports [--port PATH]...\n"
+           "Lists the serial ports that open exclusively right now, one a line, as the\n"
+           "window's port list shows them: on Linux the device paths of USB serial,\n"
+           "Bluetooth and real UART ports, on Windows COM1 to COM256.\n"
+           "\n"
+           "  --port PATH   also list PATH, after the ports found (repeatable)\n";
+  if (command == "decode")
+    return "Usage: kalvex-cli decode --make M --ecu E [--next N] HEX...\n"
+           "       kalvex-cli decode --stdin\n"
+           "Runs the handling of one accepted reply (decoder, fault list, clear reply)\n"
+           "on bytes given as hex and prints every gauge value set, NextCommand and the\n"
+           "fault lines.\n"
+           "\n"
+           "  --make M    make by list index (0 LADA ... 16 SUZUKI)\n"
+           "  --ecu E     ECU type by its index within the make\n"
+           "  --next N    NextCommand before the reply (default 0)\n"
+           "  --stdin     read cases from standard input, one a line: \"M E N HEX\";\n"
+           "              each case's output is followed by an empty line\n"
+           "\n"
+           "Exit status: 0; 1 when a case was bad or the output cannot be written;\n"
+           "2 bad usage.\n";
+  if (command == "simulate")
+    return "Usage: kalvex-cli simulate --make M --ecu E [--delay MS] [--searching]\n"
+           "Serves a simulated adapter (ELM327 or Kesta-mini, whichever set-up line\n"
+           "arrives) and ECU on a new pseudo-terminal, whose path is printed on the\n"
+           "first line, until SIGINT or SIGTERM. Linux only.\n"
+           "\n"
+           "  --make M       make by index or name (\"LADA\", \"0\")\n"
+           "  --ecu E        ECU type index within the make\n"
+           "  --delay MS     answer each request after MS milliseconds (0 to 60000)\n"
+           "  --searching    the ELM327 says SEARCHING... before its first answer\n";
+  if (command == "monitor")
+    return "Usage: kalvex-cli monitor --port PATH --adapter elm327|kesta --make M --ecu E\n"
+           "                          [--log] [--duration S] [--replies N] [--csv FILE]\n"
+           "                          [--faults [--clear]]\n"
+           "Runs a diagnostic session on a serial port without a window. After every\n"
+           "accepted reply one CSV row (time and the twelve gauge values) goes to\n"
+           "stdout or FILE; the link status goes to stderr when it changes. Ctrl-C ends\n"
+           "the run.\n"
+           "\n"
+           "  --port PATH      the serial device (/dev/ttyUSB0; on Windows \\\\.\\COM3)\n"
+           "  --adapter A      elm327 or kesta\n"
+           "  --make M         make by index or name\n"
+           "  --ecu E          ECU type index within the make\n"
+           "  --log            write the session log file, as the window's log switch\n"
+           "  --duration S     stop after S seconds\n"
+           "  --replies N      stop after N accepted replies\n"
+           "  --csv FILE       write the CSV rows to FILE instead of stdout\n"
+           "  --faults         read the fault codes and print the list after each reply\n"
+           "  --clear          with --faults: clear the codes first\n"
+           "\n"
+           "Exit status: 0 at least one reply accepted; 1 the port cannot be opened or\n"
+           "an output cannot be written; 2 bad usage; 3 the ECU never answered; 4 the\n"
+           "port failed during the run.\n";
+  return nullptr;
+}
+
+std::string VersionText() {
+#ifdef _WIN32
+  const char* platform = "Windows x86-64";
+#else
+  const char* platform = "Linux";
+#endif
+  return std::string("kalvex-cli ") + KALVEX_VERSION + " (" + platform + ")\n";
+}
+
+}  // namespace kalvex::cli
