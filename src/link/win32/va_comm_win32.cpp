@@ -22,6 +22,10 @@ namespace kalvex {
 
 namespace msg = va_comm_messages;
 
+std::string va_comm_messages::CantOpenText(const std::string& path, int code) {
+  return Fill(kCantOpen, {path, std::to_string(code), PlatformErrorText(code)});
+}
+
 std::string va_comm_messages::PlatformErrorText(int code) {
   char* text = nullptr;
   const DWORD n = ::FormatMessageA(
