@@ -60,8 +60,9 @@ TEST(StaleGauges, NeverDimmedInAHealthySessionDimmedAfterRepliesStop) {
         clock.advance(10);
         for (size_t k = 0; k < gauges.size(); ++k) {
           gauges[k].updateStale(clock.now(), pace);
-          if (r > static_cast<int>(k))
+          if (r > static_cast<int>(k)) {
             ASSERT_FALSE(gauges[k].stale()) << "reply " << r << " gauge " << k;
+          }
         }
       }
       const size_t step = static_cast<size_t>(r) % rot.size();
@@ -81,7 +82,9 @@ TEST(StaleGauges, NeverDimmedInAHealthySessionDimmedAfterRepliesStop) {
     }
     for (size_t k = 0; k < gauges.size(); ++k) {
       ASSERT_GT(dimmedAfter[k], 0) << "gauge " << k << " never dimmed";
-      if (c.gap <= 300) EXPECT_LE(dimmedAfter[k], 5000) << "gauge " << k;
+      if (c.gap <= 300) {
+        EXPECT_LE(dimmedAfter[k], 5000) << "gauge " << k;
+      }
     }
     // The next value brings it back at once.
     EXPECT_TRUE(gauges[0].refreshed(clock.now()));
