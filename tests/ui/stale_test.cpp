@@ -93,58 +93,6 @@ TEST(StaleGauges, NeverDimmedInAHealthySessionDimmedAfterRepliesStop) {
   }
 }
 
-TEST(StaleGauges, AnEqualValueStillRefreshes) {
-  ManualClock clock;
-  RefreshPace pace;
-  GaugeModel g = Meter();
-  pace.start(clock.now());
-  g.setValue(12.5f, 0);
-  g.refreshed(clock.now());
-  for (int r = 0; r < 40; ++r) {
-    clock.advance(300);
-    // The decoder sets the same value: no min/max change, but fresh.
-    EXPECT_FALSE(g.setValue(12.5f, 0).changed);
-    g.refreshed(clock.now());
-    pace.reply(11, clock.now());
-    g.updateStale(clock.now(), pace);
-    ASSERT_FALSE(g.stale()) << r;
-  }
-}
-
-TEST(StaleGauges, OnlyWhileASessionRuns) {
-  ManualClock clock;
-  RefreshPace pace;
-  GaugeModel g = Meter();
-  // No session: an old value is just the last value.
-  g.refreshed(clock.now());
-  clock.advance(600000);
-  EXPECT_FALSE(g.updateStale(clock.now(), pace));
-  EXPECT_FALSE(g.stale());
-  // A new session: left from before, so stale until refreshed.
-  pace.start(clock.now());
-  EXPECT_TRUE(g.updateStale(clock.now(), pace));
-  clock.advance(100);
-  EXPECT_TRUE(g.refreshed(clock.now()));
-  pace.reply(11, clock.now());
-  clock.advance(10000);
-  g.updateStale(clock.now(), pace);
-  EXPECT_TRUE(g.stale());
-  // Stop: nothing is stale any more.
-  pace.stop();
-  EXPECT_TRUE(g.updateStale(clock.now(), pace));
-  EXPECT_FALSE(g.stale());
-}
-
-TEST(StaleGauges, PinnedStaysStale) {
-  ManualClock clock;
-  RefreshPace pace;
-  GaugeModel g = Meter();
-  EXPECT_TRUE(g.setPinnedStale(true));
-  g.refreshed(clock.now());
-  g.updateStale(clock.now(), pace);
-  EXPECT_TRUE(g.stale());
-}
-
 // The pace the rule learns, from the replies alone.
 TEST(RefreshPace, LearnsRotationAndInterval) {
   struct Case {
