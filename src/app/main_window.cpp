@@ -313,11 +313,12 @@ QString TForm1::aboutText() const {
   about << "";
   about << "Журналы обмена (LOG-файлы): " + QDir::toNativeSeparators(Q(LogFile::DefaultFolder()));
   if (settings_) {
-    // Windows keeps the settings in the registry, elsewhere in a file.
-    const QString where = Q(settings_->location());
-    const QFileInfo file(where);
-    about << "Настройки: " +
-                 (file.isAbsolute() ? QDir::toNativeSeparators(file.absolutePath()) : where);
+#ifdef Q_OS_WIN
+    // Windows keeps the settings in the registry: name the key.
+    about << "Настройки: реестр, " + Q(settings_->location());
+#else
+    about << "Настройки: " + QFileInfo(Q(settings_->location())).absolutePath();
+#endif
   }
   return about.join('\n');
 }
