@@ -85,9 +85,10 @@ class DriverServices {
   // the first-request table leaves the request unchanged.
   virtual uint8_t firstElmRequest() = 0;
   virtual uint8_t firstKestaCanRequest() = 0;
-  // A clear request the user asked for and no send step has written yet.
-  // Consumed (and NextCommand set to it) by the data-phase send step.
-  virtual bool takePendingClear() = 0;
+  // A clear or fault read request the user asked for and no send step has
+  // written yet. Consumed (and NextCommand set to it) by the data-phase send
+  // step.
+  virtual bool takePendingRequest() = 0;
 };
 
 class AdapterDriver {

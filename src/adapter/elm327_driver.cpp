@@ -230,7 +230,7 @@ std::string Elm327Driver::chooseText() {
   const int make = svc_.makeIndex();
   const int ecu = svc_.ecuTypeIndex();
   if (own_.linkState == 5) {
-    svc_.takePendingClear();
+    svc_.takePendingRequest();
     st.nextRequest = ElmRequestText(st.nextCommand);
     own_.lastSentRequest = st.nextRequest;
     return st.nextRequest;

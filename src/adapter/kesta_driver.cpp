@@ -148,7 +148,7 @@ void KestaDriver::receive(size_t count) {
 
 void KestaDriver::sendNextRequest(const std::string& pendingText) {
   RequestState& st = svc_.state();
-  if (st.nextCommand != 0) svc_.takePendingClear();
+  if (st.nextCommand != 0) svc_.takePendingRequest();
   st.nextRequest = st.nextCommand == 0 ? pendingText : KestaRequestText(st.nextCommand);
   lastLine_ = st.nextRequest;
   svc_.writeAfter(kSendPause, KestaFrame(st.nextRequest), [this] {

@@ -1,5 +1,6 @@
 // Program entry: kalvex [--port PATH]... [--demo] [--screenshot FILE]
 //                       [--select MAKE[,ECU]] [--values NAME=VALUE,...]
+//                       [--stale NAME,...]
 //                       [--help] [--version]
 #include <QApplication>
 #include <QCommandLineOption>
@@ -19,6 +20,7 @@
 #include "app/settings_store.h"
 #include "catalogue/catalogue.h"
 #include "protocol/components.h"
+#include "ui/widgets/dashboard.h"
 
 using namespace kalvex;
 
@@ -31,6 +33,7 @@ struct Options {
   std::optional<int> selectMake;
   std::optional<int> selectEcu;
   std::vector<std::pair<Component, float>> values;
+  std::vector<Component> stale;
   bool help = false;
   bool version = false;
 };
@@ -67,11 +70,14 @@ std::vector<std::string> Split(const std::string& s, char sep) {
 struct CommandLine {
   QCommandLineParser parser;
   QCommandLineOption port{"port", "Also list the serial device PATH (repeatable).", "PATH"};
-  QCommandLineOption demo{"demo", "Start with a simulated adapter and ECU behind a pseudo-terminal."};
-  QCommandLineOption screenshot{"screenshot", "Save the window to FILE (PNG) after start-up and exit.",
-                                "FILE"};
+  QCommandLineOption demo{"demo",
+                          "Start with a simulated adapter and ECU behind a pseudo-terminal."};
+  QCommandLineOption screenshot{"screenshot",
+                                "Save the window to FILE (PNG) after start-up and exit.", "FILE"};
   QCommandLineOption select{"select", "Pick a make (and ECU type) by list index.", "MAKE[,ECU]"};
   QCommandLineOption values{"values", "Set gauges by component name.", "NAME=VALUE,..."};
+  QCommandLineOption stale{"stale", "Draw these gauges as stale (dimmed), by component name.",
+                           "NAME,..."};
   QCommandLineOption help{{"h", "help"}, "Show this help and exit."};
   QCommandLineOption version{{"v", "version"}, "Show the version and exit."};
 
@@ -79,7 +85,7 @@ struct CommandLine {
     parser.setApplicationDescription(
         "Kalvex: diagnostic scanner for engine control units (ELM327 and Kesta-mini adapters).");
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const auto* o : {&port, &demo, &screenshot, &select, &values, &help, &version})
+    for (const auto* o : {&port, &demo, &screenshot, &select, &values, &stale, &help, &version})
       parser.addOption(*o);
   }
 };
@@ -121,6 +127,13 @@ std::string ParseArgs(CommandLine& cl, const QStringList& args, Options& o) {
       float f = 0;
       if (!ParseFloat(item.substr(eq + 1), f)) return "bad number: " + item.substr(eq + 1);
       o.values.emplace_back(*c, f);
+    }
+  }
+  if (cl.parser.isSet(cl.stale)) {
+    for (const std::string& name : Split(cl.parser.value(cl.stale).toStdString(), ',')) {
+      const auto c = ComponentByName(name);
+      if (!c) return "unknown component: " + name;
+      o.stale.push_back(*c);
     }
   }
   return {};
@@ -165,6 +178,7 @@ int main(int argc, char** argv) {
     demo = StartDemoSimulator(demoError);
     if (!demo) return Fail("demo mode: " + demoError);
     wo.leadingPorts.push_back(demo->portPath());
+    wo.leadingPortLabels.push_back("Демо (симулятор)");
     wo.leadingPortSelected = true;
   }
 
@@ -173,6 +187,7 @@ int main(int argc, char** argv) {
   if (o.selectMake) form.selectMake(*o.selectMake);
   if (o.selectEcu) form.selectEcuType(*o.selectEcu);
   for (const auto& [c, v] : o.values) form.setGaugeValue(c, v);
+  for (Component c : o.stale) form.dashboard()->pinStale(c);
 
   if (!o.screenshot.empty()) {
     form.setModalErrors(false);

@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMessageBox>
@@ -17,7 +19,9 @@
 
 #include "app/session_host.h"
 #include "catalogue/catalogue.h"
+#include "faults/faults.h"
 #include "link/port_discovery.h"
+#include "session/log_file.h"
 #include "ui/widgets/dashboard.h"
 
 namespace kalvex {
@@ -62,6 +66,14 @@ TForm1::TForm1(const WindowOptions& options, QWidget* parent)
   setFont(UiFont(11));
   buildWidgets();
   host_ = std::make_unique<SessionHost>(*this);
+  dashboard_->setClock(&host_->clock());
+  host_->onRunningChanged = [this](bool running) {
+    if (running)
+      dashboard_->sessionStarted();
+    else
+      dashboard_->sessionStopped();
+  };
+  host_->onReplyHandled = [this](int next) { dashboard_->replyHandled(next); };
   FormCreate();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect r = screen->availableGeometry();
@@ -108,6 +120,11 @@ void TForm1::buildWidgets() {
   Button2->setObjectName("Button2");
   Button2->setGeometry(8, 348, 161, 33);
   connect(Button2, &QPushButton::clicked, this, [this] { host_->Button2Click(); });
+  Button3 = new QPushButton("Прочитать ошибки", faults);
+  Button3->setObjectName("Button3");
+  Button3->setGeometry(8 + 161 + 10, 348, 161, 33);
+  Button3->setEnabled(false);  // no make yet
+  connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
   PageControl1->addTab(faults, "Ошибки");
 
   // "О программе"
@@ -115,9 +132,6 @@ void TForm1::buildWidgets() {
   Memo2->setObjectName("Memo2");
   Memo2->setReadOnly(true);
   Memo2->setFont(UiFont(16, true));
-  QStringList about;
-  for (const char* l : kAboutLines) about << QString::fromUtf8(l);
-  Memo2->setPlainText(about.join('\n'));
   PageControl1->addTab(Memo2, "О программе");
 
   // "Список автомобилей"
@@ -241,28 +255,72 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm1::FormCreate() {
   ComboBox1->clear();
-  for (const std::string& p : options_.leadingPorts) ComboBox1->addItem(Q(p));
+  // Each item carries the device it opens; the list may show a friendlier
+  // text (the demo port).
+  for (size_t i = 0; i < options_.leadingPorts.size(); ++i) {
+    const std::string& path = options_.leadingPorts[i];
+    const std::string& label =
+        i < options_.leadingPortLabels.size() ? options_.leadingPortLabels[i] : path;
+    ComboBox1->addItem(Q(label), Q(path));
+  }
   std::vector<std::string> ports =
       options_.discoverPorts ? DiscoverPorts(options_.extraPorts) : options_.extraPorts;
-  for (const std::string& p : ports) ComboBox1->addItem(Q(p));
+  for (const std::string& p : ports) ComboBox1->addItem(Q(p), Q(p));
 
   settings_ = std::make_unique<SettingsStore>();
   const Settings s = settings_->read();
-  const int leading = static_cast<int>(options_.leadingPorts.size());
-  if (options_.leadingPortSelected && leading > 0) {
-    ComboBox1->setCurrentIndex(0);
-  } else {
-    // The stored index counts only the discovered ports; an index beyond
-    // the list selects nothing.
-    const int com = s.com == -1 ? 0 : s.com;
-    ComboBox1->setCurrentIndex(com >= 0 && com + leading < ComboBox1->count() ? com + leading : -1);
-  }
+  restorePort(s);
   const int adapter = s.adapter == -1 ? 0 : s.adapter;
   ComboBoxTA->setCurrentIndex(adapter >= 0 && adapter < ComboBoxTA->count() ? adapter : -1);
   CheckBox1->setChecked(s.logFile == 1);
   host_->setLogEnabled(s.logFile == 1);
+  // Make and ECU type after the port and adapter, as the user would pick
+  // them; an ECU type the make does not have keeps the make's item 0.
+  if (s.make >= 0 && s.make < ComboBoxTM->count()) {
+    selectMake(s.make);
+    if (s.ecu >= 0 && s.ecu < ComboBox4->count()) selectEcuType(s.ecu);
+  }
+  updateReadButton();
+  Memo2->setPlainText(aboutText());
   // VS_TOG is built with -20 and set to 0 as soon as the window exists.
   setGaugeValue(Component::VS_TOG, 0.0f);
+}
+
+void TForm1::restorePort(const Settings& s) {
+  const int leading = static_cast<int>(options_.leadingPorts.size());
+  if (options_.leadingPortSelected && leading > 0) {
+    ComboBox1->setCurrentIndex(0);
+    return;
+  }
+  if (s.port) {
+    // The device the user chose last time, wherever it is listed now; when
+    // it is not plugged in, nothing rather than some other port.
+    int found = -1;
+    for (int i = leading; i < ComboBox1->count() && found < 0; ++i)
+      if (ComboBox1->itemData(i).toString().toStdString() == *s.port) found = i;
+    ComboBox1->setCurrentIndex(found);
+    return;
+  }
+  // The stored index counts only the discovered ports; an index beyond
+  // the list selects nothing.
+  const int com = s.com == -1 ? 0 : s.com;
+  ComboBox1->setCurrentIndex(com >= 0 && com + leading < ComboBox1->count() ? com + leading : -1);
+}
+
+QString TForm1::aboutText() const {
+  QStringList about;
+  for (const char* l : kAboutLines) about << QString::fromUtf8(l);
+  about << "";
+  about << "Журналы обмена (LOG-файлы): " + QDir::toNativeSeparators(Q(LogFile::DefaultFolder()));
+  if (settings_) {
+#ifdef Q_OS_WIN
+    // Windows keeps the settings in the registry: name the key.
+    about << "Настройки: реестр, " + Q(settings_->location());
+#else
+    about << "Настройки: " + QFileInfo(Q(settings_->location())).absolutePath();
+#endif
+  }
+  return about.join('\n');
 }
 
 void TForm1::FormClose() {
@@ -271,13 +329,17 @@ void TForm1::FormClose() {
   if (host_) host_->shutdown();
   if (options_.writeSettingsOnClose && settings_) {
     Settings s;
+    const Settings stored = settings_->read();
     const int leading = static_cast<int>(options_.leadingPorts.size());
     const int idx = ComboBox1->currentIndex();
     // The demo port is ours, not the user's: never store it; keep what the
     // user had stored instead.
-    s.com = idx >= 0 && idx < leading ? settings_->read().com : (idx < 0 ? -1 : idx - leading);
+    s.com = idx >= 0 && idx < leading ? stored.com : (idx < 0 ? -1 : idx - leading);
+    if (idx >= leading) s.port = ComboBox1->itemData(idx).toString().toStdString();
     s.adapter = ComboBoxTA->currentIndex();
     s.logFile = CheckBox1->isChecked() ? 1 : 0;
+    s.make = ComboBoxTM->currentIndex();
+    s.ecu = ComboBox4->currentIndex();
     settings_->write(s);
   }
   settings_.reset();
@@ -299,7 +361,14 @@ void TForm1::ComboBoxTMChange() {
   // Item 0 is preselected, so show the gauges its decoder fills (only
   // GREATWALL and Chery differ from their make default).
   if (ComboBox4->count() > 0) dashboard_->applyEcuType(make, 0);
+  updateReadButton();
 }
+
+void TForm1::updateReadButton() {
+  Button3->setEnabled(FaultReadRequest(ComboBoxTM->currentIndex()).has_value());
+}
+
+void TForm1::Button3Click() { host_->ReadFaultsClick(); }
 
 void TForm1::ComboBox4Change() {
   dashboard_->applyEcuType(ComboBoxTM->currentIndex(), ComboBox4->currentIndex());
@@ -324,7 +393,10 @@ int TForm1::ecuTypeIndex() const { return ComboBox4->currentIndex(); }
 int TForm1::adapterIndex() const { return ComboBoxTA->currentIndex(); }
 int TForm1::activePage() const { return PageControl1->currentIndex(); }
 std::string TForm1::portText() const {
-  return ComboBox1->currentIndex() < 0 ? std::string() : ComboBox1->currentText().toStdString();
+  const int i = ComboBox1->currentIndex();
+  if (i < 0) return {};
+  const QVariant device = ComboBox1->itemData(i);
+  return (device.isValid() ? device.toString() : ComboBox1->currentText()).toStdString();
 }
 
 void TForm1::setSelectorsEnabled(bool enabled) {

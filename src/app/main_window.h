@@ -25,7 +25,9 @@ class SessionHost;
 struct WindowOptions {
   std::vector<std::string> extraPorts;    // --port PATH, listed after the found ones
   std::vector<std::string> leadingPorts;  // listed first (the demo port)
-  bool leadingPortSelected = false;       // select leadingPorts[0] at start
+  // Shown in the list instead of the matching leadingPorts path.
+  std::vector<std::string> leadingPortLabels;
+  bool leadingPortSelected = false;  // select leadingPorts[0] at start
   bool discoverPorts = true;
   bool writeSettingsOnClose = true;
 };
@@ -43,6 +45,7 @@ class TForm1 : public QWidget, public SessionView {
   void ComboBox4Change();
   void CheckBox1Click();
   void Image1Click();
+  void Button3Click();  // "Прочитать ошибки"
 
   // SessionView
   int makeIndex() const override;
@@ -77,6 +80,9 @@ class TForm1 : public QWidget, public SessionView {
  private:
   void buildWidgets();
   QWidget* buildBanner();
+  void restorePort(const Settings& s);
+  void updateReadButton();
+  QString aboutText() const;
 
   WindowOptions options_;
   std::unique_ptr<SettingsStore> settings_;
@@ -91,6 +97,7 @@ class TForm1 : public QWidget, public SessionView {
   QLabel* Label1 = nullptr;
   QPlainTextEdit* Memo1 = nullptr;
   QPushButton* Button2 = nullptr;
+  QPushButton* Button3 = nullptr;
   QPlainTextEdit* Memo2 = nullptr;
   QPlainTextEdit* Memo3 = nullptr;
   QLabel* Label7 = nullptr;

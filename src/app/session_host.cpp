@@ -37,6 +37,9 @@ SessionHost::SessionHost(SessionView& view, QObject* parent)
     controller_->onPortError(message);
     rearm();
   });
+  controller_->onResponseAccepted = [this](const ResponseBytes&) {
+    if (onReplyHandled) onReplyHandled(controller_->sessionState().nextCommand);
+  };
   rearm();  // Timer1 runs from the start
 }
 
@@ -49,6 +52,11 @@ void SessionHost::Button1Click() {
 
 void SessionHost::Button2Click() {
   controller_->Button2Click();
+  rearm();
+}
+
+void SessionHost::ReadFaultsClick() {
+  controller_->ReadFaultsClick();
   rearm();
 }
 
@@ -66,6 +74,10 @@ void SessionHost::shutdown() {
 
 void SessionHost::rearm() {
   if (shutDown_) return;
+  if (controller_->running() != running_) {
+    running_ = controller_->running();
+    if (onRunningChanged) onRunningChanged(running_);
+  }
   const auto deadline = controller_->nextDeadline();
   if (!deadline) {
     timer_.stop();

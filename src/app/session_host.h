@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "protocol/clock.h"
@@ -24,11 +25,18 @@ class SessionHost : public QObject {
 
   void Button1Click();
   void Button2Click();
+  void ReadFaultsClick();       // "Прочитать ошибки"
   void setLogEnabled(bool on);  // CheckBox1Click and the stored setting
   bool logEnabled() const;
   // FormClose: stop timers, cancel a pending write, close the port, before
   // anything is destroyed.
   void shutdown();
+
+  // For the window: a session began or ended (checked after every event),
+  // and a reply was handled, with the request chosen after it.
+  std::function<void(bool running)> onRunningChanged;
+  std::function<void(int nextRequest)> onReplyHandled;
+  const Clock& clock() const { return clock_; }
 
   SessionController& controller() { return *controller_; }
   TVaComm& port() { return *port_; }
@@ -44,6 +52,7 @@ class SessionHost : public QObject {
   std::unique_ptr<SessionController> controller_;
   QTimer timer_;
   bool shutDown_ = false;
+  bool running_ = false;
 };
 
 }  // namespace kalvex

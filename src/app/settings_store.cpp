@@ -29,13 +29,23 @@ Settings SettingsStore::read() const {
   s.com = ReadInt(*settings_, "COM", -1);
   s.adapter = ReadInt(*settings_, "ADAPTER", -1);
   s.logFile = ReadInt(*settings_, "LOG_FILE", 0);
+  s.make = ReadInt(*settings_, "MAKE", -1);
+  s.ecu = ReadInt(*settings_, "ECU", -1);
+  const QVariant port = settings_->value("PORT");
+  if (port.isValid() && port.typeId() == QMetaType::QString && !port.toString().isEmpty())
+    s.port = port.toString().toStdString();
   return s;
 }
+
+std::string SettingsStore::location() const { return settings_->fileName().toStdString(); }
 
 void SettingsStore::write(const Settings& s) {
   settings_->setValue("COM", QString::number(s.com));
   settings_->setValue("ADAPTER", QString::number(s.adapter));
   settings_->setValue("LOG_FILE", QString::number(s.logFile));
+  settings_->setValue("MAKE", QString::number(s.make));
+  settings_->setValue("ECU", QString::number(s.ecu));
+  if (s.port) settings_->setValue("PORT", QString::fromStdString(*s.port));
   settings_->sync();
 }
 

@@ -1,6 +1,6 @@
-// The three settings that survive between runs: COM, ADAPTER, LOG_FILE,
-// each stored as decimal text. Linux: ~/.config/Brenvik/Kalvex.conf
-// (XDG_CONFIG_HOME honoured); Windows: HKCU\SOFTWARE\Brenvik\Kalvex.
+// The settings that survive between runs: COM, ADAPTER, LOG_FILE, MAKE and
+// ECU, each stored as decimal text, and PORT, the device of the chosen port. Linux:
+// ~/.config/Brenvik/Kalvex.conf (XDG_CONFIG_HOME honoured); Windows: HKCU\SOFTWARE\Brenvik\Kalvex.
 #pragma once
 
 #include <memory>
@@ -17,6 +17,11 @@ struct Settings {
   int com = -1;      // ComboBox1 item index; -1 = show item 0
   int adapter = -1;  // ComboBoxTA item index; -1 = show item 0
   int logFile = 0;   // 1 = log switch on
+  int make = -1;     // ComboBoxTM item index; -1 = none
+  int ecu = -1;      // ComboBox4 item index; -1 = none
+  // Device path of the chosen port (Windows: its "COMn" text); none when
+  // absent or not one non-empty text. Preferred over `com` when present.
+  std::optional<std::string> port;
 };
 
 class SettingsStore {
@@ -26,7 +31,11 @@ class SettingsStore {
 
   // Missing or non-numeric values give the defaults; never throws.
   Settings read() const;
+  // Writes every value; PORT only when `s.port` holds one, so a stored
+  // device survives a run where it was absent.
   void write(const Settings& s);
+  // Where the values live: the file path, or the registry key on Windows.
+  std::string location() const;
 
  private:
   std::unique_ptr<QSettings> settings_;

@@ -332,6 +332,10 @@ int RunMonitor(int argc, char** argv) {
     if (!session.running()) {
       status = 1;  // the port did not open; the error is on stderr already
     } else {
+      // As the window shows it from the start. Nothing has been read yet:
+      // the first write still waits for its pause. A port that does not
+      // open leaves only its error line.
+      view.setStatusText(kStatusNoLink);
       // Rows only come from the loop below, so the header still leads them;
       // a port that fails to open leaves no CSV at all.
       if (csv) {

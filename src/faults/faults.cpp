@@ -174,6 +174,11 @@ void HandleClearReply(int make, int ecu, RequestChoice& next) {
   if (row.setsText) next.nextRequest = ElmRequestText(row.command);
 }
 
+std::optional<uint8_t> FaultReadRequest(int make) {
+  if (make < 0 || make >= kMakeCount || make == kGreatWall) return std::nullopt;
+  return kClearReply[make].command;
+}
+
 bool ClearButtonActs(int make) { return make >= kLada && make <= kUaz; }
 
 }  // namespace kalvex

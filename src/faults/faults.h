@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,5 +34,10 @@ void HandleClearReply(int make, int ecu, RequestChoice& next);
 // GAZ, UAZ). The request it asks for is number 3.
 bool ClearButtonActs(int make);
 constexpr uint8_t kClearRequest = 3;
+
+// The make's fault read request, the one its clear reply names: 12
+// ("18 00 00 00"), 2 ("18 00 FF 00") or 14 ("17 FF 00"). None for GREATWALL
+// and for no make.
+std::optional<uint8_t> FaultReadRequest(int make);
 
 }  // namespace kalvex

@@ -94,7 +94,7 @@ void SessionController::start() {
   rxDeferred_ = false;
   timer2_.reset();
   timer3_.reset();
-  clearPending_ = false;
+  if (asked_ != Asked::Read) asked_ = Asked::None;
   firstChosen_ = false;
   st_.canSession = LinkParamsOf(make, ecu).canSession;
   DriverServices& services = *this;
@@ -123,7 +123,9 @@ void SessionController::stop() {
   st_.nextCommand = 0;
   if (driver_) driver_->clearReceive();
   st_.rememberedFaultCount = 0;
-  clearPending_ = false;
+  asked_ = Asked::None;
+  // The port is closed: the label must not go on claiming a link.
+  view_.setStatusText(kStatusNoLink);
   view_.setGaugeValue(Component::VS_TOG, 0.0f);
   view_.setSelectorsEnabled(true);
   timer3_.reset();
@@ -147,18 +149,28 @@ void SessionController::Button2Click() {
   if (!ClearButtonActs(make)) return;
   if (make == kLada) {
     st_.nextCommand = kClearRequest;
+    asked_ = Asked::None;  // the later click wins
   } else if (running_) {
     // These makes' decoders choose NextCommand on every reply, which would
     // overwrite a plain assignment before it is ever sent.
-    clearPending_ = true;
+    asked_ = Asked::Clear;
   }
 }
 
-bool SessionController::takePendingClear() {
+void SessionController::ReadFaultsClick() {
+  if (!FaultReadRequest(view_.makeIndex())) return;
+  asked_ = Asked::Read;
+}
+
+bool SessionController::takePendingRequest() {
   // StartDiagnosticSession must still go out first.
-  if (!clearPending_ || st_.nextCommand == 10) return false;
-  clearPending_ = false;
-  st_.nextCommand = kClearRequest;
+  if (asked_ == Asked::None || st_.nextCommand == 10) return false;
+  // The make is looked up now: it may have changed since an idle click.
+  const std::optional<uint8_t> read = FaultReadRequest(view_.makeIndex());
+  const Asked asked = asked_;
+  asked_ = Asked::None;
+  if (asked == Asked::Read && !read) return false;
+  st_.nextCommand = asked == Asked::Read ? *read : kClearRequest;
   return true;
 }
 

@@ -37,8 +37,11 @@ class SessionController : private DriverServices {
   SessionController(const SessionController&) = delete;
   SessionController& operator=(const SessionController&) = delete;
 
-  void Button1Click();          // start / stop by caption
-  void Button2Click();          // clear button
+  void Button1Click();  // start / stop by caption
+  void Button2Click();  // clear button
+  // "Прочитать ошибки": the make's fault read request at the next data send.
+  // Asked while idle, it waits for the next session's first data send.
+  void ReadFaultsClick();
   void setLogEnabled(bool on);  // CheckBox1Click / stored setting
   bool logEnabled() const { return logEnabled_; }
   void VaComm1RxChar(size_t count);  // the port's bytes-received notification
@@ -92,7 +95,7 @@ class SessionController : private DriverServices {
   bool acceptResponse() override;
   uint8_t firstElmRequest() override;
   uint8_t firstKestaCanRequest() override;
-  bool takePendingClear() override;
+  bool takePendingRequest() override;
 
   void start();
   void stop();
@@ -117,7 +120,10 @@ class SessionController : private DriverServices {
   bool errorShown_ = false;  // showErrorOnce used this session
   bool running_ = false;
   bool shutDown_ = false;
-  bool clearPending_ = false;
+  // A request the user asked for with a button, written at the next data
+  // send so that no decoder's choice overwrites it first.
+  enum class Asked { None, Clear, Read };
+  Asked asked_ = Asked::None;
   bool firstChosen_ = false;
   std::optional<uint8_t> firstOverride_;
 

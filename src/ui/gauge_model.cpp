@@ -235,4 +235,86 @@ bool GaugeModel::flash() {
   return true;
 }
 
+// ---- staleness -------------------------------------------------------------------
+
+namespace {
+// Enough replies to see two whole rotations of the longest chain.
+constexpr size_t kPaceWindow = 2 * RefreshPace::kMaxRotation + 1;
+}  // namespace
+
+void RefreshPace::start(int64_t nowMs) {
+  running_ = true;
+  start_ = nowMs;
+  recent_.clear();
+}
+
+void RefreshPace::stop() {
+  running_ = false;
+  recent_.clear();
+}
+
+void RefreshPace::reply(int nextRequest, int64_t nowMs) {
+  if (!running_) return;
+  recent_.emplace_back(nextRequest, nowMs);
+  if (recent_.size() > kPaceWindow) recent_.pop_front();
+}
+
+int RefreshPace::rotation() const {
+  // The longest distance between two choices of the same request; until a
+  // request has come round again, every reply so far counts.
+  int longest = 0;
+  bool repeated = false;
+  for (size_t i = 1; i < recent_.size(); ++i) {
+    for (size_t j = i; j-- > 0;) {
+      if (recent_[j].first == recent_[i].first) {
+        longest = std::max(longest, static_cast<int>(i - j));
+        repeated = true;
+        break;
+      }
+    }
+  }
+  if (!repeated) longest = static_cast<int>(recent_.size());
+  return std::clamp(longest, 1, kMaxRotation);
+}
+
+int64_t RefreshPace::interval() const {
+  if (recent_.size() < 2) return kUnknownIntervalMs;
+  // The gaps of the last rotation: a slower pace counts from its first gap.
+  const size_t gaps = std::min(recent_.size() - 1, static_cast<size_t>(rotation()));
+  int64_t longest = 0;
+  for (size_t k = recent_.size() - gaps; k < recent_.size(); ++k)
+    longest = std::max(longest, recent_[k].second - recent_[k - 1].second);
+  return longest;
+}
+
+int64_t RefreshPace::staleAfter() const {
+  return std::max(kMinStaleMs, rotation() * interval() * 3 / 2);
+}
+
+bool GaugeModel::refreshed(int64_t nowMs) {
+  hasRefresh_ = true;
+  lastRefresh_ = nowMs;
+  const bool was = stale();
+  stale_ = false;
+  return was != stale();
+}
+
+bool GaugeModel::updateStale(int64_t nowMs, const RefreshPace& pace) {
+  const bool was = stale();
+  if (!pace.running()) {
+    stale_ = false;
+  } else if (!hasRefresh_ || lastRefresh_ <= pace.sessionStart()) {
+    stale_ = true;  // left from before this session
+  } else {
+    stale_ = nowMs - lastRefresh_ > pace.staleAfter();
+  }
+  return was != stale();
+}
+
+bool GaugeModel::setPinnedStale(bool pinned) {
+  const bool was = stale();
+  pinnedStale_ = pinned;
+  return was != stale();
+}
+
 }  // namespace kalvex

@@ -5,8 +5,10 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace kalvex {
 
@@ -109,6 +111,42 @@ struct GaugeChange {
   bool alarmChanged = false;  // entered or left the alarm
 };
 
+// The pace of the running session, learnt from the replies themselves: how
+// many requests one rotation of the ECU type takes and how long each takes.
+// A value refreshed once per rotation is then at most one rotation old, at
+// the described 200 ms pause or at a slow ECU's second alike. Times are on
+// the session's monotonic clock.
+class RefreshPace {
+ public:
+  // A session starts: every value on the dashboard is old until refreshed.
+  void start(int64_t nowMs);
+  // No session: nothing counts as stale.
+  void stop();
+  // A reply was handled; `nextRequest` is the request chosen after it, so a
+  // rotation shows as the distance between two choices of the same request.
+  void reply(int nextRequest, int64_t nowMs);
+
+  bool running() const { return running_; }
+  int64_t sessionStart() const { return start_; }
+  // Requests in one rotation (at least 1) and the longest recent time
+  // between two replies (a second until two replies were seen).
+  int rotation() const;
+  int64_t interval() const;
+  // How old a value may get before it is shown as stale: one and a half
+  // rotations at the recent pace, never under kMinStaleMs (a request
+  // retried once after Timer3 is still a healthy link).
+  int64_t staleAfter() const;
+
+  static constexpr int64_t kMinStaleMs = 2500;
+  static constexpr int64_t kUnknownIntervalMs = 1000;
+  static constexpr int kMaxRotation = 16;
+
+ private:
+  bool running_ = false;
+  int64_t start_ = 0;
+  std::deque<std::pair<int, int64_t>> recent_;  // (next request, time), newest last
+};
+
 class GaugeModel {
  public:
   // Builds the model at value 0 (the widget default) without touching the
@@ -157,6 +195,17 @@ class GaugeModel {
   // One flash step (every 200 ms); true when the fill changed.
   bool flash();
 
+  // Staleness, on the session's monotonic clock (not the min/max stamps).
+  // refreshed: a value came at `nowMs`, equal to the last one or not; true
+  // when that ended a stale state. updateStale: applies the rule of `pace`
+  // at `nowMs` (stale while a session runs and the value is older than
+  // pace.staleAfter() or older than the session); true when the state
+  // changed. A pinned gauge stays stale whatever the rule says.
+  bool refreshed(int64_t nowMs);
+  bool updateStale(int64_t nowMs, const RefreshPace& pace);
+  bool setPinnedStale(bool pinned);
+  bool stale() const { return stale_ || pinnedStale_; }
+
  private:
   void recompute();
   void updateAlarm(GaugeChange& change);
@@ -180,6 +229,10 @@ class GaugeModel {
   int64_t maxTime_ = 0;
   bool alarm_ = false;
   bool flashYellow_ = false;
+  bool hasRefresh_ = false;
+  int64_t lastRefresh_ = 0;
+  bool stale_ = false;
+  bool pinnedStale_ = false;
 };
 
 // The process-wide 50 ms tick counter: every fourth tick is a flash step.

@@ -16,6 +16,7 @@
 
 #include "app/settings_store.h"
 #include "catalogue/catalogue.h"
+#include "session/log_file.h"
 
 namespace kalvex {
 namespace {
@@ -214,6 +215,93 @@ TEST_F(WindowTest, GarbageSettingsGiveDefaults) {
     TForm1 w(TwoFakePorts());
     EXPECT_EQ(w.portText(), "/dev/fake0");
   }
+}
+
+TEST_F(WindowTest, ReadButtonBesideClearAndOnlyForMakesThatCanRead) {
+  TForm1 w(TwoFakePorts());
+  w.show();
+  Child<QTabWidget>(w, "PageControl1")->setCurrentIndex(1);
+  QApplication::processEvents();
+  auto* clear = Child<QPushButton>(w, "Button2");
+  auto* read = Child<QPushButton>(w, "Button3");
+  EXPECT_EQ(read->text(), "Прочитать ошибки");
+  EXPECT_EQ(read->size(), clear->size());
+  EXPECT_EQ(read->geometry().left() - clear->geometry().right() - 1, 10);
+  EXPECT_EQ(read->y(), clear->y());
+  const QPoint centre = read->mapTo(&w, read->rect().center());
+  EXPECT_NEAR(centre.x(), 260, 3);
+  EXPECT_NEAR(centre.y(), 389, 4);
+  EXPECT_FALSE(read->isEnabled()) << "no make chosen";
+  for (int make = 0; make < kMakeCount; ++make) {
+    w.selectMake(make);
+    EXPECT_EQ(read->isEnabled(), make != kGreatWall) << make;
+  }
+  w.FormClose();
+}
+
+TEST_F(WindowTest, PortRememberedByDeviceMakeAndEcuRestored) {
+  struct Case {
+    const char* config;
+    const char* port;  // selected device, "" for none
+    int make, ecu;
+  } cases[] = {
+      // PORT wins over COM, wherever the device is listed now
+      {"PORT=/dev/fake1\nCOM=0\nMAKE=1\nECU=4", "/dev/fake1", 1, 4},
+      // a stored device that is not plugged in: nothing, not another port
+      {"PORT=/dev/ttyUSB9\nCOM=0", "", -1, -1},
+      // no PORT: the COM index as before
+      {"COM=1\nMAKE=14\nECU=2", "/dev/fake1", 14, 2},
+      // garbage is ignored
+      {"PORT=\nCOM=1\nMAKE=x\nECU=1", "/dev/fake1", -1, -1},
+      {"PORT=a, b\nCOM=1\nMAKE=99", "/dev/fake1", -1, -1},
+      {"PORT=@Invalid()\nMAKE=2\nECU=77", "/dev/fake0", 2, 0},
+      {"MAKE=-1\nECU=3", "/dev/fake0", -1, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.config);
+    WriteConfig(QByteArray("[General]\n") + c.config + "\n");
+    TForm1 w(TwoFakePorts());
+    EXPECT_EQ(w.portText(), c.port);
+    EXPECT_EQ(w.makeIndex(), c.make);
+    EXPECT_EQ(w.ecuTypeIndex(), c.ecu);
+    w.FormClose();
+    const Settings s = SettingsStore().read();
+    EXPECT_EQ(s.make, c.make);
+    EXPECT_EQ(s.ecu, c.ecu);
+    // A device absent this time stays remembered for the next.
+    if (std::string(c.port).empty())
+      EXPECT_EQ(s.port, std::optional<std::string>("/dev/ttyUSB9"));
+    else
+      EXPECT_EQ(s.port, std::optional<std::string>(c.port));
+  }
+}
+
+TEST_F(WindowTest, DemoPortShownByNameAndNeverStored) {
+  WriteConfig("[General]\nPORT=/dev/fake1\nCOM=1\n");
+  {
+    WindowOptions o = TwoFakePorts();
+    o.leadingPorts = {"/dev/pts/77"};
+    o.leadingPortLabels = {"Демо (симулятор)"};
+    o.leadingPortSelected = true;
+    TForm1 w(o);
+    auto* ports = Child<QComboBox>(w, "ComboBox1");
+    EXPECT_EQ(ports->currentText(), "Демо (симулятор)");
+    EXPECT_EQ(w.portText(), "/dev/pts/77");
+    w.FormClose();
+  }
+  const Settings s = SettingsStore().read();
+  EXPECT_EQ(s.port, std::optional<std::string>("/dev/fake1"));
+  EXPECT_EQ(s.com, 1);
+}
+
+TEST_F(WindowTest, AboutNamesTheLogAndSettingsFolders) {
+  TForm1 w(TwoFakePorts());
+  const QString about = Child<QPlainTextEdit>(w, "Memo2")->toPlainText();
+  EXPECT_TRUE(about.startsWith("Диагностический сканер для контроллеров ЭСУД (Kalvex)."));
+  EXPECT_TRUE(about.contains(QString::fromStdString(LogFile::DefaultFolder())))
+      << about.toStdString();
+  EXPECT_TRUE(about.contains(QFileInfo(ConfigFile()).absolutePath())) << about.toStdString();
+  w.FormClose();
 }
 
 TEST(ParseDecimal, StrictIntegers) {

@@ -237,6 +237,20 @@ TEST(MonitorEndToEnd, FaultsReadAndClear) {
   EXPECT_EQ(lines[2].substr(0, 14), "DD:04:18000000");
 }
 
+// The status lines on stderr follow the window's label: no link from the
+// start, the link once the ECU answers, no link again at the stop.
+TEST(MonitorEndToEnd, StatusStartsAndEndsWithNoLink) {
+  std::string error;
+  auto server = sim::PtyServer::Start({0, 0, 0, false}, error);
+  ASSERT_NE(server, nullptr) << error;
+  Child child({"monitor", "--port", server->slavePath(), "--adapter", "elm327", "--make", "0",
+               "--ecu", "0", "--replies", "3", "--duration", "30"},
+              "status");
+  ASSERT_TRUE(child.started());
+  EXPECT_EQ(child.wait(60), 0) << child.err();
+  EXPECT_EQ(child.err(), "Нет связи с ЭБУ\nСвязь с ЭБУ установлена\nНет связи с ЭБУ\n");
+}
+
 TEST(MonitorEndToEnd, ErrorsAreOneLineAndANonZeroExit) {
   std::string error;
   auto server = sim::PtyServer::Start({0, 0, 0, false}, error);

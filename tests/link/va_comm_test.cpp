@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <numeric>
@@ -108,6 +110,29 @@ TEST_F(VaCommTest, OpenFailuresNameThePathAndLeaveThePortClosed) {
   EXPECT_EQ(ErrorOf([&] { port.Open(); }),
             "Can't open specified device / (Error 21, Is a directory)");
   EXPECT_FALSE(port.Active());
+}
+
+// A port refused for lack of permission says how to get it, after the
+// usual text; other failures stay one line. Root passes every permission
+// check, so a real refusal is tried only when not running as root.
+TEST_F(VaCommTest, PermissionRefusalExplainsTheDialoutGroup) {
+  namespace m = va_comm_messages;
+  const std::string denied = m::CantOpenText("/dev/ttyUSB0", EACCES);
+  const std::string first =
+      "Can't open specified device /dev/ttyUSB0 (Error 13, " + m::PlatformErrorText(EACCES) + ")";
+  EXPECT_EQ(denied, first + "\n" + m::kPermissionHint);
+  EXPECT_NE(std::string(m::kPermissionHint).find("dialout"), std::string::npos);
+  EXPECT_EQ(m::CantOpenText("/dev/ttyUSB0", EBUSY).find('\n'), std::string::npos);
+
+  if (::geteuid() == 0) return;
+  char file[] = "/tmp/kalvex-va-comm-XXXXXX";
+  const int fd = ::mkstemp(file);
+  ASSERT_GE(fd, 0);
+  ::close(fd);
+  ::chmod(file, 0);
+  TVaComm port(ui.dispatcher());
+  EXPECT_EQ(ErrorOf([&] { port.openDevice(file); }), m::CantOpenText(file, EACCES));
+  ::unlink(file);
 }
 
 TEST_F(VaCommTest, OpenCloseReopenAndExclusiveAccess) {

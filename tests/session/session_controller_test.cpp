@@ -341,6 +341,17 @@ TEST(StartStop, PortErrorStopsTheSession) {
   EXPECT_FALSE(h.port.isOpen());
 }
 
+TEST(StartStop, EveryStopShowsNoLinkAtOnce) {
+  SessionHarness h;
+  h.view.make = kLada;
+  h.view.ecu = 0;
+  const std::string first = ElmToPolling(h);
+  h.receive(first + "\r61 01 00\r\r>");
+  ASSERT_EQ(h.view.status, kStatusLinked);
+  h.port.failFromThread("device gone");
+  EXPECT_EQ(h.view.status, kStatusNoLink) << "a lost port";
+}
+
 TEST(StartStop, ObserversAndTimer1) {
   SessionHarness h;
   h.view.make = kLada;
@@ -383,6 +394,28 @@ TEST(ClearButton, PendingClearForMakesOneToFour) {
   n.receive(f2 + "\r7F 21 12\r\r>");
   n.runUntilWrites(n.port.writes.size() + 1);
   EXPECT_EQ(n.lastWrite(), f2 + "\r");
+}
+
+// ---- the read button ---------------------------------------------------------
+
+TEST(ReadButton, NoReadForGreatWallAndAnIdleClickWaitsForTheSession) {
+  SessionHarness g;  // GREATWALL has no read request: the rotation goes on
+  g.view.make = kGreatWall;
+  g.view.ecu = 0;
+  const std::string first = ElmToPolling(g);
+  g.controller.ReadFaultsClick();
+  g.receive(first + "\r7F 21 12\r\r>");
+  ASSERT_TRUE(g.runUntilWrites(g.port.writes.size() + 1));
+  EXPECT_EQ(g.lastWrite(), first + "\r");
+
+  SessionHarness h;  // asked before the start: the session reads first
+  h.view.make = kCitroen;
+  h.view.ecu = 0;
+  h.controller.ReadFaultsClick();
+  EXPECT_EQ(ElmToPolling(h), "17 FF 00");
+  // the read is asked once: a stop and a new start poll as usual
+  h.click();
+  EXPECT_EQ(ElmToPolling(h), "21C08001");
 }
 
 // ---- buffers ---------------------------------------------------------------

@@ -2,7 +2,8 @@
 // session core on a manual clock. One step per line; '#' starts a comment.
 //
 //   set make 0 | ecu 6 | adapter 1 | page 1 | port PATH | log on
-//   click start|stop|clear       Button1 (start and stop by caption) / Button2
+//   click start|stop|clear|read  Button1 (start and stop by caption) / Button2
+//                                / "Прочитать ошибки"
 //   > TEXT [@MS]                 the program writes TEXT + CR (time runs until
 //                                it does); @MS: that many ms after the previous
 //                                click, "<" or ">" step
@@ -160,6 +161,8 @@ class TranscriptRunner {
         h_.click();
       else if (what == "clear")
         h_.controller.Button2Click();
+      else if (what == "read")
+        h_.controller.ReadFaultsClick();
       else
         return "unknown click";
       return {};

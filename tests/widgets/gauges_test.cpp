@@ -9,6 +9,7 @@
 #include <numbers>
 
 #include "catalogue/visibility.h"
+#include "protocol/clock.h"
 #include "ui/dashboard_layout.h"
 #include "ui/widgets/dashboard.h"
 
@@ -233,6 +234,43 @@ TEST_F(Gauges, DashboardVisibilityFollowsMakeAndType) {
   d.applyEcuType(7, 5);
   check(7, 5);
   EXPECT_TRUE(d.isComponentVisible(Component::VS_MRV));
+}
+
+// The dashboard dims what the session has not refreshed lately and only
+// while a session runs; the value box greys and the needle washes out.
+TEST_F(Gauges, StaleGaugesAreDimmedOnTheSessionClock) {
+  ManualClock clock;
+  Dashboard d;
+  d.setClock(&clock);
+  d.applyMakeDefault(0);
+  GaugeWidget* speed = d.gauge(Component::VS_Speed);
+  auto* box = static_cast<TAbValueInd*>(d.gauge(Component::VI_Speed));
+  box->resize(SetupOf(Component::VI_Speed).width, SetupOf(Component::VI_Speed).height);
+  const QPoint corner(3, 3);  // inside the value box, away from the text
+  const QRgb fresh = Render(*box).pixel(corner);
+
+  d.setValue(Component::VI_Speed, 60);
+  d.checkStale();
+  EXPECT_FALSE(box->stale()) << "no session: nothing is stale";
+  d.sessionStarted();
+  EXPECT_TRUE(box->stale()) << "left from before the session";
+  EXPECT_TRUE(speed->stale());
+  const QRgb dimmed = Render(*box).pixel(corner);
+  EXPECT_NE(dimmed, fresh);
+  EXPECT_GT(qGray(dimmed), qGray(fresh)) << "the black box greys";
+
+  clock.advance(300);
+  d.setValue(Component::VI_Speed, 60);  // the same value refreshes too
+  d.replyHandled(11);
+  EXPECT_FALSE(box->stale());
+  EXPECT_EQ(Render(*box).pixel(corner), fresh);
+  clock.advance(d.pace().staleAfter() + 1);
+  d.checkStale();
+  EXPECT_TRUE(box->stale());
+  d.sessionStopped();
+  EXPECT_FALSE(box->stale());
+  d.pinStale(Component::VS_Speed);
+  EXPECT_TRUE(speed->stale());
 }
 
 }  // namespace

@@ -27,6 +27,14 @@ namespace kalvex {
 
 namespace msg = va_comm_messages;
 
+std::string va_comm_messages::CantOpenText(const std::string& path, int code) {
+  std::string text = Fill(kCantOpen, {path, std::to_string(code), PlatformErrorText(code)});
+#ifdef __linux__
+  if (code == EACCES || code == EPERM) text += std::string("\n") + kPermissionHint;
+#endif
+  return text;
+}
+
 std::string va_comm_messages::PlatformErrorText(int code) {
   char buf[256] = {};
   // The GNU variant may return a static string instead of filling buf.
@@ -303,8 +311,7 @@ void TVaCustomComm::BackendOpen(const std::string& path) {
     const int e = errno;
     if (e == ENOENT || e == ENODEV || e == ENXIO)
       throw EVaCommError(msg::Fill(msg::kNotFound, {path}));
-    throw EVaCommError(
-        msg::Fill(msg::kCantOpen, {path, std::to_string(e), msg::PlatformErrorText(e)}));
+    throw EVaCommError(msg::CantOpenText(path, e));
   }
   // TIOCEXCL keeps other programs out (root passes it); flock also stops
   // root and another Kalvex. It fails on a non-terminal, which the line

@@ -22,6 +22,10 @@ namespace kalvex {
 
 namespace msg = va_comm_messages;
 
+std::string va_comm_messages::CantOpenText(const std::string& path, int code) {
+  return Fill(kCantOpen, {path, std::to_string(code), PlatformErrorText(code)});
+}
+
 // UTF-8, like every other text of the program: a Russian Windows answers in
 // Cyrillic, which the ANSI code page would garble on the way to the window.
 std::string va_comm_messages::PlatformErrorText(int code) {

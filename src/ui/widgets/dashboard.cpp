@@ -35,11 +35,41 @@ Dashboard::Dashboard(QWidget* parent) : QWidget(parent) {
     g->hide();
     gauges_[static_cast<size_t>(setup.component)] = g;
   }
+  // Well inside the shortest stale time, so a gauge dims soon after it
+  // should; painting happens only when a gauge's look changes.
+  staleTimer_.setInterval(250);
+  connect(&staleTimer_, &QTimer::timeout, this, [this] { checkStale(); });
 }
 
 void Dashboard::setValue(Component c, float value) {
   const auto i = static_cast<size_t>(c);
-  if (i < gauges_.size()) gauges_[i]->setValue(value);
+  if (i >= gauges_.size()) return;
+  gauges_[i]->setValue(value);
+  gauges_[i]->refreshed(clock_->now());
+}
+
+void Dashboard::sessionStarted() {
+  pace_.start(clock_->now());
+  checkStale();
+  staleTimer_.start();
+}
+
+void Dashboard::sessionStopped() {
+  pace_.stop();
+  staleTimer_.stop();
+  checkStale();
+}
+
+void Dashboard::replyHandled(int nextRequest) { pace_.reply(nextRequest, clock_->now()); }
+
+void Dashboard::checkStale() {
+  const Millis now = clock_->now();
+  for (GaugeWidget* g : gauges_) g->applyStaleRule(now, pace_);
+}
+
+void Dashboard::pinStale(Component c) {
+  const auto i = static_cast<size_t>(c);
+  if (i < gauges_.size()) gauges_[i]->setPinnedStale(true);
 }
 
 float Dashboard::value(Component c) const {

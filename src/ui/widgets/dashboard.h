@@ -2,12 +2,15 @@
 // make/ECU-type visibility rules applied to them.
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 #include <array>
 
 #include "catalogue/visibility.h"
+#include "protocol/clock.h"
 #include "protocol/components.h"
 #include "ui/dashboard_layout.h"
+#include "ui/gauge_model.h"
 
 namespace kalvex {
 
@@ -19,13 +22,26 @@ class Dashboard : public QWidget {
   // Builds all twelve gauges hidden, each at its start value.
   explicit Dashboard(QWidget* parent = nullptr);
 
-  // Sets a gauge's Value (hidden gauges take values too).
+  // Sets a gauge's Value (hidden gauges take values too); an equal value
+  // still counts as refreshed.
   void setValue(Component c, float value);
   float value(Component c) const;
 
   // Make default (ComboBoxTMChange) and ECU-type set-up (ComboBox4Change).
   void applyMakeDefault(int make);
   void applyEcuType(int make, int ecu);
+
+  // Stale values. The clock is the session's (a steady clock until set);
+  // the dashboard looks at its gauges a few times a second while a session
+  // runs. sessionStarted/Stopped and replyHandled feed the pace the rule
+  // learns; checkStale applies it now (the timer does it on its own).
+  void setClock(const Clock* clock) { clock_ = clock ? clock : &steady_; }
+  void sessionStarted();
+  void sessionStopped();
+  void replyHandled(int nextRequest);
+  void checkStale();
+  void pinStale(Component c);  // drawn stale whatever the rule says
+  const RefreshPace& pace() const { return pace_; }
 
   bool isComponentVisible(Component c) const;
   QWidget* componentWidget(Component c) const;
@@ -36,6 +52,10 @@ class Dashboard : public QWidget {
 
   std::array<GaugeWidget*, kComponentCount> gauges_ = {};
   Visibility visible_ = {};
+  SteadyClock steady_;
+  const Clock* clock_ = &steady_;
+  RefreshPace pace_;
+  QTimer staleTimer_;
 };
 
 }  // namespace kalvex

@@ -42,6 +42,10 @@ QFont FitFont(const QString& text, double maxWidth, int px, int minPx, bool bold
 const QColor kShadow(0x80, 0x80, 0x80);
 const QColor kDarkShadow(0x40, 0x40, 0x40);
 const QColor kHighlight(0xFF, 0xFF, 0xFF);
+// A stale gauge: value box and text in greys, the whole face washed out.
+const QColor kStaleBox(0x70, 0x70, 0x70);
+const QColor kStaleText(0xC8, 0xC8, 0xC8);
+const QColor kStaleWash(0xF0, 0xF0, 0xF0, 0xA0);
 
 // Raised or sunken frame `width` pixels wide, inside `r`.
 void DrawBevel(QPainter& p, const QRect& r, bool raised, int width) {
@@ -165,6 +169,28 @@ void GaugeWidget::setValue(float value) {
   update();
 }
 
+void GaugeWidget::refreshed(int64_t nowMs) { staleChanged(model_.refreshed(nowMs)); }
+
+void GaugeWidget::applyStaleRule(int64_t nowMs, const RefreshPace& pace) {
+  staleChanged(model_.updateStale(nowMs, pace));
+}
+
+void GaugeWidget::setPinnedStale(bool pinned) { staleChanged(model_.setPinnedStale(pinned)); }
+
+void GaugeWidget::staleChanged(bool changed) {
+  if (!changed) return;
+  background_ = QImage();  // the value box colour lives in the cached face
+  update();
+}
+
+QColor GaugeWidget::valueBoxColor() const {
+  return model_.stale() ? kStaleBox : ToColor(settings().valueBoxColor);
+}
+
+QColor GaugeWidget::valueTextColor() const {
+  return model_.stale() ? kStaleText : ToColor(settings().valueColor);
+}
+
 void GaugeWidget::syncAlarmRegistration() {
   auto& alarmed = Alarmed();
   const auto it = std::find(alarmed.begin(), alarmed.end(), this);
@@ -209,6 +235,7 @@ void GaugeWidget::paintEvent(QPaintEvent*) {
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
   paintDynamic(p);
+  if (model_.stale()) p.fillRect(rect(), kStaleWash);
 }
 
 // ---- dial meters --------------------------------------------------------------------
@@ -404,7 +431,7 @@ void TAbVMeter::paintStatic(QPainter& p) {
   const GaugeSettings& s = settings();
   DrawBevels(p, s, rect());
   if (s.has(kOptValue)) {
-    p.fillRect(valueBox_, ToColor(s.valueBoxColor));
+    p.fillRect(valueBox_, valueBoxColor());
     DrawBevel(p, valueBox_.toAlignedRect(), false, 1);
   }
   if (s.has(kOptUnit)) DrawCaption(p, unitRect_, s.unit, 11, true);
@@ -442,7 +469,7 @@ void TAbVMeter::paintDynamic(QPainter& p) {
   if (s.has(kOptValue)) {
     const QString text = Q(m.valueText());
     p.setFont(FitFont(text, valueBox_.width() - 8, 14, 7, true));
-    p.setPen(ToColor(s.valueColor));
+    p.setPen(valueTextColor());
     p.drawText(valueBox_.adjusted(4, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter, text);
   }
   const double markerX = scaleX_ + kLane + 2;
@@ -539,7 +566,7 @@ void TAbThermometer::paintDynamic(QPainter& p) {
     if (s.has(kOptValue)) text = Q(m.valueText());
     if (s.has(kOptUnit)) text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + Q(s.unit);
     p.setFont(FitFont(text, valueRect_.width(), 13, 7, true));
-    p.setPen(ToColor(s.valueColor));
+    p.setPen(valueTextColor());
     p.drawText(valueRect_, Qt::AlignCenter, text);
   }
 }
@@ -581,19 +608,18 @@ void TAbValueInd::relayout() {
 
 void TAbValueInd::paintStatic(QPainter& p) {
   const GaugeSettings& s = settings();
-  p.fillRect(rect(), ToColor(s.valueBoxColor));
+  p.fillRect(rect(), valueBoxColor());
   DrawBevel(p, rect(), false, 1);
   if (s.has(kOptUnit)) {
     p.setFont(GaugeFont(fontPx_, true));
-    p.setPen(ToColor(s.valueColor));
+    p.setPen(valueTextColor());
     p.drawText(unitRect_, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, UnitSuffix(s));
   }
 }
 
 void TAbValueInd::paintDynamic(QPainter& p) {
-  const GaugeSettings& s = settings();
   p.setFont(GaugeFont(fontPx_, true));
-  p.setPen(ToColor(s.valueColor));
+  p.setPen(valueTextColor());
   // A value wider than the format (out of range) may spill to the left.
   p.drawText(valueRect_, Qt::AlignRight | Qt::AlignVCenter | Qt::TextDontClip,
              Q(model().valueText()));

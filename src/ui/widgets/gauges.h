@@ -24,6 +24,14 @@ class GaugeWidget : public QWidget {
   const GaugeModel& model() const { return model_; }
   const GaugeSettings& settings() const { return model_.settings(); }
 
+  // Staleness (see GaugeModel): a value came at `nowMs` on the session's
+  // clock; the stale rule at `nowMs`; a gauge drawn stale whatever the rule
+  // says (screenshots). Each repaints only when the look changed.
+  void refreshed(int64_t nowMs);
+  void applyStaleRule(int64_t nowMs, const RefreshPace& pace);
+  void setPinnedStale(bool pinned);
+  bool stale() const { return model_.stale(); }
+
   // One tick of the process-wide 50 ms flash clock. The shared QTimer calls
   // it while any gauge is in alarm; tests call it by hand.
   static void flashTick();
@@ -40,9 +48,13 @@ class GaugeWidget : public QWidget {
   virtual void paintDynamic(QPainter& p) = 0;
   // Lays out now if the size changed since the last layout.
   void ensureLayout();
+  // The value box and its text: greyed while the value is stale.
+  QColor valueBoxColor() const;
+  QColor valueTextColor() const;
 
  private:
   void syncAlarmRegistration();
+  void staleChanged(bool changed);
 
   GaugeModel model_;
   QImage background_;
