@@ -15,10 +15,13 @@ int Usage() {
                "       kalvex-cli simulate --make M --ecu E [--delay MS] [--searching]\n"
                "       kalvex-cli monitor --port PATH --adapter elm327|kesta --make M --ecu E\n"
                "                          [--log] [--duration S] [--replies N] [--csv FILE]\n"
-               "                          [--faults [--clear]]\n"
+               "                          [--faults [--clear]] [--pause MS] [--reconnect]\n"
+               "       kalvex-cli replay LOGFILE --make M --ecu E [--csv FILE]\n"
                "exit status: 0 done; 1 a file or output cannot be written, or the port cannot\n"
                "be opened; 2 bad usage; decode: 1 when a case was bad; monitor: 3 the ECU\n"
-               "never answered, 4 the port failed during the run (wins over 3)\n");
+               "never answered, 4 the port failed during the run (wins over 3; with\n"
+               "--reconnect: 0 when any reply was accepted, else 3); replay: 1 when the log\n"
+               "cannot be read or holds no ELM327 replies\n");
   return 2;
 }
 
@@ -31,6 +34,7 @@ int main(int argc, char** argv) {
   if (cmd == "decode") return kalvex::cli::RunDecode(argc - 2, argv + 2);
   if (cmd == "simulate") return kalvex::cli::RunSimulate(argc - 2, argv + 2);
   if (cmd == "monitor") return kalvex::cli::RunMonitor(argc - 2, argv + 2);
+  if (cmd == "replay") return kalvex::cli::RunReplay(argc - 2, argv + 2);
   if (cmd == "--help" || cmd == "-h" || cmd == "help") {
     Usage();
     return 0;
