@@ -289,8 +289,7 @@ int RunMonitor(int argc, char** argv) {
     port.setErrorHandler([&](const std::string& message) {
       if (o.reconnect) {
         if (!session.running()) return;  // a late report of a port already let go
-        view.showError(message);
-        scheduleReconnect("the port failed");
+        scheduleReconnect("the port failed (" + message + ")");
         return;
       }
       session.onPortError(message);
