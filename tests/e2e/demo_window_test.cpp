@@ -140,6 +140,11 @@ TEST(ChartWindow, DemoSessionFillsTheChartAndSaves) {
   ASSERT_TRUE(form.sessionHost()->controller().running());
   const SessionValues& values = form.sessionValues();
   ASSERT_TRUE(RunUntil([&] { return values.size() >= 40; }, 30000));
+  // KALVEX_DOC_IMAGES=DIR: the README's picture of the tab, after a longer drive.
+  if (const char* dir = std::getenv("KALVEX_DOC_IMAGES")) {
+    RunUntil([&] { return values.size() >= 1500; }, 120000);
+    form.grab().save(QString(dir) + "/chart_tab.png", "PNG");
+  }
   const size_t rowsSeen = values.size();
   form.findChild<QPushButton*>("Button1")->click();  // stop: the rows stay
   EXPECT_EQ(values.size(), rowsSeen);
@@ -152,7 +157,11 @@ TEST(ChartWindow, DemoSessionFillsTheChartAndSaves) {
   for (size_t i = 0; i < values.size(); ++i)
     for (Component c : defaults) expectedPoints += values[i].value(c).has_value();
   EXPECT_GT(expectedPoints, 100);
-  EXPECT_EQ(chart->pointCount(), expectedPoints);
+  if (values.size() <= 600) {
+    EXPECT_EQ(chart->pointCount(), expectedPoints);
+  } else {
+    EXPECT_LE(chart->pointCount(), 4 * 1202);  // thinned to two points a bucket
+  }
   const auto history = demo->server().history();
   const auto& lastRow = values.back();
   bool sent = false;
