@@ -20,20 +20,34 @@ class SerialLink;
 constexpr size_t kRxBufferSize = 1024;     // RxBuffer, ReadBuffer, ReplyLine
 constexpr size_t kElmOverflowLimit = 800;  // RxPos at which held bytes are dropped
 
+// The pause before each request write of the data phase: 200 ms unless the
+// user asks for a faster (or slower) pace. K-line sessions never go below
+// the bus's inter-request minimum, whatever was asked.
+constexpr Millis kDefaultRequestPause = 200;
+constexpr Millis kMinRequestPause = 20;
+constexpr Millis kMaxRequestPause = 1000;
+constexpr Millis kKLineMinRequestPause = 55;
+
 // What the session and its driver share for the length of a session: the
 // request to send next and the reply just accepted. Owned by the session,
 // touched only on the user-interface thread.
 struct RequestState {
-  uint8_t adapterType = 0;         // 0 ELM327, 1 Kesta-mini; copied at start
-  uint8_t nextCommand = 0;         // NextCommand
-  std::string nextRequest = "81";  // NextRequest
-  bool canSession = false;         // CanSession
-  uint8_t ecuAddress = 0;          // EcuAddress
-  uint16_t canId = 0;              // CanId
-  ResponseBytes response;          // ResponseBytes
-  bool responseAccepted = false;   // ResponseAccepted (per event)
-  int rememberedFaultCount = 0;    // RememberedFaultCount
+  uint8_t adapterType = 0;                     // 0 ELM327, 1 Kesta-mini; copied at start
+  uint8_t nextCommand = 0;                     // NextCommand
+  std::string nextRequest = "81";              // NextRequest
+  bool canSession = false;                     // CanSession
+  uint8_t ecuAddress = 0;                      // EcuAddress
+  uint16_t canId = 0;                          // CanId
+  ResponseBytes response;                      // ResponseBytes
+  bool responseAccepted = false;               // ResponseAccepted (per event)
+  int rememberedFaultCount = 0;                // RememberedFaultCount
+  Millis requestPause = kDefaultRequestPause;  // before each data-phase request write
 };
+
+// The pause before a request write on a K-line or a CAN session.
+inline Millis RequestPauseFor(const RequestState& st, bool kLine) {
+  return kLine && st.requestPause < kKLineMinRequestPause ? kKLineMinRequestPause : st.requestPause;
+}
 
 // A driver's own receive and set-up state; a new driver (each start) begins
 // with it empty.

@@ -250,7 +250,13 @@ std::string Elm327Driver::chooseText() {
 }
 
 void Elm327Driver::sendNextRequest() {
-  svc_.writeAfter(kSendPause, WithCr(chooseText()), [this] {
+  std::vector<uint8_t> bytes = WithCr(chooseText());
+  // Only data requests take the chosen pace; the AT set-up keeps its pause.
+  const Millis pause =
+      own_.linkState == 5
+          ? RequestPauseFor(svc_.state(), !ElmUsesCan(svc_.makeIndex(), svc_.ecuTypeIndex()))
+          : kSendPause;
+  svc_.writeAfter(pause, std::move(bytes), [this] {
     svc_.state().rememberedFaultCount = 0;
     svc_.setTimer3(true);
   });

@@ -151,7 +151,7 @@ void KestaDriver::sendNextRequest(const std::string& pendingText) {
   if (st.nextCommand != 0) svc_.takePendingRequest();
   st.nextRequest = st.nextCommand == 0 ? pendingText : KestaRequestText(st.nextCommand);
   lastLine_ = st.nextRequest;
-  svc_.writeAfter(kSendPause, KestaFrame(st.nextRequest), [this] {
+  svc_.writeAfter(RequestPauseFor(st, !st.canSession), KestaFrame(st.nextRequest), [this] {
     RequestState& s = svc_.state();
     own_.kestaLineOpen = false;
     s.rememberedFaultCount = 0;

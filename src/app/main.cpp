@@ -1,7 +1,7 @@
 // Program entry: kalvex [--port PATH]... [--demo] [--screenshot FILE]
 //                       [--select MAKE[,ECU]] [--values NAME=VALUE,...]
-//                       [--stale NAME,...]
-//                       [--help] [--version]
+//                       [--stale NAME,...] [--pause MS] [--help] [--version]
+//                kalvex --plot CSV --out FILE.png [--columns NAME,...]
 #include <QApplication>
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -15,11 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "adapter/adapter_driver.h"
+#include "app/chart_page.h"
 #include "app/demo.h"
 #include "app/main_window.h"
 #include "app/settings_store.h"
 #include "catalogue/catalogue.h"
 #include "protocol/components.h"
+#include "session/session_values.h"
 #include "ui/widgets/dashboard.h"
 
 using namespace kalvex;
@@ -36,6 +39,9 @@ struct Options {
   std::vector<Component> stale;
   bool help = false;
   bool version = false;
+  Millis pause = 200;
+  std::string plot, out;
+  std::vector<Component> columns;
 };
 
 int Fail(const std::string& message) {
@@ -78,6 +84,16 @@ struct CommandLine {
   QCommandLineOption values{"values", "Set gauges by component name.", "NAME=VALUE,..."};
   QCommandLineOption stale{"stale", "Draw these gauges as stale (dimmed), by component name.",
                            "NAME,..."};
+  QCommandLineOption pause{"pause",
+                           "Pause before each data request, 20 to 1000 ms (default 200; "
+                           "K-line sessions wait at least 55).",
+                           "MS"};
+  QCommandLineOption plot{"plot",
+                          "Draw the chart of a CSV written by kalvex-cli monitor or saved "
+                          "from the chart tab (with --out) and exit.",
+                          "CSV"};
+  QCommandLineOption out{"out", "The PNG file --plot writes.", "FILE"};
+  QCommandLineOption columns{"columns", "Up to four columns for --plot.", "NAME,..."};
   QCommandLineOption help{{"h", "help"}, "Show this help and exit."};
   QCommandLineOption version{{"v", "version"}, "Show the version and exit."};
 
@@ -85,7 +101,8 @@ struct CommandLine {
     parser.setApplicationDescription(
         "Kalvex: diagnostic scanner for engine control units (ELM327 and Kesta-mini adapters).");
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const auto* o : {&port, &demo, &screenshot, &select, &values, &stale, &help, &version})
+    for (const auto* o : {&port, &demo, &screenshot, &select, &values, &stale, &pause, &plot, &out,
+                          &columns, &help, &version})
       parser.addOption(*o);
   }
 };
@@ -136,7 +153,64 @@ std::string ParseArgs(CommandLine& cl, const QStringList& args, Options& o) {
       o.stale.push_back(*c);
     }
   }
+  if (cl.parser.isSet(cl.pause)) {
+    const auto ms = ParseDecimal(cl.parser.value(cl.pause).toStdString());
+    if (!ms || *ms < kMinRequestPause || *ms > kMaxRequestPause)
+      return "--pause needs milliseconds from 20 to 1000";
+    o.pause = *ms;
+  }
+  o.plot = cl.parser.value(cl.plot).toStdString();
+  o.out = cl.parser.value(cl.out).toStdString();
+  if (cl.parser.isSet(cl.plot) && o.plot.empty()) return "--plot needs a CSV file";
+  if (cl.parser.isSet(cl.out) && o.out.empty()) return "--out needs a file name";
+  if (!o.plot.empty() && o.out.empty()) return "--plot needs --out FILE.png";
+  if (o.plot.empty() && (!o.out.empty() || cl.parser.isSet(cl.columns)))
+    return "--out and --columns go with --plot";
+  if (cl.parser.isSet(cl.columns)) {
+    for (const std::string& name : Split(cl.parser.value(cl.columns).toStdString(), ',')) {
+      const auto c = ComponentByName(name);
+      if (!c) return "unknown column: " + name;
+      o.columns.push_back(*c);
+    }
+    if (o.columns.size() > ChartPage::kMaxSeries) return "--columns takes at most four names";
+  }
   return {};
+}
+
+// --plot: the chart tab's picture of a CSV, offscreen. 0, or 1 when the CSV
+// cannot be read or the PNG written.
+int Plot(const Options& o) {
+  SessionValues values;
+  std::string error;
+  if (!values.readCsv(o.plot, error)) {
+    std::fprintf(stderr, "kalvex: %s\n", error.c_str());
+    return 1;
+  }
+  // The columns that hold a value somewhere can be drawn.
+  Visibility filled{};
+  for (size_t i = 0; i < values.size(); ++i)
+    for (int c = 0; c < kComponentCount; ++c)
+      if (values[i].value(static_cast<Component>(c))) filled[static_cast<size_t>(c)] = true;
+  for (Component c : o.columns) {
+    if (!values.columns()[static_cast<size_t>(c)]) {
+      std::fprintf(stderr, "kalvex: %s has no column %s\n", o.plot.c_str(),
+                   std::string(ComponentName(c)).c_str());
+      return 2;
+    }
+    filled[static_cast<size_t>(c)] = true;
+  }
+  ChartPage page(values);
+  page.setAvailable(filled);
+  if (!o.columns.empty()) page.setSelection(o.columns);
+  page.showWholeSession(true);
+  page.resize(1024, 600);
+  page.show();
+  QApplication::processEvents();
+  if (!page.savePng(o.out, error)) {
+    std::fprintf(stderr, "kalvex: cannot write %s\n", o.out.c_str());
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -159,8 +233,9 @@ int main(int argc, char** argv) {
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
 
-  // A screenshot needs no screen.
-  if (!o.screenshot.empty() && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+  // A screenshot or a plot needs no screen.
+  if ((!o.screenshot.empty() || !o.plot.empty()) && !std::getenv("DISPLAY") &&
+      !std::getenv("WAYLAND_DISPLAY"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
   QApplication app(argc, argv);
@@ -168,10 +243,12 @@ int main(int argc, char** argv) {
   // the display name: Qt appends a display name to every window caption.
   QApplication::setApplicationName("Kalvex Scaner PC");
   QApplication::setOrganizationName("Brenvik");
+  if (!o.plot.empty()) return Plot(o);
 
   WindowOptions wo;
   wo.extraPorts = o.ports;
   wo.writeSettingsOnClose = o.screenshot.empty();
+  wo.requestPause = o.pause;
   std::unique_ptr<DemoSimulator> demo;
   if (o.demo) {
     std::string demoError;

@@ -17,11 +17,13 @@
 #include <QTabWidget>
 #include <QUrl>
 
+#include "app/chart_page.h"
 #include "app/session_host.h"
 #include "catalogue/catalogue.h"
 #include "faults/faults.h"
 #include "link/port_discovery.h"
 #include "session/log_file.h"
+#include "session/session_controller.h"
 #include "ui/widgets/dashboard.h"
 
 namespace kalvex {
@@ -73,7 +75,20 @@ TForm1::TForm1(const WindowOptions& options, QWidget* parent)
     else
       dashboard_->sessionStopped();
   };
-  host_->onReplyHandled = [this](int next) { dashboard_->replyHandled(next); };
+  // The host owns the controller's reply observer: the stale-gauge pace and
+  // the chart's rows both hang off it.
+  host_->onReplyHandled = [this](int next) {
+    dashboard_->replyHandled(next);
+    recordValues();
+  };
+  SessionController& controller = host_->controller();
+  controller.setRequestPause(options_.requestPause);
+  controller.onStarting = [this](int, int, int) {
+    values_->clear();
+    current_ = {};
+    sessionStart_ = valueClock_.now();
+    chart_->sessionStarted();
+  };
   FormCreate();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect r = screen->availableGeometry();
@@ -146,6 +161,12 @@ void TForm1::buildWidgets() {
   for (const std::string& l : VehicleList()) vehicles << Q(l);
   Memo3->setPlainText(vehicles.join('\n'));
   PageControl1->addTab(Memo3, "Список автомобилей");
+
+  // "Графики": the session's values over time.
+  chart_ = new ChartPage(*values_);
+  chart_->setObjectName("TabSheet5");
+  chart_->onError = [this](const std::string& message) { showError(message); };
+  PageControl1->addTab(chart_, "Графики");
 
   // The right-hand column.
   const int x = 696, w = 161;
@@ -362,6 +383,8 @@ void TForm1::ComboBoxTMChange() {
   // GREATWALL and Chery differ from their make default).
   if (ComboBox4->count() > 0) dashboard_->applyEcuType(make, 0);
   updateReadButton();
+  chart_->setAvailable(
+      DashboardVisibility(make, ComboBox4->count() > 0 ? 0 : std::optional<int>()));
 }
 
 void TForm1::updateReadButton() {
@@ -372,6 +395,7 @@ void TForm1::Button3Click() { host_->ReadFaultsClick(); }
 
 void TForm1::ComboBox4Change() {
   dashboard_->applyEcuType(ComboBoxTM->currentIndex(), ComboBox4->currentIndex());
+  chart_->setAvailable(DashboardVisibility(ComboBoxTM->currentIndex(), ComboBox4->currentIndex()));
 }
 
 void TForm1::CheckBox1Click() { host_->setLogEnabled(CheckBox1->isChecked()); }
@@ -431,6 +455,11 @@ void TForm1::showError(const std::string& message) {
   }
 }
 
-void TForm1::setGaugeValue(Component c, float value) { dashboard_->setValue(c, value); }
+void TForm1::setGaugeValue(Component c, float value) {
+  current_[static_cast<size_t>(c)] = value;
+  dashboard_->setValue(c, value);
+}
+
+void TForm1::recordValues() { values_->append(valueClock_.now() - sessionStart_, current_); }
 
 }  // namespace kalvex

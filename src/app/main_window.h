@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "app/settings_store.h"
+#include "protocol/clock.h"
+#include "session/session_values.h"
 #include "session/session_view.h"
 
 class QCheckBox;
@@ -19,6 +21,7 @@ class QTabWidget;
 
 namespace kalvex {
 
+class ChartPage;
 class Dashboard;
 class SessionHost;
 
@@ -30,6 +33,7 @@ struct WindowOptions {
   bool leadingPortSelected = false;  // select leadingPorts[0] at start
   bool discoverPorts = true;
   bool writeSettingsOnClose = true;
+  Millis requestPause = 200;  // --pause: before each data request
 };
 
 class TForm1 : public QWidget, public SessionView {
@@ -67,6 +71,9 @@ class TForm1 : public QWidget, public SessionView {
   void selectEcuType(int ecu);
 
   Dashboard* dashboard() const { return dashboard_; }
+  ChartPage* chartPage() const { return chart_; }
+  // The rows of the current session, one per accepted reply.
+  const SessionValues& sessionValues() const { return *values_; }
   SessionHost* sessionHost() const { return host_.get(); }
   // Errors shown so far (the error display also keeps them for tests).
   const std::vector<std::string>& shownErrors() const { return errors_; }
@@ -83,6 +90,7 @@ class TForm1 : public QWidget, public SessionView {
   void restorePort(const Settings& s);
   void updateReadButton();
   QString aboutText() const;
+  void recordValues();  // one row per accepted reply
 
   WindowOptions options_;
   std::unique_ptr<SettingsStore> settings_;
@@ -93,6 +101,11 @@ class TForm1 : public QWidget, public SessionView {
 
   QTabWidget* PageControl1 = nullptr;
   Dashboard* dashboard_ = nullptr;
+  ChartPage* chart_ = nullptr;
+  std::unique_ptr<SessionValues> values_ = std::make_unique<SessionValues>();
+  GaugeValues current_{};  // as the decoders set them in this session
+  SteadyClock valueClock_;
+  Millis sessionStart_ = 0;
   QLabel* Label8 = nullptr;
   QLabel* Label1 = nullptr;
   QPlainTextEdit* Memo1 = nullptr;

@@ -2,7 +2,7 @@
 //
 //   kalvex-cli monitor --port PATH --adapter elm327|kesta --make M --ecu E
 //                      [--log] [--duration S] [--csv FILE] [--faults [--clear]]
-//                      [--replies N]
+//                      [--replies N] [--pause MS] [--reconnect]
 //
 // After every accepted reply one CSV row goes to stdout (or FILE): the time
 // since the start and the twelve gauge values, each empty until a decoder
@@ -10,10 +10,14 @@
 // --faults starts on the make's fault read request and prints the fault
 // list after every fault reply (CSV rows then only with --csv); --clear
 // sends the clear request first. --replies ends the run after N accepted
-// replies (tests and benchmarks).
+// replies (tests and benchmarks). --pause sets the pause before each data
+// request (20..1000 ms, default 200; K-line sessions keep at least 55 ms).
+// --reconnect: a failed port, or 10 s without an accepted reply, closes the
+// port; 2 s later it is opened and the session started again, for as long
+// as the run lasts; the CSV goes on in the same file and time.
 // Exit status: 0 after --duration or Ctrl-C with at least one accepted
 // reply, 3 when the link never came up, 1 when the session could not
-// start, 2 for bad arguments.
+// start, 2 for bad arguments, 4 when the port failed (not with --reconnect).
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -21,6 +25,7 @@
 #include <signal.h>
 #endif
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -42,19 +47,16 @@
 #include "protocol/request_catalogue.h"
 #include "session/log_file.h"
 #include "session/session_controller.h"
+#include "session/session_values.h"
 #include "session/session_view.h"
 
 namespace kalvex::cli {
 namespace {
 
-// CSV column order.
-constexpr std::array<Component, kComponentCount> kColumns = {
-    Component::VS_Speed, Component::VI_Speed, Component::VS_Nmot, Component::VI_Nmot,
-    Component::VS_TOG,   Component::VS_Ub,    Component::VI_Ub,   Component::VS_TANS,
-    Component::VS_THR,   Component::VS_MRV,   Component::VS_DV,   Component::VS_MAP,
-};
-constexpr const char* kCsvHeader =
-    "time,VS_Speed,VI_Speed,VS_Nmot,VI_Nmot,VS_TOG,VS_Ub,VI_Ub,VS_TANS,VS_THR,VS_MRV,VS_DV,VS_MAP";
+// Without a reply for this long, or after a failed port, --reconnect closes
+// the port and opens it again this much later.
+constexpr Millis kReconnectSilence = 10'000;
+constexpr Millis kReconnectWait = 2'000;
 
 struct MonitorOptions {
   std::string port;
@@ -67,6 +69,8 @@ struct MonitorOptions {
   bool faults = false;
   bool clear = false;
   std::optional<long> replies;
+  Millis pause = kDefaultRequestPause;
+  bool reconnect = false;
 };
 
 // One line, as for every error; `kalvex-cli --help` has the usage.
@@ -106,6 +110,12 @@ std::string ParseMonitorArgs(int argc, char** argv, MonitorOptions& o) {
     } else if (a == "--replies" && hasValue) {
       o.replies = ParseInteger(argv[++i], 1, 1'000'000'000);
       if (!o.replies) return "--replies needs a count above 0";
+    } else if (a == "--pause" && hasValue) {
+      const auto ms = ParseInteger(argv[++i], kMinRequestPause, kMaxRequestPause);
+      if (!ms) return "--pause needs milliseconds from 20 to 1000";
+      o.pause = *ms;
+    } else if (a == "--reconnect") {
+      o.reconnect = true;
     } else if (a == "--faults") {
       o.faults = true;
     } else if (a == "--clear") {
@@ -158,14 +168,18 @@ class HeadlessView final : public SessionView {
   void setFaultLines(const std::vector<std::string>& lines) override { memo1_ = lines; }
   void showError(const std::string& message) override {
     ++errors_;
+    if (quiet_) return;
     std::fprintf(stderr, "kalvex-cli monitor: %s\n", message.c_str());
   }
   void setGaugeValue(Component c, float value) override { values_[static_cast<size_t>(c)] = value; }
 
   const std::array<std::optional<float>, kComponentCount>& values() const { return values_; }
   const std::vector<std::string>& memo1() const { return memo1_; }
+  // While reconnecting, a port that does not open yet is not news.
+  void setQuiet(bool quiet) { quiet_ = quiet; }
 
  private:
+  bool quiet_ = false;
   const MonitorOptions& o_;
   std::string caption_ = kCaptionStart;
   std::string status_;
@@ -176,19 +190,7 @@ class HeadlessView final : public SessionView {
 
 // False when the row could not be written (a closed pipe, a full disk).
 bool WriteCsvRow(FILE* out, double seconds, const HeadlessView& view) {
-  std::string row;
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.3f", seconds);
-  row += buf;
-  for (Component c : kColumns) {
-    row += ',';
-    if (const auto& v = view.values()[static_cast<size_t>(c)]) {
-      std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(*v));
-      row += buf;
-    }
-  }
-  row += '\n';
-  std::fputs(row.c_str(), out);
+  std::fputs(CsvRow(seconds, view.values()).c_str(), out);
   // A reader on a pipe sees each reply, and Ctrl-C loses nothing.
   return std::fflush(out) == 0 && !std::ferror(out);
 }
@@ -295,18 +297,35 @@ int RunMonitor(int argc, char** argv) {
     SessionController session(view, port, clock, log);
     session.setLogEnabled(o.log);
     session.setFirstRequestOverride(firstRequest);
+    session.setRequestPause(o.pause);
     port.setRxHandler([&](size_t count) { session.VaComm1RxChar(count); });
-    // A failed port ends the run there (after its error text): whatever was
-    // accepted before, the adapter is gone and the caller must know.
+
+    const Millis start = clock.now();
+    long accepted = 0;
+    Millis lastAccepted = start;
+    // --reconnect: when the port is to be opened again.
+    std::optional<Millis> reopenAt;
+    auto scheduleReconnect = [&](const std::string& why) {
+      if (session.running()) session.Button1Click();  // stop: closes the port
+      std::fprintf(stderr, "kalvex-cli monitor: %s; reconnecting to %s in %lld s\n", why.c_str(),
+                   o.port.c_str(), static_cast<long long>(kReconnectWait / 1000));
+      view.setQuiet(true);
+      reopenAt = clock.now() + kReconnectWait;
+    };
+    // Without --reconnect a failed port ends the run there (after its error
+    // text): whatever was accepted before, the adapter is gone and the
+    // caller must know.
     bool portFailed = false;
     port.setErrorHandler([&](const std::string& message) {
+      if (o.reconnect) {
+        if (!session.running()) return;  // a late report of a port already let go
+        scheduleReconnect("the port failed (" + message + ")");
+        return;
+      }
       session.onPortError(message);
       portFailed = true;
       loop.quit();
     });
-
-    const Millis start = clock.now();
-    long accepted = 0;
     bool outputFailed = false;
     auto failOutput = [&](const char* what) {
       if (outputFailed) return;
@@ -316,6 +335,7 @@ int RunMonitor(int argc, char** argv) {
     };
     session.onResponseAccepted = [&](const ResponseBytes& rb) {
       ++accepted;
+      lastAccepted = clock.now();
       if (outputFailed) return;
       if (csv && !WriteCsvRow(csv, (clock.now() - start) / 1000.0, view)) {
         failOutput("the CSV rows");
@@ -344,8 +364,31 @@ int RunMonitor(int argc, char** argv) {
       }
       std::optional<Millis> until;
       if (o.durationS) until = start + static_cast<Millis>(*o.durationS * 1000.0 + 0.5);
-      if (!outputFailed)
-        loop.run([&] { return session.nextDeadline(); }, [&] { session.onTimer(); }, until);
+      auto deadline = [&]() -> std::optional<Millis> {
+        std::optional<Millis> d = session.nextDeadline();
+        if (!o.reconnect) return d;
+        const Millis own = reopenAt ? *reopenAt : lastAccepted + kReconnectSilence;
+        return d ? std::min(*d, own) : own;
+      };
+      auto onDue = [&] {
+        session.onTimer();
+        if (!o.reconnect) return;
+        const Millis now = clock.now();
+        if (reopenAt) {
+          if (now < *reopenAt) return;
+          reopenAt.reset();
+          session.Button1Click();  // start again; the open may fail while the adapter is away
+          if (session.running()) {
+            view.setQuiet(false);
+            lastAccepted = now;  // the silence counts from this start
+          } else {
+            reopenAt = now + kReconnectWait;
+          }
+        } else if (now - lastAccepted >= kReconnectSilence) {
+          scheduleReconnect("no reply for 10 s");
+        }
+      };
+      if (!outputFailed) loop.run(deadline, onDue, until);
       if (session.running()) session.Button1Click();  // stop: closes the port
       // A lost port wins over no reply; an output that failed wins over both.
       status = outputFailed ? 1 : portFailed ? 4 : accepted > 0 ? 0 : 3;

@@ -8,5 +8,6 @@ int RunPorts(int argc, char** argv);
 int RunDecode(int argc, char** argv);
 int RunSimulate(int argc, char** argv);
 int RunMonitor(int argc, char** argv);
+int RunReplay(int argc, char** argv);
 
 }  // namespace kalvex::cli

@@ -14,6 +14,7 @@ const char* MainHelp() {
          "                           (Linux only)\n"
          "  monitor                  a session on a serial port: gauge values as CSV,\n"
          "                           or the fault list\n"
+         "  replay                   the CSV a session's ELM327 log file stands for\n"
          "\n"
          "Options:\n"
          "  -h, --help               show this help and exit\n"
@@ -23,7 +24,9 @@ const char* MainHelp() {
          "\n"
          "Exit status: 0 done; 1 a file or output cannot be written, or the port\n"
          "cannot be opened; 2 bad usage; decode: 1 when a case was bad; monitor: 3 the\n"
-         "ECU never answered, 4 the port failed during the run (wins over 3).\n";
+         "ECU never answered, 4 the port failed during the run (wins over 3; with\n"
+         "--reconnect: 0 when any reply was accepted, else 3); replay: 1 when the log\n"
+         "cannot be read or holds no ELM327 replies.\n";
 }
 
 const char* CommandHelp(const std::string& command) {
@@ -62,7 +65,7 @@ const char* CommandHelp(const std::string& command) {
   if (command == "monitor")
     return "Usage: kalvex-cli monitor --port PATH --adapter elm327|kesta --make M --ecu E\n"
            "                          [--log] [--duration S] [--replies N] [--csv FILE]\n"
-           "                          [--faults [--clear]]\n"
+           "                          [--faults [--clear]] [--pause MS] [--reconnect]\n"
            "Runs a diagnostic session on a serial port without a window. After every\n"
            "accepted reply one CSV row (time and the twelve gauge values) goes to\n"
            "stdout or FILE; the link status goes to stderr when it changes. Ctrl-C ends\n"
@@ -78,10 +81,28 @@ const char* CommandHelp(const std::string& command) {
            "  --csv FILE       write the CSV rows to FILE instead of stdout\n"
            "  --faults         read the fault codes and print the list after each reply\n"
            "  --clear          with --faults: clear the codes first\n"
+           "  --pause MS       pause before each data request (20 to 1000, default 200;\n"
+           "                   never below 55 on a K-line)\n"
+           "  --reconnect      when the port fails or no reply came for 10 s, close it,\n"
+           "                   wait 2 s and start again; the CSV goes on\n"
            "\n"
            "Exit status: 0 at least one reply accepted; 1 the port cannot be opened or\n"
            "an output cannot be written; 2 bad usage; 3 the ECU never answered; 4 the\n"
-           "port failed during the run.\n";
+           "port failed during the run (with --reconnect: 0 when any reply was\n"
+           "accepted, else 3).\n";
+  if (command == "replay")
+    return "Usage: kalvex-cli replay LOGFILE --make M --ecu E [--csv FILE]\n"
+           "Turns the \" -E- \" lines of a log written during an ELM327 session into the\n"
+           "CSV monitor wrote for it: one row per reply the session accepted, the time\n"
+           "in whole seconds since the log's first line. Lines the session would not\n"
+           "have accepted are skipped and counted on stderr.\n"
+           "\n"
+           "  --make M       make by index or name\n"
+           "  --ecu E        ECU type index within the make\n"
+           "  --csv FILE     write the CSV to FILE instead of stdout\n"
+           "\n"
+           "Exit status: 0; 1 the log cannot be read or holds no ELM327 data; 2 bad\n"
+           "usage.\n";
   return nullptr;
 }
 

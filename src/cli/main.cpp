@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
   if (cmd == "simulate") return kalvex::cli::RunSimulate(argc - 2, argv + 2);
 #endif
   if (cmd == "monitor") return kalvex::cli::RunMonitor(argc - 2, argv + 2);
+  if (cmd == "replay") return kalvex::cli::RunReplay(argc - 2, argv + 2);
   std::fprintf(stderr, "kalvex-cli: unknown command: %s\n", cmd.c_str());
   return Usage();
 }

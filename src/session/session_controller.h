@@ -5,6 +5,7 @@
 // passed. Not thread-safe: every call comes from the user-interface thread.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -57,6 +58,11 @@ class SessionController : private DriverServices {
   // Replaces the first data request the first-request table chooses in a
   // session; used by kalvex-cli monitor --faults/--clear.
   void setFirstRequestOverride(std::optional<uint8_t> number) { firstOverride_ = number; }
+  // The pause before each data request (--pause), kept within 20..1000 ms;
+  // K-line sessions still wait at least 55 ms.
+  void setRequestPause(Millis ms) {
+    st_.requestPause = std::clamp(ms, kMinRequestPause, kMaxRequestPause);
+  }
 
   // Observers (may be empty): just before the port is opened at start, and
   // after each accepted response has been handled.

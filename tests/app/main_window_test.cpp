@@ -79,11 +79,12 @@ TEST_F(WindowTest, TextsAndStateAfterStart) {
   EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
 
   auto* tabs = Child<QTabWidget>(w, "PageControl1");
-  ASSERT_EQ(tabs->count(), 4);
+  ASSERT_EQ(tabs->count(), 5);
   EXPECT_EQ(tabs->tabText(0), "Параметры");
   EXPECT_EQ(tabs->tabText(1), "Ошибки");
   EXPECT_EQ(tabs->tabText(2), "О программе");
   EXPECT_EQ(tabs->tabText(3), "Список автомобилей");
+  EXPECT_EQ(tabs->tabText(4), "Графики");
   EXPECT_EQ(tabs->currentIndex(), 0);
   EXPECT_EQ(tabs->geometry(), QRect(0, 0, 689, 417));
 

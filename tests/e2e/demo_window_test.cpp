@@ -5,14 +5,19 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QImage>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 #include <set>
 
+#include "app/chart_page.h"
 #include "app/demo.h"
 #include "app/main_window.h"
 #include "app/session_host.h"
+#include "e2e/process_runner.h"
 #include "session/session_controller.h"
+#include "session/session_values.h"
 #include "sim/pty_server.h"
 #include "ui/widgets/dashboard.h"
 
@@ -93,6 +98,110 @@ TEST(DemoWindow, GaugesMoveOverBothAdapters) {
     start->click();  // stop
     EXPECT_FALSE(form.sessionHost()->controller().running());
   }
+  EXPECT_TRUE(form.shownErrors().empty());
+  form.FormClose();
+}
+
+// The "Графики" tab during a demo session: every accepted reply becomes a
+// row and a point of each chosen quantity; the rows saved as CSV are the
+// session's rows in the monitor's format; the PNG is a picture.
+TEST(ChartWindow, DemoSessionFillsTheChartAndSaves) {
+  App();
+  std::string error;
+  auto demo = StartDemoSimulator(error);
+  ASSERT_NE(demo, nullptr) << error;
+  WindowOptions wo;
+  wo.leadingPorts = {demo->portPath()};
+  wo.leadingPortSelected = true;
+  wo.discoverPorts = false;
+  wo.writeSettingsOnClose = false;
+  wo.requestPause = 20;  // a K-line type: 55 ms
+  TForm1 form(wo);
+  form.setModalErrors(false);
+  AttachDemoSimulator(*demo, form);
+  form.show();
+
+  auto* tabs = form.findChild<QTabWidget*>("PageControl1");
+  ASSERT_NE(tabs, nullptr);
+  ASSERT_EQ(tabs->count(), 5);
+  EXPECT_EQ(tabs->tabText(3).toStdString(), "Список автомобилей");
+  EXPECT_EQ(tabs->tabText(4).toStdString(), "Графики");
+  tabs->setCurrentIndex(4);
+
+  form.selectMake(0);
+  form.selectEcuType(0);
+  ChartPage* chart = form.chartPage();
+  // The default four, as LADA type 0 sets them.
+  const std::vector<Component> defaults = {Component::VI_Nmot, Component::VS_TOG, Component::VS_THR,
+                                           Component::VI_Speed};
+  EXPECT_EQ(chart->selection(), defaults);
+
+  form.findChild<QPushButton*>("Button1")->click();
+  ASSERT_TRUE(form.sessionHost()->controller().running());
+  const SessionValues& values = form.sessionValues();
+  ASSERT_TRUE(RunUntil([&] { return values.size() >= 40; }, 30000));
+  // KALVEX_DOC_IMAGES=DIR: the README's picture of the tab, after a longer drive.
+  if (const char* dir = std::getenv("KALVEX_DOC_IMAGES")) {
+    RunUntil([&] { return values.size() >= 1500; }, 120000);
+    form.grab().save(QString(dir) + "/chart_tab.png", "PNG");
+  }
+  const size_t rowsSeen = values.size();
+  form.findChild<QPushButton*>("Button1")->click();  // stop: the rows stay
+  EXPECT_EQ(values.size(), rowsSeen);
+
+  // Every row is a reply the simulator sent, and shows on the chart: each
+  // chosen quantity has one point per row that holds it (well under the
+  // points a series is thinned to).
+  chart->refresh();
+  int expectedPoints = 0;
+  for (size_t i = 0; i < values.size(); ++i)
+    for (Component c : defaults) expectedPoints += values[i].value(c).has_value();
+  EXPECT_GT(expectedPoints, 100);
+  if (values.size() <= 600) {
+    EXPECT_EQ(chart->pointCount(), expectedPoints);
+  } else {
+    EXPECT_LE(chart->pointCount(), 4 * 1202);  // thinned to two points a bucket
+  }
+  const auto history = demo->server().history();
+  const auto& lastRow = values.back();
+  bool sent = false;
+  for (const auto& r : history)
+    sent |= r.values[static_cast<size_t>(Component::VI_Nmot)] == lastRow.value(Component::VI_Nmot);
+  EXPECT_TRUE(sent);
+  for (size_t i = 1; i < values.size(); ++i) ASSERT_GE(values[i].ms, values[i - 1].ms);
+
+  // Saved CSV: the monitor's header and exactly the session's rows.
+  const std::string csv = testing::TempDir() + "/chart.csv";
+  ASSERT_TRUE(chart->saveCsv(csv, error)) << error;
+  const std::string text = testing::ReadFile(csv);
+  EXPECT_EQ(text.substr(0, text.find('\n')), kCsvHeader);
+  SessionValues back;
+  ASSERT_TRUE(back.readCsv(csv, error)) << error;
+  ASSERT_EQ(back.size(), values.size());
+  for (size_t i = 0; i < values.size(); ++i) {
+    ASSERT_EQ(back[i].ms, values[i].ms) << i;
+    ASSERT_EQ(back[i].set, values[i].set) << i;
+    for (int c = 0; c < kComponentCount; ++c) {
+      if (!values[i].value(static_cast<Component>(c))) continue;
+      ASSERT_EQ(back[i].v[c], values[i].v[c]) << i;
+    }
+  }
+  EXPECT_FALSE(chart->saveCsv("/nonexistent-dir/x.csv", error));
+
+  // The PNG opens as an image of the chart.
+  const std::string png = testing::TempDir() + "/chart.png";
+  ASSERT_TRUE(chart->savePng(png, error)) << error;
+  QImage image;
+  ASSERT_TRUE(image.load(QString::fromStdString(png)));
+  EXPECT_GT(image.width(), 300);
+  EXPECT_GT(image.height(), 200);
+
+  // Another ECU type offers its own components; a new start begins afresh.
+  form.selectEcuType(6);
+  EXPECT_EQ(chart->selection().size(), 4u);
+  form.findChild<QPushButton*>("Button1")->click();
+  EXPECT_LT(values.size(), rowsSeen);
+  form.findChild<QPushButton*>("Button1")->click();
   EXPECT_TRUE(form.shownErrors().empty());
   form.FormClose();
 }

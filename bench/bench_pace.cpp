@@ -1,0 +1,300 @@
+// Faster polling and a responsive window.
+//
+// BM_PaceAgainstSimulate: the session core with --pause 20 against a
+// `kalvex-cli simulate` process over a pseudo-terminal, on a K-line type
+// (LADA type 0, where the 55 ms K-line minimum applies) and a CAN type
+// (LADA type 6), over both adapters. Reported:
+//   requests_per_s       accepted replies per second once polling runs
+//   reply_ms             mean time from a request write to its accepted reply
+//   pause_ms             the pause that applies (20, or 55 on K-line)
+//   ceiling_per_s        1000 / (pause_ms + reply_ms)
+//   pace_vs_ceiling_pct  the goal is 95 % or more
+//
+// BM_FlashTickWithChart: the real window offscreen in demo mode, a CAN
+// session at --pause 20 with the "Графики" tab shown and filling; a 50 ms
+// timer with the gauges' flash tick settings records how late each tick
+// comes. Goal: p99 <= 5 ms, max <= 16 ms.
+//
+// BM_ChartRefresh: one refresh of the chart (rows to series, then a paint
+// into an image) with five minutes of rows at 50 rows a second in view and
+// a million rows held: what the chart's timer costs the window at most.
+#include <benchmark/benchmark.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QImage>
+#include <QPainter>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QtCharts/QChartView>
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "../tests/support/fake_view.h"
+#include "app/chart_page.h"
+#include "app/demo.h"
+#include "app/main_window.h"
+#include "app/session_host.h"
+#include "link/va_comm.h"
+#include "session/log_file.h"
+#include "session/session_controller.h"
+#include "session/session_values.h"
+
+extern char** environ;
+
+namespace kalvex {
+namespace {
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "bench_pace";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+  return app;
+}
+
+std::string BinaryDir() {
+  if (const char* d = std::getenv("KALVEX_BINARY_DIR")) return d;
+  char buf[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return ".";
+  std::string self(buf, static_cast<size_t>(n));
+  return self.substr(0, self.rfind('/'));
+}
+
+// Records when each line was handed to the port.
+class TimedLink : public SerialLink {
+ public:
+  explicit TimedLink(SerialLink& inner) : inner_(inner) {}
+  std::chrono::steady_clock::time_point lastWrite;
+  void openDevice(const std::string& p) override { inner_.openDevice(p); }
+  void closeDevice() override { inner_.closeDevice(); }
+  bool isOpen() const override { return inner_.isOpen(); }
+  size_t readBytes(uint8_t* d, size_t c) override { return inner_.readBytes(d, c); }
+  size_t writeBytes(const uint8_t* s, size_t c) override {
+    lastWrite = std::chrono::steady_clock::now();
+    return inner_.writeBytes(s, c);
+  }
+  void setDtr(bool on) override { inner_.setDtr(on); }
+  void setRxHandler(RxHandler h) override { inner_.setRxHandler(std::move(h)); }
+  void requestRxNotify() override { inner_.requestRxNotify(); }
+  void setErrorHandler(ErrorHandler h) override { inner_.setErrorHandler(std::move(h)); }
+
+ private:
+  SerialLink& inner_;
+};
+
+void BM_PaceAgainstSimulate(benchmark::State& state) {
+  const int adapter = static_cast<int>(state.range(0));
+  const int ecu = static_cast<int>(state.range(1));
+  constexpr int kReplies = 300;
+  const std::string cli = BinaryDir() + "/kalvex-cli";
+  int fds[2];
+  if (::pipe(fds) != 0) return state.SkipWithError("pipe failed");
+  std::string ecuText = std::to_string(ecu);
+  std::vector<std::string> args = {cli, "simulate", "--make", "0", "--ecu", ecuText};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
+  pid_t sim = -1;
+  const int spawned = posix_spawn(&sim, argv[0], &fa, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&fa);
+  ::close(fds[1]);
+  if (spawned != 0) return state.SkipWithError(("cannot start " + cli).c_str());
+  FILE* simOut = ::fdopen(fds[0], "r");
+  char line[512] = {};
+  if (!std::fgets(line, sizeof line, simOut)) return state.SkipWithError("no path from simulate");
+  std::string path(line);
+  path.erase(path.find_last_not_of("\r\n") + 1);
+
+  std::mutex m;
+  std::condition_variable cv;
+  std::deque<std::function<void()>> queue;
+  TVaComm port([&](std::function<void()> fn) {
+    std::lock_guard lock(m);
+    queue.push_back(std::move(fn));
+    cv.notify_one();
+  });
+  TimedLink link(port);
+  SteadyClock clock;
+  test::FakeView view;
+  view.make = 0;
+  view.ecu = ecu;
+  view.adapter = adapter;
+  view.port = path;
+  LogFile log;
+  SessionController ctl(view, link, clock, log);
+  ctl.setRequestPause(20);
+  port.setRxHandler([&](size_t n) { ctl.VaComm1RxChar(n); });
+  port.setErrorHandler([&](const std::string& msg) { ctl.onPortError(msg); });
+
+  int accepted = 0, polled = 0;
+  double replySum = 0;
+  std::chrono::steady_clock::time_point firstAt, lastAt;
+  ctl.onResponseAccepted = [&](const ResponseBytes& rb) {
+    const auto now = std::chrono::steady_clock::now();
+    ++accepted;
+    if (rb[0] == 0xC1 || rb[0] == 0x50) return;  // set-up replies do not count
+    if (polled == 0) firstAt = now;
+    if (polled > 0)
+      replySum += std::chrono::duration<double, std::milli>(now - link.lastWrite).count();
+    lastAt = now;
+    ++polled;
+  };
+  for (auto _ : state) {
+    ctl.Button1Click();
+    const Millis giveUp = clock.now() + 120'000;
+    while (polled <= kReplies) {
+      if (clock.now() > giveUp) {
+        state.SkipWithError("the session did not poll");
+        break;
+      }
+      std::deque<std::function<void()>> run;
+      {
+        std::unique_lock lock(m);
+        const auto d = ctl.nextDeadline();
+        const auto until = std::chrono::steady_clock::time_point(
+            std::chrono::milliseconds(d ? *d : clock.now() + 1000));
+        cv.wait_until(lock, until, [&] { return !queue.empty(); });
+        run.swap(queue);
+      }
+      for (auto& fn : run) fn();
+      ctl.onTimer();
+      if (!view.errors.empty()) {
+        state.SkipWithError(view.errors.front().c_str());
+        break;
+      }
+    }
+    ctl.Button1Click();
+  }
+  ctl.shutdown();
+  port.Close();
+  ::kill(sim, SIGTERM);
+  ::waitpid(sim, nullptr, 0);
+  std::fclose(simOut);
+  if (polled < 2) return;
+  const double seconds = std::chrono::duration<double>(lastAt - firstAt).count();
+  const double rate = (polled - 1) / seconds;
+  const double replyMs = replySum / (polled - 1);
+  const double pause = ecu == 6 ? 20 : 55;
+  const double ceiling = 1000.0 / (pause + replyMs);
+  state.counters["requests_per_s"] = rate;
+  state.counters["reply_ms"] = replyMs;
+  state.counters["pause_ms"] = pause;
+  state.counters["ceiling_per_s"] = ceiling;
+  state.counters["pace_vs_ceiling_pct"] = 100.0 * rate / ceiling;
+  state.SetLabel(std::string(adapter ? "Kesta-mini" : "ELM327") + (ecu == 6 ? " CAN" : " K-line"));
+}
+BENCHMARK(BM_PaceAgainstSimulate)
+    ->Args({0, 0})
+    ->Args({0, 6})
+    ->Args({1, 0})
+    ->Args({1, 6})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+
+void BM_FlashTickWithChart(benchmark::State& state) {
+  App();
+  std::string error;
+  auto demo = StartDemoSimulator(error);
+  if (!demo) return state.SkipWithError(error.c_str());
+  WindowOptions wo;
+  wo.leadingPorts = {demo->portPath()};
+  wo.leadingPortSelected = true;
+  wo.discoverPorts = false;
+  wo.writeSettingsOnClose = false;
+  wo.requestPause = 20;
+  TForm1 form(wo);
+  form.setModalErrors(false);
+  AttachDemoSimulator(*demo, form);
+  form.show();
+  form.selectMake(0);
+  form.selectEcuType(6);  // CAN: 20 ms
+  form.findChild<QTabWidget*>("PageControl1")->setCurrentIndex(4);
+
+  std::vector<double> late;
+  QElapsedTimer clock;
+  QTimer tick;  // as the flash tick: 50 ms, default (coarse) timer type
+  tick.setInterval(50);
+  qint64 last = -1;
+  QObject::connect(&tick, &QTimer::timeout, [&] {
+    const qint64 now = clock.nsecsElapsed();
+    if (last >= 0) late.push_back(std::max(0.0, (now - last) / 1e6 - 50.0));
+    last = now;
+  });
+  const int seconds = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    form.findChild<QPushButton*>("Button1")->click();
+    clock.start();
+    tick.start();
+    QEventLoop loop;
+    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+    tick.stop();
+    form.findChild<QPushButton*>("Button1")->click();
+  }
+  if (late.empty()) return state.SkipWithError("no ticks");
+  std::sort(late.begin(), late.end());
+  const double rows = static_cast<double>(form.sessionValues().size());
+  state.counters["ticks"] = static_cast<double>(late.size());
+  state.counters["late_p50_ms"] = late[late.size() / 2];
+  state.counters["late_p99_ms"] = late[std::min(late.size() - 1, late.size() * 99 / 100)];
+  state.counters["late_max_ms"] = late.back();
+  state.counters["rows_per_s"] = rows / seconds;
+  state.counters["chart_points"] = form.chartPage()->pointCount();
+  form.FormClose();
+}
+BENCHMARK(BM_FlashTickWithChart)->Arg(30)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+void BM_ChartRefresh(benchmark::State& state) {
+  App();
+  SessionValues values;
+  GaugeValues v{};
+  // A million rows, the last five minutes at 50 rows a second.
+  const Millis n = static_cast<Millis>(SessionValues::kDefaultCapacity);
+  const Millis dense = 15000;
+  for (Millis i = 0; i < n; ++i) {
+    const Millis ms = i < n - dense ? i * 80 : (n - dense) * 80 + (i - (n - dense)) * 20;
+    v[static_cast<size_t>(Component::VI_Nmot)] = 800.0f + static_cast<float>(i % 3000);
+    v[static_cast<size_t>(Component::VS_TOG)] = static_cast<float>(i % 90);
+    v[static_cast<size_t>(Component::VS_THR)] = static_cast<float>(i % 100);
+    v[static_cast<size_t>(Component::VI_Speed)] = static_cast<float>(i % 120);
+    values.append(ms, v);
+  }
+  ChartPage page(values);
+  Visibility all{};
+  all.fill(true);
+  page.setAvailable(all);
+  page.resize(681, 389);
+  page.show();
+  QImage image(page.chartView()->size(), QImage::Format_ARGB32_Premultiplied);
+  for (auto _ : state) {
+    page.refresh();
+    QPainter p(&image);
+    page.chartView()->render(&p);
+  }
+  state.counters["points"] = page.pointCount();
+}
+BENCHMARK(BM_ChartRefresh)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kalvex
+
+BENCHMARK_MAIN();

@@ -1,0 +1,90 @@
+// The values of a session as rows: one row per accepted reply, the time since
+// the start and the twelve gauge values (each empty until a decoder has set
+// it in this run). The CSV text of a row is the one kalvex-cli monitor
+// writes; the window keeps the rows in memory and saves them in that format.
+// GUI-free; not thread-safe (the user-interface thread only).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "protocol/clock.h"
+#include "protocol/components.h"
+
+namespace kalvex {
+
+// Gauge values by Component; empty until set in this run.
+using GaugeValues = std::array<std::optional<float>, kComponentCount>;
+
+// CSV column order after "time".
+inline constexpr std::array<Component, kComponentCount> kCsvColumns = {
+    Component::VS_Speed, Component::VI_Speed, Component::VS_Nmot, Component::VI_Nmot,
+    Component::VS_TOG,   Component::VS_Ub,    Component::VI_Ub,   Component::VS_TANS,
+    Component::VS_THR,   Component::VS_MRV,   Component::VS_DV,   Component::VS_MAP,
+};
+inline constexpr const char* kCsvHeader =
+    "time,VS_Speed,VI_Speed,VS_Nmot,VI_Nmot,VS_TOG,VS_Ub,VI_Ub,VS_TANS,VS_THR,VS_MRV,VS_DV,VS_MAP";
+
+// One CSV row with its line feed: seconds with three decimals, then the
+// values as "%.9g" (enough digits to give the float back), empty when unset.
+std::string CsvRow(double seconds, const GaugeValues& values);
+
+struct ValueRow {
+  Millis ms = 0;  // since the start of the session
+  std::array<float, kComponentCount> v{};
+  uint16_t set = 0;  // bit per Component
+
+  std::optional<float> value(Component c) const {
+    const auto i = static_cast<size_t>(c);
+    if (!(set & (1u << i))) return std::nullopt;
+    return v[i];
+  }
+};
+
+class SessionValues {
+ public:
+  static constexpr size_t kDefaultCapacity = 1'000'000;  // a day at five replies a second
+
+  explicit SessionValues(size_t capacity = kDefaultCapacity) : capacity_(capacity ? capacity : 1) {
+    columns_.fill(true);
+  }
+
+  // A new session: no rows, nothing dropped.
+  void clear();
+  // Past the capacity the oldest row goes.
+  void append(Millis ms, const GaugeValues& values);
+
+  size_t size() const { return rows_.size(); }
+  bool empty() const { return rows_.empty(); }
+  const ValueRow& operator[](size_t i) const { return rows_[i]; }
+  const ValueRow& back() const { return rows_.back(); }
+  size_t capacity() const { return capacity_; }
+  // Rows dropped at the front since clear(), and rows appended in all.
+  uint64_t dropped() const { return dropped_; }
+  uint64_t appended() const { return appended_; }
+
+  // The header and every row. False (errno set) when the file could not be
+  // written completely.
+  bool writeCsv(std::FILE* out) const;
+
+  // Reads a CSV in the monitor's format: a header starting with "time" and
+  // naming gauge components in any order and subset, then rows. Replaces the
+  // rows held. False with `error` (one line) when the file cannot be read or
+  // a line is not such a row.
+  bool readCsv(const std::string& path, std::string& error);
+  // The components the last readCsv had columns for (all, after append()).
+  const std::array<bool, kComponentCount>& columns() const { return columns_; }
+
+ private:
+  size_t capacity_;
+  std::deque<ValueRow> rows_;
+  uint64_t dropped_ = 0;
+  uint64_t appended_ = 0;
+  std::array<bool, kComponentCount> columns_{};
+};
+
+}  // namespace kalvex
