@@ -137,15 +137,6 @@ std::string ParseMonitorArgs(int argc, char** argv, MonitorOptions& o) {
   return {};
 }
 
-// The make's fault read request (the one its clear reply selects), if any.
-std::optional<uint8_t> FaultReadRequest(int make, int ecu) {
-  RequestChoice next;
-  HandleClearReply(make, ecu, next);
-  const std::string& text = ElmRequestText(next.nextCommand);
-  if (text.rfind("18", 0) == 0 || text.rfind("17", 0) == 0) return next.nextCommand;
-  return std::nullopt;
-}
-
 // The window, as plain fields: the lists are fixed by the arguments.
 class HeadlessView final : public SessionView {
  public:
@@ -258,7 +249,7 @@ int RunMonitor(int argc, char** argv) {
 
   std::optional<uint8_t> firstRequest;
   if (o.faults) {
-    firstRequest = FaultReadRequest(o.make, o.ecu);
+    firstRequest = FaultReadRequest(o.make);
     if (!firstRequest) return MonitorUsage(Makes()[o.make].text + " has no fault read request");
     if (o.clear) {
       if (!ClearButtonActs(o.make))
