@@ -343,7 +343,7 @@ void ChartPage::refresh() {
 int ChartPage::pointCount() const { return points_; }
 
 bool ChartPage::saveCsv(const std::string& path, std::string& error) const {
-  std::FILE* f = std::fopen(path.c_str(), "w");
+  std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) {
     error = "Не удалось записать " + path + ": " + std::strerror(errno);
     return false;

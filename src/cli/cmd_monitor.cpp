@@ -260,7 +260,7 @@ int RunMonitor(int argc, char** argv) {
 
   FILE* csv = nullptr;
   if (!o.csv.empty()) {
-    csv = std::fopen(o.csv.c_str(), "w");
+    csv = std::fopen(o.csv.c_str(), "wb");
     if (!csv) {
       std::fprintf(stderr, "kalvex-cli monitor: cannot write %s: %s\n", o.csv.c_str(),
                    std::strerror(errno));

@@ -135,7 +135,7 @@ int RunReplay(int argc, char** argv) {
 
   FILE* out = stdout;
   if (!csvPath.empty()) {
-    out = std::fopen(csvPath.c_str(), "w");
+    out = std::fopen(csvPath.c_str(), "wb");
     if (!out) return ReplayFail("cannot write " + csvPath + ": " + std::strerror(errno));
   }
   std::fprintf(out, "%s\n", kCsvHeader);

@@ -43,7 +43,7 @@ TEST(SessionValues, CsvRowsDroppedRowsAndReadingBack) {
   EXPECT_FALSE(s[0].value(Component::VS_TOG));
 
   const std::string path = TempPath("values.csv");
-  std::FILE* f = std::fopen(path.c_str(), "w");
+  std::FILE* f = std::fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr);
   ASSERT_TRUE(s.writeCsv(f));
   std::fclose(f);
