@@ -48,60 +48,35 @@ const EcuLayout kDeepSpaceflight = {{{
     },
 }}};
 
-// UECUS2G: air flow, throttle word and injection byte further on than in
-// the two types below.
-const EcuLayout kUecus2g = {{{
-    {0x21, 0x01},
-    {0x61, 0x01},
-    68,
-    {
-        {{C::VS_Ub, C::VI_Ub}, 33, kByte, 0.068L, 1, 0, false, Q::Battery},
-        {{C::VS_Nmot}, 34, 35, 1, 400, 0, false, Q::RpmHundreds},
-        {{C::VI_Nmot}, 34, 35, 1, 4, 0, false, Q::Rpm},
-        {{C::VS_Speed, C::VI_Speed}, 38, kByte, 1, 1, 0, false, Q::Speed},
-        {{C::VS_TOG}, 41, kByte, 1, 1, -40, false, Q::Coolant},
-        {{C::VS_TANS}, 43, kByte, 1, 1, -40, false, Q::Intake},
-        {{C::VS_MRV}, 50, 51, 1, 10, 0, false, Q::AirFlow},
-        {{C::VS_THR}, 55, 56, 100, 65536, 0, false, Q::Throttle},
-        {{C::VS_DV}, 67, kByte, 1, 10, 0, false, Q::Injection},
-    },
-}}};
+// UECUS2G, GW413EF UEOBD and ME7.9.7 share one layout; they differ in the
+// battery scale, the air-flow word, the throttle and the injection byte.
+EcuLayout SharedLayout(Field battery, int airFlowHigh, Field throttle, int injection) {
+  return {{{
+      {0x21, 0x01},
+      {0x61, 0x01},
+      68,
+      {
+          battery,
+          {{C::VS_Nmot}, 34, 35, 1, 400, 0, false, Q::RpmHundreds},
+          {{C::VI_Nmot}, 34, 35, 1, 4, 0, false, Q::Rpm},
+          {{C::VS_Speed, C::VI_Speed}, 38, kByte, 1, 1, 0, false, Q::Speed},
+          {{C::VS_TOG}, 41, kByte, 1, 1, -40, false, Q::Coolant},
+          {{C::VS_TANS}, 43, kByte, 1, 1, -40, false, Q::Intake},
+          {{C::VS_MRV}, airFlowHigh, airFlowHigh + 1, 1, 10, 0, false, Q::AirFlow},
+          throttle,
+          {{C::VS_DV}, injection, kByte, 1, 10, 0, false, Q::Injection},
+      },
+  }}};
+}
 
-// GW413EF UEOBD
-const EcuLayout kGw413ef = {{{
-    {0x21, 0x01},
-    {0x61, 0x01},
-    68,
-    {
-        {{C::VS_Ub, C::VI_Ub}, 33, kByte, 0.068L, 1, 0, false, Q::Battery},
-        {{C::VS_Nmot}, 34, 35, 1, 400, 0, false, Q::RpmHundreds},
-        {{C::VI_Nmot}, 34, 35, 1, 4, 0, false, Q::Rpm},
-        {{C::VS_Speed, C::VI_Speed}, 38, kByte, 1, 1, 0, false, Q::Speed},
-        {{C::VS_TOG}, 41, kByte, 1, 1, -40, false, Q::Coolant},
-        {{C::VS_TANS}, 43, kByte, 1, 1, -40, false, Q::Intake},
-        {{C::VS_MRV}, 48, 49, 1, 10, 0, false, Q::AirFlow},
-        {{C::VS_THR}, 57, kByte, 100, 255, 0, false, Q::Throttle},
-        {{C::VS_DV}, 66, kByte, 1, 10, 0, false, Q::Injection},
-    },
-}}};
-
-// ME7.9.7: battery full scale 18 V, throttle at byte 61.
-const EcuLayout kMe797 = {{{
-    {0x21, 0x01},
-    {0x61, 0x01},
-    68,
-    {
-        {{C::VS_Ub, C::VI_Ub}, 33, kByte, 18, 255, 0, false, Q::Battery},
-        {{C::VS_Nmot}, 34, 35, 1, 400, 0, false, Q::RpmHundreds},
-        {{C::VI_Nmot}, 34, 35, 1, 4, 0, false, Q::Rpm},
-        {{C::VS_Speed, C::VI_Speed}, 38, kByte, 1, 1, 0, false, Q::Speed},
-        {{C::VS_TOG}, 41, kByte, 1, 1, -40, false, Q::Coolant},
-        {{C::VS_TANS}, 43, kByte, 1, 1, -40, false, Q::Intake},
-        {{C::VS_MRV}, 48, 49, 1, 10, 0, false, Q::AirFlow},
-        {{C::VS_THR}, 61, kByte, 100, 255, 0, false, Q::Throttle},
-        {{C::VS_DV}, 66, kByte, 1, 10, 0, false, Q::Injection},
-    },
-}}};
+const Field kBattery068 = {{C::VS_Ub, C::VI_Ub}, 33, kByte, 0.068L, 1, 0, false, Q::Battery};
+const EcuLayout kUecus2g =
+    SharedLayout(kBattery068, 50, {{C::VS_THR}, 55, 56, 100, 65536, 0, false, Q::Throttle}, 67);
+const EcuLayout kGw413ef =
+    SharedLayout(kBattery068, 48, {{C::VS_THR}, 57, kByte, 100, 255, 0, false, Q::Throttle}, 66);
+const EcuLayout kMe797 =
+    SharedLayout({{C::VS_Ub, C::VI_Ub}, 33, kByte, 18, 255, 0, false, Q::Battery}, 48,
+                 {{C::VS_THR}, 61, kByte, 100, 255, 0, false, Q::Throttle}, 66);
 
 // MIT
 const EcuLayout kMit = {{{

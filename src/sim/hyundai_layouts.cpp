@@ -13,6 +13,38 @@ using Q = Quantity;
 
 constexpr int kByte = -1;
 
+// Replies that several types send alike.
+// The speed (0x06) and injection time (0x03) of ECU_v.2, v.3 and v.4.
+const DataReply kSpeedAt10 = {
+    {0x21, 0x06},
+    {0x61, 0x06},
+    14,
+    {
+        {{C::VS_Speed, C::VI_Speed}, 10, kByte, 1.25L, 1, 0, true, Q::Speed},
+    }};
+const DataReply kInjectionAt10 = {{0x21, 0x03},
+                                  {0x61, 0x03},
+                                  14,
+                                  {
+                                      {{C::VS_DV}, 10, kByte, 208.1L, 255, 0, false, Q::Injection},
+                                  }};
+// Injection time and speed (0x02) of ECU_v.9, v.10 and v.14.
+const DataReply kCanInjectionAndSpeed = {
+    {0x21, 0x02},
+    {0x61, 0x02},
+    28,
+    {
+        {{C::VS_DV}, 25, 24, 53717.21L, 65535, 0, false, Q::Injection},
+        {{C::VS_Speed, C::VI_Speed}, 14, kByte, 319, 255, 0, false, Q::Speed},
+    }};
+// The throttle word (0x1F) of ECU_v.10 and v.14.
+const DataReply kThrottleWord = {{0x21, 0x1F},
+                                 {0x61, 0x1F},
+                                 10,
+                                 {
+                                     {{C::VS_THR}, 7, 6, 480, 65535, 0, false, Q::Throttle},
+                                 }};
+
 // ECU_v.1 (1.3L/1.5L/1.6L)
 const EcuLayout kV1 = {{
     {{0x21, 0x06},
@@ -43,12 +75,7 @@ const EcuLayout kV1 = {{
 
 // ECU_v.2 (1.3L/1.5L/1.6L) and ECU_v.4 (1.6L)
 const EcuLayout kV2 = {{
-    {{0x21, 0x06},
-     {0x61, 0x06},
-     14,
-     {
-         {{C::VS_Speed, C::VI_Speed}, 10, kByte, 1.25L, 1, 0, true, Q::Speed},
-     }},
+    kSpeedAt10,
     {{0x21, 0x02},
      {0x61, 0x02},
      34,
@@ -66,22 +93,12 @@ const EcuLayout kV2 = {{
          {{C::VS_Nmot}, 10, 9, 1, 400, 0, true, Q::RpmHundreds},
          {{C::VI_Nmot}, 10, 9, 1, 4, 0, true, Q::Rpm},
      }},
-    {{0x21, 0x03},
-     {0x61, 0x03},
-     14,
-     {
-         {{C::VS_DV}, 10, kByte, 208.1L, 255, 0, false, Q::Injection},
-     }},
+    kInjectionAt10,
 }};
 
 // ECU_v.3 (1.1L/1.3L/1.5L/1.6L): engine speed in the 0x02 block, 40 rpm a step.
 const EcuLayout kV3 = {{
-    {{0x21, 0x06},
-     {0x61, 0x06},
-     14,
-     {
-         {{C::VS_Speed, C::VI_Speed}, 10, kByte, 1.25L, 1, 0, true, Q::Speed},
-     }},
+    kSpeedAt10,
     {{0x21, 0x02},
      {0x61, 0x02},
      34,
@@ -94,12 +111,7 @@ const EcuLayout kV3 = {{
          {{C::VS_TOG}, 29, kByte, 0.75L, 1, -48, true, Q::Coolant},
          {{C::VS_TANS}, 31, kByte, 0.75L, 1, -48, true, Q::Intake},
      }},
-    {{0x21, 0x03},
-     {0x61, 0x03},
-     14,
-     {
-         {{C::VS_DV}, 10, kByte, 208.1L, 255, 0, false, Q::Injection},
-     }},
+    kInjectionAt10,
 }};
 
 // ECU_v.5 (1.8L/2.0L): one 21 01 reply carries everything.
@@ -193,13 +205,7 @@ const EcuLayout kV9 = {{
          {{C::VS_TOG}, 27, kByte, 191.4L, 255, -49, false, Q::Coolant},
          {{C::VS_TANS}, 35, kByte, 191.1L, 255, -49, false, Q::Intake},
      }},
-    {{0x21, 0x02},
-     {0x61, 0x02},
-     28,
-     {
-         {{C::VS_DV}, 25, 24, 53717.21L, 65535, 0, false, Q::Injection},
-         {{C::VS_Speed, C::VI_Speed}, 14, kByte, 319, 255, 0, false, Q::Speed},
-     }},
+    kCanInjectionAndSpeed,
 }};
 
 // ECU_v.10 (2.0L) CAN
@@ -215,19 +221,8 @@ const EcuLayout kV10 = {{
          {{C::VS_TOG}, 27, kByte, 191.4L, 255, -49, false, Q::Coolant},
          {{C::VS_TANS}, 35, kByte, 191.1L, 255, -49, false, Q::Intake},
      }},
-    {{0x21, 0x02},
-     {0x61, 0x02},
-     28,
-     {
-         {{C::VS_DV}, 25, 24, 53717.21L, 65535, 0, false, Q::Injection},
-         {{C::VS_Speed, C::VI_Speed}, 14, kByte, 319, 255, 0, false, Q::Speed},
-     }},
-    {{0x21, 0x1F},
-     {0x61, 0x1F},
-     10,
-     {
-         {{C::VS_THR}, 7, 6, 480, 65535, 0, false, Q::Throttle},
-     }},
+    kCanInjectionAndSpeed,
+    kThrottleWord,
 }};
 
 // ECU_v.11 (2.7L) CAN: no coolant, no injection time.
@@ -292,19 +287,8 @@ const EcuLayout kV14 = {{
          {{C::VS_TOG}, 27, kByte, 191.4L, 255, -49, false, Q::Coolant},
          {{C::VS_TANS}, 35, kByte, 191.1L, 255, -49, false, Q::Intake},
      }},
-    {{0x21, 0x02},
-     {0x61, 0x02},
-     28,
-     {
-         {{C::VS_DV}, 25, 24, 53717.21L, 65535, 0, false, Q::Injection},
-         {{C::VS_Speed, C::VI_Speed}, 14, kByte, 319, 255, 0, false, Q::Speed},
-     }},
-    {{0x21, 0x1F},
-     {0x61, 0x1F},
-     10,
-     {
-         {{C::VS_THR}, 7, 6, 480, 65535, 0, false, Q::Throttle},
-     }},
+    kCanInjectionAndSpeed,
+    kThrottleWord,
 }};
 
 const EcuLayout* const kHyundai[] = {&kV1, &kV2, &kV3,  &kV2,  &kV5, &kV6,  &kV7,
