@@ -35,11 +35,8 @@
 #include <QtCharts/QChartView>
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -48,6 +45,7 @@
 #include "app/demo.h"
 #include "app/main_window.h"
 #include "app/session_host.h"
+#include "cli/event_loop.h"
 #include "link/va_comm.h"
 #include "session/log_file.h"
 #include "session/session_controller.h"
@@ -123,16 +121,10 @@ void BM_PaceAgainstSimulate(benchmark::State& state) {
   std::string path(line);
   path.erase(path.find_last_not_of("\r\n") + 1);
 
-  std::mutex m;
-  std::condition_variable cv;
-  std::deque<std::function<void()>> queue;
-  TVaComm port([&](std::function<void()> fn) {
-    std::lock_guard lock(m);
-    queue.push_back(std::move(fn));
-    cv.notify_one();
-  });
-  TimedLink link(port);
   SteadyClock clock;
+  cli::EventLoop loop(clock);
+  TVaComm port(loop.dispatcher());
+  TimedLink link(port);
   test::FakeView view;
   view.make = 0;
   view.ecu = ecu;
@@ -155,32 +147,20 @@ void BM_PaceAgainstSimulate(benchmark::State& state) {
     if (polled > 0)
       replySum += std::chrono::duration<double, std::milli>(now - link.lastWrite).count();
     lastAt = now;
-    ++polled;
+    if (++polled > kReplies) loop.quit();
   };
   for (auto _ : state) {
     ctl.Button1Click();
-    const Millis giveUp = clock.now() + 120'000;
-    while (polled <= kReplies) {
-      if (clock.now() > giveUp) {
-        state.SkipWithError("the session did not poll");
-        break;
-      }
-      std::deque<std::function<void()>> run;
-      {
-        std::unique_lock lock(m);
-        const auto d = ctl.nextDeadline();
-        const auto until = std::chrono::steady_clock::time_point(
-            std::chrono::milliseconds(d ? *d : clock.now() + 1000));
-        cv.wait_until(lock, until, [&] { return !queue.empty(); });
-        run.swap(queue);
-      }
-      for (auto& fn : run) fn();
-      ctl.onTimer();
-      if (!view.errors.empty()) {
-        state.SkipWithError(view.errors.front().c_str());
-        break;
-      }
-    }
+    loop.run([&] { return ctl.nextDeadline(); },
+             [&] {
+               ctl.onTimer();
+               if (polled > kReplies || !view.errors.empty()) loop.quit();
+             },
+             clock.now() + 120'000);
+    if (!view.errors.empty())
+      state.SkipWithError(view.errors.front().c_str());
+    else if (polled <= kReplies)
+      state.SkipWithError("the session did not poll");
     ctl.Button1Click();
   }
   ctl.shutdown();

@@ -8,12 +8,10 @@
 #include <time.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 
 #include "../tests/support/adapter_peer.h"
 #include "../tests/support/fake_view.h"
+#include "cli/event_loop.h"
 #include "link/va_comm.h"
 #include "session/log_file.h"
 #include "session/session_controller.h"
@@ -68,15 +66,9 @@ void BM_SessionRate(benchmark::State& state) {
     return;
   }
   // The user-interface thread: closures posted by the port, and deadlines.
-  std::mutex m;
-  std::condition_variable cv;
-  std::deque<std::function<void()>> queue;
-  TVaComm port([&](std::function<void()> fn) {
-    std::lock_guard lock(m);
-    queue.push_back(std::move(fn));
-    cv.notify_one();
-  });
   SteadyClock clock;
+  cli::EventLoop loop(clock);
+  TVaComm port(loop.dispatcher());
   TimedLink link(port, clock);
   test::FakeView view;
   view.make = 0;
@@ -101,28 +93,17 @@ void BM_SessionRate(benchmark::State& state) {
       cpuProcess0 = ProcessCpuMs();
     }
     lastAt = now;
-    ++accepted;
+    if (++accepted > requests) loop.quit();
   };
 
   for (auto _ : state) {
     ctl.Button1Click();
-    while (accepted <= requests) {
-      std::deque<std::function<void()>> run;
-      {
-        std::unique_lock lock(m);
-        const auto d = ctl.nextDeadline();
-        const auto until = std::chrono::steady_clock::time_point(
-            std::chrono::milliseconds(d ? *d : clock.now() + 1000));
-        cv.wait_until(lock, until, [&] { return !queue.empty(); });
-        run.swap(queue);
-      }
-      for (auto& fn : run) fn();
-      ctl.onTimer();
-      if (!view.errors.empty()) {
-        state.SkipWithError(view.errors.front().c_str());
-        break;
-      }
-    }
+    loop.run([&] { return ctl.nextDeadline(); },
+             [&] {
+               ctl.onTimer();
+               if (accepted > requests || !view.errors.empty()) loop.quit();
+             });
+    if (!view.errors.empty()) state.SkipWithError(view.errors.front().c_str());
     ctl.Button1Click();
   }
   const double cpuThread = ThreadCpuMs() - cpuThread0;

@@ -17,8 +17,8 @@ namespace kalvex::cli {
 
 class EventLoop {
  public:
-  // `clock` must count in steady milliseconds (SteadyClock, or a test clock
-  // that moves with real time).
+  // `clock` must be SteadyClock (or count the same milliseconds): waits are
+  // made until its deadlines on std::chrono::steady_clock.
   explicit EventLoop(const Clock& clock) : clock_(clock) {}
 
   // Any thread: queue a closure for the loop thread.
