@@ -21,6 +21,7 @@
 #include "app/main_window.h"
 #include "app/settings_store.h"
 #include "catalogue/catalogue.h"
+#include "link/std_descriptors.h"
 #include "protocol/components.h"
 #include "session/session_values.h"
 #include "ui/widgets/dashboard.h"
@@ -216,6 +217,8 @@ int Plot(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before anything opens: a closed stdout must not become the serial port.
+  if (!OpenMissingStandardDescriptors()) return 1;
   // Parsed before the application exists, so a screenshot can still choose
   // the offscreen platform.
   QStringList args;

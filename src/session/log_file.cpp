@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <system_error>
@@ -70,10 +71,16 @@ int LogFile::create() {
   std::error_code ec;
   if (!std::filesystem::is_directory(dir, ec)) {
     std::filesystem::create_directories(dir, ec);
-    if (ec) return ec.value() ? ec.value() : EIO;
+    if (ec) return fail(ec.value() ? ec.value() : EIO, dir.string(), ec.message());
   }
   fileName_ = (dir / FileNameFor(now)).string();
   return writeLine(StampFor(now));
+}
+
+int LogFile::fail(int err, const std::string& path, const std::string& text) {
+  lastError_ = err;
+  lastErrorText_ = path + ": " + text;
+  return err;
 }
 
 int LogFile::appendLine(const std::string& marker, const std::string& text) {
@@ -86,12 +93,15 @@ int LogFile::writeLine(const std::string& line) {
   // Append in both cases: a second start within the same second must not
   // empty the file of the first.
   std::FILE* f = std::fopen(fileName_.c_str(), "ab");
-  if (!f) return errno ? errno : EIO;
+  if (!f) {
+    const int err = errno ? errno : EIO;
+    return fail(err, fileName_, std::strerror(err));
+  }
   const std::string out = line + "\r\n";
   const size_t written = std::fwrite(out.data(), 1, out.size(), f);
   int err = written == out.size() ? 0 : (errno ? errno : EIO);
   if (std::fclose(f) != 0 && err == 0) err = errno ? errno : EIO;
-  return err;
+  return err == 0 ? 0 : fail(err, fileName_, std::strerror(err));
 }
 
 }  // namespace kalvex

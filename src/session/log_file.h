@@ -30,6 +30,11 @@ class LogFile {
   // created yet it returns ENOENT.
   int appendLine(const std::string& marker, const std::string& text);
 
+  // The last failure of create() or appendLine(): its errno (0 for none)
+  // and "PATH: system text", naming the folder or file that failed.
+  int lastError() const { return lastError_; }
+  const std::string& lastErrorText() const { return lastErrorText_; }
+
   bool hasFile() const { return !fileName_.empty(); }
   const std::string& fileName() const { return fileName_; }  // LogFileName
   std::string folder() const;
@@ -43,7 +48,11 @@ class LogFile {
 
   std::string folder_;
   WallClock wallClock_;
+  int fail(int err, const std::string& path, const std::string& text);
+
   std::string fileName_;
+  int lastError_ = 0;
+  std::string lastErrorText_;
 };
 
 }  // namespace kalvex
