@@ -11,7 +11,7 @@
 
 #include "cli/commands.h"
 #include "cli/help.h"
-#include "link/std_descriptors.h"
+#include "link/process_setup.h"
 
 namespace {
 

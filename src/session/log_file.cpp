@@ -1,5 +1,7 @@
 #include "session/log_file.h"
 
+#include "link/process_setup.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -54,8 +56,10 @@ std::string LogFile::DefaultFolder() {
 #else
   if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
     return std::string(data) + "/Kalvex/LOG";
-  const char* home = std::getenv("HOME");
-  return std::string(home ? home : ".") + "/.local/share/Kalvex/LOG";
+  // Without any home the folder is left empty and creating a log fails with
+  // a reason, rather than writing into whatever folder we were started in.
+  const std::string home = HomeFolder();
+  return home.empty() ? std::string() : home + "/.local/share/Kalvex/LOG";
 #endif
 }
 
@@ -68,6 +72,9 @@ std::string LogFile::StampFor(const std::tm& t) { return Format(t, '/', ':'); }
 int LogFile::create() {
   const std::tm now = wallClock_();
   const std::filesystem::path dir = folder();
+  if (dir.empty())
+    return fail(ENOENT, "the log folder",
+                "no home folder is known (set HOME, XDG_DATA_HOME or KALVEX_LOG_DIR)");
   std::error_code ec;
   if (!std::filesystem::is_directory(dir, ec)) {
     std::filesystem::create_directories(dir, ec);

@@ -16,7 +16,8 @@ class LogFile {
   using WallClock = std::function<std::tm()>;
 
   // `folder` empty: KALVEX_LOG_DIR, else $XDG_DATA_HOME/Kalvex/LOG/, else
-  // ~/.local/share/Kalvex/LOG/; on Windows KALVEX_LOG_DIR, else the LOG
+  // ~/.local/share/Kalvex/LOG/ (with HOME unset, the home of the user
+  // database; with none, no log); on Windows KALVEX_LOG_DIR, else the LOG
   // folder beside the program.
   explicit LogFile(std::string folder = {}, WallClock wallClock = {});
 
