@@ -82,8 +82,8 @@ void BM_ReplayLargeLog(benchmark::State& state) {
   }
   double seconds = 0, rssMb = 0;
   for (auto _ : state) {
-    std::vector<std::string> args{BinaryDir() + "/kalvex-cli", "replay", log, "--make", "0",
-                                  "--ecu", "0"};
+    std::vector<std::string> args{
+        BinaryDir() + "/kalvex-cli", "replay", log, "--make", "0", "--ecu", "0"};
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

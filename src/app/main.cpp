@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <cmath>
 #include <cstdio>
-#include <limits>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,8 +24,8 @@
 #include "app/settings_store.h"
 #include "catalogue/catalogue.h"
 #include "link/process_setup.h"
-#include "protocol/decimal.h"
 #include "protocol/components.h"
+#include "protocol/decimal.h"
 #include "session/session_values.h"
 #include "ui/widgets/dashboard.h"
 

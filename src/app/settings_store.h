@@ -41,7 +41,7 @@ class SettingsStore {
 
  private:
   std::unique_ptr<QSettings> settings_;  // none when the path is no regular file
-  std::string refused_;                   // that path
+  std::string refused_;                  // that path
 };
 
 }  // namespace kalvex

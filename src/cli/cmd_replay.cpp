@@ -131,8 +131,7 @@ int RunReplay(int argc, char** argv) {
   if (c.stamped == 0) return ReplayFail(logPath + " is not a session log (no time-stamped line)");
   std::fputs(replayer.warnings().c_str(), stderr);
   if (c.extracted == 0 && c.adapterLines == 0)
-    return ReplayFail(logPath +
-                      " holds no replies: a Kesta-mini session logs only its start time");
+    return ReplayFail(logPath + " holds no replies: a Kesta-mini session logs only its start time");
   if (c.extracted == 0)
     return ReplayFail(logPath + " holds no extracted replies: the adapter never answered");
   if (c.accepted == 0)

@@ -70,8 +70,7 @@ std::optional<long long> LogStampSeconds(std::string_view line) {
   if (!Digits(line, 0, 2, d) || !Digits(line, 3, 2, mo) || !Digits(line, 6, 4, y) ||
       !Digits(line, 11, 2, h) || !Digits(line, 14, 2, mi) || !Digits(line, 17, 2, s))
     return std::nullopt;
-  if (y < 1 || mo < 1 || mo > 12 || d < 1 || d > DaysInMonth(mo, y) || h > 23 || mi > 59 ||
-      s > 59)
+  if (y < 1 || mo < 1 || mo > 12 || d < 1 || d > DaysInMonth(mo, y) || h > 23 || mi > 59 || s > 59)
     return std::nullopt;
   // Days from the civil date (proleptic Gregorian).
   const int yy = y - (mo <= 2);

@@ -86,8 +86,7 @@ TEST(CliHelp, TheManPageNamesEveryOptionOfTheHelp) {
     EXPECT_NE(std::string(kalvex::cli::CommandHelp(command)).find("Exit status:"),
               std::string::npos)
         << command;
-    EXPECT_NE(exitStatus.find(std::string(".B ") + command + "\n"), std::string::npos)
-        << command;
+    EXPECT_NE(exitStatus.find(std::string(".B ") + command + "\n"), std::string::npos) << command;
   }
   std::set<std::string> options;
   const std::regex option("--[a-z]+");

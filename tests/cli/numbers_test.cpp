@@ -13,9 +13,9 @@ TEST(Numbers, SpacesSignsAndOtherSpellingsAreRefused) {
     bool integer, number;
   };
   const Case cases[] = {
-      {"20", true, true},    {"-5", true, true},    {"007", true, true},  {" 20", false, false},
-      {"+20", false, false}, {"20 ", false, false}, {"\t20", false, false}, {"0x14", false, false},
-      {"1e3", false, true},  {"2.5", false, true},  {"inf", false, false}, {"nan", false, false},
+      {"20", true, true},    {"-5", true, true},    {"007", true, true},     {" 20", false, false},
+      {"+20", false, false}, {"20 ", false, false}, {"\t20", false, false},  {"0x14", false, false},
+      {"1e3", false, true},  {"2.5", false, true},  {"inf", false, false},   {"nan", false, false},
       {"", false, false},    {"-", false, false},   {"1e999", false, false},
   };
   for (const Case& c : cases) {

@@ -16,7 +16,8 @@ using kalvex::testing::Child;
 using kalvex::testing::TempDir;
 
 // A LADA K-line data reply as the log holds it.
-const std::string kLada = "610111181F262D343B422D500005656C737A81006896A8010C00B9C0C7CED5DCE3EAF1F8FF06";
+const std::string kLada =
+    "610111181F262D343B422D500005656C737A81006896A8010C00B9C0C7CED5DCE3EAF1F8FF06";
 
 std::string Write(const std::string& name, const std::string& text) {
   const std::string path = TempDir() + "/" + name;
@@ -59,9 +60,17 @@ TEST(Replay, BadLogsAreNamedAndCounted) {
        0,
        "3 lines without a valid time stamp skipped (the first is line 2)",
        {"0.000", "2.000"}},
-      {"cr_only", "01/01/2027 00:00:00\r01/01/2027 00:00:03 -E- " + kLada + "\r", {}, 0, "",
+      {"cr_only",
+       "01/01/2027 00:00:00\r01/01/2027 00:00:03 -E- " + kLada + "\r",
+       {},
+       0,
+       "",
        {"3.000"}},
-      {"lf_only_no_last_end", "01/01/2027 00:00:00\n01/01/2027 00:00:04 -E- " + kLada, {}, 0, "",
+      {"lf_only_no_last_end",
+       "01/01/2027 00:00:00\n01/01/2027 00:00:04 -E- " + kLada,
+       {},
+       0,
+       "",
        {"4.000"}},
       {"wrong_make",
        "01/01/2027 00:00:00" + e + "01/01/2027 00:00:01" + e,
@@ -69,14 +78,25 @@ TEST(Replay, BadLogsAreNamedAndCounted) {
        0,
        "2 of 2 data replies do not fit HYUNDAI",
        {"0.000", "1.000"}},
-      {"too_short_for_its_branch", "01/01/2027 00:00:00 -E- 610111\r\n", {}, 0,
-       "1 of 1 data replies do not fit LADA", {"0.000"}},
-      {"no_replies", "01/01/2027 00:00:00\r\n01/01/2027 00:00:01\r\n", {}, 1, "holds no replies",
+      {"too_short_for_its_branch",
+       "01/01/2027 00:00:00 -E- 610111\r\n",
+       {},
+       0,
+       "1 of 1 data replies do not fit LADA",
+       {"0.000"}},
+      {"no_replies",
+       "01/01/2027 00:00:00\r\n01/01/2027 00:00:01\r\n",
+       {},
+       1,
+       "holds no replies",
        {}},
-      {"only_adapter_lines", "01/01/2027 00:00:00 --- 2101NODATA>\r\n", {}, 1,
-       "holds no extracted replies", {}},
-      {"none_accepted", "01/01/2027 00:00:00 -E- DAA\r\n", {}, 1,
-       "none of the 1 replies", {}},
+      {"only_adapter_lines",
+       "01/01/2027 00:00:00 --- 2101NODATA>\r\n",
+       {},
+       1,
+       "holds no extracted replies",
+       {}},
+      {"none_accepted", "01/01/2027 00:00:00 -E- DAA\r\n", {}, 1, "none of the 1 replies", {}},
       {"no_stamp_at_all", "not a log\r\n", {}, 1, "not a session log", {}},
   };
   for (const Case& c : cases) {
@@ -104,8 +124,7 @@ TEST(Replay, BadLogsAreNamedAndCounted) {
 }
 
 TEST(Replay, RefusesToWriteItsCsvOverTheLog) {
-  const std::string log =
-      Write("replay_self.log", "01/01/2027 00:00:00 -E- " + kLada + "\r\n");
+  const std::string log = Write("replay_self.log", "01/01/2027 00:00:00 -E- " + kLada + "\r\n");
   for (const std::string& csv : {log, TempDir() + "/./replay_self.log"}) {
     Child replay({"replay", log, "--make", "0", "--ecu", "0", "--csv", csv}, "replay_self");
     EXPECT_EQ(replay.wait(30), 2);

@@ -90,7 +90,8 @@ TEST(MonitorEnds, AfterTheEcusStopCommunication) {
   }
   for (size_t i = 0; i < running.size(); ++i) {
     const Case& c = cases[i];
-    EXPECT_EQ(running[i].monitor->wait(30), c.status) << c.name << ": " << running[i].monitor->err();
+    EXPECT_EQ(running[i].monitor->wait(30), c.status)
+        << c.name << ": " << running[i].monitor->err();
     const std::string err = running[i].monitor->err();
     EXPECT_NE(err.find(c.says), std::string::npos) << c.name << ": " << err;
     const std::string out = running[i].monitor->out();
@@ -120,9 +121,9 @@ TEST(MonitorEnds, ALogThatCannotBeCreatedIsNamedAndReconnectGoesOnWithout) {
         }
       }
     });
-    std::vector<std::string> args{"monitor", "--port", adapter.path(), "--adapter", "kesta",
-                                  "--make",  "0",      "--ecu",        "0",         "--log",
-                                  "--replies", "4",    "--duration",   "60"};
+    std::vector<std::string> args{"monitor",   "--port", adapter.path(), "--adapter", "kesta",
+                                  "--make",    "0",      "--ecu",        "0",         "--log",
+                                  "--replies", "4",      "--duration",   "60"};
     if (c.reconnect) args.push_back("--reconnect");
     Child monitor(args, c.name);
     EXPECT_EQ(monitor.wait(60), c.status) << c.name << ": " << monitor.err();
