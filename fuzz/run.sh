@@ -17,7 +17,7 @@ esac
 dir=${KALVEX_FUZZ_DIR:-build-fuzz}
 CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKALVEX_FUZZ=ON -DKALVEX_GUI=OFF -DKALVEX_BENCH=OFF >/dev/null
-targets="fuzz_elm327_lines fuzz_kesta_lines fuzz_reply_handling fuzz_decode_line fuzz_settings_value fuzz_session"
+targets="fuzz_elm327_lines fuzz_kesta_lines fuzz_reply_handling fuzz_decode_line fuzz_settings_value fuzz_session fuzz_replay_log"
 cmake --build "$dir" -j "$(nproc)" --target $targets
 
 # Seeds: what the transcripts and golden files say, one message per file.
@@ -43,6 +43,14 @@ for f in tests/data/decode/*.txt; do
 done
 for v in 0 1 -1 12 2147483647 -2147483648 2147483648 " 1" 1x 007 -0; do
   n=$((n + 1)); seed fuzz_settings_value "$n" "$v"
+done
+# The replay reader: make 0 type 0, then the logs the tests feed it whole.
+mkdir -p "$dir/corpus/fuzz_replay_log"
+printf '\x00\x00\xff31/10/2027 02:59:58 -E- 6101112233\r\n31/10/2027 02:00:00 --- 2101NODATA>\r-1:-5:-9 00:00:00\n' \
+  > "$dir/corpus/fuzz_replay_log/seed_replay"
+for f in build/testenv/e2e/replay_*.log; do
+  [ -f "$f" ] || continue
+  { printf '\x00\x00\xff'; head -c 3000 "$f"; } > "$dir/corpus/fuzz_replay_log/seed_$(basename "$f")"
 done
 mkdir -p "$dir/crashes"
 

@@ -10,8 +10,10 @@
 #include <QPixmap>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,7 +24,9 @@
 #include "app/main_window.h"
 #include "app/settings_store.h"
 #include "catalogue/catalogue.h"
+#include "link/process_setup.h"
 #include "protocol/components.h"
+#include "protocol/decimal.h"
 #include "session/session_values.h"
 #include "ui/chart_data.h"
 #include "ui/widgets/dashboard.h"
@@ -52,13 +56,11 @@ int Fail(const std::string& message) {
   return 2;
 }
 
+// As kalvex-cli reads numbers: no leading space or plus sign.
 bool ParseFloat(const std::string& text, float& out) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  const float v = std::strtof(text.c_str(), &end);
-  if (end != text.c_str() + text.size() || errno == ERANGE) return false;
-  out = v;
+  const auto v = ParseDecimalNumber(text);
+  if (!v || std::fabs(*v) > std::numeric_limits<float>::max()) return false;
+  out = static_cast<float>(*v);
   return true;
 }
 
@@ -233,6 +235,14 @@ int Plot(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before anything opens: a closed stdout must not become the serial port.
+  if (!OpenMissingStandardDescriptors()) return 1;
+  // Settings follow HOME; without it (a service, a cron job) they go to the
+  // user's home from the user database, as the logs do, not to "/".
+  if (const char* home = std::getenv("HOME"); !home || !*home) {
+    const std::string found = HomeFolder();
+    if (!found.empty()) qputenv("HOME", found.c_str());
+  }
   // Parsed before the application exists, so a screenshot can still choose
   // the offscreen platform.
   QStringList args;

@@ -1,10 +1,31 @@
 #include "app/settings_store.h"
 
+#include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
+#include <cstdio>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace kalvex {
 
 SettingsStore::SettingsStore() {
+#ifndef _WIN32
+  // QSettings reads its file as it is made: a FIFO there would hang the
+  // start and a device would be read (and written) as settings. Only a
+  // regular file, or none yet, is opened; else the run keeps the defaults.
+  const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                       "/Brenvik/Kalvex.conf";
+  struct stat st {};
+  if (::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    refused_ = path.toStdString();
+    std::fprintf(stderr, "kalvex: %s is not a regular file; settings are neither read nor saved\n",
+                 refused_.c_str());
+    return;
+  }
+#endif
   // Native format: HKCU\Software\Brenvik\Kalvex on Windows,
   // $XDG_CONFIG_HOME/Brenvik/Kalvex.conf (default ~/.config) on Linux.
   settings_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "Brenvik",
@@ -26,6 +47,7 @@ int ReadInt(const QSettings& s, const char* key, int def) {
 
 Settings SettingsStore::read() const {
   Settings s;
+  if (!settings_) return s;
   s.com = ReadInt(*settings_, "COM", -1);
   s.adapter = ReadInt(*settings_, "ADAPTER", -1);
   s.logFile = ReadInt(*settings_, "LOG_FILE", 0);
@@ -37,9 +59,12 @@ Settings SettingsStore::read() const {
   return s;
 }
 
-std::string SettingsStore::location() const { return settings_->fileName().toStdString(); }
+std::string SettingsStore::location() const {
+  return settings_ ? settings_->fileName().toStdString() : refused_;
+}
 
 void SettingsStore::write(const Settings& s) {
+  if (!settings_) return;
   settings_->setValue("COM", QString::number(s.com));
   settings_->setValue("ADAPTER", QString::number(s.adapter));
   settings_->setValue("LOG_FILE", QString::number(s.logFile));

@@ -1,6 +1,8 @@
 // The settings that survive between runs: COM, ADAPTER, LOG_FILE, MAKE and
 // ECU, each stored as decimal text, and PORT, the device of the chosen port. Linux:
-// ~/.config/Brenvik/Kalvex.conf (XDG_CONFIG_HOME honoured); Windows: HKCU\SOFTWARE\Brenvik\Kalvex.
+// ~/.config/Brenvik/Kalvex.conf (XDG_CONFIG_HOME honoured; a path that is
+// not a regular file, a FIFO or a device, is never opened and the defaults
+// are used); Windows: HKCU\SOFTWARE\Brenvik\Kalvex.
 #pragma once
 
 #include <memory>
@@ -38,7 +40,8 @@ class SettingsStore {
   std::string location() const;
 
  private:
-  std::unique_ptr<QSettings> settings_;
+  std::unique_ptr<QSettings> settings_;  // none when the path is no regular file
+  std::string refused_;                  // that path
 };
 
 }  // namespace kalvex

@@ -1,11 +1,9 @@
 #include "cli/cli_args.h"
 
 #include <cctype>
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
 
 #include "catalogue/catalogue.h"
+#include "protocol/decimal.h"
 
 namespace kalvex::cli {
 namespace {
@@ -17,22 +15,17 @@ std::string Lower(std::string s) {
 
 }  // namespace
 
+// The window's parsers, so both programs take and refuse the same texts
+// (" 20" and "+20" are refused).
 std::optional<long> ParseInteger(const std::string& text, long lo, long hi) {
-  if (text.empty() || text.size() > 18) return std::nullopt;
-  char* end = nullptr;
-  errno = 0;
-  const long v = std::strtol(text.c_str(), &end, 10);
-  if (errno != 0 || end != text.c_str() + text.size() || v < lo || v > hi) return std::nullopt;
-  return v;
+  const auto v = ParseDecimal(text);
+  if (!v || *v < lo || *v > hi) return std::nullopt;
+  return *v;
 }
 
 std::optional<double> ParseNumber(const std::string& text, double lo, double hi) {
-  if (text.empty() || text.size() > 32) return std::nullopt;
-  char* end = nullptr;
-  errno = 0;
-  const double v = std::strtod(text.c_str(), &end);
-  if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(v) || v < lo || v > hi)
-    return std::nullopt;
+  const auto v = ParseDecimalNumber(text);
+  if (!v || *v < lo || *v > hi) return std::nullopt;
   return v;
 }
 

@@ -35,6 +35,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "catalogue/catalogue.h"
@@ -140,7 +141,7 @@ std::string ParseMonitorArgs(int argc, char** argv, MonitorOptions& o) {
 // The window, as plain fields: the lists are fixed by the arguments.
 class HeadlessView final : public SessionView {
  public:
-  explicit HeadlessView(const MonitorOptions& o) : o_(o) {}
+  HeadlessView(const MonitorOptions& o, const LogFile& log) : o_(o), log_(log) {}
 
   int makeIndex() const override { return o_.make; }
   int ecuTypeIndex() const override { return o_.ecu; }
@@ -159,6 +160,14 @@ class HeadlessView final : public SessionView {
   void setFaultLines(const std::vector<std::string>& lines) override { memo1_ = lines; }
   void showError(const std::string& message) override {
     ++errors_;
+    // The session reports a log failure as its bare errno; here it names the
+    // file and the reason, and is said even while reconnecting.
+    if (log_.lastError() != 0 && message == "I/O error " + std::to_string(log_.lastError())) {
+      logFailed_ = true;
+      std::fprintf(stderr, "kalvex-cli monitor: cannot write the log %s\n",
+                   log_.lastErrorText().c_str());
+      return;
+    }
     if (quiet_) return;
     std::fprintf(stderr, "kalvex-cli monitor: %s\n", message.c_str());
   }
@@ -168,10 +177,14 @@ class HeadlessView final : public SessionView {
   const std::vector<std::string>& memo1() const { return memo1_; }
   // While reconnecting, a port that does not open yet is not news.
   void setQuiet(bool quiet) { quiet_ = quiet; }
+  // True once after a log failure was reported.
+  bool takeLogFailure() { return std::exchange(logFailed_, false); }
 
  private:
   bool quiet_ = false;
+  bool logFailed_ = false;
   const MonitorOptions& o_;
+  const LogFile& log_;
   std::string caption_ = kCaptionStart;
   std::string status_;
   std::vector<std::string> memo1_;
@@ -282,8 +295,8 @@ int RunMonitor(int argc, char** argv) {
     // Declared in this order so the port (whose threads post to the loop)
     // goes first and the signal watcher last.
     StopSignals signals(loop);
-    HeadlessView view(o);
     LogFile log;
+    HeadlessView view(o, log);
     TVaComm port(loop.dispatcher());
     SessionController session(view, port, clock, log);
     session.setLogEnabled(o.log);
@@ -324,8 +337,23 @@ int RunMonitor(int argc, char** argv) {
       std::fprintf(stderr, "kalvex-cli monitor: cannot write %s: %s\n", what, std::strerror(errno));
       loop.quit();
     };
+    // The ECU's StopCommunication: the session stops and closes the port
+    // once this reply is handled; the run ends then, or starts again.
+    auto ecuStopped = [&] {
+      if (session.running()) return;
+      const std::string why = "the ECU ended the communication (StopCommunication)";
+      if (o.reconnect) {
+        scheduleReconnect(why);
+      } else {
+        std::fprintf(stderr, "kalvex-cli monitor: %s\n", why.c_str());
+        loop.quit();
+      }
+    };
     session.onResponseAccepted = [&](const ResponseBytes& rb) {
-      ++accepted;
+      if (rb[0] == 0xC2)
+        loop.post(ecuStopped);
+      else
+        ++accepted;  // the stop is no data: alone it leaves the status of no reply
       lastAccepted = clock.now();
       if (outputFailed) return;
       if (csv && !WriteCsvRow(csv, (clock.now() - start) / 1000.0, view)) {
@@ -339,7 +367,18 @@ int RunMonitor(int argc, char** argv) {
       }
       if (o.replies && accepted >= *o.replies) loop.quit();
     };
-    session.Button1Click();
+    // Starts the session; under --reconnect a log that cannot be created is
+    // given up (said once) and the session starts without it.
+    auto startSession = [&] {
+      view.takeLogFailure();
+      session.Button1Click();
+      if (!session.running() && o.reconnect && view.takeLogFailure() && session.logEnabled()) {
+        std::fprintf(stderr, "kalvex-cli monitor: going on without the log\n");
+        session.setLogEnabled(false);
+        session.Button1Click();
+      }
+    };
+    startSession();
     if (!session.running()) {
       status = 1;  // the port did not open; the error is on stderr already
     } else {
@@ -368,7 +407,7 @@ int RunMonitor(int argc, char** argv) {
         if (reopenAt) {
           if (now < *reopenAt) return;
           reopenAt.reset();
-          session.Button1Click();  // start again; the open may fail while the adapter is away
+          startSession();  // start again; the open may fail while the adapter is away
           if (session.running()) {
             view.setQuiet(false);
             lastAccepted = now;  // the silence counts from this start

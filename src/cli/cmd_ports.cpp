@@ -19,6 +19,11 @@ int RunPorts(int argc, char** argv) {
     }
   }
   for (const std::string& p : DiscoverPorts(extra)) std::printf("%s\n", p.c_str());
+  // A list that did not reach its reader (a full disk, a closed pipe) is no success.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "kalvex-cli ports: cannot write the list\n");
+    return 1;
+  }
   return 0;
 }
 

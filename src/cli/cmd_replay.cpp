@@ -6,23 +6,25 @@
 // Every " -E- " line is a reply the session extracted; it goes through the
 // same parse and reply handling as in the session, and each reply the
 // session would have accepted gives one row. The time column counts whole
-// seconds from the log's first line (the log has no finer stamps). Lines
-// that would not have been accepted are skipped and counted once on stderr.
-// Exit status: 0 done; 1 the log cannot be read or holds no ELM327 replies,
-// or the CSV cannot be written; 2 bad usage.
+// seconds from the log's first line (the log has no finer stamps), and
+// never goes back. The log is read in blocks and the rows made from each
+// block are written before the next is read, so memory stays flat and an
+// interrupted run leaves the rows made so far. What was skipped or looks
+// wrong is said once on stderr at the end.
+// Exit status: 0 done; 1 the log cannot be read, is no session log or holds
+// no reply the session would have accepted, or the CSV cannot be written;
+// 2 bad usage (--csv naming the log itself included).
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
-#include <fstream>
-#include <optional>
+#include <filesystem>
 #include <string>
+#include <vector>
 
-#include "adapter/elm327_driver.h"
 #include "catalogue/catalogue.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
-#include "session/reply_handling.h"
+#include "cli/log_replay.h"
 #include "session/session_values.h"
 
 namespace kalvex::cli {
@@ -38,32 +40,10 @@ int ReplayFail(const std::string& problem) {
   return 1;
 }
 
-class ValueSink final : public GaugeSink {
- public:
-  void setGaugeValue(Component c, float value) override { values[static_cast<size_t>(c)] = value; }
-  GaugeValues values{};
-};
-
-// "dd/mm/yyyy hh:mm:ss" at the start of a log line, as seconds on a
-// calendar without time zones (only differences are used); nullopt when the
-// line does not start with a stamp.
-std::optional<long long> LogStampSeconds(const std::string& line) {
-  int d = 0, mo = 0, y = 0, h = 0, mi = 0, s = 0;
-  char tail = 0;
-  if (line.size() < 19 ||
-      std::sscanf(line.c_str(), "%2d/%2d/%4d %2d:%2d:%2d%c", &d, &mo, &y, &h, &mi, &s, &tail) < 6)
-    return std::nullopt;
-  if (line[2] != '/' || line[5] != '/' || line[10] != ' ' || line[13] != ':' || line[16] != ':')
-    return std::nullopt;
-  if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 60) return std::nullopt;
-  // Days from the civil date (proleptic Gregorian).
-  const int yy = y - (mo <= 2);
-  const int era = (yy >= 0 ? yy : yy - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(yy - era * 400);
-  const unsigned doy = static_cast<unsigned>((153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1);
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  const long long days = static_cast<long long>(era) * 146097 + doe;
-  return days * 86400 + h * 3600 + mi * 60 + s;
+// The same file under two names (a link, "./x" and "x") counts as the same.
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return a == b || std::filesystem::equivalent(a, b, ec);
 }
 
 }  // namespace
@@ -92,62 +72,71 @@ int RunReplay(int argc, char** argv) {
   if (!make) return ReplayUsage("unknown make: " + makeText);
   const auto ecu = ParseEcuType(*make, ecuText);
   if (!ecu) return ReplayUsage("unknown ECU type for this make: " + ecuText);
+  if (!csvPath.empty() && SameFile(logPath, csvPath))
+    return ReplayUsage("--csv names the log itself, which would be overwritten: " + csvPath);
 
-  std::ifstream in(logPath, std::ios::binary);
+  std::FILE* in = std::fopen(logPath.c_str(), "rb");
   if (!in) return ReplayFail("cannot read " + logPath + ": " + std::strerror(errno));
 
-  // As the session decides: a CAN type's "0..." reply is a multi-frame one.
-  const bool multiFrame = LinkParamsOf(*make, *ecu).canSession || ElmUsesCan(*make, *ecu);
-  std::optional<long long> first;
-  std::string rows;
-  long long accepted = 0, skipped = 0, replyLines = 0;
-  ValueSink sink;
-  ReplyState state;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const auto stamp = LogStampSeconds(line);
-    if (!stamp) continue;
-    if (!first) first = stamp;
-    const std::string body = line.substr(19);
-    if (body.rfind(" --- ", 0) == 0) ++replyLines;
-    if (body.rfind(" -E- ", 0) != 0) continue;
-    ++replyLines;
-    // The extracted text has lost its echo and its prompt; the prompt goes
-    // back so the parse sees the line as the driver did.
-    std::string echo;  // already removed
-    ResponseBytes rb;
-    const ElmParse parse = ElmParseReply(body.substr(5) + ">", echo, multiFrame, rb);
-    if (parse.result != ElmReply::Accepted) {
-      ++skipped;
-      continue;
+  // Opened at the first row: a log that gives none leaves no file behind.
+  std::FILE* out = nullptr;
+  bool outFailed = false;
+  int writeError = 0;
+  auto write = [&](const std::string& rows) {
+    if (rows.empty() || outFailed) return;
+    if (!out) {
+      out = csvPath.empty() ? stdout : std::fopen(csvPath.c_str(), "wb");
+      if (!out || std::fprintf(out, "%s\n", kCsvHeader) < 0) {
+        outFailed = true;
+        writeError = errno;
+        return;
+      }
     }
-    ++accepted;
-    state.next.nextCommand = 0;
-    HandleReplyData(*make, *ecu, rb, sink, state);
-    rows += CsvRow(static_cast<double>(*stamp - *first), sink.values);
-  }
-  if (in.bad()) return ReplayFail("cannot read " + logPath + ": " + std::strerror(errno));
-  if (!first) return ReplayFail(logPath + " is not a session log (no time-stamped line)");
-  if (replyLines == 0)
-    return ReplayFail(logPath +
-                      " holds no ELM327 replies: a Kesta-mini session logs only its start time");
+    if (std::fwrite(rows.data(), 1, rows.size(), out) != rows.size() || std::fflush(out) != 0) {
+      outFailed = true;
+      writeError = errno;
+    }
+  };
 
-  FILE* out = stdout;
-  if (!csvPath.empty()) {
-    out = std::fopen(csvPath.c_str(), "wb");
-    if (!out) return ReplayFail("cannot write " + csvPath + ": " + std::strerror(errno));
+  LogReplayer replayer(*make, *ecu);
+  LineSplitter splitter;
+  std::string rows;
+  const auto onLine = [&](std::string_view line) { replayer.line(line, rows); };
+  std::vector<char> block(1 << 16);
+  int readError = 0;
+  while (!outFailed) {
+    const size_t n = std::fread(block.data(), 1, block.size(), in);
+    if (n > 0) splitter.feed(block.data(), n, onLine);
+    if (n < block.size()) {
+      if (std::ferror(in)) readError = errno ? errno : EIO;
+      break;
+    }
+    write(rows);
+    rows.clear();
   }
-  std::fprintf(out, "%s\n", kCsvHeader);
-  std::fputs(rows.c_str(), out);
-  const bool ok = std::fflush(out) == 0 && !std::ferror(out);
-  if (out != stdout && std::fclose(out) != 0) return ReplayFail("cannot write " + csvPath);
-  if (!ok) return ReplayFail("cannot write " + (csvPath.empty() ? "the CSV" : csvPath));
-  if (skipped > 0)
-    std::fprintf(stderr,
-                 "kalvex-cli replay: %lld of %lld extracted replies skipped (the session would "
-                 "not have accepted them)\n",
-                 skipped, skipped + accepted);
+  std::fclose(in);
+  if (!outFailed && readError == 0) splitter.finish(onLine);
+  write(rows);
+  if (out && out != stdout && std::fclose(out) != 0 && !outFailed) {
+    outFailed = true;
+    writeError = errno;
+  }
+  if (outFailed) {
+    const std::string what = csvPath.empty() ? std::string("the CSV") : csvPath;
+    return ReplayFail("cannot write " + what + ": " + std::strerror(writeError ? writeError : EIO));
+  }
+  if (readError != 0) return ReplayFail("cannot read " + logPath + ": " + std::strerror(readError));
+
+  const ReplayCounts& c = replayer.counts();
+  if (c.stamped == 0) return ReplayFail(logPath + " is not a session log (no time-stamped line)");
+  std::fputs(replayer.warnings().c_str(), stderr);
+  if (c.extracted == 0 && c.adapterLines == 0)
+    return ReplayFail(logPath + " holds no replies: a Kesta-mini session logs only its start time");
+  if (c.extracted == 0)
+    return ReplayFail(logPath + " holds no extracted replies: the adapter never answered");
+  if (c.accepted == 0)
+    return ReplayFail("none of the " + std::to_string(c.extracted) + " replies in " + logPath +
+                      " would have been accepted by the session");
   return 0;
 }
 

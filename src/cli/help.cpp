@@ -22,11 +22,12 @@ const char* MainHelp() {
          "\n"
          "`kalvex-cli COMMAND --help` shows the options of one command.\n"
          "\n"
-         "Exit status: 0 done; 1 a file or output cannot be written, or the port\n"
-         "cannot be opened; 2 bad usage; decode: 1 when a case was bad; monitor: 3 the\n"
-         "ECU never answered, 4 the port failed during the run (wins over 3; with\n"
-         "--reconnect: 0 when any reply was accepted, else 3); replay: 1 when the log\n"
-         "cannot be read or holds no ELM327 replies.\n";
+         "Exit status (each command's --help has its own):\n"
+         "  0  done\n"
+         "  1  a file, port or output failed (see the command)\n"
+         "  2  bad usage\n"
+         "  3  monitor: no reply accepted\n"
+         "  4  monitor: the port failed during the run\n";
 }
 
 const char* CommandHelp(const std::string& command) {
@@ -36,7 +37,10 @@ const char* CommandHelp(const std::string& command) {
            "window's port list shows them: on Linux the device paths of USB serial,\n"
            "Bluetooth and real UART ports, on Windows COM1 to COM256.\n"
            "\n"
-           "  --port PATH   also list PATH, after the ports found (repeatable)\n";
+           "  --port PATH   also list PATH, after the ports found (repeatable)\n"
+           "\n"
+           "Exit status: 0 listed (even none); 1 the list cannot be written; 2 bad\n"
+           "usage.\n";
   if (command == "decode")
     return "Usage: kalvex-cli decode --make M --ecu E [--next N] HEX...\n"
            "       kalvex-cli decode --stdin\n"
@@ -61,7 +65,10 @@ const char* CommandHelp(const std::string& command) {
            "  --make M       make by index or name (\"LADA\", \"0\")\n"
            "  --ecu E        ECU type index within the make\n"
            "  --delay MS     answer each request after MS milliseconds (0 to 60000)\n"
-           "  --searching    the ELM327 says SEARCHING... before its first answer\n";
+           "  --searching    the ELM327 says SEARCHING... before its first answer\n"
+           "\n"
+           "Exit status: 0 after SIGINT or SIGTERM; 1 no pseudo-terminal could be had;\n"
+           "2 bad usage.\n";
   if (command == "monitor")
     return "Usage: kalvex-cli monitor --port PATH --adapter elm327|kesta --make M --ecu E\n"
            "                          [--log] [--duration S] [--replies N] [--csv FILE]\n"
@@ -86,23 +93,35 @@ const char* CommandHelp(const std::string& command) {
            "  --reconnect      when the port fails or no reply came for 10 s, close it,\n"
            "                   wait 2 s and start again; the CSV goes on\n"
            "\n"
-           "Exit status: 0 at least one reply accepted; 1 the port cannot be opened or\n"
-           "an output cannot be written; 2 bad usage; 3 the ECU never answered; 4 the\n"
-           "port failed during the run (with --reconnect: 0 when any reply was\n"
-           "accepted, else 3).\n";
+           "The run ends at --duration, --replies, Ctrl-C, a failed port, or when the\n"
+           "ECU ends the communication (StopCommunication, said on stderr); under\n"
+           "--reconnect the last two start the session again instead. With --log, a\n"
+           "log that cannot be created is named with the reason; under --reconnect\n"
+           "the run goes on without it.\n"
+           "\n"
+           "Exit status: 0 at least one reply accepted (StopCommunication is no\n"
+           "reply here); 1 the port cannot be opened, the log cannot be created\n"
+           "(without --reconnect) or an output cannot be written; 2 bad usage; 3 no\n"
+           "reply accepted (the ECU never answered, or stopped before any data); 4 the\n"
+           "port failed during the run (wins over 3; with --reconnect it is reopened\n"
+           "and the status is 0 or 3).\n";
   if (command == "replay")
     return "Usage: kalvex-cli replay LOGFILE --make M --ecu E [--csv FILE]\n"
            "Turns the \" -E- \" lines of a log written during an ELM327 session into the\n"
            "CSV monitor wrote for it: one row per reply the session accepted, the time\n"
-           "in whole seconds since the log's first line. Lines the session would not\n"
-           "have accepted are skipped and counted on stderr.\n"
+           "in whole seconds since the log's first line, written as the log is read.\n"
+           "Said once on stderr: lines the session would not have accepted, lines\n"
+           "without a valid time stamp (skipped), a clock that went back (the time\n"
+           "column carries on without going back), and more than half of the data\n"
+           "replies not fitting the make and ECU type chosen.\n"
            "\n"
            "  --make M       make by index or name\n"
            "  --ecu E        ECU type index within the make\n"
-           "  --csv FILE     write the CSV to FILE instead of stdout\n"
+           "  --csv FILE     write the CSV to FILE instead of stdout (not the log itself)\n"
            "\n"
-           "Exit status: 0; 1 the log cannot be read or holds no ELM327 data; 2 bad\n"
-           "usage.\n";
+           "Exit status: 0; 1 the log cannot be read, is no session log, or holds no\n"
+           "reply the session would have accepted, or the CSV cannot be written; 2 bad\n"
+           "usage (--csv naming the log included).\n";
   return nullptr;
 }
 

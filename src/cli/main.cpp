@@ -11,6 +11,7 @@
 
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "link/process_setup.h"
 
 namespace {
 
@@ -34,6 +35,8 @@ bool AsksForHelp(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before anything opens: a closed stdout must not become the serial port.
+  if (!kalvex::OpenMissingStandardDescriptors()) return 1;
 #ifdef _WIN32
   // Same bytes as on Linux: LF line ends out, and CR LF input is taken as
   // it comes (the readers drop a CR before the LF themselves).

@@ -1,5 +1,6 @@
 #include "decode/decoder.h"
 
+#include <algorithm>
 #include <array>
 
 #include "catalogue/catalogue.h"
@@ -60,6 +61,17 @@ void Decode(int make, int ecu, const ResponseBytes& rb, GaugeSink& sink, Request
         break;
     }
   }
+}
+
+int HighestByteRead(int make, int ecu, const ResponseBytes& rb) {
+  int highest = -1;
+  for (const table::Branch& branch : table::BranchesOf(make)) {
+    if (!branch.guard.matches(make, ecu, rb)) continue;
+    highest = std::max(highest, 0);
+    for (const table::Row& row : branch.rows)
+      if (row.ecus.contains(ecu)) highest = std::max(highest, row.formula.highestByte());
+  }
+  return highest;
 }
 
 }  // namespace kalvex

@@ -73,6 +73,9 @@ class Formula {
     return true;
   }
 
+  // The highest byte index the formula reads.
+  constexpr int highestByte() const { return word_ && second_ > first_ ? second_ : first_; }
+
   float evaluate(const ResponseBytes& rb) const {
     int64_t i = word_ ? int64_t{rb[first_]} * 256 + rb[second_] : int64_t{rb[first_]};
     long double x = 0;

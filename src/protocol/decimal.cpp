@@ -1,6 +1,7 @@
 #include "protocol/decimal.h"
 
 #include <charconv>
+#include <cmath>
 
 namespace kalvex {
 
@@ -10,6 +11,15 @@ std::optional<int> ParseDecimal(std::string_view text) {
   const char* last = text.data() + text.size();
   auto [end, ec] = std::from_chars(text.data(), last, value);
   if (ec != std::errc() || end != last) return std::nullopt;
+  return value;
+}
+
+std::optional<double> ParseDecimalNumber(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  double value = 0;
+  const char* last = text.data() + text.size();
+  auto [end, ec] = std::from_chars(text.data(), last, value, std::chars_format::general);
+  if (ec != std::errc() || end != last || !std::isfinite(value)) return std::nullopt;
   return value;
 }
 

@@ -1,5 +1,7 @@
 #include "session/log_file.h"
 
+#include "link/process_setup.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -7,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <system_error>
@@ -53,8 +56,10 @@ std::string LogFile::DefaultFolder() {
 #else
   if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
     return std::string(data) + "/Kalvex/LOG";
-  const char* home = std::getenv("HOME");
-  return std::string(home ? home : ".") + "/.local/share/Kalvex/LOG";
+  // Without any home the folder is left empty and creating a log fails with
+  // a reason, rather than writing into whatever folder we were started in.
+  const std::string home = HomeFolder();
+  return home.empty() ? std::string() : home + "/.local/share/Kalvex/LOG";
 #endif
 }
 
@@ -67,13 +72,22 @@ std::string LogFile::StampFor(const std::tm& t) { return Format(t, '/', ':'); }
 int LogFile::create() {
   const std::tm now = wallClock_();
   const std::filesystem::path dir = folder();
+  if (dir.empty())
+    return fail(ENOENT, "the log folder",
+                "no home folder is known (set HOME, XDG_DATA_HOME or KALVEX_LOG_DIR)");
   std::error_code ec;
   if (!std::filesystem::is_directory(dir, ec)) {
     std::filesystem::create_directories(dir, ec);
-    if (ec) return ec.value() ? ec.value() : EIO;
+    if (ec) return fail(ec.value() ? ec.value() : EIO, dir.string(), ec.message());
   }
   fileName_ = (dir / FileNameFor(now)).string();
   return writeLine(StampFor(now));
+}
+
+int LogFile::fail(int err, const std::string& path, const std::string& text) {
+  lastError_ = err;
+  lastErrorText_ = path + ": " + text;
+  return err;
 }
 
 int LogFile::appendLine(const std::string& marker, const std::string& text) {
@@ -86,12 +100,15 @@ int LogFile::writeLine(const std::string& line) {
   // Append in both cases: a second start within the same second must not
   // empty the file of the first.
   std::FILE* f = std::fopen(fileName_.c_str(), "ab");
-  if (!f) return errno ? errno : EIO;
+  if (!f) {
+    const int err = errno ? errno : EIO;
+    return fail(err, fileName_, std::strerror(err));
+  }
   const std::string out = line + "\r\n";
   const size_t written = std::fwrite(out.data(), 1, out.size(), f);
   int err = written == out.size() ? 0 : (errno ? errno : EIO);
   if (std::fclose(f) != 0 && err == 0) err = errno ? errno : EIO;
-  return err;
+  return err == 0 ? 0 : fail(err, fileName_, std::strerror(err));
 }
 
 }  // namespace kalvex

@@ -16,7 +16,8 @@ class LogFile {
   using WallClock = std::function<std::tm()>;
 
   // `folder` empty: KALVEX_LOG_DIR, else $XDG_DATA_HOME/Kalvex/LOG/, else
-  // ~/.local/share/Kalvex/LOG/; on Windows KALVEX_LOG_DIR, else the LOG
+  // ~/.local/share/Kalvex/LOG/ (with HOME unset, the home of the user
+  // database; with none, no log); on Windows KALVEX_LOG_DIR, else the LOG
   // folder beside the program.
   explicit LogFile(std::string folder = {}, WallClock wallClock = {});
 
@@ -29,6 +30,11 @@ class LogFile {
   // the current file. Returns 0 or the errno of the failure; with no file
   // created yet it returns ENOENT.
   int appendLine(const std::string& marker, const std::string& text);
+
+  // The last failure of create() or appendLine(): its errno (0 for none)
+  // and "PATH: system text", naming the folder or file that failed.
+  int lastError() const { return lastError_; }
+  const std::string& lastErrorText() const { return lastErrorText_; }
 
   bool hasFile() const { return !fileName_.empty(); }
   const std::string& fileName() const { return fileName_; }  // LogFileName
@@ -43,7 +49,11 @@ class LogFile {
 
   std::string folder_;
   WallClock wallClock_;
+  int fail(int err, const std::string& path, const std::string& text);
+
   std::string fileName_;
+  int lastError_ = 0;
+  std::string lastErrorText_;
 };
 
 }  // namespace kalvex

@@ -1,6 +1,7 @@
 #include "session/session_values.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -35,15 +36,16 @@ bool ParseDouble(const std::string& text, double& out) {
 std::string CsvRow(double seconds, const GaugeValues& values) {
   std::string row;
   row.reserve(128);
+  // to_chars prints as "%.3f" and "%.9g" do, several times faster (replay
+  // writes millions of rows).
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.3f", seconds);
-  row += buf;
+  row.append(buf, std::to_chars(buf, buf + sizeof buf, seconds, std::chars_format::fixed, 3).ptr);
   for (Component c : kCsvColumns) {
     row += ',';
-    if (const auto& v = values[static_cast<size_t>(c)]) {
-      std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(*v));
-      row += buf;
-    }
+    if (const auto& v = values[static_cast<size_t>(c)])
+      row.append(buf, std::to_chars(buf, buf + sizeof buf, static_cast<double>(*v),
+                                    std::chars_format::general, 9)
+                          .ptr);
   }
   row += '\n';
   return row;

@@ -1,6 +1,9 @@
 #include "app/main_window.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,9 +16,12 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <functional>
+#include <future>
 
 #include "app/settings_store.h"
 #include "catalogue/catalogue.h"
+#include "link/process_setup.h"
 #include "session/log_file.h"
 
 namespace kalvex {
@@ -218,6 +224,33 @@ TEST_F(WindowTest, GarbageSettingsGiveDefaults) {
   }
 }
 
+TEST_F(WindowTest, SettingsPathThatIsAFifoOrADeviceIsNotOpened) {
+  QDir().mkpath(QFileInfo(ConfigFile()).absolutePath());
+  const std::string path = ConfigFile().toStdString();
+  struct Case {
+    const char* name;
+    std::function<bool()> make;
+  };
+  const Case cases[] = {
+      {"fifo", [&] { return ::mkfifo(path.c_str(), 0600) == 0; }},
+      {"device", [&] { return ::symlink("/dev/zero", path.c_str()) == 0; }},
+  };
+  for (const Case& c : cases) {
+    ::unlink(path.c_str());
+    ASSERT_TRUE(c.make()) << c.name;
+    // Opening a FIFO to read would wait for a writer for ever; the store is
+    // made on another thread, and the FIFO is opened here to let it go.
+    auto made = std::async(std::launch::async, [] { return SettingsStore().read(); });
+    const bool inTime = made.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!inTime) ::close(::open(path.c_str(), O_WRONLY | O_NONBLOCK));
+    EXPECT_TRUE(inTime) << c.name;
+    const Settings s = made.get();
+    EXPECT_EQ(s.make, -1) << c.name;
+    SettingsStore().write(s);  // nothing is written into it either
+  }
+  ::unlink(path.c_str());
+}
+
 TEST_F(WindowTest, ReadButtonBesideClearAndOnlyForMakesThatCanRead) {
   TForm1 w(TwoFakePorts());
   w.show();
@@ -303,6 +336,28 @@ TEST_F(WindowTest, AboutNamesTheLogAndSettingsFolders) {
       << about.toStdString();
   EXPECT_TRUE(about.contains(QFileInfo(ConfigFile()).absolutePath())) << about.toStdString();
   w.FormClose();
+}
+
+TEST(LogFolder, WithoutHomeIsTheUsersHomeNeverTheCurrentFolder) {
+  const QByteArray home = qgetenv("HOME"), data = qgetenv("XDG_DATA_HOME"),
+                   dir = qgetenv("KALVEX_LOG_DIR");
+  qunsetenv("XDG_DATA_HOME");
+  qunsetenv("KALVEX_LOG_DIR");
+  for (const char* value : {static_cast<const char*>(""), static_cast<const char*>(nullptr)}) {
+    if (value)
+      qputenv("HOME", value);
+    else
+      qunsetenv("HOME");
+    const std::string folder = LogFile::DefaultFolder();
+    // The home of the user database (root's in a container), or none at all.
+    if (!folder.empty()) {
+      EXPECT_EQ(folder.front(), '/') << folder;
+      EXPECT_EQ(folder, HomeFolder() + "/.local/share/Kalvex/LOG");
+    }
+  }
+  qputenv("HOME", home);
+  qputenv("XDG_DATA_HOME", data);
+  qputenv("KALVEX_LOG_DIR", dir);
 }
 
 TEST(ParseDecimal, StrictIntegers) {

@@ -77,10 +77,16 @@ TEST(CliHelp, TheManPageNamesEveryOptionOfTheHelp) {
   for (size_t at; (at = man.find("\\-")) != std::string::npos;) man.erase(at, 1);
 
   std::string help = kalvex::cli::MainHelp();
-  for (const char* command : {"ports", "decode", "simulate", "monitor"}) {
+  const std::string exitStatus = man.substr(man.find(".SH EXIT STATUS"));
+  for (const char* command : {"ports", "decode", "simulate", "monitor", "replay"}) {
     ASSERT_NE(kalvex::cli::CommandHelp(command), nullptr) << command;
     help += kalvex::cli::CommandHelp(command);
     EXPECT_NE(man.find(std::string(".B ") + command), std::string::npos) << command;
+    // Every command states its exit statuses, in its help and in the man page.
+    EXPECT_NE(std::string(kalvex::cli::CommandHelp(command)).find("Exit status:"),
+              std::string::npos)
+        << command;
+    EXPECT_NE(exitStatus.find(std::string(".B ") + command + "\n"), std::string::npos) << command;
   }
   std::set<std::string> options;
   const std::regex option("--[a-z]+");

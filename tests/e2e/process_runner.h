@@ -49,7 +49,9 @@ inline std::string ReadFile(const std::string& path) {
 class Child {
  public:
   // Starts kalvex-cli with `args`; stdout and stderr go to files named after `tag`.
-  Child(const std::vector<std::string>& args, const std::string& tag) {
+  // `closed`: standard descriptors (0 to 2) the child starts without.
+  Child(const std::vector<std::string>& args, const std::string& tag,
+        const std::vector<int>& closed = {}) {
     outPath_ = TempDir() + "/" + tag + ".out";
     errPath_ = TempDir() + "/" + tag + ".err";
     std::vector<std::string> all{BinaryDir() + "/kalvex-cli"};
@@ -61,6 +63,7 @@ class Child {
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_addopen(&fa, 1, outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&fa, 2, errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    for (int fd : closed) posix_spawn_file_actions_addclose(&fa, fd);
     if (posix_spawn(&pid_, argv[0], &fa, nullptr, argv.data(), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&fa);
   }
