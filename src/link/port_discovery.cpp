@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "link/link_factory.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -34,6 +36,7 @@ std::vector<std::string> DiscoverPorts(const std::vector<std::string>& extra) {
 
 // A path given whole ("\\.\COM3", "\\.\pipe\x") is opened as it is.
 std::string DevicePathForPortText(const std::string& text) {
+  if (IsNetworkPortText(text)) return text;  // opened by the TCP link as it is
   return text.rfind("\\\\", 0) == 0 ? text : "\\\\.\\" + text;
 }
 
