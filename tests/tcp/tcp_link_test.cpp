@@ -2,6 +2,8 @@
 // only): connecting, bytes both ways in order, the notification rule, a peer
 // that closes, a refused or unanswered connect, a megabyte of junk. Built for
 // Linux and for Windows (run under wine).
+#include "link/tcp_link.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -12,7 +14,6 @@
 
 #include "link/link_factory.h"
 #include "link/port_discovery.h"
-#include "link/tcp_link.h"
 #include "link/tcp_socket.h"
 #include "support/test_dispatcher.h"
 
