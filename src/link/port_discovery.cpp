@@ -9,10 +9,14 @@
 #else
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <linux/serial.h>
+#include <stdlib.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+
+#include <cstring>
 #endif
 
 namespace kalvex {
@@ -33,6 +37,8 @@ std::vector<std::string> DiscoverPorts(const std::vector<std::string>& extra) {
   ports.insert(ports.end(), extra.begin(), extra.end());
   return ports;
 }
+
+std::string SerialByIdName(const std::string&) { return {}; }
 
 // A path given whole ("\\.\COM3", "\\.\pipe\x") is opened as it is.
 std::string DevicePathForPortText(const std::string& text) {
@@ -88,6 +94,25 @@ std::vector<std::string> DiscoverPorts(const std::vector<std::string>& extra) {
 }
 
 std::string DevicePathForPortText(const std::string& text) { return text; }
+
+std::string SerialByIdName(const std::string& path) {
+  char target[PATH_MAX];
+  if (!::realpath(path.c_str(), target)) return {};
+  std::string name;
+  if (DIR* dir = ::opendir("/dev/serial/by-id")) {
+    while (dirent* e = ::readdir(dir)) {
+      if (e->d_name[0] == '.') continue;
+      const std::string link = std::string("/dev/serial/by-id/") + e->d_name;
+      char resolved[PATH_MAX];
+      if (::realpath(link.c_str(), resolved) && std::strcmp(resolved, target) == 0) {
+        name = e->d_name;
+        break;
+      }
+    }
+    ::closedir(dir);
+  }
+  return name;
+}
 
 #endif
 
