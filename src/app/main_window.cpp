@@ -76,6 +76,8 @@ std::optional<std::string> AskWifiAddress(QWidget* parent) {
   problem->hide();
   layout->addWidget(problem);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  buttons->button(QDialogButtonBox::Ok)->setText("ОК");
+  buttons->button(QDialogButtonBox::Cancel)->setText("Отмена");
   layout->addWidget(buttons);
   std::optional<std::string> result;
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
