@@ -97,10 +97,12 @@ TEST(TcpEndToEnd, RowsEqualTheSameSessionOverAPseudoTerminal) {
 TEST(TcpEndToEnd, SimulatorClosingMidRunIsALostPort) {
   TcpSim sim(0, 0);
   const std::string csv = TempDir() + "/tcp_lost.csv";
+  fs::remove(csv);  // rows of an earlier run must not count
   auto args = MonitorArgs(sim.Address(), "elm327", 0, 0);
   args.insert(args.end(), {"--duration", "30", "--csv", csv});
   Child monitor(args, "tcp_lost");
   WaitForRows(csv, 4);
+  ASSERT_GE(Lines(ReadFile(csv)).size(), 4u) << monitor.err();
   sim.front->stop();
   EXPECT_EQ(monitor.wait(20), 4) << monitor.err();
   EXPECT_NE(monitor.err().find("Адаптер " + sim.Address() + " закрыл соединение"),
@@ -112,10 +114,12 @@ TEST(TcpEndToEnd, RowsContinueWhenTheSimulatorListensAgain) {
   auto first = std::make_unique<TcpSim>(0, 0);
   const net::TcpAddress address = first->front->address();
   const std::string csv = TempDir() + "/tcp_reconnect.csv";
+  fs::remove(csv);
   auto args = MonitorArgs(address.Text(), "elm327", 0, 0);
   args.insert(args.end(), {"--reconnect", "--duration", "12", "--csv", csv});
   Child monitor(args, "tcp_reconnect");
   WaitForRows(csv, 5);
+  ASSERT_GE(Lines(ReadFile(csv)).size(), 5u) << monitor.err();
   first.reset();  // the connection closes and nothing listens for a while
   const size_t before = Lines(ReadFile(csv)).size();
   std::this_thread::sleep_for(2500ms);  // at least one reopen fails meanwhile
