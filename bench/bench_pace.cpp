@@ -10,6 +10,8 @@
 //   ceiling_per_s        1000 / (pause_ms + reply_ms)
 //   pace_vs_ceiling_pct  the goal is 95 % or more
 //
+// BM_PaceTcpVsPty: see below.
+//
 // BM_FlashTickWithChart: the real window offscreen in demo mode, a CAN
 // session at --pause 20 with the "Графики" tab shown and filling; a 50 ms
 // timer with the gauges' flash tick settings records how late each tick
@@ -47,7 +49,7 @@
 #include "app/main_window.h"
 #include "app/session_host.h"
 #include "cli/event_loop.h"
-#include "link/va_comm.h"
+#include "link/link_factory.h"
 #include "session/log_file.h"
 #include "session/session_controller.h"
 #include "session/session_values.h"
@@ -96,15 +98,22 @@ class TimedLink : public SerialLink {
   SerialLink& inner_;
 };
 
-void BM_PaceAgainstSimulate(benchmark::State& state) {
-  const int adapter = static_cast<int>(state.range(0));
-  const int ecu = static_cast<int>(state.range(1));
-  constexpr int kReplies = 300;
+struct Pace {
+  std::string error;   // empty when the run polled
+  double rate = 0;     // accepted data replies per second once polling runs
+  double replyMs = 0;  // mean time from a request write to its accepted reply
+};
+
+// One session of `replies` data replies against a `kalvex-cli simulate`
+// process, over its pseudo-terminal or (tcp) its loopback TCP port.
+Pace RunPace(int adapter, int ecu, Millis pause, bool tcp, int replies) {
+  Pace pace;
   const std::string cli = BinaryDir() + "/kalvex-cli";
   int fds[2];
-  if (::pipe(fds) != 0) return state.SkipWithError("pipe failed");
+  if (::pipe(fds) != 0) return {"pipe failed"};
   std::string ecuText = std::to_string(ecu);
   std::vector<std::string> args = {cli, "simulate", "--make", "0", "--ecu", ecuText};
+  if (tcp) args.insert(args.end(), {"--tcp", "127.0.0.1:0"});
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -115,16 +124,16 @@ void BM_PaceAgainstSimulate(benchmark::State& state) {
   const int spawned = posix_spawn(&sim, argv[0], &fa, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&fa);
   ::close(fds[1]);
-  if (spawned != 0) return state.SkipWithError(("cannot start " + cli).c_str());
+  if (spawned != 0) return {"cannot start " + cli};
   FILE* simOut = ::fdopen(fds[0], "r");
   char line[512] = {};
-  if (!std::fgets(line, sizeof line, simOut)) return state.SkipWithError("no path from simulate");
+  if (!std::fgets(line, sizeof line, simOut)) return {"no port from simulate"};
   std::string path(line);
   path.erase(path.find_last_not_of("\r\n") + 1);
 
   SteadyClock clock;
   cli::EventLoop loop(clock);
-  TVaComm port(loop.dispatcher());
+  PortLink port(loop.dispatcher());
   TimedLink link(port);
   test::FakeView view;
   view.make = 0;
@@ -133,59 +142,100 @@ void BM_PaceAgainstSimulate(benchmark::State& state) {
   view.port = path;
   LogFile log;
   SessionController ctl(view, link, clock, log);
-  ctl.setRequestPause(20);
+  ctl.setRequestPause(pause);
   port.setRxHandler([&](size_t n) { ctl.VaComm1RxChar(n); });
   port.setErrorHandler([&](const std::string& msg) { ctl.onPortError(msg); });
 
-  int accepted = 0, polled = 0;
+  int polled = 0;
   double replySum = 0;
   std::chrono::steady_clock::time_point firstAt, lastAt;
   ctl.onResponseAccepted = [&](const ResponseBytes& rb) {
     const auto now = std::chrono::steady_clock::now();
-    ++accepted;
     if (rb[0] == 0xC1 || rb[0] == 0x50) return;  // set-up replies do not count
     if (polled == 0) firstAt = now;
     if (polled > 0)
       replySum += std::chrono::duration<double, std::milli>(now - link.lastWrite).count();
     lastAt = now;
-    if (++polled > kReplies) loop.quit();
+    if (++polled > replies) loop.quit();
   };
-  for (auto _ : state) {
-    ctl.Button1Click();
-    loop.run([&] { return ctl.nextDeadline(); },
-             [&] {
-               ctl.onTimer();
-               if (polled > kReplies || !view.errors.empty()) loop.quit();
-             },
-             clock.now() + 120'000);
-    if (!view.errors.empty())
-      state.SkipWithError(view.errors.front().c_str());
-    else if (polled <= kReplies)
-      state.SkipWithError("the session did not poll");
-    ctl.Button1Click();
-  }
+  ctl.Button1Click();
+  loop.run([&] { return ctl.nextDeadline(); },
+           [&] {
+             ctl.onTimer();
+             if (polled > replies || !view.errors.empty()) loop.quit();
+           },
+           clock.now() + 120'000);
+  if (!view.errors.empty())
+    pace.error = view.errors.front();
+  else if (polled <= replies)
+    pace.error = "the session did not poll";
+  ctl.Button1Click();
   ctl.shutdown();
-  port.Close();
+  port.closeDevice();
   ::kill(sim, SIGTERM);
   ::waitpid(sim, nullptr, 0);
   std::fclose(simOut);
-  if (polled < 2) return;
-  const double seconds = std::chrono::duration<double>(lastAt - firstAt).count();
-  const double rate = (polled - 1) / seconds;
-  const double replyMs = replySum / (polled - 1);
+  if (polled < 2) return pace;
+  pace.rate = (polled - 1) / std::chrono::duration<double>(lastAt - firstAt).count();
+  pace.replyMs = replySum / (polled - 1);
+  return pace;
+}
+
+std::string PaceLabel(int adapter, int ecu) {
+  return std::string(adapter ? "Kesta-mini" : "ELM327") + (ecu == 6 ? " CAN" : " K-line");
+}
+
+void BM_PaceAgainstSimulate(benchmark::State& state) {
+  const int adapter = static_cast<int>(state.range(0));
+  const int ecu = static_cast<int>(state.range(1));
+  Pace p;
+  for (auto _ : state) {
+    p = RunPace(adapter, ecu, 20, false, 300);
+    if (!p.error.empty()) state.SkipWithError(p.error.c_str());
+  }
+  if (p.rate <= 0) return;
   const double pause = ecu == 6 ? 20 : 55;
-  const double ceiling = 1000.0 / (pause + replyMs);
-  state.counters["requests_per_s"] = rate;
-  state.counters["reply_ms"] = replyMs;
+  const double ceiling = 1000.0 / (pause + p.replyMs);
+  state.counters["requests_per_s"] = p.rate;
+  state.counters["reply_ms"] = p.replyMs;
   state.counters["pause_ms"] = pause;
   state.counters["ceiling_per_s"] = ceiling;
-  state.counters["pace_vs_ceiling_pct"] = 100.0 * rate / ceiling;
-  state.SetLabel(std::string(adapter ? "Kesta-mini" : "ELM327") + (ecu == 6 ? " CAN" : " K-line"));
+  state.counters["pace_vs_ceiling_pct"] = 100.0 * p.rate / ceiling;
+  state.SetLabel(PaceLabel(adapter, ecu));
 }
 BENCHMARK(BM_PaceAgainstSimulate)
     ->Args({0, 0})
     ->Args({0, 6})
     ->Args({1, 0})
+    ->Args({1, 6})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+
+// BM_PaceTcpVsPty: the same session at the default pause over the
+// simulator's pseudo-terminal and over its loopback TCP port (a Wi-Fi
+// adapter). Goal: tcp_vs_pty_pct within 1 % of 100.
+void BM_PaceTcpVsPty(benchmark::State& state) {
+  const int adapter = static_cast<int>(state.range(0));
+  const int ecu = static_cast<int>(state.range(1));
+  constexpr int kReplies = 60;
+  Pace pty, tcp;
+  for (auto _ : state) {
+    pty = RunPace(adapter, ecu, kDefaultRequestPause, false, kReplies);
+    tcp = RunPace(adapter, ecu, kDefaultRequestPause, true, kReplies);
+    if (!pty.error.empty()) state.SkipWithError(pty.error.c_str());
+    if (!tcp.error.empty()) state.SkipWithError(tcp.error.c_str());
+  }
+  if (pty.rate <= 0 || tcp.rate <= 0) return;
+  state.counters["pty_per_s"] = pty.rate;
+  state.counters["tcp_per_s"] = tcp.rate;
+  state.counters["pty_reply_ms"] = pty.replyMs;
+  state.counters["tcp_reply_ms"] = tcp.replyMs;
+  state.counters["tcp_vs_pty_pct"] = 100.0 * tcp.rate / pty.rate;
+  state.SetLabel(PaceLabel(adapter, ecu));
+}
+BENCHMARK(BM_PaceTcpVsPty)
+    ->Args({0, 0})
     ->Args({1, 6})
     ->Iterations(1)
     ->Unit(benchmark::kSecond)

@@ -5,22 +5,28 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLinearGradient>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include "app/chart_page.h"
 #include "app/session_host.h"
 #include "catalogue/catalogue.h"
 #include "faults/faults.h"
+#include "link/link_factory.h"
 #include "link/port_discovery.h"
 #include "session/log_file.h"
 #include "session/session_controller.h"
@@ -33,6 +39,61 @@ namespace {
 constexpr int kClientWidth = 861;
 constexpr int kClientHeight = 555;
 constexpr const char* kHomePage = "https://kalvex.example.org/";
+
+// The last item of the port list, and the data role that marks it.
+constexpr const char* kWifiItem = "Wi-Fi адаптер…";
+constexpr int kWifiRole = Qt::UserRole + 1;
+
+// The port list, built again just before it opens: adapters plugged in
+// after start appear, unplugged ones go.
+class PortComboBox : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+  std::function<void()> beforePopup;
+  void showPopup() override {
+    if (beforePopup) beforePopup();
+    QComboBox::showPopup();
+  }
+};
+
+// Asks for HOST:PORT. The usual address of these adapters is only a hint in
+// the empty field: nothing is connected to unless the user types it.
+std::optional<std::string> AskWifiAddress(QWidget* parent) {
+  QDialog dialog(parent);
+  dialog.setObjectName("WifiDialog");
+  dialog.setWindowTitle("Wi-Fi адаптер");
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* hint = new QLabel(
+      "Подключите компьютер к сети Wi-Fi адаптера\nи введите его адрес и порт (ХОСТ:ПОРТ):");
+  layout->addWidget(hint);
+  auto* edit = new QLineEdit;
+  edit->setObjectName("WifiAddress");
+  edit->setPlaceholderText("192.168.0.10:35000");
+  edit->setMinimumWidth(260);
+  layout->addWidget(edit);
+  auto* problem = new QLabel;
+  problem->setStyleSheet("color: #b00000");
+  problem->hide();
+  layout->addWidget(problem);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  buttons->button(QDialogButtonBox::Ok)->setText("ОК");
+  buttons->button(QDialogButtonBox::Cancel)->setText("Отмена");
+  layout->addWidget(buttons);
+  std::optional<std::string> result;
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+    const std::string text = edit->text().trimmed().toStdString();
+    if (!IsNetworkPortText(text)) {
+      problem->setText("Неверный адрес: нужно ХОСТ:ПОРТ");
+      problem->show();
+      return;
+    }
+    result = text;
+    dialog.accept();
+  });
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return result;
+}
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -183,7 +244,11 @@ void TForm1::buildWidgets() {
     return c;
   };
   Label7 = label("Label7", "Номер COM-порта:", 8);
-  ComboBox1 = combo("ComboBox1", 26);
+  auto* ports = new PortComboBox(this);
+  ports->setObjectName("ComboBox1");
+  ports->setGeometry(x, 26, w, 22);
+  ports->beforePopup = [this] { refreshPortList(); };
+  ComboBox1 = ports;
   Label9 = label("Label9", "Выбор адаптера", 60);
   ComboBoxTA = combo("ComboBoxTA", 78);
   ComboBoxTA->addItem("Адаптер: ELM327");
@@ -209,7 +274,18 @@ void TForm1::buildWidgets() {
           [this](int) { ComboBoxTMChange(); });
   connect(ComboBox4, QOverload<int>::of(&QComboBox::activated), this,
           [this](int) { ComboBox4Change(); });
-  connect(Button1, &QPushButton::clicked, this, [this] { host_->Button1Click(); });
+  connect(ComboBox1, QOverload<int>::of(&QComboBox::activated), this,
+          [this](int index) { ComboBox1Activated(index); });
+  connect(ComboBox1, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int index) {
+    if (index >= 0 && !isWifiItem(index)) lastPort_ = ComboBox1->itemData(index).toString();
+  });
+  connect(Button1, &QPushButton::clicked, this, [this] {
+    // A Wi-Fi adapter may take up to 5 s to answer the connect.
+    const bool connecting = !host_->controller().running() && IsNetworkPortText(portText());
+    if (connecting) QApplication::setOverrideCursor(Qt::WaitCursor);
+    host_->Button1Click();
+    if (connecting) QApplication::restoreOverrideCursor();
+  });
   connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
 
   // Status strip.
@@ -275,18 +351,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::FormCreate() {
-  ComboBox1->clear();
-  // Each item carries the device it opens; the list may show a friendlier
-  // text (the demo port).
-  for (size_t i = 0; i < options_.leadingPorts.size(); ++i) {
-    const std::string& path = options_.leadingPorts[i];
-    const std::string& label =
-        i < options_.leadingPortLabels.size() ? options_.leadingPortLabels[i] : path;
-    ComboBox1->addItem(Q(label), Q(path));
-  }
-  std::vector<std::string> ports =
-      options_.discoverPorts ? DiscoverPorts(options_.extraPorts) : options_.extraPorts;
-  for (const std::string& p : ports) ComboBox1->addItem(Q(p), Q(p));
+  refreshPortList();
 
   settings_ = std::make_unique<SettingsStore>();
   const Settings s = settings_->read();
@@ -314,6 +379,11 @@ void TForm1::restorePort(const Settings& s) {
     return;
   }
   if (s.port) {
+    // A Wi-Fi adapter's address stands in the list like a device.
+    if (IsNetworkPortText(*s.port)) {
+      networkPorts_.push_back(*s.port);
+      refreshPortList();
+    }
     // The device the user chose last time, wherever it is listed now; when
     // it is not plugged in, nothing rather than some other port.
     int found = -1;
@@ -325,7 +395,70 @@ void TForm1::restorePort(const Settings& s) {
   // The stored index counts only the discovered ports; an index beyond
   // the list selects nothing.
   const int com = s.com == -1 ? 0 : s.com;
-  ComboBox1->setCurrentIndex(com >= 0 && com + leading < ComboBox1->count() ? com + leading : -1);
+  const int listed = ComboBox1->count() - 1;  // not the Wi-Fi item
+  ComboBox1->setCurrentIndex(com >= 0 && com + leading < listed ? com + leading : -1);
+}
+
+void TForm1::refreshPortList() {
+  const int current = ComboBox1->currentIndex();
+  const QString keep =
+      current >= 0 && !isWifiItem(current) ? ComboBox1->itemData(current).toString() : QString();
+  {
+    const QSignalBlocker quiet(ComboBox1);
+    ComboBox1->clear();
+    // Each item carries the device it opens; the list may show a friendlier
+    // text (the demo port).
+    for (size_t i = 0; i < options_.leadingPorts.size(); ++i) {
+      const std::string& path = options_.leadingPorts[i];
+      const std::string& label =
+          i < options_.leadingPortLabels.size() ? options_.leadingPortLabels[i] : path;
+      ComboBox1->addItem(Q(label), Q(path));
+    }
+    const auto discover = options_.discover ? options_.discover : DiscoverPorts;
+    const std::vector<std::string> found =
+        options_.discoverPorts ? discover(options_.extraPorts) : options_.extraPorts;
+    for (const std::string& p : found) {
+      ComboBox1->addItem(Q(p), Q(p));
+      // A USB adapter's name tells which of several it is.
+      if (const std::string id = SerialByIdName(p); !id.empty())
+        ComboBox1->setItemData(ComboBox1->count() - 1, Q(id), Qt::ToolTipRole);
+    }
+    for (const std::string& a : networkPorts_) {
+      if (ComboBox1->findData(Q(a)) >= 0) continue;
+      ComboBox1->addItem(Q(a), Q(a));
+      ComboBox1->setItemData(ComboBox1->count() - 1, "Wi-Fi адаптер", Qt::ToolTipRole);
+    }
+    ComboBox1->addItem(kWifiItem);
+    ComboBox1->setItemData(ComboBox1->count() - 1, true, kWifiRole);
+    ComboBox1->setItemData(ComboBox1->count() - 1,
+                           "Адаптер Wi-Fi: подключитесь к его сети и укажите адрес ХОСТ:ПОРТ",
+                           Qt::ToolTipRole);
+    ComboBox1->setCurrentIndex(-1);
+  }
+  if (!keep.isEmpty()) selectPortData(keep);
+}
+
+void TForm1::selectPortData(const QString& device) {
+  ComboBox1->setCurrentIndex(device.isEmpty() ? -1 : ComboBox1->findData(device));
+}
+
+bool TForm1::isWifiItem(int index) const {
+  return index >= 0 && ComboBox1->itemData(index, kWifiRole).toBool();
+}
+
+void TForm1::ComboBox1Activated(int index) {
+  if (!isWifiItem(index)) return;
+  const QString previous = lastPort_;
+  const std::optional<std::string> address =
+      askWifiAddress ? askWifiAddress() : AskWifiAddress(this);
+  if (!address) {
+    selectPortData(previous);  // cancelled: back to where it was
+    return;
+  }
+  if (std::find(networkPorts_.begin(), networkPorts_.end(), *address) == networkPorts_.end())
+    networkPorts_.push_back(*address);
+  refreshPortList();
+  selectPortData(Q(*address));
 }
 
 QString TForm1::aboutText() const {
@@ -356,7 +489,8 @@ void TForm1::FormClose() {
     // The demo port is ours, not the user's: never store it; keep what the
     // user had stored instead.
     s.com = idx >= 0 && idx < leading ? stored.com : (idx < 0 ? -1 : idx - leading);
-    if (idx >= leading) s.port = ComboBox1->itemData(idx).toString().toStdString();
+    if (idx >= leading && !isWifiItem(idx))
+      s.port = ComboBox1->itemData(idx).toString().toStdString();
     s.adapter = ComboBoxTA->currentIndex();
     s.logFile = CheckBox1->isChecked() ? 1 : 0;
     s.make = ComboBoxTM->currentIndex();
@@ -418,7 +552,7 @@ int TForm1::adapterIndex() const { return ComboBoxTA->currentIndex(); }
 int TForm1::activePage() const { return PageControl1->currentIndex(); }
 std::string TForm1::portText() const {
   const int i = ComboBox1->currentIndex();
-  if (i < 0) return {};
+  if (i < 0 || isWifiItem(i)) return {};
   const QVariant device = ComboBox1->itemData(i);
   return (device.isValid() ? device.toString() : ComboBox1->currentText()).toStdString();
 }

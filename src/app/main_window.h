@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,9 @@ struct WindowOptions {
   std::vector<std::string> leadingPortLabels;
   bool leadingPortSelected = false;  // select leadingPorts[0] at start
   bool discoverPorts = true;
+  // The port discovery, at start and whenever the list is opened; empty:
+  // the platform's own (DiscoverPorts).
+  std::function<std::vector<std::string>(const std::vector<std::string>& extra)> discover;
   bool writeSettingsOnClose = true;
   Millis requestPause = 200;  // --pause: before each data request
 };
@@ -50,6 +55,13 @@ class TForm1 : public QWidget, public SessionView {
   void CheckBox1Click();
   void Image1Click();
   void Button3Click();  // "Прочитать ошибки"
+  // The port list built again (each time it is opened): the ports found now,
+  // the Wi-Fi addresses, the Wi-Fi item; the selection stays on its device.
+  void refreshPortList();
+  // A port list item picked; the Wi-Fi item asks for an address.
+  void ComboBox1Activated(int index);
+  // Asks for a Wi-Fi adapter's HOST:PORT (a dialog; tests replace it).
+  std::function<std::optional<std::string>()> askWifiAddress;
 
   // SessionView
   int makeIndex() const override;
@@ -88,6 +100,8 @@ class TForm1 : public QWidget, public SessionView {
   void buildWidgets();
   QWidget* buildBanner();
   void restorePort(const Settings& s);
+  void selectPortData(const QString& device);
+  bool isWifiItem(int index) const;
   void updateReadButton();
   QString aboutText() const;
   void recordValues();  // one row per accepted reply
@@ -98,6 +112,8 @@ class TForm1 : public QWidget, public SessionView {
   bool closed_ = false;
   bool modalErrors_ = true;
   std::vector<std::string> errors_;
+  std::vector<std::string> networkPorts_;  // Wi-Fi addresses, as they stand in the list
+  QString lastPort_;                       // the device selected before the Wi-Fi item
 
   QTabWidget* PageControl1 = nullptr;
   Dashboard* dashboard_ = nullptr;

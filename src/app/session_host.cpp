@@ -3,29 +3,38 @@
 #include <QMetaObject>
 #include <algorithm>
 
-#include "link/va_comm.h"
+#include "link/link_factory.h"
 #include "session/log_file.h"
 #include "session/session_controller.h"
 
 namespace kalvex {
 
+namespace {
+
+// The port as the window loads it: 5 s read time-out, no waiting for room
+// in the write queue (requests are a few bytes; a full queue means the
+// adapter is stuck, which the error tells at once).
+TVaBuffers WindowPortBuffers() {
+  TVaBuffers buffers;
+  buffers.ReadTimeout = 5000;
+  buffers.WriteTimeout = 0;
+  return buffers;
+}
+
+}  // namespace
+
 SessionHost::SessionHost(SessionView& view, QObject* parent)
     : QObject(parent),
       view_(view),
-      port_(std::make_unique<TVaComm>([this](std::function<void()> fn) {
-        // From the port's threads to the user-interface thread; dropped by Qt
-        // once this object is gone.
-        QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
-      })),
+      port_(std::make_unique<PortLink>(
+          [this](std::function<void()> fn) {
+            // From the port's threads to the user-interface thread; dropped by
+            // Qt once this object is gone.
+            QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+          },
+          WindowPortBuffers())),
       log_(std::make_unique<LogFile>()),
       controller_(std::make_unique<SessionController>(view_, *port_, clock_, *log_)) {
-  // The port as the window loads it: 5 s read time-out, no waiting for room
-  // in the write queue (requests are a few bytes; a full queue means the
-  // adapter is stuck, which the error tells at once).
-  TVaBuffers buffers = port_->Buffers();
-  buffers.ReadTimeout = 5000;
-  buffers.WriteTimeout = 0;
-  port_->SetBuffers(buffers);
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::PreciseTimer);
   connect(&timer_, &QTimer::timeout, this, [this] { onTimer(); });

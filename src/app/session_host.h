@@ -1,4 +1,4 @@
-// Qt glue around the session core: owns the serial port (TVaComm), the
+// Qt glue around the session core: owns the port link (PortLink), the
 // clock, the log file and the session controller, and one precise single-shot
 // timer armed to the core's earliest deadline after every event.
 #pragma once
@@ -15,7 +15,7 @@ namespace kalvex {
 
 class LogFile;
 class SessionController;
-class TVaComm;
+class PortLink;
 
 class SessionHost : public QObject {
   Q_OBJECT
@@ -39,7 +39,7 @@ class SessionHost : public QObject {
   const Clock& clock() const { return clock_; }
 
   SessionController& controller() { return *controller_; }
-  TVaComm& port() { return *port_; }
+  PortLink& port() { return *port_; }
 
  private:
   void rearm();    // the timer to the controller's next deadline
@@ -47,7 +47,7 @@ class SessionHost : public QObject {
 
   SessionView& view_;
   SteadyClock clock_;
-  std::unique_ptr<TVaComm> port_;
+  std::unique_ptr<PortLink> port_;
   std::unique_ptr<LogFile> log_;
   std::unique_ptr<SessionController> controller_;
   QTimer timer_;

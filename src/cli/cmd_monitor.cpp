@@ -1,6 +1,6 @@
 // kalvex-cli monitor: a real session on a serial port, headless.
 //
-//   kalvex-cli monitor --port PATH --adapter elm327|kesta --make M --ecu E
+//   kalvex-cli monitor --port PATH|HOST:PORT --adapter elm327|kesta --make M --ecu E
 //                      [--log] [--duration S] [--csv FILE] [--faults [--clear]]
 //                      [--replies N] [--pause MS] [--reconnect]
 //
@@ -43,7 +43,7 @@
 #include "cli/commands.h"
 #include "cli/event_loop.h"
 #include "faults/faults.h"
-#include "link/va_comm.h"
+#include "link/link_factory.h"
 #include "protocol/components.h"
 #include "protocol/request_catalogue.h"
 #include "session/log_file.h"
@@ -297,7 +297,7 @@ int RunMonitor(int argc, char** argv) {
     StopSignals signals(loop);
     LogFile log;
     HeadlessView view(o, log);
-    TVaComm port(loop.dispatcher());
+    PortLink port(loop.dispatcher());
     SessionController session(view, port, clock, log);
     session.setLogEnabled(o.log);
     session.setFirstRequestOverride(firstRequest);
@@ -424,7 +424,7 @@ int RunMonitor(int argc, char** argv) {
       status = outputFailed ? 1 : portFailed ? 4 : accepted > 0 ? 0 : 3;
     }
     session.shutdown();
-    port.Close();
+    port.closeDevice();
   }
   if (csv && csv != stdout) std::fclose(csv);
   return status;

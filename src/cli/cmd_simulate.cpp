@@ -1,19 +1,24 @@
 // kalvex-cli simulate: the simulated adapter and ECU on a new pseudo-terminal.
 //
 //   kalvex-cli simulate --make M --ecu E [--delay MS] [--searching]
+//                       [--tcp 127.0.0.1:PORT]
 //
-// Prints the terminal's path on the first line, serves until SIGINT or
-// SIGTERM, then exits 0. Answers as an ELM327 or a Kesta-mini, whichever set-
+// Prints the terminal's path on the first line (with --tcp the address
+// listened on instead, loopback only, port 0 for any free one), serves
+// until SIGINT or SIGTERM, then exits 0. Answers as an ELM327 or a Kesta-mini, whichever set-
 // up line arrives, so consecutive sessions may use either adapter.
 #include <signal.h>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "catalogue/catalogue.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/sim_tcp_front.h"
 #include "sim/ecu_layouts.h"
 #include "sim/pty_server.h"
 
@@ -30,6 +35,7 @@ int SimulateUsage(const std::string& problem) {
 int RunSimulate(int argc, char** argv) {
   sim::PtyServerOptions o;
   std::string makeText, ecuText;
+  std::optional<net::TcpAddress> tcp;
   for (int i = 0; i < argc; ++i) {
     const std::string a = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -41,6 +47,13 @@ int RunSimulate(int argc, char** argv) {
       const auto ms = ParseInteger(argv[++i], 0, 60'000);
       if (!ms) return SimulateUsage("--delay needs milliseconds from 0 to 60000");
       o.replyDelayMs = static_cast<int>(*ms);
+    } else if (a == "--tcp" && hasValue) {
+      const std::string text = argv[++i];
+      tcp = net::ParseTcpAddress(text, true);
+      if (!tcp) return SimulateUsage("--tcp needs HOST:PORT, for example 127.0.0.1:35000");
+      // Never a server reachable from outside this machine.
+      if (!net::IsLoopbackHost(tcp->host))
+        return SimulateUsage("--tcp serves on a loopback address only (127.0.0.1 or ::1): " + text);
     } else if (a == "--searching") {
       o.announceInit = true;
     } else {
@@ -74,12 +87,22 @@ int RunSimulate(int argc, char** argv) {
     std::fprintf(stderr, "kalvex-cli simulate: %s\n", error.c_str());
     return 1;
   }
-  std::printf("%s\n", server->slavePath().c_str());
+  std::unique_ptr<SimTcpFront> front;
+  if (tcp) {
+    front = SimTcpFront::Start(server->slavePath(), *tcp, error);
+    if (!front) {
+      std::fprintf(stderr, "kalvex-cli simulate: cannot listen on %s: %s\n", tcp->Text().c_str(),
+                   error.c_str());
+      return 1;
+    }
+  }
+  std::printf("%s\n", front ? front->address().Text().c_str() : server->slavePath().c_str());
   std::fflush(stdout);
 
   int sig = 0;
   while (sigwait(&stopSignals, &sig) != 0) {
   }
+  if (front) front->stop();
   server->stop();
   return 0;
 }

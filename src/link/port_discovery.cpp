@@ -2,15 +2,21 @@
 
 #include <algorithm>
 
+#include "link/link_factory.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <linux/serial.h>
+#include <stdlib.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+
+#include <cstring>
 #endif
 
 namespace kalvex {
@@ -32,8 +38,11 @@ std::vector<std::string> DiscoverPorts(const std::vector<std::string>& extra) {
   return ports;
 }
 
+std::string SerialByIdName(const std::string&) { return {}; }
+
 // A path given whole ("\\.\COM3", "\\.\pipe\x") is opened as it is.
 std::string DevicePathForPortText(const std::string& text) {
+  if (IsNetworkPortText(text)) return text;  // opened by the TCP link as it is
   return text.rfind("\\\\", 0) == 0 ? text : "\\\\.\\" + text;
 }
 
@@ -85,6 +94,25 @@ std::vector<std::string> DiscoverPorts(const std::vector<std::string>& extra) {
 }
 
 std::string DevicePathForPortText(const std::string& text) { return text; }
+
+std::string SerialByIdName(const std::string& path) {
+  char target[PATH_MAX];
+  if (!::realpath(path.c_str(), target)) return {};
+  std::string name;
+  if (DIR* dir = ::opendir("/dev/serial/by-id")) {
+    while (dirent* e = ::readdir(dir)) {
+      if (e->d_name[0] == '.') continue;
+      const std::string link = std::string("/dev/serial/by-id/") + e->d_name;
+      char resolved[PATH_MAX];
+      if (::realpath(link.c_str(), resolved) && std::strcmp(resolved, target) == 0) {
+        name = e->d_name;
+        break;
+      }
+    }
+    ::closedir(dir);
+  }
+  return name;
+}
 
 #endif
 

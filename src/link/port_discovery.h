@@ -12,6 +12,10 @@ namespace kalvex {
 // Windows: "COM1" .. "COM256", each that opens.
 std::vector<std::string> DiscoverPorts(const std::vector<std::string>& extra = {});
 
+// Linux: the /dev/serial/by-id name of the USB adapter at `path` (which
+// tells one adapter from another), "" when it has none; Windows: "".
+std::string SerialByIdName(const std::string& path);
+
 // The device path opened for a list text: the text itself on POSIX,
 // "\\.\" + text on Windows unless the text already starts with "\\".
 std::string DevicePathForPortText(const std::string& text);

@@ -8,9 +8,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -18,11 +21,17 @@
 #include <QTabWidget>
 #include <functional>
 #include <future>
+#include <QTimer>
+#include <filesystem>
 
+#include "app/session_host.h"
 #include "app/settings_store.h"
 #include "catalogue/catalogue.h"
 #include "link/process_setup.h"
+#include "cli/sim_tcp_front.h"
 #include "session/log_file.h"
+#include "session/session_controller.h"
+#include "sim/pty_server.h"
 
 namespace kalvex {
 namespace {
@@ -358,6 +367,181 @@ TEST(LogFolder, WithoutHomeIsTheUsersHomeNeverTheCurrentFolder) {
   qputenv("HOME", home);
   qputenv("XDG_DATA_HOME", data);
   qputenv("KALVEX_LOG_DIR", dir);
+}
+
+// A folder of links to the adapters plugged in now stands in for the
+// platform's discovery (which lists USB and Bluetooth devices, never ptys).
+struct AdapterFolder {
+  std::filesystem::path dir =
+      std::filesystem::path(qgetenv("XDG_DATA_HOME").toStdString()) / "adapters";
+  AdapterFolder() {
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+  }
+  std::vector<std::string> Discover() const {
+    std::vector<std::string> found;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+      if (std::filesystem::exists(e.path())) found.push_back(e.path().string());
+    std::sort(found.begin(), found.end());
+    return found;
+  }
+  std::string Plug(const std::string& name, const std::string& device) {
+    const auto link = dir / name;
+    std::filesystem::create_symlink(device, link);
+    return link.string();
+  }
+};
+
+std::vector<std::string> Items(QComboBox* c) {
+  std::vector<std::string> items;
+  for (int i = 0; i < c->count(); ++i) items.push_back(c->itemText(i).toStdString());
+  return items;
+}
+
+// Opens the list as the user does, and closes it again.
+void OpenList(QComboBox* c) {
+  c->showPopup();
+  c->hidePopup();
+}
+
+TEST_F(WindowTest, AdapterPluggedInAfterStartIsListedWhenTheListOpens) {
+  AdapterFolder folder;
+  WindowOptions o;
+  o.discover = [&](const std::vector<std::string>&) { return folder.Discover(); };
+  TForm1 w(o);
+  w.show();
+  auto* ports = Child<QComboBox>(w, "ComboBox1");
+  EXPECT_EQ(Items(ports), std::vector<std::string>{"Wi-Fi адаптер…"});
+  EXPECT_EQ(w.portText(), "");
+
+  std::string error;
+  auto first = sim::PtyServer::Start({0, 0, 0, false}, error);
+  ASSERT_NE(first, nullptr) << error;
+  const std::string a = folder.Plug("usb-first", first->slavePath());
+  OpenList(ports);
+  EXPECT_EQ(Items(ports), (std::vector<std::string>{a, "Wi-Fi адаптер…"}));
+  ports->setCurrentIndex(0);
+
+  auto second = sim::PtyServer::Start({0, 0, 0, false}, error);
+  ASSERT_NE(second, nullptr) << error;
+  const std::string b = folder.Plug("usb-second", second->slavePath());
+  OpenList(ports);
+  EXPECT_EQ(Items(ports), (std::vector<std::string>{a, b, "Wi-Fi адаптер…"}));
+  EXPECT_EQ(w.portText(), a) << "the selection stays on its device";
+
+  // The new one works: a session on it comes up.
+  ports->setCurrentIndex(1);
+  w.selectMake(0);
+  w.selectEcuType(0);
+  w.sessionHost()->Button1Click();
+  QElapsedTimer t;
+  t.start();
+  while (second->history().empty() && t.elapsed() < 15000) QApplication::processEvents();
+  EXPECT_FALSE(second->history().empty());
+  w.sessionHost()->Button1Click();
+
+  first.reset();  // unplugged: its link now points nowhere
+  OpenList(ports);
+  EXPECT_EQ(Items(ports), (std::vector<std::string>{b, "Wi-Fi адаптер…"}));
+  EXPECT_EQ(w.portText(), b);
+  w.FormClose();
+}
+
+TEST_F(WindowTest, WifiAddressStandsInTheListAndIsRemembered) {
+  const std::string address = "127.0.0.1:35000";  // never connected to here
+  {
+    TForm1 w(TwoFakePorts());
+    auto* ports = Child<QComboBox>(w, "ComboBox1");
+    ports->setCurrentIndex(1);
+    const int wifi = ports->count() - 1;
+    EXPECT_EQ(ports->itemText(wifi), "Wi-Fi адаптер…");
+
+    // Cancelled: back on the port chosen before.
+    w.askWifiAddress = [] { return std::optional<std::string>(); };
+    ports->setCurrentIndex(wifi);
+    w.ComboBox1Activated(wifi);
+    EXPECT_EQ(w.portText(), "/dev/fake1");
+
+    w.askWifiAddress = [&] { return std::optional<std::string>(address); };
+    ports->setCurrentIndex(wifi);
+    w.ComboBox1Activated(wifi);
+    EXPECT_EQ(Items(ports),
+              (std::vector<std::string>{"/dev/fake0", "/dev/fake1", address, "Wi-Fi адаптер…"}));
+    EXPECT_EQ(w.portText(), address);
+    OpenList(ports);  // a refresh keeps it
+    EXPECT_EQ(w.portText(), address);
+    w.FormClose();
+  }
+  EXPECT_EQ(SettingsStore().read().port, std::optional<std::string>(address));
+  TForm1 again(TwoFakePorts());
+  EXPECT_EQ(again.portText(), address);
+  EXPECT_EQ(Items(Child<QComboBox>(again, "ComboBox1")).at(2), address);
+  again.FormClose();
+}
+
+TEST_F(WindowTest, WifiDialogOffersTheUsualAddressOnlyAsAHint) {
+  TForm1 w(TwoFakePorts());
+  auto* ports = Child<QComboBox>(w, "ComboBox1");
+  ports->setCurrentIndex(0);
+  const int wifi = ports->count() - 1;
+  std::string placeholder, shown;
+  bool refusedEmpty = false;
+  // The dialog is modal: look at it from inside its own event loop.
+  QTimer::singleShot(0, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    auto* edit = dialog->findChild<QLineEdit*>("WifiAddress");
+    ASSERT_NE(edit, nullptr);
+    placeholder = edit->placeholderText().toStdString();
+    shown = edit->text().toStdString();
+    auto* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    ok->click();  // empty: refused, the dialog stays
+    refusedEmpty = dialog->isVisible();
+    edit->setText(" tcp://[::1]:35000 ");
+    ok->click();
+  });
+  ports->setCurrentIndex(wifi);
+  w.ComboBox1Activated(wifi);
+  EXPECT_EQ(placeholder, "192.168.0.10:35000");
+  EXPECT_EQ(shown, "");
+  EXPECT_TRUE(refusedEmpty);
+  EXPECT_EQ(w.portText(), "tcp://[::1]:35000");
+  w.FormClose();
+}
+
+TEST_F(WindowTest, SessionOverWifiToTheSimulator) {
+  std::string error;
+  auto server = sim::PtyServer::Start({0, 0, 0, false}, error);
+  ASSERT_NE(server, nullptr) << error;
+  auto front = cli::SimTcpFront::Start(server->slavePath(), {"127.0.0.1", 0}, error);
+  ASSERT_NE(front, nullptr) << error;
+  WindowOptions o = TwoFakePorts();
+  o.writeSettingsOnClose = false;
+  TForm1 w(o);
+  w.setModalErrors(false);
+  auto* ports = Child<QComboBox>(w, "ComboBox1");
+  const int wifi = ports->count() - 1;
+  w.askWifiAddress = [&] { return std::optional<std::string>(front->address().Text()); };
+  ports->setCurrentIndex(wifi);
+  w.ComboBox1Activated(wifi);
+  w.selectMake(0);
+  w.selectEcuType(0);
+  w.sessionHost()->Button1Click();
+  auto* status = Child<QLabel>(w, "Label10");
+  QElapsedTimer t;
+  t.start();
+  while (status->text() != "Связь с ЭБУ установлена" && t.elapsed() < 15000)
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_EQ(status->text(), "Связь с ЭБУ установлена");
+  // The simulator goes away: the session stops as on an unplugged adapter.
+  front->stop();
+  t.restart();
+  while (w.buttonCaption() != kCaptionStart && t.elapsed() < 15000)
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_EQ(w.buttonCaption(), kCaptionStart);
+  ASSERT_FALSE(w.shownErrors().empty());
+  EXPECT_EQ(w.shownErrors().back(), "Адаптер " + front->address().Text() + " закрыл соединение");
+  w.FormClose();
 }
 
 TEST(ParseDecimal, StrictIntegers) {

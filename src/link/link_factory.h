@@ -1,0 +1,61 @@
+// Which link a port text opens: a network address ("tcp://HOST:PORT", or
+// HOST:PORT that is not a device path) opens a TcpLink, anything else the
+// serial port TVaComm. The window, kalvex-cli and the tests all go through
+// OpenLink, so a port text means the same everywhere.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "link/serial_link.h"
+#include "link/va_comm.h"
+
+namespace kalvex {
+
+// "tcp://HOST:PORT", or HOST:PORT that names no device ("/dev/...",
+// "COM3", "\\.\COM3" never do).
+bool IsNetworkPortText(const std::string& text);
+
+// A new link for `text`, opened: a TcpLink, or a TVaComm with `buffers` at
+// 38400 8N1 on DevicePathForPortText(text). Throws EVaCommError with the
+// user-facing message when it does not open.
+std::unique_ptr<SerialLink> OpenLink(const std::string& text, TVaDispatcher dispatch,
+                                     const TVaBuffers& buffers = {});
+
+// The link a session holds for the whole run: every openDevice makes a new
+// link with OpenLink for the text it is given; the handlers stay set across
+// them.
+class PortLink final : public SerialLink {
+ public:
+  explicit PortLink(TVaDispatcher dispatch, const TVaBuffers& buffers = {})
+      : dispatch_(std::move(dispatch)), buffers_(buffers) {}
+
+  void openDevice(const std::string& text) override;
+  void closeDevice() override {
+    if (link_) link_->closeDevice();
+  }
+  bool isOpen() const override { return link_ && link_->isOpen(); }
+  size_t readBytes(uint8_t* dst, size_t capacity) override {
+    return link_ ? link_->readBytes(dst, capacity) : 0;
+  }
+  size_t writeBytes(const uint8_t* src, size_t count) override {
+    return link_ ? link_->writeBytes(src, count) : 0;
+  }
+  void setDtr(bool on) override {
+    if (link_) link_->setDtr(on);
+  }
+  void setRxHandler(RxHandler handler) override;
+  void requestRxNotify() override {
+    if (link_) link_->requestRxNotify();
+  }
+  void setErrorHandler(ErrorHandler handler) override;
+
+ private:
+  TVaDispatcher dispatch_;
+  TVaBuffers buffers_;
+  std::unique_ptr<SerialLink> link_;
+  RxHandler rxHandler_;
+  ErrorHandler errorHandler_;
+};
+
+}  // namespace kalvex

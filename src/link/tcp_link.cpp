@@ -1,0 +1,319 @@
+#include "link/tcp_link.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "link/tcp_socket.h"
+#include "link/va_comm_backend.h"
+
+namespace kalvex {
+
+namespace msg = va_comm_messages;
+
+// One connection: the socket, the I/O thread and the two queues.
+struct TcpSession {
+  enum class Rx { Armed, InFlight, Parked };
+
+  uint64_t id = 0;
+  std::string address;  // "HOST:PORT", for the messages
+  net::Socket sock;
+  net::Socket wakeRead, wakeWrite;
+  TVaDispatcher dispatch;
+  std::thread thread;
+  std::atomic<bool> stop{false};
+  std::atomic<bool> failed{false};  // reported once
+
+  std::mutex rxMutex;
+  Rx rx = Rx::Armed;  // under rxMutex
+
+  // User-interface thread only.
+  bool inHandler = false;
+  bool notifyRequested = false;
+  size_t readInHandler = 0;
+
+  std::mutex inMutex;
+  std::vector<uint8_t> inbox;  // under inMutex; at most inboxCapacity bytes
+  size_t inboxCapacity = 4096;
+
+  std::mutex writeMutex;
+  std::condition_variable writeRoom;
+  std::vector<uint8_t> writeQueue;  // under writeMutex
+  size_t writeCapacity = 2048;
+
+  ~TcpSession() {
+    stop = true;
+    Wake();
+    if (thread.joinable()) thread.join();
+  }
+
+  void Wake() {
+    if (wakeWrite.Valid()) net::WakeWrite(wakeWrite.Handle());
+  }
+  void SetRx(Rx state) {
+    {
+      std::lock_guard lock(rxMutex);
+      rx = state;
+    }
+    Wake();
+  }
+  size_t Inbox() {
+    std::lock_guard lock(inMutex);
+    return inbox.size();
+  }
+};
+
+struct TcpLink::Core : va_comm_backend::CoreBase<TcpSession> {};
+
+namespace {
+
+using Core = TcpLink::Core;
+
+void PostFailure(const std::weak_ptr<Core>& weak, TcpSession& s, std::string message) {
+  if (s.failed.exchange(true)) return;
+  s.Wake();
+  s.writeRoom.notify_all();
+  if (!s.dispatch) return;
+  s.dispatch([weak, id = s.id, message = std::move(message)] {
+    auto core = weak.lock();
+    if (!core || !core->Current(id) || !core->errorHandler) return;
+    auto handler = core->errorHandler;  // may replace itself or close the link
+    handler(message);
+  });
+}
+
+void DeliverRx(const std::weak_ptr<Core>& weak, uint64_t id) {
+  auto core = weak.lock();  // keeps the core alive even if the handler destroys the link
+  if (!core) return;
+  TcpSession* s = core->Current(id);
+  if (!s || s->failed) return;
+  const size_t waiting = s->Inbox();
+  if (waiting == 0) {
+    s->SetRx(TcpSession::Rx::Armed);
+    return;
+  }
+  if (!core->rxHandler) {
+    s->SetRx(TcpSession::Rx::Parked);
+    return;
+  }
+  auto handler = core->rxHandler;  // may replace itself or close the link
+  va_comm_backend::RunHandler(*core, id, *s, handler, waiting);
+}
+
+std::string LostText(const TcpSession& s, int code) {
+  return msg::Fill(tcp_messages::kLost, {s.address, net::ErrorText(code)});
+}
+
+// Sends what the write queue holds, as far as the socket takes it; 0 or the
+// error code of a connection that broke.
+int SendQueued(TcpSession& s) {
+  std::lock_guard lock(s.writeMutex);
+  while (!s.writeQueue.empty()) {
+    const long n = net::Send(s.sock.Handle(), s.writeQueue.data(), s.writeQueue.size());
+    if (n > 0) {
+      s.writeQueue.erase(s.writeQueue.begin(), s.writeQueue.begin() + n);
+      continue;
+    }
+    const int e = net::LastError();
+    if (n < 0 && net::WouldBlock(e)) break;
+    s.writeQueue.clear();
+    return e;
+  }
+  return 0;
+}
+
+void IoLoop(std::weak_ptr<Core> weak, TcpSession* s) {
+  // Set once the peer has closed or reset; reported once the bytes it sent
+  // before have been delivered (or nobody is going to read them).
+  bool ended = false;
+  std::string endText;
+  // The peer hung up while the receive queue was full: the socket is left
+  // alone until there is room to read what it still holds.
+  bool holding = false;
+  std::vector<uint8_t> buf;
+  for (;;) {
+    if (s->stop) {
+      if (!s->failed && !ended) SendQueued(*s);  // queued bytes get one last chance
+      return;
+    }
+    TcpSession::Rx rx;
+    {
+      std::lock_guard lock(s->rxMutex);
+      rx = s->rx;
+    }
+    const size_t queued = s->Inbox();
+    if (!s->failed && rx == TcpSession::Rx::Armed && queued > 0) {
+      {
+        std::lock_guard lock(s->rxMutex);
+        s->rx = rx = TcpSession::Rx::InFlight;
+      }
+      if (s->dispatch) s->dispatch([weak, id = s->id] { DeliverRx(weak, id); });
+    }
+    if (ended && !s->failed && rx != TcpSession::Rx::InFlight &&
+        (queued == 0 || rx == TcpSession::Rx::Parked))
+      PostFailure(weak, *s, endText);
+
+    const size_t room = s->inboxCapacity - std::min(queued, s->inboxCapacity);
+    if (room > 0) holding = false;
+    bool pendingWrite;
+    {
+      std::lock_guard lock(s->writeMutex);
+      pendingWrite = !s->writeQueue.empty();
+    }
+    net::PollFd fds[2] = {};
+    fds[0].fd = s->wakeRead.Handle();
+    fds[0].events = POLLIN;
+    size_t count = 1;
+    if (!s->failed && !ended && !holding) {
+      const short events =
+          static_cast<short>((room > 0 ? POLLIN : 0) | (pendingWrite ? POLLOUT : 0));
+      if (events != 0) {
+        fds[1].fd = s->sock.Handle();
+        fds[1].events = events;
+        count = 2;
+      }
+    }
+    if (net::Poll(fds, count, -1) < 0) {
+      const int e = net::LastError();
+      if (net::WouldBlock(e)) continue;
+      PostFailure(weak, *s, LostText(*s, e));
+      return;  // Close still joins; nothing is left to watch
+    }
+    if (fds[0].revents) net::WakeDrain(s->wakeRead.Handle());
+    if (count < 2 || s->stop) continue;
+    const short revents = fds[1].revents;
+    if (revents & POLLNVAL) {
+      PostFailure(weak, *s, LostText(*s, net::TimedOutCode()));
+      continue;
+    }
+    if (revents & (POLLIN | POLLHUP | POLLERR)) {
+      if (room == 0) {
+        holding = true;
+      } else {
+        buf.resize(room);
+        const long n = net::Recv(s->sock.Handle(), buf.data(), room);
+        if (n > 0) {
+          std::lock_guard lock(s->inMutex);
+          s->inbox.insert(s->inbox.end(), buf.begin(), buf.begin() + n);
+        } else if (n == 0) {
+          ended = true;
+          endText = msg::Fill(tcp_messages::kClosedByPeer, {s->address});
+        } else if (const int e = net::LastError(); !net::WouldBlock(e)) {
+          ended = true;
+          endText = LostText(*s, e);
+        }
+      }
+    }
+    if (!ended && (revents & POLLOUT)) {
+      if (const int e = SendQueued(*s)) {
+        ended = true;
+        endText = LostText(*s, e);
+      }
+      s->writeRoom.notify_all();
+    }
+  }
+}
+
+}  // namespace
+
+TcpLink::TcpLink(TVaDispatcher dispatch, const TVaBuffers& buffers)
+    : dispatch_(std::move(dispatch)), buffers_(buffers) {}
+
+TcpLink::~TcpLink() { closeDevice(); }
+
+void TcpLink::openDevice(const std::string& text) {
+  if (isOpen()) throw EVaCommError(msg::kPortOpen);
+  const auto address = net::ParseTcpAddress(text);
+  if (!address) throw EVaCommError(msg::Fill(tcp_messages::kBadAddress, {text}));
+  Core& core = va_comm_backend::Ensure(core_);
+  if (buffers_.ReadSize <= 0 || buffers_.WriteSize <= 0)
+    throw EVaCommError(msg::WithCode(msg::kInitBuffers, 22));
+
+  auto s = std::make_unique<TcpSession>();
+  s->address = address->Text();
+  std::string error;
+  s->sock = net::Connect(*address, kConnectTimeoutMs, error);
+  if (!s->sock.Valid())
+    throw EVaCommError(msg::Fill(tcp_messages::kConnectFailed, {s->address, error}));
+  if (!net::MakeWakePair(s->wakeRead, s->wakeWrite))
+    throw EVaCommError(
+        msg::Fill(tcp_messages::kLost, {s->address, net::ErrorText(net::LastError())}));
+  s->id = core.nextId++;
+  s->dispatch = dispatch_;
+  s->inboxCapacity = static_cast<size_t>(buffers_.ReadSize);
+  s->inbox.reserve(s->inboxCapacity);
+  s->writeCapacity = static_cast<size_t>(buffers_.WriteSize);
+  s->writeQueue.reserve(s->writeCapacity);
+  try {
+    s->thread = std::thread(IoLoop, std::weak_ptr<Core>(core_), s.get());
+  } catch (const std::system_error& e) {
+    throw EVaCommError(msg::WithCode(msg::kEventMask, e.code().value()));
+  }
+  core.session = std::move(s);
+}
+
+void TcpLink::closeDevice() {
+  if (!core_ || !core_->session) return;
+  // Detach first, so the link reads as closed while its thread stops.
+  std::unique_ptr<TcpSession> s = std::move(core_->session);
+  s.reset();
+}
+
+bool TcpLink::isOpen() const { return core_ && core_->session; }
+
+size_t TcpLink::readBytes(uint8_t* dst, size_t capacity) {
+  if (!isOpen()) return 0;
+  TcpSession& s = *core_->session;
+  if (s.failed) return 0;
+  size_t n = 0;
+  bool wasFull = false;
+  {
+    std::lock_guard lock(s.inMutex);
+    n = std::min(capacity, s.inbox.size());
+    wasFull = s.inbox.size() >= s.inboxCapacity;
+    std::copy_n(s.inbox.begin(), n, dst);
+    s.inbox.erase(s.inbox.begin(), s.inbox.begin() + static_cast<std::ptrdiff_t>(n));
+  }
+  s.readInHandler += n;
+  if (wasFull && n > 0) s.Wake();  // the I/O thread may read from the socket again
+  return n;
+}
+
+size_t TcpLink::writeBytes(const uint8_t* src, size_t count) {
+  if (!isOpen()) return 0;
+  TcpSession& s = *core_->session;
+  if (s.failed) return 0;
+  size_t sent = 0;
+  {
+    // With nothing queued the request leaves at once, without waking the
+    // I/O thread; what the socket does not take is queued behind.
+    std::lock_guard lock(s.writeMutex);
+    if (s.writeQueue.empty()) {
+      const long n = net::Send(s.sock.Handle(), src, count);
+      if (n > 0) sent = static_cast<size_t>(n);
+      if (n < 0 && !net::WouldBlock(net::LastError())) sent = 0;  // the I/O thread reports it
+    }
+  }
+  if (sent == count) return count;
+  if (!va_comm_backend::EnqueueWrite(s, src + sent, count - sent, buffers_.WriteTimeout)) return 0;
+  s.Wake();
+  return count;
+}
+
+void TcpLink::setRxHandler(RxHandler handler) {
+  va_comm_backend::Ensure(core_).setRxHandler(std::move(handler));
+}
+
+void TcpLink::requestRxNotify() {
+  if (core_) core_->requestRxNotify();
+}
+
+void TcpLink::setErrorHandler(ErrorHandler handler) {
+  va_comm_backend::Ensure(core_).errorHandler = std::move(handler);
+}
+
+}  // namespace kalvex

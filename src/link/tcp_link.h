@@ -1,0 +1,60 @@
+// A byte link to an adapter over TCP (the Wi-Fi ELM327 adapters): the same
+// SerialLink the drivers use on a serial port, with the same notification
+// rule. A peer that closes or resets the connection is a port gone away: the
+// error handler hears it once, as from an unplugged adapter.
+//
+// Threads: every public call and handler belongs to the user-interface
+// thread; while open, one I/O thread reads into a bounded receive queue,
+// drains the write queue, and posts the notifications through the
+// dispatcher. Close stops and joins it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "link/serial_link.h"
+#include "link/va_comm.h"
+
+namespace kalvex {
+
+class TcpLink final : public SerialLink {
+ public:
+  // Longest wait for a connection to be accepted.
+  static constexpr int kConnectTimeoutMs = 5000;
+
+  // `buffers`: ReadSize bounds the receive queue (the peer is held back by
+  // TCP when it is full), WriteSize the write queue, WriteTimeout the wait
+  // for room in it.
+  explicit TcpLink(TVaDispatcher dispatch = {}, const TVaBuffers& buffers = {});
+  ~TcpLink() override;
+  TcpLink(const TcpLink&) = delete;
+  TcpLink& operator=(const TcpLink&) = delete;
+
+  // `text`: "tcp://HOST:PORT" or "HOST:PORT". Throws EVaCommError
+  // "Не удалось подключиться к HOST:PORT: ..." with the system's reason.
+  void openDevice(const std::string& text) override;
+  void closeDevice() override;
+  bool isOpen() const override;
+  size_t readBytes(uint8_t* dst, size_t capacity) override;
+  size_t writeBytes(const uint8_t* src, size_t count) override;
+  void setDtr(bool) override {}  // no modem lines on a network link
+  void setRxHandler(RxHandler handler) override;
+  void requestRxNotify() override;
+  void setErrorHandler(ErrorHandler handler) override;
+
+  struct Core;
+
+ private:
+  std::shared_ptr<Core> core_;
+  TVaDispatcher dispatch_;
+  TVaBuffers buffers_;
+};
+
+namespace tcp_messages {
+inline constexpr const char* kConnectFailed = "Не удалось подключиться к %s: %s";
+inline constexpr const char* kClosedByPeer = "Адаптер %s закрыл соединение";
+inline constexpr const char* kLost = "Соединение с адаптером %s потеряно: %s";
+inline constexpr const char* kBadAddress = "Неверный адрес адаптера: %s (нужно ХОСТ:ПОРТ)";
+}  // namespace tcp_messages
+
+}  // namespace kalvex
