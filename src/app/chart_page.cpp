@@ -20,6 +20,7 @@
 #include <cstring>
 #include <limits>
 
+#include "link/system_errors.h"
 #include "session/session_values.h"
 
 namespace kalvex {
@@ -345,13 +346,13 @@ int ChartPage::pointCount() const { return points_; }
 bool ChartPage::saveCsv(const std::string& path, std::string& error) const {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) {
-    error = "Не удалось записать " + path + ": " + std::strerror(errno);
+    error = "Не удалось записать " + path + ": " + SystemReason(errno);
     return false;
   }
   const bool ok = values_.writeCsv(f);
   const int err = errno;
   if (std::fclose(f) != 0 || !ok) {
-    error = "Не удалось записать " + path + ": " + std::strerror(ok ? errno : err);
+    error = "Не удалось записать " + path + ": " + SystemReason(ok ? errno : err);
     return false;
   }
   return true;

@@ -7,8 +7,11 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QImage>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPixmap>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -207,11 +210,30 @@ int Plot(const Options& o) {
   page.show();
   QApplication::processEvents();
   if (!page.savePng(o.out, error)) {
-    std::fprintf(stderr, "kalvex: cannot write %s\n", o.out.c_str());
+    std::fprintf(stderr, "kalvex: %s\n", error.c_str());
     return 1;
   }
   return 0;
 }
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+constexpr const char* kNoDisplay =
+    "kalvex: нет графического дисплея (не заданы DISPLAY и WAYLAND_DISPLAY); запустите "
+    "программу в графическом сеансе или воспользуйтесь kalvex-cli";
+
+// Qt ends the process with an abort and a page of advice when no platform
+// plugin can open its display; one line and status 1 say it plainly.
+void FatalWithoutDisplay(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtFatalMsg) {
+    const QString first = message.section('\n', 0, 0).trimmed();
+    std::fprintf(stderr, "kalvex: не удалось открыть графический дисплей: %s\n",
+                 first.toLocal8Bit().constData());
+    std::fflush(stderr);
+    std::_Exit(1);
+  }
+  std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+#endif
 
 }  // namespace
 
@@ -238,7 +260,25 @@ int main(int argc, char** argv) {
       !std::getenv("WAYLAND_DISPLAY"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  if ((platform.isEmpty() || platform.startsWith("xcb") || platform.startsWith("wayland")) &&
+      !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+    std::fprintf(stderr, "%s\n", kNoDisplay);
+    return 1;
+  }
+  const QtMessageHandler previous = qInstallMessageHandler(FatalWithoutDisplay);
   QApplication app(argc, argv);
+  qInstallMessageHandler(previous);
+#else
+  QApplication app(argc, argv);
+#endif
+  // Qt's own dialogs and buttons in Russian, like the rest of the window
+  // (qt6-translations-l10n); without the file they stay English.
+  QTranslator qtTranslator;
+  if (qtTranslator.load(QLocale(QLocale::Russian, QLocale::Russia), "qtbase", "_",
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtTranslator);
   // The application title (taskbar, message boxes). Set as the name, not as
   // the display name: Qt appends a display name to every window caption.
   QApplication::setApplicationName("Kalvex Scaner PC");

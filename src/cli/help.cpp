@@ -34,7 +34,8 @@ const char* CommandHelp(const std::string& command) {
     return "Usage: kalvex-cli ports [--port PATH]...\n"
            "Lists the serial ports that open exclusively right now, one a line, as the\n"
            "window's port list shows them: on Linux the device paths of USB serial,\n"
-           "Bluetooth and real UART ports, on Windows COM1 to COM256.\n"
+           "Bluetooth and real UART ports, on Windows COM1 to COM256. A port this user\n"
+           "may not open is listed with \"(нет доступа)\" and what to do on stderr.\n"
            "\n"
            "  --port PATH   also list PATH, after the ports found (repeatable)\n";
   if (command == "decode")
