@@ -222,16 +222,25 @@ constexpr const char* kNoDisplay =
     "программу в графическом сеансе или воспользуйтесь kalvex-cli";
 
 // Qt ends the process with an abort and a page of advice when no platform
-// plugin can open its display; one line and status 1 say it plainly.
+// plugin can open its display; one line and status 1 say it plainly, with
+// the first thing Qt said (the display it could not reach). What Qt says
+// while a display opens fine is passed on afterwards.
+QStringList& EarlyMessages() {
+  static QStringList messages;
+  return messages;
+}
+
 void FatalWithoutDisplay(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type == QtFatalMsg) {
-    const QString first = message.section('\n', 0, 0).trimmed();
-    std::fprintf(stderr, "kalvex: не удалось открыть графический дисплей: %s\n",
-                 first.toLocal8Bit().constData());
-    std::fflush(stderr);
-    std::_Exit(1);
+  if (type != QtFatalMsg) {
+    EarlyMessages() << message;
+    return;
   }
-  std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+  const QString reason =
+      (EarlyMessages().isEmpty() ? message : EarlyMessages().first()).section('\n', 0, 0).trimmed();
+  std::fprintf(stderr, "kalvex: не удалось открыть графический дисплей (%s)\n",
+               reason.toLocal8Bit().constData());
+  std::fflush(stderr);
+  std::_Exit(1);
 }
 #endif
 
@@ -270,6 +279,8 @@ int main(int argc, char** argv) {
   const QtMessageHandler previous = qInstallMessageHandler(FatalWithoutDisplay);
   QApplication app(argc, argv);
   qInstallMessageHandler(previous);
+  for (const QString& m : EarlyMessages())
+    std::fprintf(stderr, "%s\n", m.toLocal8Bit().constData());
 #else
   QApplication app(argc, argv);
 #endif

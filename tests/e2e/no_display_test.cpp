@@ -24,11 +24,11 @@ TEST(NoDisplay, OneLineAndStatusOne) {
   };
   int n = 0;
   for (const auto& c : cases) {
-    std::vector<std::string> args = {"/usr/bin/env",    "-u", "DISPLAY",        "-u",
-                                     "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM"};
+    std::vector<std::string> args = {"-u", "DISPLAY",        "-u", "WAYLAND_DISPLAY",
+                                     "-u", "QT_QPA_PLATFORM"};
     args.insert(args.end(), c.env.begin(), c.env.end());
     args.push_back(testing::BinaryDir() + "/kalvex");
-    testing::Child child(args, "nodisplay" + std::to_string(n++));
+    testing::Child child("/usr/bin/env", args, "nodisplay" + std::to_string(n++));
     ASSERT_TRUE(child.started()) << c.what;
     EXPECT_EQ(child.wait(), 1) << c.what;
     const std::string err = child.err();
