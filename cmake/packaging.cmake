@@ -1,6 +1,6 @@
 # Installation and the Debian package:
 #   cmake --build build --target package    (or ./package.sh)
-# gives build/kalvex_VERSION_ARCH.deb with kalvex and kalvex-cli in /usr/bin,
+# gives build-package/kalvex_VERSION_ARCH.deb with kalvex and kalvex-cli in /usr/bin,
 # their man pages, the desktop entry and the icon.
 include(GNUInstallDirs)
 if(KALVEX_SANITIZE)
@@ -29,6 +29,18 @@ foreach(page ${KALVEX_MAN_PAGES})
 endforeach()
 add_custom_target(kalvex_man ALL DEPENDS ${KALVEX_MAN_OUTPUTS})
 
+# /usr/share/doc/kalvex: the copyright in Debian's machine-readable form and
+# the changelog, compressed as Debian wants it (a native package's name).
+set(KALVEX_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/kalvex)
+configure_file(packaging/copyright ${CMAKE_BINARY_DIR}/doc/copyright @ONLY)
+configure_file(packaging/changelog.in ${CMAKE_BINARY_DIR}/doc/changelog @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/changelog.gz
+  COMMAND gzip -9n -c ${CMAKE_BINARY_DIR}/doc/changelog > ${CMAKE_BINARY_DIR}/doc/changelog.gz
+  DEPENDS ${CMAKE_BINARY_DIR}/doc/changelog VERBATIM)
+add_custom_target(kalvex_doc ALL DEPENDS ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+install(FILES ${CMAKE_BINARY_DIR}/doc/copyright ${CMAKE_BINARY_DIR}/doc/changelog.gz
+  DESTINATION ${KALVEX_DOC_DIR})
+
 if(KALVEX_GUI)
   install(TARGETS kalvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES packaging/kalvex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -47,18 +59,20 @@ endif()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kalvex)
 set(CPACK_PACKAGE_VENDOR "Brenvik")
-set(CPACK_PACKAGE_CONTACT "Brenvik <kalvex@kalvex.example.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "diagnostic scanner for engine control units")
+set(CPACK_PACKAGE_CONTACT "${KALVEX_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KALVEX_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "Reads live engine data and fault codes of 17 car makes over KWP2000\n(K-line and CAN) through ELM327 and Kesta-mini serial adapters, and clears\nthe fault codes. A Qt window (kalvex) and a command-line tool (kalvex-cli)\nwith a built-in simulator.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # kalvex_1.5_amd64.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://kalvex.example.org/")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
 # The libraries the binaries link, found by dpkg-shlibdeps; the font is
 # loaded by name (Cyrillic captions at the window's pixel sizes).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+# Qt's own translations make its dialogs and buttons Russian.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)

@@ -4,7 +4,7 @@
 # screenshot offscreen, kalvex-cli simulate and monitor, all from /usr/bin.
 # Needs root (or mmdebstrap's unshare mode) and a reachable Debian mirror;
 # not part of test.sh. The screenshot is left beside the package.
-#   tools/check_package.sh build/kalvex_1.5_amd64.deb [MIRROR]
+#   tools/check_package.sh build-package/kalvex_1.5_amd64.deb [MIRROR]
 set -euo pipefail
 deb=$(realpath "$1")
 mirror=${2:-http://deb.debian.org/debian}

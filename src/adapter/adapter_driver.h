@@ -83,6 +83,9 @@ class DriverServices {
   virtual void pause(Millis pauseMs) = 0;
 
   virtual void setTimer2(bool on) = 0;
+  // A complete reply line came from the adapter: whatever the ECU does, the
+  // adapter is there and answering.
+  virtual void lineReceived() = 0;
   virtual void setTimer3(bool on) = 0;
 
   // Session log: a marker (" --- ", " -E- ") and the text, when logging is on.

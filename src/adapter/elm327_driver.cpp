@@ -171,6 +171,7 @@ void Elm327Driver::receive(size_t count) {
   // A late reply and the reply to its retry in one event: all are logged,
   // only the newest is handled, so the session does not stay one behind.
   for (const std::string& line : cut.lines) svc_.logLine(" --- ", line);
+  svc_.lineReceived();
   svc_.setTimer3(false);
   svc_.setTimer2(false);
   handleLine(cut.lines.back());

@@ -122,6 +122,7 @@ void KestaDriver::receive(size_t count) {
   if (cut == KestaCutResult::IncompleteFirst) svc_.pause(kLinePause);
   if (cut != KestaCutResult::Line) return;
 
+  svc_.lineReceived();
   svc_.setTimer3(false);
   svc_.setTimer2(false);
   std::string pendingText;

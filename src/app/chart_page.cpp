@@ -16,6 +16,7 @@
 #include <limits>
 #include <optional>
 
+#include "link/system_errors.h"
 #include "session/session_values.h"
 
 namespace kalvex {

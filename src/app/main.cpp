@@ -7,10 +7,13 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QImage>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPixmap>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -232,6 +235,34 @@ int Plot(const Options& o) {
   return 0;
 }
 
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+constexpr const char* kNoDisplay =
+    "kalvex: нет графического дисплея (не заданы DISPLAY и WAYLAND_DISPLAY); запустите "
+    "программу в графическом сеансе или воспользуйтесь kalvex-cli";
+
+// Qt ends the process with an abort and a page of advice when no platform
+// plugin can open its display; one line and status 1 say it plainly, with
+// the first thing Qt said (the display it could not reach). What Qt says
+// while a display opens fine is passed on afterwards.
+QStringList& EarlyMessages() {
+  static QStringList messages;
+  return messages;
+}
+
+void FatalWithoutDisplay(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type != QtFatalMsg) {
+    EarlyMessages() << message;
+    return;
+  }
+  const QString reason =
+      (EarlyMessages().isEmpty() ? message : EarlyMessages().first()).section('\n', 0, 0).trimmed();
+  std::fprintf(stderr, "kalvex: не удалось открыть графический дисплей (%s)\n",
+               reason.toLocal8Bit().constData());
+  std::fflush(stderr);
+  std::_Exit(1);
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -264,7 +295,27 @@ int main(int argc, char** argv) {
   // one (a stale DISPLAY, say): both always render offscreen.
   if (!o.screenshot.empty() || !o.plot.empty()) qputenv("QT_QPA_PLATFORM", "offscreen");
 
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  if ((platform.isEmpty() || platform.startsWith("xcb") || platform.startsWith("wayland")) &&
+      !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+    std::fprintf(stderr, "%s\n", kNoDisplay);
+    return 1;
+  }
+  const QtMessageHandler previous = qInstallMessageHandler(FatalWithoutDisplay);
   QApplication app(argc, argv);
+  qInstallMessageHandler(previous);
+  for (const QString& m : EarlyMessages())
+    std::fprintf(stderr, "%s\n", m.toLocal8Bit().constData());
+#else
+  QApplication app(argc, argv);
+#endif
+  // Qt's own dialogs and buttons in Russian, like the rest of the window
+  // (qt6-translations-l10n); without the file they stay English.
+  QTranslator qtTranslator;
+  if (qtTranslator.load(QLocale(QLocale::Russian, QLocale::Russia), "qtbase", "_",
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtTranslator);
   // The application title (taskbar, message boxes). Set as the name, not as
   // the display name: Qt appends a display name to every window caption.
   QApplication::setApplicationName("Kalvex Scaner PC");

@@ -38,7 +38,7 @@ namespace {
 
 constexpr int kClientWidth = 861;
 constexpr int kClientHeight = 555;
-constexpr const char* kHomePage = "https://kalvex.example.org/";
+constexpr const char* kHomePage = KALVEX_HOMEPAGE;
 
 // The last item of the port list, and the data role that marks it.
 constexpr const char* kWifiItem = "Wi-Fi адаптер…";
@@ -131,22 +131,25 @@ TForm1::TForm1(const WindowOptions& options, QWidget* parent)
   host_ = std::make_unique<SessionHost>(*this);
   dashboard_->setClock(&host_->clock());
   host_->onRunningChanged = [this](bool running) {
-    if (running)
+    if (running) {
       dashboard_->sessionStarted();
-    else
+    } else {
       dashboard_->sessionStopped();
+      Label12->hide();
+    }
   };
   // The host owns the controller's reply observer: the stale-gauge pace and
   // the chart's rows both hang off it.
   host_->onReplyHandled = [this](int next) {
     dashboard_->replyHandled(next);
-    recordValues();
+    replyHandled();
   };
   SessionController& controller = host_->controller();
   controller.setRequestPause(options_.requestPause);
   controller.onStarting = [this](int, int, int) {
     values_->clear();
     current_ = {};
+    valuesSet_ = false;
     sessionStart_ = valueClock_.now();
     chart_->sessionStarted();
   };
@@ -178,6 +181,13 @@ void TForm1::buildWidgets() {
   Label8->setGeometry(32, 160, 641, 33);
   Label8->setAlignment(Qt::AlignCenter);
   Label8->setFont(UiFont(24));
+  Label12 = new QLabel("Чтение ошибок: параметры не обновляются", dashboard_);
+  Label12->setObjectName("Label12");
+  Label12->setGeometry(172, 4, 340, 24);
+  Label12->setAlignment(Qt::AlignCenter);
+  Label12->setFont(UiFont(13, true));
+  Label12->setStyleSheet("background: #fff3b0; border: 1px solid #b09000;");
+  Label12->hide();
 
   // "Ошибки"
   auto* faults = new QWidget();
@@ -195,7 +205,8 @@ void TForm1::buildWidgets() {
   Button2 = new QPushButton("Сброс ошибок", faults);
   Button2->setObjectName("Button2");
   Button2->setGeometry(8, 348, 161, 33);
-  connect(Button2, &QPushButton::clicked, this, [this] { host_->Button2Click(); });
+  Button2->setEnabled(false);  // no make yet
+  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
   Button3 = new QPushButton("Прочитать ошибки", faults);
   Button3->setObjectName("Button3");
   Button3->setGeometry(8 + 161 + 10, 348, 161, 33);
@@ -414,13 +425,20 @@ void TForm1::refreshPortList() {
           i < options_.leadingPortLabels.size() ? options_.leadingPortLabels[i] : path;
       ComboBox1->addItem(Q(label), Q(path));
     }
-    const auto discover = options_.discover ? options_.discover : DiscoverPorts;
-    const std::vector<std::string> found =
-        options_.discoverPorts ? discover(options_.extraPorts) : options_.extraPorts;
-    for (const std::string& p : found) {
-      ComboBox1->addItem(Q(p), Q(p));
+    // A port this user may not open is listed, marked: start then says why
+    // and what to do, instead of the adapter being simply missing.
+    std::vector<PortEntry> found;
+    if (!options_.discoverPorts) {
+      for (const std::string& p : options_.extraPorts) found.push_back({p, false});
+    } else if (options_.discover) {
+      for (const std::string& p : options_.discover(options_.extraPorts)) found.push_back({p, false});
+    } else {
+      found = DiscoverPortEntries(options_.extraPorts);
+    }
+    for (const PortEntry& p : found) {
+      ComboBox1->addItem(Q(p.path + (p.noPermission ? kNoAccessMark : "")), Q(p.path));
       // A USB adapter's name tells which of several it is.
-      if (const std::string id = SerialByIdName(p); !id.empty())
+      if (const std::string id = SerialByIdName(p.path); !id.empty())
         ComboBox1->setItemData(ComboBox1->count() - 1, Q(id), Qt::ToolTipRole);
     }
     for (const std::string& a : networkPorts_) {
@@ -512,6 +530,7 @@ void TForm1::ComboBoxTMChange() {
   ComboBox4->setEnabled(true);
   ComboBox4->setCurrentIndex(ComboBox4->count() > 0 ? 0 : -1);  // raises no change event
   Label8->hide();
+  dashboard_->clearValues();
   dashboard_->applyMakeDefault(make);
   // Item 0 is preselected, so show the gauges its decoder fills (only
   // GREATWALL and Chery differ from their make default).
@@ -523,11 +542,29 @@ void TForm1::ComboBoxTMChange() {
 
 void TForm1::updateReadButton() {
   Button3->setEnabled(FaultReadRequest(ComboBoxTM->currentIndex()).has_value());
+  // A make without a clear request would take the click and do nothing.
+  Button2->setEnabled(ClearButtonActs(ComboBoxTM->currentIndex()));
+}
+
+void TForm1::Button2Click() {
+  // Clearing erases what the ECU stored: asked first, without blocking the
+  // session behind the question.
+  auto* box = new QMessageBox(QMessageBox::Question, QApplication::applicationDisplayName(),
+                              "Стереть коды неисправностей в ЭБУ?", QMessageBox::NoButton, this);
+  box->setObjectName("ClearConfirmation");
+  QPushButton* erase = box->addButton("Стереть", QMessageBox::AcceptRole);
+  box->setDefaultButton(box->addButton("Отмена", QMessageBox::RejectRole));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  connect(box, &QMessageBox::finished, this, [this, box, erase] {
+    if (box->clickedButton() == erase && host_) host_->Button2Click();
+  });
+  box->open();
 }
 
 void TForm1::Button3Click() { host_->ReadFaultsClick(); }
 
 void TForm1::ComboBox4Change() {
+  dashboard_->clearValues();
   dashboard_->applyEcuType(ComboBoxTM->currentIndex(), ComboBox4->currentIndex());
   chart_->setAvailable(DashboardVisibility(ComboBoxTM->currentIndex(), ComboBox4->currentIndex()));
 }
@@ -591,9 +628,22 @@ void TForm1::showError(const std::string& message) {
 
 void TForm1::setGaugeValue(Component c, float value) {
   current_[static_cast<size_t>(c)] = value;
+  valuesSet_ = true;
   dashboard_->setValue(c, value);
 }
 
-void TForm1::recordValues() { values_->append(valueClock_.now() - sessionStart_, current_); }
+bool TForm1::faultReadNoteShown() const { return !Label12->isHidden(); }
+
+void TForm1::replyHandled() {
+  // A row stands for values the ECU just sent: the replies of a fault read
+  // set none, and repeating the last values would draw a steady engine.
+  if (valuesSet_) {
+    valuesSet_ = false;
+    values_->append(valueClock_.now() - sessionStart_, current_);
+    Label12->hide();
+  } else if (IsFaultExchange(host_->controller().sessionState().response)) {
+    Label12->show();
+  }
+}
 
 }  // namespace kalvex

@@ -54,6 +54,7 @@ class TForm1 : public QWidget, public SessionView {
   void ComboBox4Change();
   void CheckBox1Click();
   void Image1Click();
+  void Button2Click();  // "Сброс ошибок": asks first, then clears
   void Button3Click();  // "Прочитать ошибки"
   // The port list built again (each time it is opened): the ports found now,
   // the Wi-Fi addresses, the Wi-Fi item; the selection stays on its device.
@@ -89,6 +90,9 @@ class TForm1 : public QWidget, public SessionView {
   SessionHost* sessionHost() const { return host_.get(); }
   // Errors shown so far (the error display also keeps them for tests).
   const std::vector<std::string>& shownErrors() const { return errors_; }
+  // The dashboard's note that fault codes are being read, so the gauges
+  // stand still.
+  bool faultReadNoteShown() const;
   // When false, showError does not open a modal box (tests, screenshots).
   void setModalErrors(bool on) { modalErrors_ = on; }
 
@@ -104,7 +108,7 @@ class TForm1 : public QWidget, public SessionView {
   bool isWifiItem(int index) const;
   void updateReadButton();
   QString aboutText() const;
-  void recordValues();  // one row per accepted reply
+  void replyHandled();  // one row per reply that set values; the fault-read note
 
   WindowOptions options_;
   std::unique_ptr<SettingsStore> settings_;
@@ -122,6 +126,8 @@ class TForm1 : public QWidget, public SessionView {
   GaugeValues current_{};  // as the decoders set them in this session
   SteadyClock valueClock_;
   Millis sessionStart_ = 0;
+  bool valuesSet_ = false;    // a decoder set a gauge since the last reply
+  QLabel* Label12 = nullptr;  // "Чтение ошибок: ..." over the dashboard
   QLabel* Label8 = nullptr;
   QLabel* Label1 = nullptr;
   QPlainTextEdit* Memo1 = nullptr;

@@ -4,9 +4,10 @@
 //                      [--log] [--duration S] [--csv FILE] [--faults [--clear]]
 //                      [--replies N] [--pause MS] [--reconnect]
 //
-// After every accepted reply one CSV row goes to stdout (or FILE): the time
-// since the start and the twelve gauge values, each empty until a decoder
-// has set it in this run. The status text goes to stderr when it changes.
+// After every accepted reply that set values one CSV row goes to stdout (or
+// FILE): the time since the start and the twelve gauge values, each empty
+// until a decoder has set it in this run. The status text goes to stderr
+// when it changes, less a "no link" the next reply takes back at once.
 // --faults starts on the make's fault read request and prints the fault
 // list after every fault reply (CSV rows then only with --csv); --clear
 // sends the clear request first. --replies ends the run after N accepted
@@ -42,6 +43,7 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/event_loop.h"
+#include "cli/status_lines.h"
 #include "faults/faults.h"
 #include "link/link_factory.h"
 #include "protocol/components.h"
@@ -141,7 +143,10 @@ std::string ParseMonitorArgs(int argc, char** argv, MonitorOptions& o) {
 // The window, as plain fields: the lists are fixed by the arguments.
 class HeadlessView final : public SessionView {
  public:
-  HeadlessView(const MonitorOptions& o, const LogFile& log) : o_(o), log_(log) {}
+  // A "no link" that the next reply takes back is held for one request's
+  // pause and its retry time, then printed if it still holds.
+  HeadlessView(const MonitorOptions& o, const LogFile& log, const Clock& clock)
+      : o_(o), log_(log), clock_(clock), status_(o.pause + kTimer3Interval) {}
 
   int makeIndex() const override { return o_.make; }
   int ecuTypeIndex() const override { return o_.ecu; }
@@ -153,10 +158,11 @@ class HeadlessView final : public SessionView {
   std::string buttonCaption() const override { return caption_; }
   void setButtonCaption(const std::string& caption) override { caption_ = caption; }
   void setStatusText(const std::string& text) override {
-    if (text == status_) return;
-    status_ = text;
-    std::fprintf(stderr, "%s\n", text.c_str());
+    print(status_.set(text, caption_ == kCaptionStop, clock_.now()));
   }
+  std::optional<Millis> statusDue() const { return status_.due(); }
+  // A held status line whose time has come, or any at the end of the run.
+  void printDueStatus(bool flush = false) { print(status_.takeDue(clock_.now(), flush)); }
   void setFaultLines(const std::vector<std::string>& lines) override { memo1_ = lines; }
   void showError(const std::string& message) override {
     ++errors_;
@@ -171,7 +177,12 @@ class HeadlessView final : public SessionView {
     if (quiet_) return;
     std::fprintf(stderr, "kalvex-cli monitor: %s\n", message.c_str());
   }
-  void setGaugeValue(Component c, float value) override { values_[static_cast<size_t>(c)] = value; }
+  void setGaugeValue(Component c, float value) override {
+    values_[static_cast<size_t>(c)] = value;
+    valuesSet_ = true;
+  }
+  // Whether a decoder set a value since the last call.
+  bool takeValuesSet() { return std::exchange(valuesSet_, false); }
 
   const std::array<std::optional<float>, kComponentCount>& values() const { return values_; }
   const std::vector<std::string>& memo1() const { return memo1_; }
@@ -181,12 +192,18 @@ class HeadlessView final : public SessionView {
   bool takeLogFailure() { return std::exchange(logFailed_, false); }
 
  private:
+  static void print(const std::optional<std::string>& line) {
+    if (line) std::fprintf(stderr, "%s\n", line->c_str());
+  }
+
   bool quiet_ = false;
   bool logFailed_ = false;
   const MonitorOptions& o_;
   const LogFile& log_;
+  const Clock& clock_;
   std::string caption_ = kCaptionStart;
-  std::string status_;
+  StatusLines status_;
+  bool valuesSet_ = false;
   std::vector<std::string> memo1_;
   std::array<std::optional<float>, kComponentCount> values_{};
   int errors_ = 0;
@@ -296,7 +313,7 @@ int RunMonitor(int argc, char** argv) {
     // goes first and the signal watcher last.
     StopSignals signals(loop);
     LogFile log;
-    HeadlessView view(o, log);
+    HeadlessView view(o, log, clock);
     PortLink port(loop.dispatcher());
     SessionController session(view, port, clock, log);
     session.setLogEnabled(o.log);
@@ -356,7 +373,9 @@ int RunMonitor(int argc, char** argv) {
         ++accepted;  // the stop is no data: alone it leaves the status of no reply
       lastAccepted = clock.now();
       if (outputFailed) return;
-      if (csv && !WriteCsvRow(csv, (clock.now() - start) / 1000.0, view)) {
+      // Rows only for replies that set values: a fault read's replies set
+      // none, and repeating the last row would draw a steady engine.
+      if (view.takeValuesSet() && csv && !WriteCsvRow(csv, (clock.now() - start) / 1000.0, view)) {
         failOutput("the CSV rows");
         return;
       }
@@ -396,12 +415,14 @@ int RunMonitor(int argc, char** argv) {
       if (o.durationS) until = start + static_cast<Millis>(*o.durationS * 1000.0 + 0.5);
       auto deadline = [&]() -> std::optional<Millis> {
         std::optional<Millis> d = session.nextDeadline();
+        if (const auto held = view.statusDue()) d = d ? std::min(*d, *held) : *held;
         if (!o.reconnect) return d;
         const Millis own = reopenAt ? *reopenAt : lastAccepted + kReconnectSilence;
         return d ? std::min(*d, own) : own;
       };
       auto onDue = [&] {
         session.onTimer();
+        view.printDueStatus();
         if (!o.reconnect) return;
         const Millis now = clock.now();
         if (reopenAt) {
@@ -420,6 +441,7 @@ int RunMonitor(int argc, char** argv) {
       };
       if (!outputFailed) loop.run(deadline, onDue, until);
       if (session.running()) session.Button1Click();  // stop: closes the port
+      view.printDueStatus(true);
       // A lost port wins over no reply; an output that failed wins over both.
       status = outputFailed ? 1 : portFailed ? 4 : accepted > 0 ? 0 : 3;
     }

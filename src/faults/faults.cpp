@@ -101,13 +101,29 @@ void AppendHex2(char* out, uint8_t v) {
 
 }  // namespace
 
+std::string UndescribedCodesLine(const std::vector<std::string>& codes) {
+  if (codes.empty()) return {};
+  const size_t n = codes.size();
+  const size_t tens = n % 100, ones = n % 10;
+  const char* noun = "кодов";
+  if (ones == 1 && tens != 11) {
+    noun = "код";
+  } else if (ones >= 2 && ones <= 4 && (tens < 12 || tens > 14)) {
+    noun = "кода";
+  }
+  std::string line = "Ещё " + std::to_string(n) + " " + noun + " без описания: ";
+  for (size_t i = 0; i < n; ++i) line += (i ? ", " : "") + codes[i];
+  return line;
+}
+
 bool HandleFaultReply(const ResponseBytes& rb, int& rememberedFaultCount,
                       std::vector<std::string>& memo1) {
   const int n = rb[1];
   if (n == 0) {
     // Nothing stored (typically right after a clear): old codes must not stay
-    // on screen as if they were still there.
-    memo1.clear();
+    // on screen as if they were still there, and an empty list must not look
+    // like one that was never read.
+    memo1.assign(1, kNoFaultsLine);
     rememberedFaultCount = 0;
     return true;
   }
@@ -118,15 +134,25 @@ bool HandleFaultReply(const ResponseBytes& rb, int& rememberedFaultCount,
   // plays no part, so an entry missing only its status still counts.
   const size_t received = rb.length < kResponseSize ? rb.length : kResponseSize;
   memo1.clear();
+  // A stored code the table does not describe is still a fault in the ECU:
+  // counted and named on one line after the described ones.
+  std::vector<std::string> undescribed;
   for (int k = 0; k < n; ++k) {
     const size_t high = 2 + 3 * static_cast<size_t>(k);
     if (high + 1 >= received) break;
     char code[5] = {};
     AppendHex2(code, rb.b[high]);
     AppendHex2(code + 2, rb.b[high + 1]);
-    for (const FaultRow& row : FaultDescriptionTable())
-      if (std::strcmp(row.code, code) == 0) memo1.emplace_back(row.line);
+    bool described = false;
+    for (const FaultRow& row : FaultDescriptionTable()) {
+      if (std::strcmp(row.code, code) == 0) {
+        memo1.emplace_back(row.line);
+        described = true;
+      }
+    }
+    if (!described) undescribed.emplace_back(code);
   }
+  if (!undescribed.empty()) memo1.push_back(UndescribedCodesLine(undescribed));
   rememberedFaultCount = n;
   return true;
 }
@@ -177,6 +203,11 @@ void HandleClearReply(int make, int ecu, RequestChoice& next) {
 std::optional<uint8_t> FaultReadRequest(int make) {
   if (make < 0 || make >= kMakeCount || make == kGreatWall) return std::nullopt;
   return kClearReply[make].command;
+}
+
+bool IsFaultExchange(const ResponseBytes& rb) {
+  auto fault = [](uint8_t sid) { return sid == 0x18 || sid == 0x17 || sid == 0x14; };
+  return fault(static_cast<uint8_t>(rb[0] - 0x40)) || (rb[0] == 0x7F && fault(rb[1]));
 }
 
 bool ClearButtonActs(int make) { return make >= kLada && make <= kUaz; }

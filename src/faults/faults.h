@@ -22,13 +22,22 @@ struct FaultRow {
 const std::vector<FaultRow>& FaultDescriptionTable();
 
 // Handles a 0x58/0x57 reply. Rebuilds `memo1` from the entries actually
-// received (never reads past rb.length) and sets rememberedFaultCount.
+// received (never reads past rb.length) and sets rememberedFaultCount: the
+// described lines in reply order, then one line naming the codes the table
+// does not describe; kNoFaultsLine alone for a reply with no entries.
 // Returns true when `memo1` was replaced.
 bool HandleFaultReply(const ResponseBytes& rb, int& rememberedFaultCount,
                       std::vector<std::string>& memo1);
 
+inline constexpr const char* kNoFaultsLine = "Ошибок нет";
+// "Ещё 2 кода без описания: 0104, 010A"; empty for no codes.
+std::string UndescribedCodesLine(const std::vector<std::string>& codes);
+
 // Handles a 0x54 reply: chooses the make's fault read request.
 void HandleClearReply(int make, int ecu, RequestChoice& next);
+
+// A reply to a fault read or clear request, positive or negative.
+bool IsFaultExchange(const ResponseBytes& rb);
 
 // Whether the clear button acts for this make (LADA, HYUNDAI, GREATWALL,
 // GAZ, UAZ). The request it asks for is number 3.

@@ -1,6 +1,8 @@
 #include "link/port_discovery.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 
 #include "link/link_factory.h"
 
@@ -22,6 +24,20 @@
 namespace kalvex {
 
 #ifdef _WIN32
+
+PortProbe ProbePort(const std::string& path, bool) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OVERLAPPED, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return PortProbe::Unavailable;
+  CloseHandle(h);
+  return PortProbe::Opens;
+}
+
+std::vector<PortEntry> DiscoverPortEntries(const std::vector<std::string>& extra) {
+  std::vector<PortEntry> entries;
+  for (const std::string& p : DiscoverPorts(extra)) entries.push_back({p, false});
+  return entries;
+}
 
 std::vector<std::string> DiscoverPorts(const std::vector<std::string>& extra) {
   std::vector<std::string> ports;
@@ -52,11 +68,26 @@ namespace {
 
 bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
+// The UART type as sysfs tells it to anyone, for a port this user may not
+// open: "0" is the 8250 driver's placeholder without hardware behind it.
+bool SysfsSaysRealUart(const std::string& name) {
+  FILE* f = std::fopen(("/sys/class/tty/" + name + "/type").c_str(), "r");
+  if (!f) return false;
+  int type = 0;
+  const bool read = std::fscanf(f, "%d", &type) == 1;
+  std::fclose(f);
+  return read && type != PORT_UNKNOWN;
+}
+
+}  // namespace
+
 // Opens the device the way a session would (non-blocking, exclusive) and
 // lets it go again. A port held by another program is not offered.
-bool OpensExclusively(const std::string& path, bool requireRealUart) {
+PortProbe ProbePort(const std::string& path, bool requireRealUart) {
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    return errno == EACCES || errno == EPERM ? PortProbe::NoPermission : PortProbe::Unavailable;
+  }
   bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
   if (ok && requireRealUart) {
     // The 8250 driver registers ttyS0..31 whether or not a UART is there;
@@ -66,13 +97,18 @@ bool OpensExclusively(const std::string& path, bool requireRealUart) {
   }
   if (ok) ::flock(fd, LOCK_UN);
   ::close(fd);
-  return ok;
+  return ok ? PortProbe::Opens : PortProbe::Unavailable;
 }
-
-}  // namespace
 
 std::vector<std::string> DiscoverPorts(const std::vector<std::string>& extra) {
   std::vector<std::string> ports;
+  for (PortEntry& e : DiscoverPortEntries(extra))
+    if (!e.noPermission) ports.push_back(std::move(e.path));
+  return ports;
+}
+
+std::vector<PortEntry> DiscoverPortEntries(const std::vector<std::string>& extra) {
+  std::vector<PortEntry> ports;
   if (DIR* dir = ::opendir("/sys/class/tty")) {
     while (dirent* e = ::readdir(dir)) {
       const std::string name = e->d_name;
@@ -84,12 +120,19 @@ std::vector<std::string> DiscoverPorts(const std::vector<std::string>& extra) {
       const std::string deviceLink = "/sys/class/tty/" + name + "/device";
       if (::access(deviceLink.c_str(), F_OK) != 0) continue;
       const std::string path = "/dev/" + name;
-      if (OpensExclusively(path, uart)) ports.push_back(path);
+      const PortProbe probe = ProbePort(path, uart);
+      if (probe == PortProbe::Opens) {
+        ports.push_back({path, false});
+      } else if (probe == PortProbe::NoPermission && (!uart || SysfsSaysRealUart(name))) {
+        ports.push_back({path, true});
+      }
     }
     ::closedir(dir);
   }
-  std::sort(ports.begin(), ports.end());
-  ports.insert(ports.end(), extra.begin(), extra.end());
+  std::sort(ports.begin(), ports.end(),
+            [](const PortEntry& a, const PortEntry& b) { return a.path < b.path; });
+  // Given by hand: listed whatever they do now; marked when refused.
+  for (const std::string& p : extra) ports.push_back({p, ProbePort(p) == PortProbe::NoPermission});
   return ports;
 }
 

@@ -321,11 +321,9 @@ std::string WithCode(const char* pattern, int code);
 // The platform's text for an error code (strerror, FormatMessage).
 std::string PlatformErrorText(int code);
 // kCantOpen for `path` and the platform's `code`; on Linux a port refused
-// for lack of permission gets a second line saying how to get it.
+// for lack of permission gets a second line saying how to get it (naming
+// the device's group, or why no group helps).
 std::string CantOpenText(const std::string& path, int code);
-inline constexpr const char* kPermissionHint =
-    "Нет прав на порт: добавьте пользователя в группу dialout "
-    "(sudo usermod -aG dialout $USER) и войдите в систему заново.";
 }  // namespace va_comm_messages
 
 // DeviceName with every literal "%d" replaced by the port number.

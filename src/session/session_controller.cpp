@@ -9,6 +9,7 @@
 #include "faults/faults.h"
 #include "link/port_discovery.h"
 #include "link/serial_link.h"
+#include "link/system_errors.h"
 #include "session/log_file.h"
 #include "session/reply_handling.h"
 
@@ -16,7 +17,9 @@ namespace kalvex {
 
 namespace {
 
-std::string IoErrorText(int code) { return "I/O error " + std::to_string(code); }
+std::string LogErrorText(const LogFile& log, int code) {
+  return "Не удалось записать LOG-файл в папку " + log.folder() + ": " + SystemReason(code) + ".";
+}
 
 }  // namespace
 
@@ -63,7 +66,7 @@ void SessionController::Button1Click() {
 void SessionController::start() {
   if (logEnabled_) {
     if (int err = log_.create(); err != 0) {
-      view_.showError(IoErrorText(err));
+      view_.showError(LogErrorText(log_, err));
       return;
     }
   }
@@ -86,7 +89,7 @@ void SessionController::start() {
     port_.openDevice(DevicePathForPortText(portText));
   } catch (const std::exception& e) {
     view_.setSelectorsEnabled(true);
-    view_.showError(e.what());
+    view_.showError(PortErrorText(portText, e.what()));
     return;
   }
 
@@ -96,6 +99,7 @@ void SessionController::start() {
   timer3_.reset();
   if (asked_ != Asked::Read) asked_ = Asked::None;
   firstChosen_ = false;
+  adapterAnswered_ = false;
   st_.canSession = LinkParamsOf(make, ecu).canSession;
   DriverServices& services = *this;
   if (adapter == 0) {
@@ -183,7 +187,7 @@ void SessionController::setLogEnabled(bool on) {
   if (on && running_ && !logBroken_ && !log_.hasFile()) {
     if (int err = log_.create(); err != 0) {
       logBroken_ = true;
-      view_.showError(IoErrorText(err));
+      view_.showError(LogErrorText(log_, err));
     }
   }
 }
@@ -196,7 +200,7 @@ void SessionController::logLine(const char* marker, const std::string& text) {
   if (err != 0) {
     // Reported once; the session goes on without a log.
     logBroken_ = true;
-    view_.showError(IoErrorText(err));
+    view_.showError(LogErrorText(log_, err));
   }
 }
 
@@ -222,7 +226,7 @@ void SessionController::VaComm1RxChar(size_t count) {
 
 void SessionController::onPortError(const std::string& message) {
   guarded([&] {
-    view_.showError(message);
+    view_.showError(PortErrorText(view_.portText(), message));
     if (running_) stop();
   });
 }
@@ -284,11 +288,14 @@ void SessionController::fireTimer(int which) {
   switch (which) {
     case 1:
       advance(timer1_, kTimer1Interval);
-      view_.setStatusText(kStatusNoLink);
+      view_.setStatusText(noLinkStatus());
       break;
     case 2:
       advance(*timer2_, kTimer2Interval);
       if (running_ && driver_) driver_->startRetry();
+      // The first set-up line and its retry went unanswered: say so now
+      // rather than at the next watchdog tick, and not as a silent ECU.
+      if (running_ && !adapterAnswered_) view_.setStatusText(kStatusNoAdapter);
       break;
     case 3:
       advance(*timer3_, kTimer3Interval);

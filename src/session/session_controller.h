@@ -70,6 +70,10 @@ class SessionController : private DriverServices {
   std::function<void(const ResponseBytes&)> onResponseAccepted;
 
   bool running() const { return running_; }
+  // The label's text for a link that is not (or no longer) answering.
+  const char* noLinkStatus() const {
+    return running_ && !adapterAnswered_ ? kStatusNoAdapter : kStatusNoLink;
+  }
 
   // Read-only views for tests and tools.
   const RequestState& sessionState() const { return st_; }
@@ -96,6 +100,7 @@ class SessionController : private DriverServices {
   void pause(Millis pauseMs) override;
   void setTimer2(bool on) override;
   void setTimer3(bool on) override;
+  void lineReceived() override { adapterAnswered_ = true; }
   void logLine(const char* marker, const std::string& text) override;
   void showErrorOnce(const std::string& message) override;
   bool acceptResponse() override;
@@ -125,6 +130,7 @@ class SessionController : private DriverServices {
   bool logBroken_ = false;   // an I/O error was reported this session
   bool errorShown_ = false;  // showErrorOnce used this session
   bool running_ = false;
+  bool adapterAnswered_ = false;  // a complete line came since the start
   bool shutDown_ = false;
   // A request the user asked for with a button, written at the next data
   // send so that no decoder's choice overwrites it first.

@@ -14,6 +14,9 @@ inline constexpr const char* kCaptionStart = "Начать тестирован�
 inline constexpr const char* kCaptionStop = "Остановить тестирование";
 inline constexpr const char* kStatusLinked = "Связь с ЭБУ установлена";
 inline constexpr const char* kStatusNoLink = "Нет связи с ЭБУ";
+// Not one line from the adapter since the start, retries included: a wrong
+// port or an adapter without power, not a silent ECU.
+inline constexpr const char* kStatusNoAdapter = "Адаптер не отвечает";
 
 class SessionView : public GaugeSink {
  public:

@@ -151,8 +151,9 @@ GaugeModel::GaugeModel(GaugeKind kind, GaugeSettings settings)
 
 GaugeChange GaugeModel::setValue(float value, int64_t nowMs) {
   GaugeChange change;
-  if (value == value_) return change;
+  if (value == value_ && !empty_) return change;
   change.changed = true;
+  empty_ = false;
   value_ = value;
   recompute();
   if (value < min_) {
@@ -165,6 +166,20 @@ GaugeChange GaugeModel::setValue(float value, int64_t nowMs) {
     maxTime_ = nowMs;
     hasMax_ = true;
   }
+  updateAlarm(change);
+  return change;
+}
+
+GaugeChange GaugeModel::clear() {
+  GaugeChange change;
+  if (empty_) return change;
+  change.changed = true;
+  empty_ = true;
+  text_.clear();
+  min_ = 9999999.0f;
+  max_ = -9999999.0f;
+  hasMin_ = hasMax_ = false;
+  upper_ = lower_ = overflow_ = false;
   updateAlarm(change);
   return change;
 }
@@ -244,13 +259,20 @@ constexpr size_t kPaceWindow = 2 * RefreshPace::kMaxRotation + 1;
 
 void RefreshPace::start(int64_t nowMs) {
   running_ = true;
+  ended_ = false;
   start_ = nowMs;
   recent_.clear();
 }
 
 void RefreshPace::stop() {
+  if (running_) ended_ = true;
   running_ = false;
   recent_.clear();
+}
+
+void RefreshPace::reset() {
+  stop();
+  ended_ = false;
 }
 
 void RefreshPace::reply(int nextRequest, int64_t nowMs) {
@@ -302,7 +324,8 @@ bool GaugeModel::refreshed(int64_t nowMs) {
 bool GaugeModel::updateStale(int64_t nowMs, const RefreshPace& pace) {
   const bool was = stale();
   if (!pace.running()) {
-    stale_ = false;
+    // After a stop nothing on the dashboard is current any more.
+    stale_ = pace.ended() && !empty_;
   } else if (!hasRefresh_ || lastRefresh_ <= pace.sessionStart()) {
     stale_ = true;  // left from before this session
   } else {

@@ -120,13 +120,16 @@ class RefreshPace {
  public:
   // A session starts: every value on the dashboard is old until refreshed.
   void start(int64_t nowMs);
-  // No session: nothing counts as stale.
+  // The session ended: every value shown is from it, none is current.
   void stop();
+  // No session and nothing from one on show (the gauges were emptied).
+  void reset();
   // A reply was handled; `nextRequest` is the request chosen after it, so a
   // rotation shows as the distance between two choices of the same request.
   void reply(int nextRequest, int64_t nowMs);
 
   bool running() const { return running_; }
+  bool ended() const { return ended_; }
   int64_t sessionStart() const { return start_; }
   // Requests in one rotation (at least 1) and the longest recent time
   // between two replies (a second until two replies were seen).
@@ -143,6 +146,7 @@ class RefreshPace {
 
  private:
   bool running_ = false;
+  bool ended_ = false;
   int64_t start_ = 0;
   std::deque<std::pair<int, int64_t>> recent_;  // (next request, time), newest last
 };
@@ -157,7 +161,12 @@ class GaugeModel {
   GaugeKind kind() const { return kind_; }
 
   // `nowMs` stamps a new minimum or maximum (date and time, milliseconds).
+  // The first value after clear() counts as a change even when equal.
   GaugeChange setValue(float value, int64_t nowMs);
+  // No value on show (another make or ECU type was chosen): no pointer, no
+  // value text, no min/max memory, no alarm, until the next setValue.
+  GaugeChange clear();
+  bool empty() const { return empty_; }
 
   float value() const { return value_; }
   int64_t rawPosition() const { return raw_; }
@@ -199,8 +208,9 @@ class GaugeModel {
   // refreshed: a value came at `nowMs`, equal to the last one or not; true
   // when that ended a stale state. updateStale: applies the rule of `pace`
   // at `nowMs` (stale while a session runs and the value is older than
-  // pace.staleAfter() or older than the session); true when the state
-  // changed. A pinned gauge stays stale whatever the rule says.
+  // pace.staleAfter() or older than the session, and always once the
+  // session has ended); true when the state changed. A pinned gauge stays stale whatever the rule
+  // says.
   bool refreshed(int64_t nowMs);
   bool updateStale(int64_t nowMs, const RefreshPace& pace);
   bool setPinnedStale(bool pinned);
@@ -213,6 +223,7 @@ class GaugeModel {
   GaugeKind kind_;
   GaugeSettings settings_;
   float value_ = 0;
+  bool empty_ = false;
   int64_t raw_ = 0;
   std::string text_;
   std::array<bool, 3> inSector_ = {};

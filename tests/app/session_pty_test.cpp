@@ -12,31 +12,14 @@
 #include "app/session_host.h"
 #include "session/session_controller.h"
 #include "support/adapter_peer.h"
+#include "support/qt_events.h"
 #include "ui/widgets/dashboard.h"
 
 namespace kalvex {
 namespace {
 
-QApplication* SessionApp() {
-  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return app;
-  static int argc = 1;
-  static char name[] = "test_app";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return app;
-}
-
-// Processes events until `done` holds; false after `limitMs` (a hang guard).
-bool RunUntil(const std::function<bool()>& done, int limitMs = 15000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > limitMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(1);
-  }
-  return true;
-}
+using test::RunUntil;
+using test::SessionApp;
 
 // LADA type 0: speed 60, 800 rpm, 13.2 V, 83 °C, 10 kg/h, 15 %, 4 ms.
 const std::string kLadaReplySpaced =

@@ -203,7 +203,7 @@ inline std::vector<FaultScenario> FaultScenarios() {
          a.unplug();
        },
        4,
-       {"Связь с ЭБУ установлена", "kalvex-cli monitor: Read error"}},
+       {"Связь с ЭБУ установлена", "kalvex-cli monitor: Ошибка чтения из порта"}},
   };
 }
 

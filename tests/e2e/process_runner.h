@@ -51,10 +51,14 @@ class Child {
   // Starts kalvex-cli with `args`; stdout and stderr go to files named after `tag`.
   // `closed`: standard descriptors (0 to 2) the child starts without.
   Child(const std::vector<std::string>& args, const std::string& tag,
+        const std::vector<int>& closed = {})
+      : Child(BinaryDir() + "/kalvex-cli", args, tag, closed) {}
+  // The same for another program.
+  Child(const std::string& program, const std::vector<std::string>& args, const std::string& tag,
         const std::vector<int>& closed = {}) {
     outPath_ = TempDir() + "/" + tag + ".out";
     errPath_ = TempDir() + "/" + tag + ".err";
-    std::vector<std::string> all{BinaryDir() + "/kalvex-cli"};
+    std::vector<std::string> all{program};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& a : all) argv.push_back(a.data());

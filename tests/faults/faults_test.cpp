@@ -72,11 +72,18 @@ TEST(FaultReplyTest, ListsKnownCodesInReplyOrder) {
        Lines({"0102", "0301"})},
       {"reply order, not table order", Reply({0x58, 0x02, 0x06, 0x17, 0x00, 0x01, 0x02, 0x00}),
        Lines({"0617", "0102"})},
-      {"unknown code gives no line", Reply({0x58, 0x01, 0x01, 0x04, 0x00}), {}},
-      {"hex is upper case: 010A matches nothing", Reply({0x58, 0x01, 0x01, 0x0A, 0x00}), {}},
-      {"upper bits kept: 4102 is not 0102", Reply({0x58, 0x01, 0x41, 0x02, 0x00}), {}},
-      {"unknown between known", Reply({0x58, 0x03, 0x01, 0x02, 0, 0x99, 0x99, 0, 0x06, 0x03, 0}),
-       Lines({"0102", "0603"})},
+      {"unknown code: only the line naming it",
+       Reply({0x58, 0x01, 0x01, 0x04, 0x00}),
+       {"Ещё 1 код без описания: 0104"}},
+      {"hex is upper case: 010A matches nothing",
+       Reply({0x58, 0x01, 0x01, 0x0A, 0x00}),
+       {"Ещё 1 код без описания: 010A"}},
+      {"upper bits kept: 4102 is not 0102",
+       Reply({0x58, 0x01, 0x41, 0x02, 0x00}),
+       {"Ещё 1 код без описания: 4102"}},
+      {"unknown between known: described lines first, then the rest",
+       Reply({0x58, 0x04, 0x01, 0x04, 0, 0x01, 0x02, 0, 0x01, 0x0A, 0, 0x06, 0x03, 0}),
+       {LineOf("0102"), LineOf("0603"), "Ещё 2 кода без описания: 0104, 010A"}},
       {"duplicates kept", Reply({0x58, 0x02, 0x03, 0x00, 0x00, 0x03, 0x00, 0x00}),
        Lines({"0300", "0300"})},
       {"status byte plays no part", Reply({0x58, 0x02, 0x03, 0x00, 0x20, 0x03, 0x00, 0xE0}),
@@ -117,14 +124,31 @@ TEST(FaultReplyTest, NeverReadsPastTheReceivedBytes) {
   full.b[1] = 0xFF;
   full.length = kResponseSize + 100;
   HandleFaultReply(full, remembered = 0, memo1);
-  EXPECT_TRUE(memo1.empty());  // 0101 is not in the table; 255 entries looked up
+  // 0101 is not in the table; 255 entries looked up, every one named.
+  ASSERT_EQ(memo1.size(), 1u);
+  EXPECT_EQ(memo1[0].rfind("Ещё 255 кодов без описания: 0101, 0101", 0), 0u);
+}
+
+TEST(FaultReplyTest, UndescribedCodesAreCountedInRussian) {
+  const struct {
+    size_t n;
+    const char* head;
+  } cases[] = {{1, "Ещё 1 код "},      {2, "Ещё 2 кода "},    {4, "Ещё 4 кода "},
+               {5, "Ещё 5 кодов "},    {11, "Ещё 11 кодов "}, {12, "Ещё 12 кодов "},
+               {21, "Ещё 21 код "},    {22, "Ещё 22 кода "},  {111, "Ещё 111 кодов "},
+               {112, "Ещё 112 кодов "}};
+  for (const auto& c : cases) {
+    const std::string line = UndescribedCodesLine(std::vector<std::string>(c.n, "0104"));
+    EXPECT_EQ(line.rfind(c.head, 0), 0u) << line;
+  }
+  EXPECT_EQ(UndescribedCodesLine({}), "");
 }
 
 TEST(FaultReplyTest, ZeroEntriesEmptyTheList) {
   std::vector<std::string> memo1 = Lines({"0102", "0301"});
   int remembered = 0;
   EXPECT_TRUE(HandleFaultReply(Reply({0x58, 0x00}), remembered, memo1));
-  EXPECT_TRUE(memo1.empty());
+  EXPECT_EQ(memo1, std::vector<std::string>{"Ошибок нет"});
   EXPECT_EQ(remembered, 0);
 }
 

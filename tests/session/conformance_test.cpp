@@ -1299,20 +1299,22 @@ TEST(StartStop, FaultListThroughTheSession) {
   ASSERT_EQ(NextWrite(h), "14 FF 00\r");
   h.receive("14 FF 00\r54 FF 00\r\r>");
   ASSERT_EQ(NextWrite(h), "18 00 00 00\r");
-  // 0x57 is listed like 0x58; upper bits of the code are kept (4102)
+  // 0x57 is listed like 0x58; upper bits of the code are kept (4102), and
+  // the code the table lacks is named after the described lines
   h.receive("18 00 00 00\r57 02 41 02 00 01 15 00\r\r>");
   EXPECT_EQ(
       h.view.faultLines,
-      std::vector<std::string>{"0115 - Неверный сигнал датчика температуры охлаждающей жидкости"});
+      (std::vector<std::string>{"0115 - Неверный сигнал датчика температуры охлаждающей жидкости",
+                                "Ещё 1 код без описания: 4102"}));
   ASSERT_EQ(NextWrite(h), "18 00 00 00\r");
   // N promises three entries, the reply holds one
   h.receive("18 00 00 00\r58 03 05 01 00\r\r>");
   EXPECT_EQ(h.view.faultLines,
             std::vector<std::string>{"0501 - Ошибка датчика скорости автомобиля"});
   ASSERT_EQ(NextWrite(h), "18 00 00 00\r");
-  // no codes stored any more: the list is emptied
+  // no codes stored any more: the list says so
   h.receive("18 00 00 00\r58 00\r\r>");
-  EXPECT_TRUE(h.view.faultLines.empty());
+  EXPECT_EQ(h.view.faultLines, std::vector<std::string>{"Ошибок нет"});
   EXPECT_EQ(NextWrite(h), "18 00 00 00\r");
 }
 
@@ -1386,7 +1388,7 @@ TEST(StartStop, FailedOpenReEnablesTheSelectors) {
   Select(h, 0, 0, 0);
   h.port.failOpenWith = "Port busy";
   h.click();
-  EXPECT_EQ(h.view.errors, std::vector<std::string>{"Port busy"});
+  EXPECT_EQ(h.view.errors, std::vector<std::string>{"Порт /dev/fake0: Port busy"});
   EXPECT_TRUE(h.view.selectorsEnabled);
   EXPECT_EQ(h.view.caption, kCaptionStart);
   h.advance(5000);

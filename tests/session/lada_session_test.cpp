@@ -163,6 +163,7 @@ TEST(LadaSession, ElmFromResetToTenRepliesThenClearAndFaultList) {
       "0102 - Датчик массового расхода воздуха, низкий уровень выходного сигнала",
       "0301 - Обнаружены пропуски воспламенения в 1-ом цилиндре",
       "0603 - Неисправность ОЗУ блока управления ",
+      "Ещё 1 код без описания: 0104",
   };
   EXPECT_EQ(h.view.faultLines, memo);
   // a fault reply keeps the request: the read goes on

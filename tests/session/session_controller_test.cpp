@@ -283,7 +283,9 @@ TEST(StartStop, FailuresAtStart) {
     SessionHarness h;
     h.port.failOpenWith = "Specified device not found (/dev/none).";
     h.click();
-    EXPECT_EQ(h.view.errors, std::vector<std::string>{"Specified device not found (/dev/none)."});
+    EXPECT_EQ(h.view.errors,
+              std::vector<std::string>{
+                  "Порт /dev/fake0 не найден: нет такого устройства (адаптер отключён?)."});
     EXPECT_TRUE(h.view.selectorsEnabled);
     EXPECT_EQ(h.view.caption, kCaptionStart);
     EXPECT_FALSE(h.controller.running());
@@ -336,7 +338,7 @@ TEST(StartStop, PortErrorStopsTheSession) {
   h.click();
   h.runUntilWrites(1);
   h.port.failFromThread("device gone");
-  EXPECT_EQ(h.view.errors, std::vector<std::string>{"device gone"});
+  EXPECT_EQ(h.view.errors, std::vector<std::string>{"Порт /dev/fake0: device gone"});
   EXPECT_EQ(h.view.caption, kCaptionStart);
   EXPECT_FALSE(h.port.isOpen());
 }
@@ -580,7 +582,10 @@ TEST(Log, StartsSwitchAndFailures) {
   bad.controller.setLogEnabled(true);
   bad.click();
   ASSERT_EQ(bad.view.errors.size(), 1u);
-  EXPECT_EQ(bad.view.errors[0].rfind("I/O error ", 0), 0u);
+  // the folder by name and the reason in words
+  EXPECT_EQ(bad.view.errors[0], "Не удалось записать LOG-файл в папку " +
+                                    (dir.path / "file" / "LOG").string() +
+                                    ": часть пути не является папкой.");
   EXPECT_TRUE(bad.port.openedPaths.empty());
   EXPECT_EQ(bad.view.caption, kCaptionStart);
 
@@ -601,5 +606,37 @@ TEST(Log, StartsSwitchAndFailures) {
   EXPECT_TRUE(g.controller.logEnabled());
 }
 
+// ---- a silent adapter is not a silent ECU ------------------------------------
+
+TEST(AdapterSilence, StatusTellsAdapterFromEcu) {
+  struct Case {
+    const char* what;
+    int adapter;
+    const char* answer;  // what the adapter says to its first line; "" nothing
+    const char* at2s;    // the label after the first start retry
+    const char* at10s;   // after the watchdog tick
+  };
+  const Case cases[] = {
+      {"ELM327, nothing on the port", 0, "", kStatusNoAdapter, kStatusNoAdapter},
+      {"ELM327 answers, ECU silent", 0, "AT Z\r\rELM327 v1.5\r\r>", kStatusNoLink, kStatusNoLink},
+      {"Kesta-mini, nothing on the port", 1, "", kStatusNoAdapter, kStatusNoAdapter},
+      {"Kesta-mini answers, ECU silent", 1, "PS:01:00\r", kStatusNoLink, kStatusNoLink},
+  };
+  for (const Case& c : cases) {
+    SessionHarness h;
+    h.view.make = kLada;
+    h.view.ecu = 0;
+    h.view.adapter = c.adapter;
+    h.click();
+    ASSERT_TRUE(h.runUntilWrites(1)) << c.what;
+    if (*c.answer) h.receive(c.answer);
+    h.advance(2100);
+    EXPECT_EQ(h.view.status, c.at2s) << c.what;
+    h.advance(8000);
+    EXPECT_EQ(h.view.status, c.at10s) << c.what;
+    h.click();  // stop: the port is closed, no adapter is asked anything
+    EXPECT_EQ(h.view.status, kStatusNoLink) << c.what;
+  }
+}
 }  // namespace
 }  // namespace kalvex::test

@@ -268,7 +268,10 @@ TEST_F(Gauges, StaleGaugesAreDimmedOnTheSessionClock) {
   d.checkStale();
   EXPECT_TRUE(box->stale());
   d.sessionStopped();
+  EXPECT_TRUE(box->stale()) << "after a stop no value is current";
+  d.clearValues();  // another make: nothing on show, nothing stale
   EXPECT_FALSE(box->stale());
+  EXPECT_TRUE(box->model().empty());
   d.pinStale(Component::VS_Speed);
   EXPECT_TRUE(speed->stale());
 }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "link/posix/va_comm_posix_baud.h"
+#include "link/system_errors.h"
 #include "link/va_comm.h"
 #include "link/va_comm_backend.h"
 
@@ -30,7 +31,7 @@ namespace msg = va_comm_messages;
 std::string va_comm_messages::CantOpenText(const std::string& path, int code) {
   std::string text = Fill(kCantOpen, {path, std::to_string(code), PlatformErrorText(code)});
 #ifdef __linux__
-  if (code == EACCES || code == EPERM) text += std::string("\n") + kPermissionHint;
+  if (code == EACCES || code == EPERM) text += "\n" + PermissionHint(path);
 #endif
   return text;
 }

@@ -48,6 +48,12 @@ void Dashboard::setValue(Component c, float value) {
   gauges_[i]->refreshed(clock_->now());
 }
 
+void Dashboard::clearValues() {
+  pace_.reset();
+  for (GaugeWidget* g : gauges_) g->clearValue();
+  checkStale();
+}
+
 void Dashboard::sessionStarted() {
   pace_.start(clock_->now());
   checkStale();

@@ -27,6 +27,10 @@ class Dashboard : public QWidget {
   void setValue(Component c, float value);
   float value(Component c) const;
 
+  // Every gauge shows no value: what they showed belonged to another make
+  // or ECU type.
+  void clearValues();
+
   // Make default (ComboBoxTMChange) and ECU-type set-up (ComboBox4Change).
   void applyMakeDefault(int make);
   void applyEcuType(int make, int ecu);

@@ -169,6 +169,13 @@ void GaugeWidget::setValue(float value) {
   update();
 }
 
+void GaugeWidget::clearValue() {
+  const GaugeChange change = model_.clear();
+  if (!change.changed) return;
+  if (change.alarmChanged) syncAlarmRegistration();
+  update();
+}
+
 void GaugeWidget::refreshed(int64_t nowMs) { staleChanged(model_.refreshed(nowMs)); }
 
 void GaugeWidget::applyStaleRule(int64_t nowMs, const RefreshPace& pace) {
@@ -370,14 +377,16 @@ void TAbDialMeter::paintDynamic(QPainter& p) {
 
   // Needle: a lime arrow with a black outline, then the hub over its root.
   const double len = r - 5;
-  p.save();
-  p.translate(pivot_);
-  p.rotate(-angleAt(m.position()));
-  const QPolygonF needle({QPointF(-kHub - 4, -2.2), QPointF(len - 12, -2.2),
-                          QPointF(len - 12, -4.5), QPointF(len, 0), QPointF(len - 12, 4.5),
-                          QPointF(len - 12, 2.2), QPointF(-kHub - 4, 2.2)});
-  DrawPolygon(p, needle, ToColor(m.pointerFill()));
-  p.restore();
+  if (!m.empty()) {
+    p.save();
+    p.translate(pivot_);
+    p.rotate(-angleAt(m.position()));
+    const QPolygonF needle({QPointF(-kHub - 4, -2.2), QPointF(len - 12, -2.2),
+                            QPointF(len - 12, -4.5), QPointF(len, 0), QPointF(len - 12, 4.5),
+                            QPointF(len - 12, 2.2), QPointF(-kHub - 4, 2.2)});
+    DrawPolygon(p, needle, ToColor(m.pointerFill()));
+    p.restore();
+  }
   QRadialGradient hub(pivot_ - QPointF(2, 2), kHub * 1.6);
   hub.setColorAt(0, QColor(0x90, 0x90, 0x90));
   hub.setColorAt(1, QColor(0x20, 0x20, 0x20));
@@ -482,6 +491,7 @@ void TAbVMeter::paintDynamic(QPainter& p) {
   };
   if (s.maxVisible && m.hasMax()) marker(m.maxPosition(), true);
   if (s.minVisible && m.hasMin()) marker(m.minPosition(), false);
+  if (m.empty()) return;
   const double y = yAt(m.position());
   DrawPolygon(p,
               QPolygonF({QPointF(scaleX_ + 1, y), QPointF(scaleX_ + kLane, y - 6),
@@ -557,7 +567,7 @@ void TAbThermometer::paintStatic(QPainter& p) {
 void TAbThermometer::paintDynamic(QPainter& p) {
   const GaugeModel& m = model();
   const GaugeSettings& s = settings();
-  const double h = std::round(bar_.height() * m.position() / 1000.0);
+  const double h = m.empty() ? 0.0 : std::round(bar_.height() * m.position() / 1000.0);
   if (h > 0) {
     p.fillRect(QRectF(bar_.left(), bar_.bottom() - h, bar_.width(), h), ToColor(s.barColor));
   }

@@ -21,6 +21,8 @@ class GaugeWidget : public QWidget {
   // while hidden; repaints only when something changed.
   void setValue(float value);
   float value() const { return model_.value(); }
+  // Shows no value until the next setValue (see GaugeModel::clear).
+  void clearValue();
   const GaugeModel& model() const { return model_; }
   const GaugeSettings& settings() const { return model_.settings(); }
 

@@ -1,0 +1,153 @@
+#include "link/system_errors.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "link/va_comm.h"
+
+#ifndef _WIN32
+#include <grp.h>
+#include <sys/stat.h>
+#endif
+
+namespace kalvex {
+
+namespace {
+
+bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+
+// The number after "(Error " or "(" in the port layer's messages.
+int CodeIn(const std::string& message) {
+  size_t at = message.find("(Error ");
+  at = at == std::string::npos ? message.find('(') : at + 6;
+  if (at == std::string::npos) return 0;
+  return std::atoi(message.c_str() + at + 1);
+}
+
+// The fixed part of a port layer message up to its first "%".
+std::string Lead(const char* pattern) {
+  const char* pct = std::strchr(pattern, '%');
+  return std::string(pattern, pct ? static_cast<size_t>(pct - pattern) : std::strlen(pattern));
+}
+
+}  // namespace
+
+std::string SystemReason(int code) {
+#ifdef _WIN32
+  switch (code) {
+    case 2:
+    case 3:
+      return "нет такого порта";
+    case 5:
+      return "доступ запрещён (порт занят другой программой?)";
+    case 31:
+    case 1117:
+    case 995:
+      return "устройство не отвечает или отключено";
+    case 112:
+      return "нет места на диске";
+  }
+#else
+  switch (code) {
+    case EACCES:
+    case EPERM:
+      return "нет прав доступа";
+    case ENOENT:
+      return "нет такого файла или устройства";
+    case ENODEV:
+    case ENXIO:
+      return "устройство отсутствует (адаптер отключён?)";
+    case EBUSY:
+    case EWOULDBLOCK:
+      return "занято другой программой";
+    case EIO:
+      return "ошибка ввода-вывода (адаптер отключён или неисправен?)";
+    case ENOTTY:
+      return "это не последовательный порт";
+    case EISDIR:
+      return "это папка, а не файл или порт";
+    case ENOTDIR:
+      return "часть пути не является папкой";
+    case ENOSPC:
+      return "нет места на диске";
+    case EROFS:
+      return "файловая система только для чтения";
+    case EDQUOT:
+      return "превышена дисковая квота";
+    case ENAMETOOLONG:
+      return "слишком длинное имя";
+  }
+#endif
+  return va_comm_messages::PlatformErrorText(code) + " (код " + std::to_string(code) + ")";
+}
+
+std::string PermissionHintFor(const std::string& path, const DeviceOwnership& owner) {
+  // A group helps only when it may read and write the device, and a user
+  // joins it: not root's group.
+  const bool groupOpens = (owner.mode & 060) == 060;
+  if (groupOpens && owner.gid != 0 && !owner.group.empty()) {
+    return "Нет прав на порт " + path + ": добавьте пользователя в группу " + owner.group +
+           " (sudo usermod -aG " + owner.group + " $USER) и войдите в систему заново.";
+  }
+  char mode[8];
+  std::snprintf(mode, sizeof mode, "%04o", owner.mode & 07777);
+  return "Нет прав на порт " + path + ": устройство доступно только владельцу (права " + mode +
+         (owner.group.empty() ? std::string() : ", группа " + owner.group) +
+         "), вступление в группу не поможет. Попросите администратора дать доступ правилом "
+         "udev (GROUP=\"dialout\", MODE=\"0660\") или запустите программу от его имени.";
+}
+
+std::string PermissionHint(const std::string& path) {
+#ifdef _WIN32
+  return "Нет доступа к порту " + path + ": порт занят другой программой или запрещён.";
+#else
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return PermissionHintFor(path, {"dialout", 20, 0660});
+  DeviceOwnership owner;
+  owner.gid = st.st_gid;
+  owner.mode = st.st_mode & 07777;
+  if (const group* g = ::getgrgid(st.st_gid)) owner.group = g->gr_name;
+  return PermissionHintFor(path, owner);
+#endif
+}
+
+std::string PortErrorText(const std::string& port, const std::string& message) {
+  namespace m = va_comm_messages;
+  const int code = CodeIn(message);
+  std::string text;
+  if (StartsWith(message, Lead(m::kNotFound).c_str())) {
+    return "Порт " + port + " не найден: нет такого устройства (адаптер отключён?).";
+  } else if (StartsWith(message, Lead(m::kCantOpen).c_str())) {
+    text = "Не удалось открыть порт " + port + ": " + SystemReason(code);
+#ifndef _WIN32
+    if (code == EACCES || code == EPERM) return text + ".\n" + PermissionHint(port);
+#endif
+  } else if (StartsWith(message, Lead(m::kWritingDcb).c_str()) ||
+             StartsWith(message, Lead(m::kInitBuffers).c_str()) ||
+             StartsWith(message, Lead(m::kTimeouts).c_str()) ||
+             StartsWith(message, Lead(m::kEventMask).c_str())) {
+#ifndef _WIN32
+    // Line settings are refused by anything that is not a terminal.
+    if (code == ENOTTY || code == EINVAL)
+      return "Устройство " + port +
+             " не является последовательным портом: выберите порт "
+             "адаптера (" +
+             message + ").";
+#endif
+    text = "Не удалось настроить порт " + port + ": " + SystemReason(code);
+  } else if (StartsWith(message, Lead(m::kReadError).c_str()) ||
+             StartsWith(message, Lead(m::kStatistics).c_str())) {
+    text = "Ошибка чтения из порта " + port + ": " + SystemReason(code);
+  } else if (StartsWith(message, Lead(m::kWriteError).c_str())) {
+    text = "Ошибка записи в порт " + port + ": " + SystemReason(code);
+  } else if (StartsWith(message, Lead(m::kOutputFull).c_str())) {
+    text = "Порт " + port + ": адаптер не принимает данные (очередь записи заполнена)";
+  } else {
+    return "Порт " + port + ": " + message;
+  }
+  return text + " (" + message + ").";
+}
+
+}  // namespace kalvex
