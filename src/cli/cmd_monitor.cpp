@@ -166,9 +166,9 @@ class HeadlessView final : public SessionView {
   void setFaultLines(const std::vector<std::string>& lines) override { memo1_ = lines; }
   void showError(const std::string& message) override {
     ++errors_;
-    // The session reports a log failure as its bare errno; here it names the
-    // file and the reason, and is said even while reconnecting.
-    if (log_.lastError() != 0 && message == "I/O error " + std::to_string(log_.lastError())) {
+    // A log failure is named here by its file and the system's own reason,
+    // and is said even while reconnecting.
+    if (log_.lastError() != 0 && message == LogErrorText(log_, log_.lastError())) {
       logFailed_ = true;
       std::fprintf(stderr, "kalvex-cli monitor: cannot write the log %s\n",
                    log_.lastErrorText().c_str());

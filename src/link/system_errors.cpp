@@ -145,6 +145,8 @@ std::string PortErrorText(const std::string& port, const std::string& message) {
   } else if (StartsWith(message, Lead(m::kOutputFull).c_str())) {
     text = "Порт " + port + ": адаптер не принимает данные (очередь записи заполнена)";
   } else {
+    // The TCP link's own messages already name the adapter's address.
+    if (message.find(port) != std::string::npos) return message;
     return "Порт " + port + ": " + message;
   }
   return text + " (" + message + ").";

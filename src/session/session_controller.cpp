@@ -15,13 +15,9 @@
 
 namespace kalvex {
 
-namespace {
-
 std::string LogErrorText(const LogFile& log, int code) {
   return "Не удалось записать LOG-файл в папку " + log.folder() + ": " + SystemReason(code) + ".";
 }
-
-}  // namespace
 
 SessionController::SessionController(SessionView& view, SerialLink& port, const Clock& clock,
                                      LogFile& log)

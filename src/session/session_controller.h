@@ -31,6 +31,10 @@ constexpr Millis kTimer3Interval = 1000;
 // Shown when Button1 starts a session while ComboBox1 has no port.
 inline constexpr const char* kNoPortMessage = "Не выбран COM-порт";
 
+// What the session shows when the log file fails with `code`: the folder
+// and the reason, in the window's words.
+std::string LogErrorText(const LogFile& log, int code);
+
 class SessionController : private DriverServices {
  public:
   SessionController(SessionView& view, SerialLink& port, const Clock& clock, LogFile& log);
