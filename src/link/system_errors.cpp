@@ -32,9 +32,8 @@ std::string Lead(const char* pattern) {
   return std::string(pattern, pct ? static_cast<size_t>(pct - pattern) : std::strlen(pattern));
 }
 
-}  // namespace
-
-std::string SystemReason(int code) {
+// The port layer's codes: GetLastError on Windows, errno elsewhere.
+std::string PortReason(int code) {
 #ifdef _WIN32
   switch (code) {
     case 2:
@@ -43,13 +42,19 @@ std::string SystemReason(int code) {
     case 5:
       return "доступ запрещён (порт занят другой программой?)";
     case 31:
-    case 1117:
     case 995:
+    case 1117:
       return "устройство не отвечает или отключено";
-    case 112:
-      return "нет места на диске";
   }
+  return va_comm_messages::PlatformErrorText(code) + " (код " + std::to_string(code) + ")";
 #else
+  return SystemReason(code);
+#endif
+}
+
+}  // namespace
+
+std::string SystemReason(int code) {
   switch (code) {
     case EACCES:
     case EPERM:
@@ -60,7 +65,9 @@ std::string SystemReason(int code) {
     case ENXIO:
       return "устройство отсутствует (адаптер отключён?)";
     case EBUSY:
+#if defined(EWOULDBLOCK) && EWOULDBLOCK != EBUSY
     case EWOULDBLOCK:
+#endif
       return "занято другой программой";
     case EIO:
       return "ошибка ввода-вывода (адаптер отключён или неисправен?)";
@@ -74,13 +81,14 @@ std::string SystemReason(int code) {
       return "нет места на диске";
     case EROFS:
       return "файловая система только для чтения";
+#ifdef EDQUOT
     case EDQUOT:
       return "превышена дисковая квота";
+#endif
     case ENAMETOOLONG:
       return "слишком длинное имя";
   }
-#endif
-  return va_comm_messages::PlatformErrorText(code) + " (код " + std::to_string(code) + ")";
+  return std::string(std::strerror(code)) + " (код " + std::to_string(code) + ")";
 }
 
 std::string PermissionHintFor(const std::string& path, const DeviceOwnership& owner) {
@@ -120,7 +128,7 @@ std::string PortErrorText(const std::string& port, const std::string& message) {
   if (StartsWith(message, Lead(m::kNotFound).c_str())) {
     return "Порт " + port + " не найден: нет такого устройства (адаптер отключён?).";
   } else if (StartsWith(message, Lead(m::kCantOpen).c_str())) {
-    text = "Не удалось открыть порт " + port + ": " + SystemReason(code);
+    text = "Не удалось открыть порт " + port + ": " + PortReason(code);
 #ifndef _WIN32
     if (code == EACCES || code == EPERM) return text + ".\n" + PermissionHint(port);
 #endif
@@ -136,12 +144,12 @@ std::string PortErrorText(const std::string& port, const std::string& message) {
              "адаптера (" +
              message + ").";
 #endif
-    text = "Не удалось настроить порт " + port + ": " + SystemReason(code);
+    text = "Не удалось настроить порт " + port + ": " + PortReason(code);
   } else if (StartsWith(message, Lead(m::kReadError).c_str()) ||
              StartsWith(message, Lead(m::kStatistics).c_str())) {
-    text = "Ошибка чтения из порта " + port + ": " + SystemReason(code);
+    text = "Ошибка чтения из порта " + port + ": " + PortReason(code);
   } else if (StartsWith(message, Lead(m::kWriteError).c_str())) {
-    text = "Ошибка записи в порт " + port + ": " + SystemReason(code);
+    text = "Ошибка записи в порт " + port + ": " + PortReason(code);
   } else if (StartsWith(message, Lead(m::kOutputFull).c_str())) {
     text = "Порт " + port + ": адаптер не принимает данные (очередь записи заполнена)";
   } else {

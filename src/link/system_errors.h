@@ -7,8 +7,8 @@
 
 namespace kalvex {
 
-// The reason for a system error code (errno; on Windows, GetLastError) in
-// Russian; the system's own text with the code for codes we do not word.
+// The reason for an errno value in Russian; the C library's own text with
+// the code for codes we do not word.
 std::string SystemReason(int code);
 
 // What to do about a device the user may not open: join the device's group
