@@ -17,7 +17,7 @@ esac
 dir=${KALVEX_FUZZ_DIR:-build-fuzz}
 CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKALVEX_FUZZ=ON -DKALVEX_GUI=OFF -DKALVEX_BENCH=OFF >/dev/null
-targets="fuzz_elm327_lines fuzz_kesta_lines fuzz_reply_handling fuzz_decode_line fuzz_settings_value fuzz_session"
+targets="fuzz_elm327_lines fuzz_kesta_lines fuzz_reply_handling fuzz_decode_line fuzz_settings_value fuzz_session fuzz_plot_csv"
 cmake --build "$dir" -j "$(nproc)" --target $targets
 
 # Seeds: what the transcripts and golden files say, one message per file.
@@ -43,6 +43,11 @@ for f in tests/data/decode/*.txt; do
 done
 for v in 0 1 -1 12 2147483647 -2147483648 2147483648 " 1" 1x 007 -0; do
   n=$((n + 1)); seed fuzz_settings_value "$n" "$v"
+done
+# The --plot reader: the golden CSVs, each behind a byte choosing the piece size.
+mkdir -p "$dir/corpus/fuzz_plot_csv"
+for f in tests/data/plot/*.csv; do
+  { printf '\x07'; cat "$f"; } > "$dir/corpus/fuzz_plot_csv/seed_$(basename "$f")"
 done
 mkdir -p "$dir/crashes"
 

@@ -48,11 +48,13 @@ inline std::string ReadFile(const std::string& path) {
 
 class Child {
  public:
-  // Starts kalvex-cli with `args`; stdout and stderr go to files named after `tag`.
-  Child(const std::vector<std::string>& args, const std::string& tag) {
+  // Starts kalvex-cli (or `program` of the build) with `args`; stdout and
+  // stderr go to files named after `tag`.
+  Child(const std::vector<std::string>& args, const std::string& tag,
+        const std::string& program = "kalvex-cli") {
     outPath_ = TempDir() + "/" + tag + ".out";
     errPath_ = TempDir() + "/" + tag + ".err";
-    std::vector<std::string> all{BinaryDir() + "/kalvex-cli"};
+    std::vector<std::string> all{BinaryDir() + "/" + program};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& a : all) argv.push_back(a.data());
