@@ -47,6 +47,17 @@ bool RunUntil(Pred done, int limitMs) {
   return done();
 }
 
+// A window with the demo simulator as its chosen port and nothing else.
+WindowOptions DemoOptions(DemoSimulator& demo, Millis pause) {
+  WindowOptions wo;
+  wo.leadingPorts = {demo.portPath()};
+  wo.leadingPortSelected = true;
+  wo.discoverPorts = false;
+  wo.writeSettingsOnClose = false;
+  wo.requestPause = pause;
+  return wo;
+}
+
 TEST(DemoWindow, GaugesMoveOverBothAdapters) {
   App();
   std::string error;
@@ -113,13 +124,7 @@ TEST(ChartWindow, DemoSessionFillsTheChartAndSaves) {
   std::string error;
   auto demo = StartDemoSimulator(error);
   ASSERT_NE(demo, nullptr) << error;
-  WindowOptions wo;
-  wo.leadingPorts = {demo->portPath()};
-  wo.leadingPortSelected = true;
-  wo.discoverPorts = false;
-  wo.writeSettingsOnClose = false;
-  wo.requestPause = 20;  // a K-line type: 55 ms
-  TForm1 form(wo);
+  TForm1 form(DemoOptions(*demo, 20));  // a K-line type: 55 ms
   form.setModalErrors(false);
   AttachDemoSimulator(*demo, form);
   form.show();
@@ -264,13 +269,7 @@ TEST(ChartWindow, DocImages) {
   std::string error;
   auto demo = StartDemoSimulator(error);
   ASSERT_NE(demo, nullptr) << error;
-  WindowOptions wo;
-  wo.leadingPorts = {demo->portPath()};
-  wo.leadingPortSelected = true;
-  wo.discoverPorts = false;
-  wo.writeSettingsOnClose = false;
-  wo.requestPause = 20;
-  TForm1 form(wo);
+  TForm1 form(DemoOptions(*demo, 20));
   form.setModalErrors(false);
   AttachDemoSimulator(*demo, form);
   form.show();

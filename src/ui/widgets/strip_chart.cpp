@@ -91,31 +91,23 @@ std::pair<double, double> StripChart::dataRange() const {
   return {series_->tMin, series_->tMax};
 }
 
-double StripChart::viewFrom() const {
+std::pair<double, double> StripChart::view() const {
   const auto [lo, hi] = dataRange();
   switch (mode_) {
     case Mode::Fixed:
-      return from_;
+      return {from_, to_};
     case Mode::All:
-      return lo;
+      return {lo, hi - lo >= 1e-3 ? hi : lo + 1};
     case Mode::Follow:
-      return hi - lo <= span_ ? lo : hi - span_;
+      // A session shorter than the span fills the view from the left.
+      return hi - lo <= span_ ? std::pair{lo, lo + span_} : std::pair{hi - span_, hi};
   }
-  return lo;
+  return {lo, hi};
 }
 
-double StripChart::viewTo() const {
-  const auto [lo, hi] = dataRange();
-  switch (mode_) {
-    case Mode::Fixed:
-      return to_;
-    case Mode::All:
-      return hi - lo >= 1e-3 ? hi : lo + 1;
-    case Mode::Follow:
-      return hi - lo <= span_ ? lo + span_ : hi;
-  }
-  return hi;
-}
+double StripChart::viewFrom() const { return view().first; }
+
+double StripChart::viewTo() const { return view().second; }
 
 QRect StripChart::plotRect() const {
   const int bottom = kAxis + (note_.isEmpty() ? 0 : kNoteLine);
