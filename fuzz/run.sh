@@ -17,7 +17,7 @@ esac
 dir=${KALVEX_FUZZ_DIR:-build-fuzz}
 CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKALVEX_FUZZ=ON -DKALVEX_GUI=OFF -DKALVEX_BENCH=OFF >/dev/null
-targets="fuzz_elm327_lines fuzz_kesta_lines fuzz_reply_handling fuzz_decode_line fuzz_settings_value fuzz_session fuzz_replay_log"
+targets="fuzz_elm327_lines fuzz_kesta_lines fuzz_reply_handling fuzz_decode_line fuzz_settings_value fuzz_session fuzz_replay_log fuzz_plot_csv"
 cmake --build "$dir" -j "$(nproc)" --target $targets
 
 # Seeds: what the transcripts and golden files say, one message per file.
@@ -51,6 +51,11 @@ printf '\x00\x00\xff31/10/2027 02:59:58 -E- 6101112233\r\n31/10/2027 02:00:00 --
 for f in build/testenv/e2e/replay_*.log; do
   [ -f "$f" ] || continue
   { printf '\x00\x00\xff'; head -c 3000 "$f"; } > "$dir/corpus/fuzz_replay_log/seed_$(basename "$f")"
+done
+# The --plot reader: the golden CSVs, each behind a byte choosing the piece size.
+mkdir -p "$dir/corpus/fuzz_plot_csv"
+for f in tests/data/plot/*.csv; do
+  { printf '\x07'; cat "$f"; } > "$dir/corpus/fuzz_plot_csv/seed_$(basename "$f")"
 done
 mkdir -p "$dir/crashes"
 

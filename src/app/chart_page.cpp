@@ -251,14 +251,22 @@ void ChartPage::takeRows(bool rebuild) {
   const uint64_t appended = values_.appended() - takenAppended_;
   const uint64_t dropped = values_.dropped() - takenDropped_;
   if (rebuild || values_.appended() < takenAppended_ || values_.dropped() < takenDropped_ ||
-      appended > n || series_.size() < dropped || series_.size() - dropped + appended != n) {
+      appended > n || series_.size() < staleFront_ + dropped ||
+      series_.size() - staleFront_ - dropped + appended != n) {
     series_.reset(shown_.size());
     series_.reserve(n);
+    staleFront_ = 0;
     takenDropped_ = values_.dropped();
     takenAppended_ = values_.appended() - n;
   } else {
-    series_.dropFront(static_cast<size_t>(dropped));
+    // Rows the session let go of leave the chart in batches: moving the
+    // arrays for every dropped row would cost a full session's copy a take.
+    staleFront_ += static_cast<size_t>(dropped);
     takenDropped_ = values_.dropped();
+    if (staleFront_ >= std::max<size_t>(4096, n / 16)) {
+      series_.dropFront(staleFront_);
+      staleFront_ = 0;
+    }
   }
   std::vector<float> row(shown_.size());
   for (size_t i = n - static_cast<size_t>(values_.appended() - takenAppended_); i < n; ++i) {

@@ -61,7 +61,8 @@ class ChartPage : public QWidget {
   // Takes in the rows that came since the last time (the refresh timer does
   // this while the page is shown and rows came in).
   void refresh();
-  // The rows the chart holds, and the values of the chosen quantities in them.
+  // The rows the chart holds, and the values of the chosen quantities in them
+  // (once the session drops its oldest rows, up to a sixteenth more than it).
   const ChartSeries& series() const { return series_; }
 
   // Saving, as the buttons do without their dialogs: written beside the
@@ -91,6 +92,7 @@ class ChartPage : public QWidget {
   std::vector<Component> shown_;  // the lanes of series_
   uint64_t takenAppended_ = 0;    // values_.appended() at the last take
   uint64_t takenDropped_ = 0;
+  size_t staleFront_ = 0;  // rows at the front the session no longer holds
   QCheckBox* fit_ = nullptr;
   QPushButton* toEnd_ = nullptr;
   QLabel* note_ = nullptr;

@@ -220,25 +220,47 @@ std::optional<size_t> ChartSeries::nearestRow(double time) const {
   return best;
 }
 
-void DecimateColumns(const double* t, const float* v, size_t begin, size_t end, double from,
-                     double to, int columns, std::vector<ColumnExtent>& out) {
-  out.assign(static_cast<size_t>(std::max(0, columns)), ColumnExtent{});
-  if (columns <= 0 || !(to > from)) return;
+void DecimateLanes(const double* t, const std::vector<const float*>& lanes, size_t begin,
+                   size_t end, double from, double to, int columns,
+                   std::vector<std::vector<ColumnExtent>>& out) {
+  out.resize(lanes.size());
+  for (auto& lane : out) lane.assign(static_cast<size_t>(std::max(0, columns)), ColumnExtent{});
+  if (columns <= 0 || !(to > from) || lanes.empty()) return;
   const double scale = columns / (to - from);
-  for (size_t i = begin; i < end; ++i) {
-    const double ti = t[i];
-    const float x = v[i];
-    if (!(ti >= from && ti <= to) || std::isnan(x)) continue;
-    const auto c = std::min(columns - 1, static_cast<int>((ti - from) * scale));
-    ColumnExtent& e = out[static_cast<size_t>(c)];
-    if (!e.any) {
-      e = {x, x, x, x, true};
-    } else {
-      e.last = x;
-      if (x < e.min) e.min = x;
-      if (x > e.max) e.max = x;
+  // Rows in blocks: the columns of a block once, then every lane over it.
+  constexpr size_t kBlock = 4096;
+  int col[kBlock];
+  for (size_t b = begin; b < end; b += kBlock) {
+    const size_t n = std::min(kBlock, end - b);
+    for (size_t k = 0; k < n; ++k) {
+      const double ti = t[b + k];
+      col[k] = ti >= from && ti <= to ? std::min(columns - 1, static_cast<int>((ti - from) * scale))
+                                      : -1;
+    }
+    for (size_t l = 0; l < lanes.size(); ++l) {
+      const float* v = lanes[l] + b;
+      ColumnExtent* o = out[l].data();
+      for (size_t k = 0; k < n; ++k) {
+        const float x = v[k];
+        if (col[k] < 0 || std::isnan(x)) continue;
+        ColumnExtent& e = o[col[k]];
+        if (!e.any) {
+          e = {x, x, x, x, true};
+        } else {
+          e.last = x;
+          if (x < e.min) e.min = x;
+          if (x > e.max) e.max = x;
+        }
+      }
     }
   }
+}
+
+void DecimateColumns(const double* t, const float* v, size_t begin, size_t end, double from,
+                     double to, int columns, std::vector<ColumnExtent>& out) {
+  std::vector<std::vector<ColumnExtent>> lanes;
+  DecimateLanes(t, {v}, begin, end, from, to, columns, lanes);
+  out = std::move(lanes[0]);
 }
 
 // ---- the monitor CSV, streamed ---------------------------------------------

@@ -92,6 +92,11 @@ struct ColumnExtent {
 // equal columns; rows without a value (NaN) are skipped.
 void DecimateColumns(const double* t, const float* v, size_t begin, size_t end, double from,
                      double to, int columns, std::vector<ColumnExtent>& out);
+// The same for several lanes of the same rows: each row's column is worked
+// out once.
+void DecimateLanes(const double* t, const std::vector<const float*>& lanes, size_t begin,
+                   size_t end, double from, double to, int columns,
+                   std::vector<std::vector<ColumnExtent>>& out);
 
 // ---- the monitor CSV, streamed ---------------------------------------------
 

@@ -5,11 +5,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QFile>
 #include <QImage>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <cmath>
+#include <cstdio>
 #include <set>
 
 #include "app/chart_page.h"
@@ -43,6 +45,17 @@ bool RunUntil(Pred done, int limitMs) {
     loop.exec();
   }
   return done();
+}
+
+// A window with the demo simulator as its chosen port and nothing else.
+WindowOptions DemoOptions(DemoSimulator& demo, Millis pause) {
+  WindowOptions wo;
+  wo.leadingPorts = {demo.portPath()};
+  wo.leadingPortSelected = true;
+  wo.discoverPorts = false;
+  wo.writeSettingsOnClose = false;
+  wo.requestPause = pause;
+  return wo;
 }
 
 TEST(DemoWindow, GaugesMoveOverBothAdapters) {
@@ -111,13 +124,7 @@ TEST(ChartWindow, DemoSessionFillsTheChartAndSaves) {
   std::string error;
   auto demo = StartDemoSimulator(error);
   ASSERT_NE(demo, nullptr) << error;
-  WindowOptions wo;
-  wo.leadingPorts = {demo->portPath()};
-  wo.leadingPortSelected = true;
-  wo.discoverPorts = false;
-  wo.writeSettingsOnClose = false;
-  wo.requestPause = 20;  // a K-line type: 55 ms
-  TForm1 form(wo);
+  TForm1 form(DemoOptions(*demo, 20));  // a K-line type: 55 ms
   form.setModalErrors(false);
   AttachDemoSimulator(*demo, form);
   form.show();
@@ -141,11 +148,6 @@ TEST(ChartWindow, DemoSessionFillsTheChartAndSaves) {
   ASSERT_TRUE(form.sessionHost()->controller().running());
   const SessionValues& values = form.sessionValues();
   ASSERT_TRUE(RunUntil([&] { return values.size() >= 40; }, 30000));
-  // KALVEX_DOC_IMAGES=DIR: the README's picture of the tab, after a longer drive.
-  if (const char* dir = std::getenv("KALVEX_DOC_IMAGES")) {
-    RunUntil([&] { return values.size() >= 1500; }, 120000);
-    form.grab().save(QString(dir) + "/chart_tab.png", "PNG");
-  }
   const size_t rowsSeen = values.size();
   form.findChild<QPushButton*>("Button1")->click();  // stop: the rows stay
   EXPECT_EQ(values.size(), rowsSeen);
@@ -213,6 +215,83 @@ TEST(ChartWindow, DemoSessionFillsTheChartAndSaves) {
   EXPECT_LT(values.size(), rowsSeen);
   form.findChild<QPushButton*>("Button1")->click();
   EXPECT_TRUE(form.shownErrors().empty());
+  form.FormClose();
+}
+
+// kalvex --plot as a user runs it, with a display that cannot be reached:
+// the whole of a file whose clock goes back is drawn offscreen; a broken
+// file or a missing column is refused with the file, line or column named.
+TEST(PlotCommand, DrawsOffscreenWhateverTheDisplayAndNamesFaults) {
+  App();
+  const std::string data = std::string(std::getenv("KALVEX_TEST_DATA")) + "/plot/";
+  const std::string png = testing::TempDir() + "/plot_display.png";
+  std::remove(png.c_str());
+  const std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+  ::setenv("DISPLAY", "127.0.0.1:97", 1);  // nothing listens there
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* error;  // part of stderr
+  } const cases[] = {
+      {{"--plot", data + "clock_goes_back.csv", "--out", png}, 0, ""},
+      {{"--plot", data + "huge_values.csv", "--out", png + ".huge.png"}, 0, "3 values beyond"},
+      {{"--plot", data + "bad_number.csv", "--out", png + ".x.png"}, 1, "bad_number.csv: line 3"},
+      {{"--plot", data + "bom.csv", "--out", png + ".x.png", "--columns", "VS_MAP"},
+       2,
+       "has no column VS_MAP"},
+      {{"--plot", data + "bom.csv", "--out", "/nonexistent-dir/x.png"},
+       1,
+       "/nonexistent-dir/x.png"},
+  };
+  for (const Case& c : cases) {
+    testing::Child plot(testing::BinaryDir() + "/kalvex", c.args, "plot_display");
+    ASSERT_TRUE(plot.started());
+    EXPECT_EQ(plot.wait(60), c.status) << c.args[1] << ": " << plot.err();
+    EXPECT_NE(plot.err().find(c.error), std::string::npos) << plot.err();
+  }
+  if (display.empty())
+    ::unsetenv("DISPLAY");
+  else
+    ::setenv("DISPLAY", display.c_str(), 1);
+  QImage image;
+  ASSERT_TRUE(image.load(QString::fromStdString(png)));
+  EXPECT_EQ(image.size(), QSize(1024, 600));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(png) + ".x.png"));
+}
+
+// KALVEX_DOC_IMAGES=DIR: the README's picture of the tab during a minute's
+// demo drive of a HYUNDAI CAN type, the cursor over the chart, and that
+// drive's rows as DIR/chart_drive.csv (for the --plot picture).
+TEST(ChartWindow, DocImages) {
+  const char* dir = std::getenv("KALVEX_DOC_IMAGES");
+  if (!dir) GTEST_SKIP() << "KALVEX_DOC_IMAGES not set";
+  App();
+  std::string error;
+  auto demo = StartDemoSimulator(error);
+  ASSERT_NE(demo, nullptr) << error;
+  TForm1 form(DemoOptions(*demo, 20));
+  form.setModalErrors(false);
+  AttachDemoSimulator(*demo, form);
+  form.show();
+  form.findChild<QTabWidget*>("PageControl1")->setCurrentIndex(4);
+  form.selectMake(1);
+  form.selectEcuType(8);
+  ChartPage* chart = form.chartPage();
+  std::vector<Component> lanes = chart->selection();
+  const auto* list = chart->findChild<QComboBox*>("ChartSelector1");
+  for (Component c : {Component::VS_Ub, Component::VS_MAP, Component::VS_MRV, Component::VS_DV})
+    if (lanes.size() < 6 && list->findData(static_cast<int>(c)) >= 0) lanes.push_back(c);
+  chart->setSelection(lanes);
+  form.findChild<QPushButton*>("Button1")->click();
+  RunUntil([] { return false; }, 60000);
+  chart->refresh();
+  StripChart* strip = chart->chart();
+  strip->showAll();
+  const double x = strip->xOfTime(strip->viewFrom() + 0.62 * (strip->viewTo() - strip->viewFrom()));
+  strip->setCursorX(x);
+  form.grab().save(QString(dir) + "/chart_tab.png", "PNG");
+  ASSERT_TRUE(chart->saveCsv(std::string(dir) + "/chart_drive.csv", error)) << error;
+  form.findChild<QPushButton*>("Button1")->click();
   form.FormClose();
 }
 

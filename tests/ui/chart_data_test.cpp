@@ -50,7 +50,9 @@ TEST(ChartTicks, StepsAreOneTwoOrFiveTimesAPowerOfTen) {
     EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-9 || std::fabs(mantissa - 2) < 1e-9 ||
                 std::fabs(mantissa - 5) < 1e-9)
         << step;
-    if (c.span > 0 && std::isfinite(c.span)) EXPECT_LE(c.span / step, c.maxTicks + 1e-9);
+    if (c.span > 0 && std::isfinite(c.span)) {
+      EXPECT_LE(c.span / step, c.maxTicks + 1e-9);
+    }
   }
 }
 

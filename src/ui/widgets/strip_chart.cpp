@@ -91,31 +91,23 @@ std::pair<double, double> StripChart::dataRange() const {
   return {series_->tMin, series_->tMax};
 }
 
-double StripChart::viewFrom() const {
+std::pair<double, double> StripChart::view() const {
   const auto [lo, hi] = dataRange();
   switch (mode_) {
     case Mode::Fixed:
-      return from_;
+      return {from_, to_};
     case Mode::All:
-      return lo;
+      return {lo, hi - lo >= 1e-3 ? hi : lo + 1};
     case Mode::Follow:
-      return hi - lo <= span_ ? lo : hi - span_;
+      // A session shorter than the span fills the view from the left.
+      return hi - lo <= span_ ? std::pair{lo, lo + span_} : std::pair{hi - span_, hi};
   }
-  return lo;
+  return {lo, hi};
 }
 
-double StripChart::viewTo() const {
-  const auto [lo, hi] = dataRange();
-  switch (mode_) {
-    case Mode::Fixed:
-      return to_;
-    case Mode::All:
-      return hi - lo >= 1e-3 ? hi : lo + 1;
-    case Mode::Follow:
-      return hi - lo <= span_ ? lo + span_ : hi;
-  }
-  return hi;
-}
+double StripChart::viewFrom() const { return view().first; }
+
+double StripChart::viewTo() const { return view().second; }
 
 QRect StripChart::plotRect() const {
   const int bottom = kAxis + (note_.isEmpty() ? 0 : kNoteLine);
@@ -141,9 +133,11 @@ void StripChart::decimate(const QRect& plot) {
   columns_.assign(lanes_.size(), {});
   if (!series_) return;
   const auto [begin, end] = series_->rowsWithin(key.from, key.to);
+  std::vector<const float*> lanes;
   for (size_t l = 0; l < lanes_.size() && l < series_->lanes.size(); ++l)
-    DecimateColumns(series_->t.data(), series_->lanes[l].data(), begin, end, key.from, key.to,
-                    plot.width(), columns_[l]);
+    lanes.push_back(series_->lanes[l].data());
+  DecimateLanes(series_->t.data(), lanes, begin, end, key.from, key.to, plot.width(), columns_);
+  columns_.resize(lanes_.size());
 }
 
 std::vector<StripChart::LaneView> StripChart::layoutLanes(const QRect& plot) const {
@@ -154,7 +148,7 @@ std::vector<StripChart::LaneView> StripChart::layoutLanes(const QRect& plot) con
   for (int i = 0; i < n; ++i) {
     LaneView& v = out[static_cast<size_t>(i)];
     v.rect = QRect(plot.left(), plot.top() + i * (h + kLaneGap), plot.width(), h);
-    const int maxTicks = std::max(1, h / 18);
+    const int maxTicks = std::max(2, h / 14);
     double lo = lanes_[static_cast<size_t>(i)].scale.from;
     double hi = lanes_[static_cast<size_t>(i)].scale.to;
     if (fit_ && static_cast<size_t>(i) < columns_.size()) {
@@ -287,13 +281,19 @@ void StripChart::paintEvent(QPaintEvent*) {
       QPolygonF line;
       line.reserve(static_cast<qsizetype>(columns_[l].size() * 4));
       auto flush = [&] {
-        if (line.size() > 1) p.drawPolyline(line);
+        if (line.size() > 1) {
+          p.drawPolyline(line);
+          line.translate(0, 1);
+          p.drawPolyline(line);
+        }
         line.clear();
       };
       p.save();
       p.setClipRect(r.adjusted(0, 0, 1, 1));
-      p.setRenderHint(QPainter::Antialiasing, true);
-      p.setPen(QPen(lane.color, 1.5));
+      p.setRenderHint(QPainter::Antialiasing, false);
+      // Two hairlines a pixel apart: a wide pen goes through the stroker and
+      // costs tens of times more for the thousands of short segments here.
+      p.setPen(QPen(lane.color, 0));
       for (size_t c = 0; c < columns_[l].size(); ++c) {
         const ColumnExtent& e = columns_[l][c];
         if (!e.any) continue;
@@ -363,12 +363,13 @@ void StripChart::paintEvent(QPaintEvent*) {
     p.drawLine(x, plot.top(), x, plot.bottom());
     p.setFont(ChartFont(11, true));
     const QFontMetrics fm(p.font());
-    auto box = [&](const QString& text, int y, const QColor& color) {
+    // Beside the line, or on it (centred, opaque) for the time on the axis.
+    auto box = [&](const QString& text, int y, const QColor& color, bool centred) {
       const int w = fm.horizontalAdvance(text) + 8;
-      int left = x + 4;
-      if (left + w > plot.right()) left = x - 4 - w;
+      int left = centred ? x - w / 2 : x + 4;
+      if (!centred && left + w > plot.right()) left = x - 4 - w;
       const QRect b(left, y, w, fm.height() + 2);
-      p.fillRect(b, QColor(255, 255, 255, 235));
+      p.fillRect(b, centred ? QColor(Qt::white) : QColor(255, 255, 255, 235));
       p.setPen(color);
       p.drawRect(b.adjusted(0, 0, -1, -1));
       p.drawText(b, Qt::AlignCenter, text);
@@ -377,8 +378,8 @@ void StripChart::paintEvent(QPaintEvent*) {
     for (size_t l = 0; l < lanes_.size(); ++l)
       box(laneValueText(l, *row, lanes_[l].scale.decimals) + " " + lanes_[l].unit,
           views[l].rect.top() + std::max(2, views[l].rect.height() / 2 - fm.height() / 2),
-          lanes_[l].color);
-    if (!readout.isEmpty()) box(readout.front(), plot.bottom() + 1, QColor(20, 20, 20));
+          lanes_[l].color, false);
+    if (!readout.isEmpty()) box(readout.front(), plot.bottom() + 1, QColor(20, 20, 20), true);
   }
 }
 

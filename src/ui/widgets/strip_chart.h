@@ -90,6 +90,7 @@ class StripChart : public QWidget {
 
   void setMode(Mode mode);
   std::pair<double, double> dataRange() const;
+  std::pair<double, double> view() const;
   void decimate(const QRect& plot);
   std::vector<LaneView> layoutLanes(const QRect& plot) const;
   std::optional<size_t> cursorRow() const;
