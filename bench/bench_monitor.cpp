@@ -24,20 +24,15 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
+
 extern char** environ;
 
 namespace {
 
 constexpr int kReplies = 50;
 
-std::string BinaryDir() {
-  if (const char* d = std::getenv("KALVEX_BINARY_DIR")) return d;
-  char buf[4096];
-  const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return ".";
-  std::string self(buf, static_cast<size_t>(n));
-  return self.substr(0, self.rfind('/'));
-}
+using kalvex::bench::BinaryDir;
 
 pid_t Spawn(std::vector<std::string> args, int stdoutFd) {
   std::vector<char*> argv;

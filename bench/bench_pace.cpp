@@ -53,6 +53,7 @@
 #include "session/log_file.h"
 #include "session/session_controller.h"
 #include "session/session_values.h"
+#include "bench_support.h"
 
 extern char** environ;
 
@@ -67,14 +68,7 @@ QApplication& App() {
   return app;
 }
 
-std::string BinaryDir() {
-  if (const char* d = std::getenv("KALVEX_BINARY_DIR")) return d;
-  char buf[4096];
-  const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return ".";
-  std::string self(buf, static_cast<size_t>(n));
-  return self.substr(0, self.rfind('/'));
-}
+using bench::BinaryDir;
 
 // Records when each line was handed to the port.
 class TimedLink : public SerialLink {

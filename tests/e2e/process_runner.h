@@ -46,6 +46,15 @@ inline std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
+// The complete lines of `s`, without their '\n' (a last unended line is left out).
+inline std::vector<std::string> Lines(const std::string& s) {
+  std::vector<std::string> out;
+  size_t at = 0;
+  for (size_t nl; (nl = s.find('\n', at)) != std::string::npos; at = nl + 1)
+    out.push_back(s.substr(at, nl - at));
+  return out;
+}
+
 class Child {
  public:
   // Starts kalvex-cli with `args`; stdout and stderr go to files named after `tag`.

@@ -25,13 +25,7 @@ namespace fs = std::filesystem;
 constexpr const char* kCsvHeaderForTest =
     "time,VS_Speed,VI_Speed,VS_Nmot,VI_Nmot,VS_TOG,VS_Ub,VI_Ub,VS_TANS,VS_THR,VS_MRV,VS_DV,VS_MAP";
 
-std::vector<std::string> Lines(const std::string& s) {
-  std::vector<std::string> out;
-  size_t start = 0;
-  for (size_t nl; (nl = s.find('\n', start)) != std::string::npos; start = nl + 1)
-    out.push_back(s.substr(start, nl - start));
-  return out;
-}
+using testing::Lines;
 
 // The one log file in `dir`.
 std::string OnlyLog(const std::string& dir) {

@@ -25,13 +25,7 @@ using testing::TempDir;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-std::vector<std::string> Lines(const std::string& s) {
-  std::vector<std::string> out;
-  size_t at = 0;
-  for (size_t nl; (nl = s.find('\n', at)) != std::string::npos; at = nl + 1)
-    out.push_back(s.substr(at, nl - at));
-  return out;
-}
+using testing::Lines;
 
 // The rows without their time column.
 std::vector<std::string> Values(const std::string& csv) {
