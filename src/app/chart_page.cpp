@@ -20,6 +20,7 @@
 #include <cstring>
 #include <limits>
 
+#include "protocol/utf8_path.h"
 #include "session/session_values.h"
 
 namespace kalvex {
@@ -343,7 +344,7 @@ void ChartPage::refresh() {
 int ChartPage::pointCount() const { return points_; }
 
 bool ChartPage::saveCsv(const std::string& path, std::string& error) const {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
+  std::FILE* f = OpenFileUtf8(path, "wb");
   if (!f) {
     error = "Не удалось записать " + path + ": " + std::strerror(errno);
     return false;

@@ -22,6 +22,7 @@
 #include "catalogue/catalogue.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "protocol/utf8_path.h"
 #include "session/reply_handling.h"
 #include "session/session_values.h"
 
@@ -93,7 +94,7 @@ int RunReplay(int argc, char** argv) {
   const auto ecu = ParseEcuType(*make, ecuText);
   if (!ecu) return ReplayUsage("unknown ECU type for this make: " + ecuText);
 
-  std::ifstream in(logPath, std::ios::binary);
+  std::ifstream in(PathFromUtf8(logPath), std::ios::binary);
   if (!in) return ReplayFail("cannot read " + logPath + ": " + std::strerror(errno));
 
   // As the session decides: a CAN type's "0..." reply is a multi-frame one.
@@ -135,7 +136,7 @@ int RunReplay(int argc, char** argv) {
 
   FILE* out = stdout;
   if (!csvPath.empty()) {
-    out = std::fopen(csvPath.c_str(), "wb");
+    out = OpenFileUtf8(csvPath, "wb");
     if (!out) return ReplayFail("cannot write " + csvPath + ": " + std::strerror(errno));
   }
   std::fprintf(out, "%s\n", kCsvHeader);

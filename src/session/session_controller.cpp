@@ -16,7 +16,12 @@ namespace kalvex {
 
 namespace {
 
-std::string IoErrorText(int code) { return "I/O error " + std::to_string(code); }
+// "I/O error %d", followed by the folder or file it concerns.
+std::string IoErrorText(int code, const LogFile& log) {
+  std::string text = "I/O error " + std::to_string(code);
+  if (!log.lastPath().empty()) text += ": " + log.lastPath();
+  return text;
+}
 
 }  // namespace
 
@@ -63,7 +68,7 @@ void SessionController::Button1Click() {
 void SessionController::start() {
   if (logEnabled_) {
     if (int err = log_.create(); err != 0) {
-      view_.showError(IoErrorText(err));
+      view_.showError(IoErrorText(err, log_));
       return;
     }
   }
@@ -183,7 +188,7 @@ void SessionController::setLogEnabled(bool on) {
   if (on && running_ && !logBroken_ && !log_.hasFile()) {
     if (int err = log_.create(); err != 0) {
       logBroken_ = true;
-      view_.showError(IoErrorText(err));
+      view_.showError(IoErrorText(err, log_));
     }
   }
 }
@@ -196,7 +201,7 @@ void SessionController::logLine(const char* marker, const std::string& text) {
   if (err != 0) {
     // Reported once; the session goes on without a log.
     logBroken_ = true;
-    view_.showError(IoErrorText(err));
+    view_.showError(IoErrorText(err, log_));
   }
 }
 
