@@ -117,10 +117,14 @@ class PtyDemoSimulator final : public DemoSimulator {
 
 }  // namespace
 
+std::unique_ptr<DemoSimulator> StartInProcessDemoSimulator() {
+  return std::make_unique<InProcessDemoSimulator>();
+}
+
 std::unique_ptr<DemoSimulator> StartDemoSimulator(std::string& error) {
 #ifdef _WIN32
   error.clear();
-  return std::make_unique<InProcessDemoSimulator>();
+  return StartInProcessDemoSimulator();
 #else
   sim::PtyServerOptions options;  // no ECU until a session starts, no delay, no SEARCHING
   auto server = sim::PtyServer::Start(options, error);

@@ -33,6 +33,9 @@ class DemoSimulator {
 // Returns null and fills `error` when the simulator cannot start. It answers
 // at once (no reply delay) and without the SEARCHING... text.
 std::unique_ptr<DemoSimulator> StartDemoSimulator(std::string& error);
+// The simulator answering in-process on the user-interface thread, as
+// Windows uses it (any platform; never fails).
+std::unique_ptr<DemoSimulator> StartInProcessDemoSimulator();
 // Lets the simulator follow the make and ECU type chosen at each start, and
 // routes the sessions on its port to its link. The simulator must outlive
 // the form's session.
