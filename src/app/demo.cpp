@@ -108,7 +108,7 @@ class PtyDemoSimulator final : public DemoSimulator {
   explicit PtyDemoSimulator(std::unique_ptr<sim::PtyServer> server) : server_(std::move(server)) {}
   std::string portPath() const override { return server_->slavePath(); }
   void select(int make, int ecu) override { server_->select(make, ecu); }
-  sim::PtyServer& server() override { return *server_; }
+  sim::PtyServer* server() override { return server_.get(); }
 
  private:
   std::unique_ptr<sim::PtyServer> server_;

@@ -25,9 +25,8 @@ class DemoSimulator {
   // The link sessions on portPath() use instead of the serial port; null
   // when portPath() is a device the serial port opens itself.
   virtual SerialLink* link() { return nullptr; }
-#ifndef _WIN32
-  virtual sim::PtyServer& server() = 0;
-#endif
+  // The pseudo-terminal's server, for checks; null for the in-process one.
+  virtual sim::PtyServer* server() { return nullptr; }
 };
 
 // Returns null and fills `error` when the simulator cannot start. It answers

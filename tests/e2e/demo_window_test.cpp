@@ -79,7 +79,8 @@ TEST(DemoWindow, GaugesMoveOverBothAdapters) {
     // The simulator was told the type at the start (a cold engine) and the
     // battery ripple moves the voltage needle on every reply.
     std::set<float> voltages;
-    sim::PtyServer& server = demo->server();
+    ASSERT_NE(demo->server(), nullptr);
+    sim::PtyServer& server = *demo->server();
     const bool moved = RunUntil(
         [&] {
           const auto history = server.history();
@@ -162,7 +163,7 @@ TEST(ChartWindow, DemoSessionFillsTheChartAndSaves) {
   } else {
     EXPECT_LE(chart->pointCount(), 4 * 1202);  // thinned to two points a bucket
   }
-  const auto history = demo->server().history();
+  const auto history = demo->server()->history();
   const auto& lastRow = values.back();
   bool sent = false;
   for (const auto& r : history)
