@@ -45,6 +45,7 @@ if [ "$windows" = yes ]; then
   # With the cached Qt for MinGW-w64 the same build makes the window too.
   win_gui=(-DKALVEX_QT_MINGW=)
   if tools/build_qt_mingw.sh --check; then
+    kalvex_install_missing "$KALVEX_WINDOWS_GUI_PACKAGES" --no-install-recommends
     qt_mingw=$(tools/build_qt_mingw.sh --prefix)
     win_gui=(-DKALVEX_GUI=ON -DKALVEX_QT_MINGW="$qt_mingw")
   fi
