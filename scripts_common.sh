@@ -1,6 +1,6 @@
 # Shared by run.sh and test.sh: install what is missing, then configure.
 # Every package the build, the tests and the benchmarks need is named here.
-KALVEX_PACKAGES="g++ cmake ninja-build qt6-base-dev qt6-charts-dev libgl-dev libgtest-dev libgmock-dev \
+KALVEX_PACKAGES="g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
 libbenchmark-dev fonts-dejavu-core clang libclang-rt-14-dev dpkg-dev"
 # The Windows build of the core and kalvex-cli, run under wine by test.sh
 # (googletest holds the sources GoogleTest is built from for MinGW).

@@ -1,54 +1,49 @@
-// The "Графики" page: a strip chart of up to four quantities of the current
-// session against time, each on its own scale with its unit. The last five
-// minutes are shown and the scroll bar reaches back over the whole session.
-// The page only reads SessionValues: appending a row costs the session an
-// O(1) push, and the chart catches up on its own timer while it is shown.
+// The "Графики" page: a strip chart of up to six quantities of the current
+// session against time, each in its own lane with its own scale. It follows
+// the newest rows; the wheel, dragging and "К концу" move through the whole
+// session. The page only reads SessionValues: appending a row costs the
+// session an O(1) push, and the chart catches up on its own timer (new rows
+// only) while it is shown.
 #pragma once
 
 #include <QWidget>
 #include <array>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "catalogue/visibility.h"
 #include "protocol/components.h"
+#include "ui/chart_data.h"
+#include "ui/widgets/strip_chart.h"
 
+class QCheckBox;
 class QComboBox;
+class QImage;
 class QLabel;
 class QPushButton;
-class QScrollBar;
 class QTimer;
-
-QT_BEGIN_NAMESPACE
-class QChart;
-class QChartView;
-class QLineSeries;
-class QValueAxis;
-QT_END_NAMESPACE
 
 namespace kalvex {
 
 class SessionValues;
 
-// Name and unit of a quantity on the chart ("Обороты", "об/мин").
-struct Quantity {
-  const char* name;
-  const char* unit;
-};
-Quantity QuantityOf(Component c);
-
 // Up to four: engine speed, coolant, throttle, vehicle speed, where `available`
 // has them (the rpm and speed in whole units when both forms are there);
 // other available components fill up when fewer than four of those exist.
 std::vector<Component> DefaultChartComponents(const Visibility& available);
+// The lane of `c` as the `index`th lane: caption, unit, colour, gauge scale.
+ChartLane LaneOf(Component c, size_t index);
+// "Обороты, об/мин": what the selectors list.
+QString CaptionOf(Component c);
+// Writes `image` as PNG beside `path` and renames it over `path`; false with
+// `error` naming the file and the reason.
+bool SavePngAtomically(const QImage& image, const std::string& path, std::string& error);
 
 class ChartPage : public QWidget {
   Q_OBJECT
  public:
-  static constexpr int kMaxSeries = 4;
-  static constexpr double kVisibleSeconds = 300;  // five minutes
+  static constexpr int kMaxSeries = StripChart::kMaxLanes;
 
   explicit ChartPage(const SessionValues& values, QWidget* parent = nullptr);
   ~ChartPage() override;
@@ -61,21 +56,22 @@ class ChartPage : public QWidget {
 
   // A new session: follow its end again.
   void sessionStarted();
-  // Shows every row instead of the last five minutes (the --plot picture).
+  // Shows every row instead of following the newest.
   void showWholeSession(bool whole);
-  // Rebuilds the series from the rows (the refresh timer does this while the
-  // page is shown and rows came in).
+  // Takes in the rows that came since the last time (the refresh timer does
+  // this while the page is shown and rows came in).
   void refresh();
-  // Points now on the chart, all series together.
-  int pointCount() const;
+  // The rows the chart holds, and the values of the chosen quantities in them.
+  const ChartSeries& series() const { return series_; }
 
-  // Saving, as the buttons do without their dialogs. False with `error`.
+  // Saving, as the buttons do without their dialogs: written beside the
+  // target and renamed over it. False with `error` naming file and reason.
   bool saveCsv(const std::string& path, std::string& error) const;
   bool savePng(const std::string& path, std::string& error);
   // Where failures of the save buttons go (the window's error display).
   std::function<void(const std::string&)> onError;
 
-  QChartView* chartView() const { return view_; }
+  StripChart* chart() const { return chart_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -83,27 +79,24 @@ class ChartPage : public QWidget {
  private:
   void rebuildSelectors();
   void selectionChanged();
+  void takeRows(bool rebuild);
   void saveCsvClicked();
   void savePngClicked();
 
   const SessionValues& values_;
   Visibility available_{};
   std::array<QComboBox*, kMaxSeries> selectors_{};
-  std::array<QLineSeries*, kMaxSeries> series_{};
-  std::array<QValueAxis*, kMaxSeries> yAxes_{};
-  QValueAxis* xAxis_ = nullptr;
-  QChart* chart_ = nullptr;
-  QChartView* view_ = nullptr;
-  QScrollBar* scroll_ = nullptr;
+  StripChart* chart_ = nullptr;
+  ChartSeries series_;
+  std::vector<Component> shown_;  // the lanes of series_
+  uint64_t takenAppended_ = 0;    // values_.appended() at the last take
+  uint64_t takenDropped_ = 0;
+  QCheckBox* fit_ = nullptr;
+  QPushButton* toEnd_ = nullptr;
   QLabel* note_ = nullptr;
   QPushButton* saveCsv_ = nullptr;
   QPushButton* savePng_ = nullptr;
   QTimer* timer_ = nullptr;
-  bool whole_ = false;
-  bool follow_ = true;
-  bool updatingScroll_ = false;
-  uint64_t shownAppended_ = ~uint64_t{0};
-  int points_ = 0;
 };
 
 }  // namespace kalvex

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -29,7 +30,9 @@
 #include "catalogue/catalogue.h"
 #include "protocol/components.h"
 #include "session/session_values.h"
+#include "ui/chart_data.h"
 #include "ui/widgets/dashboard.h"
+#include "ui/widgets/strip_chart.h"
 
 using namespace kalvex;
 
@@ -130,7 +133,7 @@ struct CommandLine {
                           "from the chart tab (with --out) and exit.",
                           "CSV"};
   QCommandLineOption out{"out", "The PNG file --plot writes.", "FILE"};
-  QCommandLineOption columns{"columns", "Up to four columns for --plot.", "NAME,..."};
+  QCommandLineOption columns{"columns", "Up to six columns for --plot.", "NAME,..."};
   QCommandLineOption help{{"h", "help"}, "Show this help and exit."};
   QCommandLineOption version{{"v", "version"}, "Show the version and exit."};
 
@@ -209,42 +212,56 @@ std::string ParseArgs(CommandLine& cl, const QStringList& args, Options& o) {
       if (!c) return "unknown column: " + name;
       o.columns.push_back(*c);
     }
-    if (o.columns.size() > ChartPage::kMaxSeries) return "--columns takes at most four names";
+    if (o.columns.size() > ChartPage::kMaxSeries) return "--columns takes at most six names";
   }
   return {};
 }
 
-// --plot: the chart tab's picture of a CSV, offscreen. 0, or 1 when the CSV
-// cannot be read or the PNG written.
+// --plot: the chart tab's picture of a whole CSV, offscreen. The file is
+// read twice, streaming: once for its row count and the columns that hold
+// values, then into arrays of just the time and the chosen columns. 0, or 1
+// when the CSV cannot be read or the PNG written.
 int Plot(const Options& o) {
-  SessionValues values;
   std::string error;
-  if (!values.readCsv(o.plot, error)) {
+  PlotCsvParser scan({}, nullptr);
+  if (!ParsePlotCsvFile(o.plot, scan, error)) {
     std::fprintf(stderr, "kalvex: %s\n", error.c_str());
     return 1;
   }
-  // The columns that hold a value somewhere can be drawn.
-  Visibility filled{};
-  for (size_t i = 0; i < values.size(); ++i)
-    for (int c = 0; c < kComponentCount; ++c)
-      if (values[i].value(static_cast<Component>(c))) filled[static_cast<size_t>(c)] = true;
-  for (Component c : o.columns) {
-    if (!values.columns()[static_cast<size_t>(c)]) {
+  std::vector<Component> lanes = o.columns;
+  for (Component c : lanes) {
+    if (std::find(scan.header().begin(), scan.header().end(), c) == scan.header().end()) {
       std::fprintf(stderr, "kalvex: %s has no column %s\n", o.plot.c_str(),
                    std::string(ComponentName(c)).c_str());
       return 2;
     }
-    filled[static_cast<size_t>(c)] = true;
   }
-  ChartPage page(values);
-  page.setAvailable(filled);
-  if (!o.columns.empty()) page.setSelection(o.columns);
-  page.showWholeSession(true);
-  page.resize(1024, 600);
-  page.show();
-  QApplication::processEvents();
-  if (!page.savePng(o.out, error)) {
-    std::fprintf(stderr, "kalvex: cannot write %s\n", o.out.c_str());
+  if (lanes.empty()) lanes = DefaultChartComponents(scan.filled());
+
+  ChartSeries series;
+  PlotCsvParser load(lanes, &series);
+  series.reserve(scan.rows());
+  if (!ParsePlotCsvFile(o.plot, load, error)) {
+    std::fprintf(stderr, "kalvex: %s\n", error.c_str());
+    return 1;
+  }
+  std::vector<ChartLane> chartLanes;
+  for (size_t i = 0; i < lanes.size(); ++i) chartLanes.push_back(LaneOf(lanes[i], i));
+  StripChart chart;
+  chart.setSeries(&series);
+  chart.setLanes(std::move(chartLanes));
+  chart.showAll();
+  QString note = QString("%1: строк %2").arg(QString::fromStdString(o.plot)).arg(series.size());
+  if (load.clipped() > 0) {
+    std::fprintf(stderr, "kalvex: %s: %zu values beyond ±3.4e38 drawn at that limit\n",
+                 o.plot.c_str(), load.clipped());
+    note +=
+        QString("; значений за пределами ±3.4e38: %1 (показаны на границе)").arg(load.clipped());
+  }
+  chart.setNote(note);
+  chart.resize(1024, 600);
+  if (!SavePngAtomically(chart.grab().toImage(), o.out, error)) {
+    std::fprintf(stderr, "kalvex: %s\n", error.c_str());
     return 1;
   }
   return 0;
@@ -273,10 +290,10 @@ int main(int argc, char** argv) {
   }
 
 #ifndef _WIN32
-  // A screenshot or a plot needs no screen (Windows always has one).
-  if ((!o.screenshot.empty() || !o.plot.empty()) && !std::getenv("DISPLAY") &&
-      !std::getenv("WAYLAND_DISPLAY"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+  // A screenshot or a plot needs no screen, and must not fail for want of
+  // one (a stale DISPLAY, say): both always render offscreen. Windows always
+  // has a screen, and its Qt here has no offscreen platform.
+  if (!o.screenshot.empty() || !o.plot.empty()) qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
 
   QApplication app(argc, argv);
@@ -311,9 +328,8 @@ int main(int argc, char** argv) {
     form.setModalErrors(false);
     form.show();
     QApplication::processEvents();
-    const QImage image = form.grab().toImage();
-    if (image.isNull() || !image.save(QString::fromStdString(o.screenshot), "PNG"))
-      return Fail("cannot save screenshot to " + o.screenshot);
+    std::string saveError;
+    if (!SavePngAtomically(form.grab().toImage(), o.screenshot, saveError)) return Fail(saveError);
     form.FormClose();
     return 0;
   }

@@ -74,14 +74,25 @@ void SessionValues::append(Millis ms, const GaugeValues& values) {
 }
 
 bool SessionValues::writeCsv(std::FILE* out) const {
-  if (std::fprintf(out, "%s\n", kCsvHeader) < 0) return false;
+  return writeCsv([out](std::string_view text) {
+           return std::fwrite(text.data(), 1, text.size(), out) == text.size();
+         }) &&
+         std::fflush(out) == 0 && !std::ferror(out);
+}
+
+bool SessionValues::writeCsv(const std::function<bool(std::string_view)>& write) const {
+  // Rows go out in pieces of about 64 KiB: few calls, little memory.
+  std::string chunk = std::string(kCsvHeader) + "\n";
   GaugeValues values;
   for (const ValueRow& r : rows_) {
     for (size_t i = 0; i < kComponentCount; ++i) values[i] = r.value(static_cast<Component>(i));
-    const std::string line = CsvRow(static_cast<double>(r.ms) / 1000.0, values);
-    if (std::fputs(line.c_str(), out) < 0) return false;
+    chunk += CsvRow(static_cast<double>(r.ms) / 1000.0, values);
+    if (chunk.size() >= 65536) {
+      if (!write(chunk)) return false;
+      chunk.clear();
+    }
   }
-  return std::fflush(out) == 0 && !std::ferror(out);
+  return chunk.empty() || write(chunk);
 }
 
 bool SessionValues::readCsv(const std::string& path, std::string& error) {

@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "protocol/clock.h"
 #include "protocol/components.h"
@@ -70,6 +72,8 @@ class SessionValues {
   // The header and every row. False (errno set) when the file could not be
   // written completely.
   bool writeCsv(std::FILE* out) const;
+  // The same text in pieces to `write`; false as soon as `write` fails.
+  bool writeCsv(const std::function<bool(std::string_view)>& write) const;
 
   // Reads a CSV in the monitor's format: a header starting with "time" and
   // naming gauge components in any order and subset, then rows. Replaces the

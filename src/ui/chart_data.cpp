@@ -1,0 +1,467 @@
+#include "ui/chart_data.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+
+#include "ui/dashboard_layout.h"
+
+namespace kalvex {
+
+Quantity QuantityOf(Component c) {
+  switch (c) {
+    case Component::VS_Speed:
+    case Component::VI_Speed:
+      return {"Скорость", "км/ч"};
+    case Component::VS_Nmot:
+      return {"Обороты", "×100 об/мин"};
+    case Component::VI_Nmot:
+      return {"Обороты", "об/мин"};
+    case Component::VS_TOG:
+      return {"Температура ОЖ", "°C"};
+    case Component::VS_TANS:
+      return {"Температура воздуха", "°C"};
+    case Component::VS_Ub:
+    case Component::VI_Ub:
+      return {"Напряжение", "В"};
+    case Component::VS_THR:
+      return {"Дроссель", "%"};
+    case Component::VS_DV:
+      return {"Время впрыска", "мс"};
+    case Component::VS_MRV:
+      return {"Расход воздуха", "кг/ч"};
+    case Component::VS_MAP:
+      return {"Давление во впуске", "кПа"};
+  }
+  return {"", ""};
+}
+
+LaneScale GaugeScaleOf(Component c) {
+  const ComponentSetup& setup = SetupOf(c);
+  const GaugeSettings& s = setup.settings;
+  LaneScale scale;
+  scale.from = s.valueFrom;
+  scale.to = s.valueTo > s.valueFrom ? s.valueTo : s.valueFrom + 1;
+  // Only the dials and bars alarm, and only with their limits switched on.
+  const bool alarms = setup.kind == GaugeKind::Meter180 || setup.kind == GaugeKind::Meter120 ||
+                      setup.kind == GaugeKind::VMeter;
+  const size_t dot = s.valueFormat.find('.');
+  scale.decimals = dot == std::string::npos ? 0 : static_cast<int>(s.valueFormat.size() - dot - 1);
+  if (alarms && s.has(kOptLimit)) {
+    if (s.limitLower > scale.from) scale.alarmBelow = s.limitLower;
+    if (s.limitUpper < scale.to) scale.alarmAbove = s.limitUpper;
+  }
+  return scale;
+}
+
+// ---- ticks and labels ---------------------------------------------------------
+
+namespace {
+
+// The smallest 1, 2 or 5 × 10ⁿ not below x (x > 0).
+double RoundUp125(double x) {
+  if (!(x > 0) || !std::isfinite(x)) return 1;
+  double mag = std::pow(10.0, std::floor(std::log10(x)));
+  for (double m : {1.0, 2.0, 5.0, 10.0})
+    if (m * mag >= x * (1 - 1e-12)) return m * mag;
+  return 10 * mag;
+}
+
+int DecimalsOf(double step) {
+  if (!(step > 0)) return 0;
+  const int d = static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+  return std::clamp(d, 0, 9);
+}
+
+std::string Printf(const char* format, double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, format, v);
+  return buf;
+}
+
+std::string FormatWithDecimals(double value, int decimals) {
+  if (value == 0) value = 0;  // no "-0"
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+  std::string s = buf;
+  if (s.size() > 1 && s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
+  return s;
+}
+
+}  // namespace
+
+double NiceStep(double span, int maxTicks) {
+  if (!(span > 0) || !std::isfinite(span)) return 1;
+  return RoundUp125(span / std::max(1, maxTicks));
+}
+
+std::vector<double> TickValues(double lo, double hi, double step) {
+  std::vector<double> out;
+  if (!(step > 0) || !std::isfinite(lo) || !std::isfinite(hi) || hi < lo) return out;
+  const double first = std::ceil(lo / step - 1e-9);
+  for (int i = 0; i < 1000; ++i) {
+    double v = (first + i) * step;
+    if (v > hi + step * 1e-9) break;
+    if (std::fabs(v) < step * 1e-9) v = 0;
+    out.push_back(v);
+  }
+  return out;
+}
+
+std::string FormatTickValue(double value, double step) {
+  if (std::fabs(value) >= 1e7 || (step < 1e-4 && value != 0)) return Printf("%.3g", value);
+  return FormatWithDecimals(value, DecimalsOf(step));
+}
+
+std::string FormatReadout(double value, int decimals) {
+  if (std::fabs(value) >= 1e7 || (std::fabs(value) < 1e-4 && value != 0))
+    return Printf("%.6g", value);
+  return FormatWithDecimals(value, std::clamp(decimals, 0, 9));
+}
+
+double TimeStep(double span, int maxTicks) {
+  if (!(span > 0) || !std::isfinite(span)) return 1;
+  const double raw = span / std::max(1, maxTicks);
+  const double unit = raw <= 20 ? 1 : raw <= 20 * 60 ? 60 : 3600;
+  return unit * RoundUp125(raw / unit);
+}
+
+std::string FormatTime(double seconds, double step, bool hours) {
+  if (!std::isfinite(seconds)) return "?";
+  const int decimals = step >= 1 ? 0 : std::min(3, DecimalsOf(step));
+  const double scale = std::pow(10.0, decimals);
+  const double whole = std::round(std::fabs(seconds) * scale);  // in 10^-decimals s
+  if (whole / scale > 1e12) return Printf("%.3g s", seconds);
+  const auto units = static_cast<long long>(whole);
+  const auto perSecond = static_cast<long long>(scale);
+  const long long total = units / perSecond;
+  const long long frac = units % perSecond;
+  const bool negative = seconds < 0 && units != 0;
+  char buf[64];
+  const long long h = total / 3600, m = (total / 60) % 60, s = total % 60;
+  int n = hours
+              ? std::snprintf(buf, sizeof buf, "%s%lld:%02lld:%02lld", negative ? "-" : "", h, m, s)
+              : std::snprintf(buf, sizeof buf, "%s%lld:%02lld", negative ? "-" : "", total / 60, s);
+  if (decimals > 0 && n > 0)
+    std::snprintf(buf + n, sizeof buf - static_cast<size_t>(n), ".%0*lld", decimals, frac);
+  return buf;
+}
+
+// ---- rows ------------------------------------------------------------------------
+
+void ChartSeries::reset(size_t laneCount) {
+  t.clear();
+  lanes.assign(laneCount, {});
+  sorted = true;
+  tMin = tMax = 0;
+  ++generation;
+}
+
+void ChartSeries::reserve(size_t rows) {
+  t.reserve(rows);
+  for (auto& lane : lanes) lane.reserve(rows);
+}
+
+void ChartSeries::append(double time, const float* values) {
+  if (t.empty()) {
+    tMin = tMax = time;
+  } else {
+    if (time < t.back()) sorted = false;
+    tMin = std::min(tMin, time);
+    tMax = std::max(tMax, time);
+  }
+  t.push_back(time);
+  for (size_t i = 0; i < lanes.size(); ++i) lanes[i].push_back(values[i]);
+  ++generation;
+}
+
+void ChartSeries::dropFront(size_t n) {
+  n = std::min(n, t.size());
+  if (n == 0) return;
+  t.erase(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(n));
+  for (auto& lane : lanes) lane.erase(lane.begin(), lane.begin() + static_cast<std::ptrdiff_t>(n));
+  if (t.empty()) {
+    tMin = tMax = 0;
+    sorted = true;
+  } else if (sorted) {
+    tMin = t.front();
+  } else {
+    const auto [lo, hi] = std::minmax_element(t.begin(), t.end());
+    tMin = *lo;
+    tMax = *hi;
+  }
+  ++generation;
+}
+
+std::pair<size_t, size_t> ChartSeries::rowsWithin(double from, double to) const {
+  if (!sorted) return {0, t.size()};
+  const auto b = std::lower_bound(t.begin(), t.end(), from);
+  const auto e = std::upper_bound(b, t.end(), to);
+  return {static_cast<size_t>(b - t.begin()), static_cast<size_t>(e - t.begin())};
+}
+
+std::optional<size_t> ChartSeries::nearestRow(double time) const {
+  if (t.empty()) return std::nullopt;
+  if (sorted) {
+    const size_t i = static_cast<size_t>(std::lower_bound(t.begin(), t.end(), time) - t.begin());
+    if (i == 0) return 0;
+    if (i == t.size()) return i - 1;
+    return time - t[i - 1] <= t[i] - time ? i - 1 : i;
+  }
+  size_t best = 0;
+  for (size_t i = 1; i < t.size(); ++i)
+    if (std::fabs(t[i] - time) < std::fabs(t[best] - time)) best = i;
+  return best;
+}
+
+void DecimateColumns(const double* t, const float* v, size_t begin, size_t end, double from,
+                     double to, int columns, std::vector<ColumnExtent>& out) {
+  out.assign(static_cast<size_t>(std::max(0, columns)), ColumnExtent{});
+  if (columns <= 0 || !(to > from)) return;
+  const double scale = columns / (to - from);
+  for (size_t i = begin; i < end; ++i) {
+    const double ti = t[i];
+    const float x = v[i];
+    if (!(ti >= from && ti <= to) || std::isnan(x)) continue;
+    const auto c = std::min(columns - 1, static_cast<int>((ti - from) * scale));
+    ColumnExtent& e = out[static_cast<size_t>(c)];
+    if (!e.any) {
+      e = {x, x, x, x, true};
+    } else {
+      e.last = x;
+      if (x < e.min) e.min = x;
+      if (x > e.max) e.max = x;
+    }
+  }
+}
+
+// ---- the monitor CSV, streamed ---------------------------------------------
+
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+enum class Number { Ok, Clipped, Bad };
+
+// A decimal number in C notation whatever the locale says.
+Number ParseNumber(std::string_view text, double& out) {
+  text = Trim(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return Number::Bad;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, out);
+  if (ptr != end) return Number::Bad;
+  if (ec == std::errc::result_out_of_range) {
+    // Beyond a double: too small goes to zero, too large to the limit.
+    const size_t e = text.find_first_of("eE");
+    const bool tiny = e != std::string_view::npos && e + 1 < text.size() && text[e + 1] == '-';
+    out = tiny ? 0.0 : (text.front() == '-' ? -kPlotValueLimit : kPlotValueLimit);
+    return tiny ? Number::Ok : Number::Clipped;
+  }
+  if (ec != std::errc() || !std::isfinite(out)) return Number::Bad;
+  if (std::fabs(out) > kPlotValueLimit) {
+    out = out < 0 ? -kPlotValueLimit : kPlotValueLimit;
+    return Number::Clipped;
+  }
+  return Number::Ok;
+}
+
+template <typename F>
+void ForEachCell(std::string_view line, F&& f) {
+  size_t i = 0;
+  for (;;) {
+    const size_t comma = line.find(',', i);
+    if (!f(line.substr(i, comma == std::string_view::npos ? std::string_view::npos : comma - i)))
+      return;
+    if (comma == std::string_view::npos) return;
+    i = comma + 1;
+  }
+}
+
+}  // namespace
+
+PlotCsvParser::PlotCsvParser(std::vector<Component> lanes, ChartSeries* out)
+    : lanes_(std::move(lanes)), out_(out) {
+  if (out_) out_->reset(lanes_.size());
+  row_.assign(lanes_.size(), std::numeric_limits<float>::quiet_NaN());
+}
+
+bool PlotCsvParser::feed(const char* data, size_t n, std::string& error) {
+  while (n > 0) {
+    const auto* nl = static_cast<const char*>(std::memchr(data, '\n', n));
+    const size_t len = nl ? static_cast<size_t>(nl - data) : n;
+    if (carry_.size() + len > kMaxLine) {
+      error = "line " + std::to_string(line_no_ + 1) + " is longer than " +
+              std::to_string(kMaxLine) + " bytes";
+      return false;
+    }
+    if (!nl) {
+      carry_.append(data, len);
+      return true;
+    }
+    bool ok;
+    if (carry_.empty()) {
+      ok = line(std::string_view(data, len), error);
+    } else {
+      carry_.append(data, len);
+      ok = line(carry_, error);
+      carry_.clear();
+    }
+    if (!ok) return false;
+    data += len + 1;
+    n -= len + 1;
+  }
+  return true;
+}
+
+bool PlotCsvParser::finish(std::string& error) {
+  if (!carry_.empty()) {
+    const std::string last = std::move(carry_);
+    carry_.clear();
+    if (!line(last, error)) return false;
+  }
+  if (!header_done_) {
+    error = "the file is empty";
+    return false;
+  }
+  return true;
+}
+
+bool PlotCsvParser::headerLine(std::string_view text, std::string& error) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  bool first = true, ok = true;
+  ForEachCell(text, [&](std::string_view cell) {
+    cell = Trim(cell);
+    if (first) {
+      first = false;
+      if (cell != "time") {
+        error = "the first line is not a header starting with \"time\"";
+        ok = false;
+      }
+      return ok;
+    }
+    const auto c = ComponentByName(cell);
+    if (!c) {
+      error = "unknown column " + std::string(cell.substr(0, 64));
+      ok = false;
+      return false;
+    }
+    header_.push_back(*c);
+    return true;
+  });
+  if (!ok) return false;
+  // Each lane takes the first column of its name.
+  lane_of_column_.assign(header_.size(), -1);
+  for (size_t l = 0; l < lanes_.size(); ++l) {
+    const auto it = std::find(header_.begin(), header_.end(), lanes_[l]);
+    if (it == header_.end()) {
+      error = "no column " + std::string(ComponentName(lanes_[l]));
+      return false;
+    }
+    lane_of_column_[static_cast<size_t>(it - header_.begin())] = static_cast<int>(l);
+  }
+  header_done_ = true;
+  return true;
+}
+
+bool PlotCsvParser::line(std::string_view text, std::string& error) {
+  ++line_no_;
+  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  if (!header_done_) {
+    if (!headerLine(text, error)) {
+      error = "line " + std::to_string(line_no_) + ": " + error;
+      return false;
+    }
+    return true;
+  }
+  if (Trim(text).empty()) return true;
+  size_t column = 0;
+  double time = 0;
+  bool ok = true;
+  std::string why;
+  std::fill(row_.begin(), row_.end(), std::numeric_limits<float>::quiet_NaN());
+  ForEachCell(text, [&](std::string_view cell) {
+    if (column > header_.size()) {
+      ok = false;
+      return false;
+    }
+    if (column == 0) {
+      double t = 0;
+      if (ParseNumber(cell, t) != Number::Ok) {
+        why =
+            "line " + std::to_string(line_no_) + ": not a time: " + std::string(cell.substr(0, 64));
+        ok = false;
+        return false;
+      }
+      time = t;
+    } else if (!Trim(cell).empty()) {
+      const size_t k = column - 1;
+      filled_[static_cast<size_t>(header_[k])] = true;
+      const int lane = lane_of_column_[k];
+      if (out_ && lane >= 0) {
+        double v = 0;
+        const Number r = ParseNumber(cell, v);
+        if (r == Number::Bad) {
+          why = "line " + std::to_string(line_no_) +
+                ": not a number: " + std::string(cell.substr(0, 64));
+          ok = false;
+          return false;
+        }
+        if (r == Number::Clipped) ++clipped_;
+        row_[static_cast<size_t>(lane)] = static_cast<float>(v);
+      }
+    }
+    ++column;
+    return true;
+  });
+  if (ok && column != header_.size() + 1) ok = false;
+  if (!ok) {
+    error = !why.empty() ? why
+                         : "line " + std::to_string(line_no_) + " is not a row of " +
+                               std::to_string(header_.size() + 1) + " columns";
+    return false;
+  }
+  ++rows_;
+  if (out_) out_->append(time, row_.data());
+  return true;
+}
+
+bool ParsePlotCsvFile(const std::string& path, PlotCsvParser& parser, std::string& error) {
+  errno = 0;
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+  if (!in) {
+    error = "cannot read " + path + ": " + (errno ? std::strerror(errno) : "cannot open");
+    return false;
+  }
+  std::vector<char> buf(1 << 20);
+  for (;;) {
+    in.read(buf.data(), static_cast<std::streamsize>(buf.size()));
+    const auto got = static_cast<size_t>(in.gcount());
+    if (got > 0 && !parser.feed(buf.data(), got, error)) {
+      error = path + ": " + error;
+      return false;
+    }
+    if (!in) break;
+  }
+  if (in.bad()) {
+    error = "cannot read " + path + ": " + (errno ? std::strerror(errno) : "read error");
+    return false;
+  }
+  if (!parser.finish(error)) {
+    error = path + ": " + error;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace kalvex

@@ -1,0 +1,143 @@
+// What the strip chart draws, without Qt: the quantities and their scales,
+// round ticks, time labels, min/max thinning to pixel columns, the rows as
+// per-column arrays, and the streaming reader of a monitor CSV that fills
+// them (kalvex --plot).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "protocol/components.h"
+
+namespace kalvex {
+
+// Name and unit of a quantity on the chart ("Обороты", "об/мин").
+struct Quantity {
+  const char* name;
+  const char* unit;
+};
+Quantity QuantityOf(Component c);
+
+// A lane's default scale: the gauge's range, and where the gauge raises its
+// alarm (values below `alarmBelow` or above `alarmAbove`).
+struct LaneScale {
+  double from = 0;
+  double to = 1;
+  std::optional<double> alarmBelow;
+  std::optional<double> alarmAbove;
+  int decimals = 1;  // as the gauge shows its value
+};
+LaneScale GaugeScaleOf(Component c);
+
+// ---- ticks and labels ---------------------------------------------------------
+
+// The smallest step of 1, 2 or 5 × 10ⁿ that cuts `span` into at most
+// `maxTicks` intervals (1 for an empty or broken span).
+double NiceStep(double span, int maxTicks);
+// The multiples of `step` within lo..hi (at most 1000).
+std::vector<double> TickValues(double lo, double hi, double step);
+// A tick label: as many decimals as the step needs, powers of ten for the
+// very large and very small.
+std::string FormatTickValue(double value, double step);
+// A value read out with `decimals` decimals; six significant digits for
+// the very large and very small.
+std::string FormatReadout(double value, int decimals);
+// Time steps are 1, 2 or 5 × 10ⁿ of seconds, minutes or hours, whichever
+// unit reads best for the span.
+double TimeStep(double span, int maxTicks);
+// "m:ss" or, with `hours`, "h:mm:ss"; tenths (or finer) when the step is
+// under a second. Negative times get a minus sign.
+std::string FormatTime(double seconds, double step, bool hours);
+
+// ---- rows ------------------------------------------------------------------------
+
+// Rows as one array per column: the time in seconds and one value per lane
+// (NaN where the row holds none).
+struct ChartSeries {
+  std::vector<double> t;
+  std::vector<std::vector<float>> lanes;
+  bool sorted = true;  // times never go back
+  double tMin = 0;
+  double tMax = 0;
+  uint64_t generation = 0;  // changes with every change of the rows
+
+  size_t size() const { return t.size(); }
+  // No rows, `laneCount` lanes.
+  void reset(size_t laneCount);
+  void reserve(size_t rows);
+  // `values` holds one value per lane.
+  void append(double time, const float* values);
+  // The oldest `n` rows go.
+  void dropFront(size_t n);
+  // The rows that may lie within from..to: found by halving when the times
+  // never go back, every row otherwise.
+  std::pair<size_t, size_t> rowsWithin(double from, double to) const;
+  // The row whose time is nearest to `time`.
+  std::optional<size_t> nearestRow(double time) const;
+};
+
+// One pixel column of a thinned lane: the first and last value in row order
+// and the smallest and largest.
+struct ColumnExtent {
+  float first = 0, last = 0, min = 0, max = 0;
+  bool any = false;
+};
+// Spreads rows begin..end whose time is within from..to over `columns`
+// equal columns; rows without a value (NaN) are skipped.
+void DecimateColumns(const double* t, const float* v, size_t begin, size_t end, double from,
+                     double to, int columns, std::vector<ColumnExtent>& out);
+
+// ---- the monitor CSV, streamed ---------------------------------------------
+
+// The largest magnitude a value keeps; larger ones are clipped to it.
+inline constexpr double kPlotValueLimit = 3.4e38;
+
+// Takes a CSV in pieces of any size: a header "time,NAME,..." (an UTF-8 BOM
+// before it is skipped), then rows of as many cells. Without `out` it only
+// counts rows and notes which columns hold a value; with `out` it also keeps
+// the time and the columns of `lanes` (the first column of each name).
+class PlotCsvParser {
+ public:
+  static constexpr size_t kMaxLine = 1 << 20;
+
+  PlotCsvParser(std::vector<Component> lanes, ChartSeries* out);
+
+  // False with `error` ("line N: ...") at the first line that is not right.
+  bool feed(const char* data, size_t n, std::string& error);
+  // The last line without its line feed.
+  bool finish(std::string& error);
+
+  bool sawHeader() const { return header_done_; }
+  const std::vector<Component>& header() const { return header_; }
+  const std::array<bool, kComponentCount>& filled() const { return filled_; }
+  size_t rows() const { return rows_; }
+  // Values beyond ±kPlotValueLimit, clipped.
+  size_t clipped() const { return clipped_; }
+
+ private:
+  bool line(std::string_view text, std::string& error);
+  bool headerLine(std::string_view text, std::string& error);
+
+  std::vector<Component> lanes_;
+  ChartSeries* out_;
+  std::string carry_;
+  size_t line_no_ = 0;
+  bool header_done_ = false;
+  std::vector<Component> header_;
+  std::vector<int> lane_of_column_;  // per column after time: lane index or -1
+  std::vector<float> row_;
+  std::array<bool, kComponentCount> filled_{};
+  size_t rows_ = 0;
+  size_t clipped_ = 0;
+};
+
+// Feeds the whole file at `path` to `parser`; errors name the file.
+bool ParsePlotCsvFile(const std::string& path, PlotCsvParser& parser, std::string& error);
+
+}  // namespace kalvex
