@@ -34,7 +34,9 @@ const char* CommandHelp(const std::string& command) {
     return "Usage: kalvex-cli ports [--port PATH]...\n"
            "Lists the serial ports that open exclusively right now, one a line, as the\n"
            "window's port list shows them: on Linux the device paths of USB serial,\n"
-           "Bluetooth and real UART ports, on Windows COM1 to COM256.\n"
+           "Bluetooth and real UART ports; on Windows, in number order, the COM ports\n"
+           "the serial drivers registered (even when in use) and those of COM1 to\n"
+           "COM256 that open.\n"
            "\n"
            "  --port PATH   also list PATH, after the ports found (repeatable)\n";
   if (command == "decode")
