@@ -46,16 +46,17 @@ LogFile::LogFile(std::string folder, WallClock wallClock)
 #ifdef _WIN32
 namespace {
 
-// Whether a file can be made in `dir` (created if missing): a probe that
-// the system deletes again as it is closed.
+// Whether a log could be made in `dir`: a probe file, deleted again by the
+// system as it is closed, in `dir`, or where `dir` would be created. Nothing
+// is created for good (an uninstaller must find the folder as it left it).
 bool CanWriteIn(const std::filesystem::path& dir) {
   std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  if (!std::filesystem::is_directory(dir, ec)) return false;
-  const std::filesystem::path probe = dir / L".kalvex-write-test";
-  HANDLE h = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  const std::filesystem::path where =
+      std::filesystem::is_directory(dir, ec) ? dir : dir.parent_path();
+  const std::filesystem::path probe = where / L".kalvex-write-test";
+  HANDLE h = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  if (h == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_EXISTS;
   ::CloseHandle(h);
   return true;
 }

@@ -5,42 +5,21 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QPushButton>
-#include <QTimer>
 #include <set>
 
 #include "app/demo.h"
 #include "app/main_window.h"
 #include "app/session_host.h"
 #include "session/session_controller.h"
+#include "support/qt_test_app.h"
 #include "ui/widgets/dashboard.h"
 
 namespace kalvex {
 namespace {
 
-QApplication* App() {
-  static int argc = 1;
-  static char name[] = "test_app";
-  static char* argv[] = {name, nullptr};
-  auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-  if (!app) app = new QApplication(argc, argv);
-  return app;
-}
-
-template <typename Pred>
-bool RunUntil(Pred done, int limitMs) {
-  for (int waited = 0; waited < limitMs; waited += 20) {
-    if (done()) return true;
-    QEventLoop loop;
-    QTimer::singleShot(20, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
-  return done();
-}
-
 TEST(InProcessDemo, GaugesMoveOverBothAdaptersAndOtherPortsStillOpen) {
-  App();
+  TestApp();
   auto demo = StartInProcessDemoSimulator();
   ASSERT_NE(demo->link(), nullptr);
   WindowOptions wo;

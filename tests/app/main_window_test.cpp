@@ -21,17 +21,14 @@
 #include "app/settings_store.h"
 #include "catalogue/catalogue.h"
 #include "session/log_file.h"
+#include "support/qt_test_app.h"
 
 namespace kalvex {
 namespace {
 
 // One QApplication per test binary, whichever test asks first.
 QApplication* App() {
-  static int argc = 1;
-  static char name[] = "test_app";
-  static char* argv[] = {name, nullptr};
-  auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-  if (!app) app = new QApplication(argc, argv);
+  QApplication* app = TestApp();
   QApplication::setOrganizationName("Brenvik");
   QApplication::setApplicationName("Kalvex");
   return app;

@@ -20,6 +20,7 @@
 #include "session/session_controller.h"
 #include "session/session_values.h"
 #include "sim/pty_server.h"
+#include "support/qt_test_app.h"
 #include "ui/widgets/dashboard.h"
 
 namespace kalvex {
@@ -31,18 +32,6 @@ QApplication& App() {
   static char* argv[] = {name, nullptr};
   static QApplication app(argc, argv);
   return app;
-}
-
-// Runs the Qt event loop until `done` holds or `limitMs` pass.
-template <typename Pred>
-bool RunUntil(Pred done, int limitMs) {
-  for (int waited = 0; waited < limitMs; waited += 20) {
-    if (done()) return true;
-    QEventLoop loop;
-    QTimer::singleShot(20, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
-  return done();
 }
 
 TEST(DemoWindow, GaugesMoveOverBothAdapters) {

@@ -12,6 +12,8 @@ set -euo pipefail
 lin=$(realpath "$1")
 win=$(realpath "$2")
 : "${WINEPREFIX:?WINEPREFIX must be set}"
+# The installer's shortcuts stay inside wine: no menu entries on this machine.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-};winemenubuilder.exe=d"
 work=$(mktemp -d)
 display=:21
 xvfb_pid=""
