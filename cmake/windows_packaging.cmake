@@ -53,7 +53,7 @@ set(CPACK_NSIS_MODIFY_PATH OFF)
 set(CPACK_NSIS_URL_INFO_ABOUT "https://kalvex.example.org/")
 set(CPACK_STRIP_FILES ON)
 
-# CMake's installer script, made per-user: no elevation, the current user's
+# CMake's installer script, made 64-bit and per-user: no elevation, the current user's
 # Start menu and registry, and the installer's own values in a key of their
 # own, so the uninstaller never deletes the program's settings
 # (HKCU\Software\Brenvik\Kalvex).
@@ -68,6 +68,8 @@ function(kalvex_nsis_replace from to)
   set(template "${replaced}" PARENT_SCOPE)
 endfunction()
 set(vendor_key "Software\\@CPACK_PACKAGE_VENDOR@\\@CPACK_PACKAGE_INSTALL_REGISTRY_KEY@")
+# A 64-bit installer (it runs where a 64-bit-only wine runs the program).
+kalvex_nsis_replace("  !define VERSION " "  Target amd64-unicode\n  !define VERSION ")
 kalvex_nsis_replace("RequestExecutionLevel admin" "RequestExecutionLevel user")
 kalvex_nsis_replace("SetShellVarContext all" "SetShellVarContext current")
 kalvex_nsis_replace("HKLM \"Software\\Microsoft" "HKCU \"Software\\Microsoft")
