@@ -35,11 +35,14 @@ QT_FLAGS=(
   -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_testlib=OFF
   -DFEATURE_direct2d=OFF -DFEATURE_androiddeployqt=OFF -DFEATURE_windeployqt=OFF
   -DFEATURE_icu=OFF -DFEATURE_zstd=OFF -DFEATURE_freetype=OFF -DFEATURE_jpeg=OFF
+  # Debian's source lacks the Wacom tablet header (its licence), which the
+  # windows plugin needs for tablet input.
+  -DFEATURE_tabletevent=OFF
   # Third-party libraries from Qt's own sources, linked in statically: nothing
   # from the Linux host (no pkg-config) may end up in a Windows binary.
   -DFEATURE_pkg_config=OFF
   -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF
-  -DFEATURE_system_libpng=OFF -DFEATURE_system_doubleconversion=OFF
+  -DFEATURE_system_png=OFF -DFEATURE_system_doubleconversion=OFF
 )
 STAMP_TEXT="qt6-base $QT_DEBIAN_VERSION ${QT_FLAGS[*]}"
 STAMP=$PREFIX/.kalvex-build-flags
@@ -84,11 +87,11 @@ mkdir -p "$BUILD"
 cp "$(dirname "$0")/../cmake/mingw-w64-x86_64-compilers.cmake" "$BUILD/toolchain.cmake"
 
 start=$(date +%s)
-# A stale configuration (other flags) is thrown away rather than patched.
-if [ ! -f "$BUILD/.flags" ] || [ "$(cat "$BUILD/.flags")" != "$STAMP_TEXT" ]; then
-  rm -rf "$BUILD/build"
-fi
-cmake -S "$SRC" -B "$BUILD/build" -G Ninja \
+# Other flags: a fresh configuration (no stale cache entries), over the old
+# build tree, so only what the change touches is compiled again.
+fresh=()
+if [ -f "$BUILD/.flags" ] && [ "$(cat "$BUILD/.flags")" != "$STAMP_TEXT" ]; then fresh=(--fresh); fi
+cmake "${fresh[@]}" -S "$SRC" -B "$BUILD/build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$BUILD/toolchain.cmake" -DCMAKE_INSTALL_PREFIX="$PREFIX" \
   "${QT_FLAGS[@]}"
 echo "$STAMP_TEXT" >"$BUILD/.flags"
