@@ -5,6 +5,10 @@ libbenchmark-dev fonts-dejavu-core clang libclang-rt-14-dev dpkg-dev qt6-transla
 # The Windows build of the core and kalvex-cli, run under wine by test.sh
 # (googletest holds the sources GoogleTest is built from for MinGW).
 KALVEX_WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix wine wine64 googletest"
+# The window for Windows: Qt cross-built from Debian's source (needs
+# dpkg-dev for apt-get source), the NSIS installer, and Xvfb to look at the
+# window under wine (xdotool clicks, xwd looks).
+KALVEX_WINDOWS_GUI_PACKAGES="dpkg-dev nsis xvfb xdotool x11-apps"
 
 kalvex_install_missing() {  # kalvex_install_missing [PACKAGES [APT-OPTIONS]] (default: KALVEX_PACKAGES)
   local missing=""

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: once in a normal
 # build, once more with AddressSanitizer and UndefinedBehaviorSanitizer, and
-# the Windows build of the core and kalvex-cli under wine.
+# the Windows build of the core and kalvex-cli under wine (with the window
+# and its installer when the cached Qt for MinGW-w64 exists).
 set -euo pipefail
 # (pipefail: a failing ctest or fuzz run fails the script through its tee)
 cd "$(dirname "$0")"
@@ -41,9 +42,25 @@ count_suites build/ctest.log
 # wine: the core's tests that need no pseudo-terminal, the Win32 port's own,
 # and every golden decode case, byte for byte the same as the Linux build.
 if [ "$windows" = yes ]; then
-  kalvex_build build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+  # With the cached Qt for MinGW-w64 the same build makes the window too.
+  win_gui=(-DKALVEX_QT_MINGW=)
+  if tools/build_qt_mingw.sh --check; then
+    kalvex_install_missing "$KALVEX_WINDOWS_GUI_PACKAGES" --no-install-recommends
+    qt_mingw=$(tools/build_qt_mingw.sh --prefix)
+    win_gui=(-DKALVEX_GUI=ON -DKALVEX_QT_MINGW="$qt_mingw")
+  fi
+  kalvex_build build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+    "${win_gui[@]}"
   export WINEPREFIX="$PWD/build-win/wineprefix" WINEARCH=win64 WINEDEBUG=-all \
     WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ -n "${qt_mingw:-}" ]; then
+    # Wine finds the Qt and MinGW runtime DLLs of the build tree on this path.
+    windows_path() { echo "Z:${1//\//\\}"; }
+    WINEPATH="$(windows_path "$qt_mingw/bin");$(windows_path /usr/x86_64-w64-mingw32/lib)"
+    WINEPATH="$WINEPATH;$(windows_path "$(dirname "$(x86_64-w64-mingw32-g++-posix \
+      -print-file-name=libstdc++-6.dll)")")"
+    export WINEPATH
+  fi
   (cd build-win && ctest --output-on-failure -j 2) | tee build-win/ctest.log
   count_suites build-win/ctest.log
   tools/compare_decode_windows.sh build/kalvex-cli build-win/kalvex-cli.exe
@@ -53,6 +70,15 @@ if [ "$windows" = yes ]; then
   rm -f "$WINEPREFIX/dosdevices/com200"
   grep -qx COM200 <<<"$ports" || { echo "test.sh: kalvex-cli.exe ports did not list COM200" >&2; exit 1; }
   wineserver -k || true
+  # Serial sessions against the Linux simulator through a pty as COM7.
+  tests/wine/serial_sessions.sh build/kalvex-cli build-win/kalvex-cli.exe
+  if [ -n "${qt_mingw:-}" ]; then
+    (cd build-win && cpack -G NSIS >/dev/null)
+    tests/wine/window.sh build build-win
+  else
+    echo "test.sh: SKIPPED the Windows window, its tests under wine and the installer:" \
+      "no Qt for MinGW-w64 in $(tools/build_qt_mingw.sh --prefix) yet; ./package-windows.sh builds it" >&2
+  fi
 else
   echo "test.sh: SKIPPED the Windows build and its tests under wine: could not install" \
     "the MinGW-w64 cross compiler (g++-mingw-w64-x86-64-posix) or wine" >&2

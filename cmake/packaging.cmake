@@ -7,10 +7,11 @@ if(KALVEX_SANITIZE)
   return()  # a sanitizer build is for tests, never shipped
 endif()
 
-install(TARGETS kalvex-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(WIN32)
-  return()  # the .exe is shipped as it is; no Debian parts
+  include(cmake/windows_packaging.cmake)
+  return()  # no Debian parts
 endif()
+install(TARGETS kalvex-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Man pages, compressed as Debian wants them.
 set(KALVEX_MAN_PAGES kalvex-cli.1)

@@ -21,6 +21,12 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+// after windows.h
+#include <shellapi.h>
+#endif
+
 #include "adapter/adapter_driver.h"
 #include "app/chart_page.h"
 #include "app/demo.h"
@@ -53,6 +59,37 @@ struct Options {
   std::string plot, out;
   std::vector<Component> columns;
 };
+
+#ifdef _WIN32
+// A GUI-subsystem program has no console: --help, --version and errors
+// started from a command prompt go to the prompt's console when there is
+// one, unless the output was redirected already.
+void UseParentConsole() {
+  const bool hasOut = ::GetStdHandle(STD_OUTPUT_HANDLE) != nullptr &&
+                      ::GetStdHandle(STD_OUTPUT_HANDLE) != INVALID_HANDLE_VALUE;
+  if (hasOut || !::AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  std::freopen("CONOUT$", "w", stdout);
+  std::freopen("CONOUT$", "w", stderr);
+}
+#endif
+
+// The arguments as Unicode: Windows' narrow argv holds only what the ANSI
+// code page can spell, so a Cyrillic file name would be garbled.
+QStringList Arguments(int argc, char** argv) {
+  QStringList args;
+#ifdef _WIN32
+  (void)argc;
+  (void)argv;
+  int n = 0;
+  if (wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &n)) {
+    for (int i = 0; i < n; ++i) args << QString::fromWCharArray(wide[i]);
+    ::LocalFree(wide);
+  }
+#else
+  for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+#endif
+  return args;
+}
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "kalvex: %s\n", message.c_str());
@@ -276,8 +313,10 @@ int main(int argc, char** argv) {
   }
   // Parsed before the application exists, so a screenshot can still choose
   // the offscreen platform.
-  QStringList args;
-  for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+#ifdef _WIN32
+  UseParentConsole();
+#endif
+  const QStringList args = Arguments(argc, argv);
   CommandLine cl;
   Options o;
   const std::string error = ParseArgs(cl, args, o);
@@ -291,9 +330,12 @@ int main(int argc, char** argv) {
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
 
+#ifndef _WIN32
   // A screenshot or a plot needs no screen, and must not fail for want of
-  // one (a stale DISPLAY, say): both always render offscreen.
+  // one (a stale DISPLAY, say): both always render offscreen. Windows always
+  // has a screen, and its Qt here has no offscreen platform.
   if (!o.screenshot.empty() || !o.plot.empty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
   const QByteArray platform = qgetenv("QT_QPA_PLATFORM");

@@ -483,7 +483,15 @@ QString TForm1::aboutText() const {
   QStringList about;
   for (const char* l : kAboutLines) about << QString::fromUtf8(l);
   about << "";
-  about << "Журналы обмена (LOG-файлы): " + QDir::toNativeSeparators(Q(LogFile::DefaultFolder()));
+  const std::string logFolder = LogFile::DefaultFolder();
+  about << "Журналы обмена (LOG-файлы): " + QDir::toNativeSeparators(Q(logFolder));
+#ifdef Q_OS_WIN
+  // Both places a log may go, so the user knows where to look.
+  if (logFolder == LogFile::ProgramFolder() && !LogFile::UserFolder().empty())
+    about << "  (если в эту папку нельзя писать: " + Q(LogFile::UserFolder()) + ")";
+  else if (logFolder == LogFile::UserFolder())
+    about << "  (в папку рядом с программой " + Q(LogFile::ProgramFolder()) + " писать нельзя)";
+#endif
   if (settings_) {
 #ifdef Q_OS_WIN
     // Windows keeps the settings in the registry: name the key.

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "protocol/clock.h"
 #include "session/session_view.h"
@@ -14,8 +15,10 @@
 namespace kalvex {
 
 class LogFile;
+class SerialLink;
 class SessionController;
 class PortLink;
+class RoutingLink;
 
 class SessionHost : public QObject {
   Q_OBJECT
@@ -38,6 +41,10 @@ class SessionHost : public QObject {
   std::function<void(int nextRequest)> onReplyHandled;
   const Clock& clock() const { return clock_; }
 
+  // Sessions that open `devicePath` use `link` instead of the serial port
+  // (demo mode's in-process simulator). `link` must outlive this host.
+  void routeDevice(const std::string& devicePath, SerialLink& link);
+
   SessionController& controller() { return *controller_; }
   PortLink& port() { return *port_; }
 
@@ -48,6 +55,7 @@ class SessionHost : public QObject {
   SessionView& view_;
   SteadyClock clock_;
   std::unique_ptr<PortLink> port_;
+  std::unique_ptr<RoutingLink> link_;  // port_, or a routed device's link
   std::unique_ptr<LogFile> log_;
   std::unique_ptr<SessionController> controller_;
   QTimer timer_;

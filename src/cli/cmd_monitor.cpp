@@ -48,6 +48,7 @@
 #include "link/link_factory.h"
 #include "protocol/components.h"
 #include "protocol/request_catalogue.h"
+#include "protocol/utf8_path.h"
 #include "session/log_file.h"
 #include "session/session_controller.h"
 #include "session/session_values.h"
@@ -290,7 +291,7 @@ int RunMonitor(int argc, char** argv) {
 
   FILE* csv = nullptr;
   if (!o.csv.empty()) {
-    csv = std::fopen(o.csv.c_str(), "wb");
+    csv = OpenFileUtf8(o.csv, "wb");
     if (!csv) {
       std::fprintf(stderr, "kalvex-cli monitor: cannot write %s: %s\n", o.csv.c_str(),
                    std::strerror(errno));

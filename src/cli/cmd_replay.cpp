@@ -25,6 +25,7 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/log_replay.h"
+#include "protocol/utf8_path.h"
 #include "session/session_values.h"
 
 namespace kalvex::cli {
@@ -43,7 +44,7 @@ int ReplayFail(const std::string& problem) {
 // The same file under two names (a link, "./x" and "x") counts as the same.
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
-  return a == b || std::filesystem::equivalent(a, b, ec);
+  return a == b || std::filesystem::equivalent(PathFromUtf8(a), PathFromUtf8(b), ec);
 }
 
 }  // namespace
@@ -75,7 +76,7 @@ int RunReplay(int argc, char** argv) {
   if (!csvPath.empty() && SameFile(logPath, csvPath))
     return ReplayUsage("--csv names the log itself, which would be overwritten: " + csvPath);
 
-  std::FILE* in = std::fopen(logPath.c_str(), "rb");
+  std::FILE* in = OpenFileUtf8(logPath, "rb");
   if (!in) return ReplayFail("cannot read " + logPath + ": " + std::strerror(errno));
 
   // Opened at the first row: a log that gives none leaves no file behind.
@@ -85,7 +86,7 @@ int RunReplay(int argc, char** argv) {
   auto write = [&](const std::string& rows) {
     if (rows.empty() || outFailed) return;
     if (!out) {
-      out = csvPath.empty() ? stdout : std::fopen(csvPath.c_str(), "wb");
+      out = csvPath.empty() ? stdout : OpenFileUtf8(csvPath, "wb");
       if (!out || std::fprintf(out, "%s\n", kCsvHeader) < 0) {
         outFailed = true;
         writeError = errno;

@@ -2,16 +2,20 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// after windows.h
+#include <shellapi.h>
 #endif
 
 #include "cli/commands.h"
 #include "cli/help.h"
 #include "link/process_setup.h"
+#include "protocol/utf8_path.h"
 
 namespace {
 
@@ -44,6 +48,19 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdin), _O_BINARY);
   // Status texts and fault descriptions are Russian, in UTF-8.
   ::SetConsoleOutputCP(CP_UTF8);
+  // The arguments in UTF-8 like every other text: the narrow argv holds only
+  // what the ANSI code page can spell, not a Cyrillic file name.
+  std::vector<std::string> utf8Args;
+  std::vector<char*> utf8Argv;
+  int wideCount = 0;
+  if (wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &wideCount)) {
+    for (int i = 0; i < wideCount; ++i) utf8Args.push_back(kalvex::Utf8FromWide(wide[i]));
+    ::LocalFree(wide);
+    for (std::string& a : utf8Args) utf8Argv.push_back(a.data());
+    utf8Argv.push_back(nullptr);
+    argc = wideCount;
+    argv = utf8Argv.data();
+  }
 #endif
   if (argc < 2) return Usage();
   const std::string cmd = argv[1];

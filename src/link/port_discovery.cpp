@@ -5,9 +5,12 @@
 #include <cstdio>
 
 #include "link/link_factory.h"
+#include <cctype>
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "protocol/utf8_path.h"
 #else
 #include <dirent.h>
 #include <fcntl.h>
@@ -22,6 +25,39 @@
 #endif
 
 namespace kalvex {
+
+int ComPortNumber(const std::string& name) {
+  if (name.size() < 4 || name.size() > 8) return 0;
+  for (size_t i = 0; i < 3; ++i)
+    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return 0;
+  if (name[3] == '0') return 0;
+  int n = 0;
+  for (size_t i = 3; i < name.size(); ++i) {
+    if (name[i] < '0' || name[i] > '9') return 0;
+    n = n * 10 + (name[i] - '0');
+  }
+  return n;
+}
+
+std::vector<std::string> MergePortNames(const std::vector<std::string>& registered,
+                                        const std::vector<int>& probed) {
+  std::vector<int> numbers(probed.begin(), probed.end());
+  std::vector<std::string> others;
+  for (const std::string& name : registered) {
+    if (const int n = ComPortNumber(name); n > 0)
+      numbers.push_back(n);
+    else
+      others.push_back(name);
+  }
+  std::sort(numbers.begin(), numbers.end());
+  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+  std::sort(others.begin(), others.end());
+  others.erase(std::unique(others.begin(), others.end()), others.end());
+  std::vector<std::string> out;
+  for (const int n : numbers) out.push_back("COM" + std::to_string(n));
+  out.insert(out.end(), others.begin(), others.end());
+  return out;
+}
 
 #ifdef _WIN32
 
@@ -39,17 +75,58 @@ std::vector<PortEntry> DiscoverPortEntries(const std::vector<std::string>& extra
   return entries;
 }
 
-std::vector<std::string> DiscoverPorts(const std::vector<std::string>& extra) {
-  std::vector<std::string> ports;
-  for (int n = 1; n <= 256; ++n) {
-    const std::string path = "\\\\.\\COM" + std::to_string(n);
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_OVERLAPPED, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      ports.push_back("COM" + std::to_string(n));
-      CloseHandle(h);
-    }
+namespace {
+
+// The port names the serial drivers registered: instant, and it holds
+// ports that another program has open. UTF-16 names are turned to UTF-8;
+// a value that is not text is left out.
+std::vector<std::string> RegisteredPortNames() {
+  std::vector<std::string> names;
+  HKEY key = nullptr;
+  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) !=
+      ERROR_SUCCESS)
+    return names;
+  for (DWORD i = 0;; ++i) {
+    wchar_t valueName[256];
+    DWORD nameLen = static_cast<DWORD>(std::size(valueName));
+    wchar_t data[256] = {};
+    DWORD dataBytes = sizeof data - sizeof(wchar_t);  // room for a terminator
+    DWORD type = 0;
+    const LONG r = ::RegEnumValueW(key, i, valueName, &nameLen, nullptr, &type,
+                                   reinterpret_cast<BYTE*>(data), &dataBytes);
+    if (r == ERROR_NO_MORE_ITEMS) break;
+    if (r != ERROR_SUCCESS || type != REG_SZ) continue;  // too long or not a name
+    std::wstring name(data, dataBytes / sizeof(wchar_t));
+    while (!name.empty() && name.back() == L'\0') name.pop_back();
+    if (!name.empty()) names.push_back(Utf8FromWide(name));
   }
+  ::RegCloseKey(key);
+  return names;
+}
+
+bool OpensExclusively(int n) {
+  const std::wstring path = L"\\\\.\\COM" + std::to_wstring(n);
+  HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_OVERLAPPED, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  ::CloseHandle(h);
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> DiscoverPorts(const std::vector<std::string>& extra) {
+  const std::vector<std::string> registered = RegisteredPortNames();
+  std::vector<int> known;
+  for (const std::string& name : registered)
+    if (const int n = ComPortNumber(name); n > 0) known.push_back(n);
+  // The probe opens only what the registry did not name, so a port in use
+  // is never touched and a listed one is never opened twice.
+  std::vector<int> probed;
+  for (int n = 1; n <= kMaxProbedComPort; ++n)
+    if (std::find(known.begin(), known.end(), n) == known.end() && OpensExclusively(n))
+      probed.push_back(n);
+  std::vector<std::string> ports = MergePortNames(registered, probed);
   ports.insert(ports.end(), extra.begin(), extra.end());
   return ports;
 }

@@ -9,7 +9,9 @@ namespace kalvex {
 // Linux: ttyUSB*, ttyACM*, rfcomm* and the ttyS* that are real UARTs, each
 // only when it opens exclusively right now, sorted by path; then every path
 // in `extra` in the order given, listed even when it does not open now.
-// Windows: "COM1" .. "COM256", each that opens.
+// Windows: the ports named in HARDWARE\DEVICEMAP\SERIALCOMM (busy ones
+// too) merged with those of "COM1" .. "COM256" that open, as MergePortNames
+// orders them; then `extra`. Cheap enough to run each time the list opens.
 std::vector<std::string> DiscoverPorts(const std::vector<std::string>& extra = {});
 
 // Linux: the /dev/serial/by-id name of the USB adapter at `path` (which
@@ -32,6 +34,15 @@ std::vector<PortEntry> DiscoverPortEntries(const std::vector<std::string>& extra
 // How a device answers the session's exclusive open right now.
 enum class PortProbe { Opens, NoPermission, Unavailable };
 PortProbe ProbePort(const std::string& path, bool requireRealUart = false);
+
+inline constexpr int kMaxProbedComPort = 256;
+
+// n for "COMn" (any case, n >= 1 without leading zero), else 0.
+int ComPortNumber(const std::string& name);
+// One "COMn" per number, in number order, then the names that are not
+// "COMn" (a driver's own, such as "CNCA0") in name order; no duplicates.
+std::vector<std::string> MergePortNames(const std::vector<std::string>& registered,
+                                        const std::vector<int>& probed);
 
 // The device path opened for a list text: the text itself on POSIX,
 // "\\.\" + text on Windows unless the text already starts with "\\".

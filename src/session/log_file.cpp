@@ -14,6 +14,8 @@
 #include <iterator>
 #include <system_error>
 
+#include "protocol/utf8_path.h"
+
 namespace kalvex {
 
 namespace {
@@ -44,15 +46,51 @@ LogFile::LogFile(std::string folder, WallClock wallClock)
   if (!wallClock_) wallClock_ = LocalNow;
 }
 
-std::string LogFile::DefaultFolder() {
-  if (const char* dir = std::getenv("KALVEX_LOG_DIR"); dir && *dir) return dir;
 #ifdef _WIN32
+namespace {
+
+// Whether a log could be made in `dir`: a probe file, deleted again by the
+// system as it is closed, in `dir`, or where `dir` would be created. Nothing
+// is created for good (an uninstaller must find the folder as it left it).
+bool CanWriteIn(const std::filesystem::path& dir) {
+  std::error_code ec;
+  const std::filesystem::path where =
+      std::filesystem::is_directory(dir, ec) ? dir : dir.parent_path();
+  const std::filesystem::path probe = where / L".kalvex-write-test";
+  HANDLE h = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_EXISTS;
+  ::CloseHandle(h);
+  return true;
+}
+
+}  // namespace
+
+std::string LogFile::ProgramFolder() {
   // Beside the program, whatever the working folder: that is where the
   // window's log switch has always put them.
   wchar_t exe[4 * MAX_PATH];
   const DWORD n = ::GetModuleFileNameW(nullptr, exe, static_cast<DWORD>(std::size(exe)));
   if (n == 0 || n >= std::size(exe)) return "LOG";
-  return (std::filesystem::path(exe).parent_path() / "LOG").string();
+  return Utf8FromPath(std::filesystem::path(exe).parent_path() / L"LOG");
+}
+
+std::string LogFile::UserFolder() {
+  // A program installed where the user may not write (Program Files) logs
+  // to the user's own application data instead.
+  const std::string local = GetEnvUtf8("LOCALAPPDATA");
+  if (local.empty()) return {};
+  return Utf8FromPath(PathFromUtf8(local) / L"Kalvex" / L"LOG");
+}
+#endif
+
+std::string LogFile::DefaultFolder() {
+  if (std::string dir = GetEnvUtf8("KALVEX_LOG_DIR"); !dir.empty()) return dir;
+#ifdef _WIN32
+  const std::string beside = ProgramFolder();
+  if (CanWriteIn(PathFromUtf8(beside))) return beside;
+  const std::string user = UserFolder();
+  return user.empty() ? beside : user;
 #else
   if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
     return std::string(data) + "/Kalvex/LOG";
@@ -71,16 +109,18 @@ std::string LogFile::StampFor(const std::tm& t) { return Format(t, '/', ':'); }
 
 int LogFile::create() {
   const std::tm now = wallClock_();
-  const std::filesystem::path dir = folder();
+  lastPath_ = folder();
+  const std::filesystem::path dir = PathFromUtf8(lastPath_);
   if (dir.empty())
     return fail(ENOENT, "the log folder",
                 "no home folder is known (set HOME, XDG_DATA_HOME or KALVEX_LOG_DIR)");
   std::error_code ec;
   if (!std::filesystem::is_directory(dir, ec)) {
     std::filesystem::create_directories(dir, ec);
-    if (ec) return fail(ec.value() ? ec.value() : EIO, dir.string(), ec.message());
+    if (ec) return fail(ec.value() ? ec.value() : EIO, lastPath_, ec.message());
   }
-  fileName_ = (dir / FileNameFor(now)).string();
+  fileName_ = Utf8FromPath(dir / PathFromUtf8(FileNameFor(now)));
+  lastPath_ = fileName_;
   return writeLine(StampFor(now));
 }
 
@@ -92,6 +132,7 @@ int LogFile::fail(int err, const std::string& path, const std::string& text) {
 
 int LogFile::appendLine(const std::string& marker, const std::string& text) {
   if (fileName_.empty()) return ENOENT;
+  lastPath_ = fileName_;
   return writeLine(StampFor(wallClock_()) + marker + text);
 }
 
@@ -99,7 +140,7 @@ int LogFile::writeLine(const std::string& line) {
   errno = 0;
   // Append in both cases: a second start within the same second must not
   // empty the file of the first.
-  std::FILE* f = std::fopen(fileName_.c_str(), "ab");
+  std::FILE* f = OpenFileUtf8(fileName_, "ab");
   if (!f) {
     const int err = errno ? errno : EIO;
     return fail(err, fileName_, std::strerror(err));

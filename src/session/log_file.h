@@ -18,7 +18,8 @@ class LogFile {
   // `folder` empty: KALVEX_LOG_DIR, else $XDG_DATA_HOME/Kalvex/LOG/, else
   // ~/.local/share/Kalvex/LOG/ (with HOME unset, the home of the user
   // database; with none, no log); on Windows KALVEX_LOG_DIR, else the LOG
-  // folder beside the program.
+  // folder beside the program when a file can be made there, else
+  // %LOCALAPPDATA%\Kalvex\LOG. Every path is UTF-8 text.
   explicit LogFile(std::string folder = {}, WallClock wallClock = {});
 
   // LogCreate: creates the folder if missing and the file
@@ -39,8 +40,15 @@ class LogFile {
   bool hasFile() const { return !fileName_.empty(); }
   const std::string& fileName() const { return fileName_; }  // LogFileName
   std::string folder() const;
+  // The folder or file the last create() or appendLine() worked on, for
+  // error messages that name it.
+  const std::string& lastPath() const { return lastPath_; }
 
   static std::string DefaultFolder();
+#ifdef _WIN32
+  static std::string ProgramFolder();  // LOG beside the program
+  static std::string UserFolder();     // %LOCALAPPDATA%\Kalvex\LOG; empty when unset
+#endif
   static std::string FileNameFor(const std::tm& t);  // "06-12-2026 21_03_55.log"
   static std::string StampFor(const std::tm& t);     // "06/12/2026 21:03:55"
 
@@ -54,6 +62,7 @@ class LogFile {
   std::string fileName_;
   int lastError_ = 0;
   std::string lastErrorText_;
+  std::string lastPath_;
 };
 
 }  // namespace kalvex

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <vector>
 
+#include "protocol/utf8_path.h"
+
 namespace kalvex {
 
 namespace {
@@ -96,7 +98,7 @@ bool SessionValues::writeCsv(const std::function<bool(std::string_view)>& write)
 }
 
 bool SessionValues::readCsv(const std::string& path, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in) {
     error = "cannot read " + path + ": " + std::strerror(errno);
     return false;

@@ -25,6 +25,10 @@
 #include <filesystem>
 
 #include "app/session_host.h"
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 #include "app/settings_store.h"
 #include "catalogue/catalogue.h"
 #include "link/process_setup.h"
@@ -32,17 +36,14 @@
 #include "session/log_file.h"
 #include "session/session_controller.h"
 #include "sim/pty_server.h"
+#include "support/qt_test_app.h"
 
 namespace kalvex {
 namespace {
 
 // One QApplication per test binary, whichever test asks first.
 QApplication* App() {
-  static int argc = 1;
-  static char name[] = "test_app";
-  static char* argv[] = {name, nullptr};
-  auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-  if (!app) app = new QApplication(argc, argv);
+  QApplication* app = TestApp();
   QApplication::setOrganizationName("Brenvik");
   QApplication::setApplicationName("Kalvex");
   return app;
@@ -51,6 +52,35 @@ QApplication* App() {
 QString ConfigFile() {
   return QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + "/Brenvik/Kalvex.conf";
 }
+
+#ifdef Q_OS_WIN
+// Windows keeps the settings in the registry: the same "NAME=text" lines of
+// the [General] group become text values of HKCU\Software\Brenvik\Kalvex,
+// written raw (QSettings would escape a leading "@").
+constexpr const wchar_t* kSettingsKey = L"Software\\Brenvik\\Kalvex";
+
+void RemoveConfig() { ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
+
+void WriteConfig(const QByteArray& content) {
+  RemoveConfig();
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  bool general = false;
+  for (const QByteArray& line : content.split('\n')) {
+    if (line.startsWith('[')) general = line == "[General]";
+    const int eq = line.indexOf('=');
+    if (!general || eq <= 0) continue;
+    const std::wstring name = QString::fromUtf8(line.left(eq)).toStdWString();
+    const std::wstring value = QString::fromUtf8(line.mid(eq + 1)).toStdWString();
+    ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  }
+  ::RegCloseKey(key);
+}
+#else
+void RemoveConfig() { QFile::remove(ConfigFile()); }
 
 void WriteConfig(const QByteArray& content) {
   QDir().mkpath(QFileInfo(ConfigFile()).absolutePath());
@@ -62,6 +92,7 @@ void WriteConfig(const QByteArray& content) {
   static int writes = 0;
   f.write(content + "\n" + QByteArray(++writes + 64, '\n'));
 }
+#endif
 
 WindowOptions TwoFakePorts() {
   WindowOptions o;
@@ -82,7 +113,7 @@ class WindowTest : public ::testing::Test {
   void SetUp() override {
     App();
     ASSERT_FALSE(qgetenv("XDG_CONFIG_HOME").isEmpty());
-    QFile::remove(ConfigFile());
+    RemoveConfig();
   }
 };
 
@@ -296,7 +327,9 @@ TEST_F(WindowTest, PortRememberedByDeviceMakeAndEcuRestored) {
       {"COM=1\nMAKE=14\nECU=2", "/dev/fake1", 14, 2},
       // garbage is ignored
       {"PORT=\nCOM=1\nMAKE=x\nECU=1", "/dev/fake1", -1, -1},
+#ifndef Q_OS_WIN  // a settings-file list; in the registry it is one text
       {"PORT=a, b\nCOM=1\nMAKE=99", "/dev/fake1", -1, -1},
+#endif
       {"PORT=@Invalid()\nMAKE=2\nECU=77", "/dev/fake0", 2, 0},
       {"MAKE=-1\nECU=3", "/dev/fake0", -1, -1},
   };
@@ -341,9 +374,15 @@ TEST_F(WindowTest, AboutNamesTheLogAndSettingsFolders) {
   TForm1 w(TwoFakePorts());
   const QString about = Child<QPlainTextEdit>(w, "Memo2")->toPlainText();
   EXPECT_TRUE(about.startsWith("Диагностический сканер для контроллеров ЭСУД (Kalvex)."));
-  EXPECT_TRUE(about.contains(QString::fromStdString(LogFile::DefaultFolder())))
+  EXPECT_TRUE(
+      about.contains(QDir::toNativeSeparators(QString::fromStdString(LogFile::DefaultFolder()))))
       << about.toStdString();
+#ifdef Q_OS_WIN
+  EXPECT_TRUE(about.contains("HKEY_CURRENT_USER\\Software\\Brenvik\\Kalvex"))
+      << about.toStdString();
+#else
   EXPECT_TRUE(about.contains(QFileInfo(ConfigFile()).absolutePath())) << about.toStdString();
+#endif
   w.FormClose();
 }
 

@@ -22,6 +22,7 @@
 #include "session/session_controller.h"
 #include "session/session_values.h"
 #include "sim/pty_server.h"
+#include "support/qt_test_app.h"
 #include "ui/widgets/dashboard.h"
 
 namespace kalvex {
@@ -33,18 +34,6 @@ QApplication& App() {
   static char* argv[] = {name, nullptr};
   static QApplication app(argc, argv);
   return app;
-}
-
-// Runs the Qt event loop until `done` holds or `limitMs` pass.
-template <typename Pred>
-bool RunUntil(Pred done, int limitMs) {
-  for (int waited = 0; waited < limitMs; waited += 20) {
-    if (done()) return true;
-    QEventLoop loop;
-    QTimer::singleShot(20, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
-  return done();
 }
 
 // A window with the demo simulator as its chosen port and nothing else.
@@ -93,7 +82,8 @@ TEST(DemoWindow, GaugesMoveOverBothAdapters) {
     // The simulator was told the type at the start (a cold engine) and the
     // battery ripple moves the voltage needle on every reply.
     std::set<float> voltages;
-    sim::PtyServer& server = demo->server();
+    ASSERT_NE(demo->server(), nullptr);
+    sim::PtyServer& server = *demo->server();
     const bool moved = RunUntil(
         [&] {
           const auto history = server.history();
@@ -173,7 +163,7 @@ TEST(ChartWindow, DemoSessionFillsTheChartAndSaves) {
     }
   }
   EXPECT_GT(held, 100);
-  const auto history = demo->server().history();
+  const auto history = demo->server()->history();
   const auto& lastRow = values.back();
   bool sent = false;
   for (const auto& r : history)

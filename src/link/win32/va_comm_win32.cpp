@@ -17,6 +17,7 @@
 
 #include "link/va_comm.h"
 #include "link/va_comm_backend.h"
+#include "protocol/utf8_path.h"
 
 namespace kalvex {
 
@@ -54,21 +55,41 @@ namespace {
 
 int LastError() { return static_cast<int>(::GetLastError()); }
 
+// A Win32 event; ok() is false when the system had none to give (the
+// creator checks it before any wait could use a null handle).
 class Event {
  public:
-  explicit Event(bool manualReset) : h_(::CreateEventA(nullptr, manualReset, FALSE, nullptr)) {}
+  explicit Event(bool manualReset)
+      : h_(::CreateEventW(nullptr, manualReset, FALSE, nullptr)),
+        error_(h_ ? 0 : static_cast<int>(::GetLastError())) {}
   ~Event() {
     if (h_ != nullptr) ::CloseHandle(h_);
   }
   Event(const Event&) = delete;
   Event& operator=(const Event&) = delete;
+  bool ok() const { return h_ != nullptr; }
+  int error() const { return error_; }
   HANDLE get() const { return h_; }
   void Set() { ::SetEvent(h_); }
   void Reset() { ::ResetEvent(h_); }
 
  private:
   HANDLE h_;
+  int error_;
 };
+
+// Ends an overlapped operation this thread started and waits until the
+// system no longer owns `ov`. Wine ignores the cancel of a pending
+// WaitCommEvent but ends it when the event mask is cleared, so a closing
+// port (`closing`) does both, again while the operation is still pending.
+void EndPending(HANDLE h, OVERLAPPED& ov, DWORD* done, bool closing) {
+  ::CancelIoEx(h, &ov);
+  while (closing && ::WaitForSingleObject(ov.hEvent, 200) != WAIT_OBJECT_0) {
+    ::SetCommMask(h, 0);
+    ::CancelIoEx(h, &ov);
+  }
+  ::GetOverlappedResult(h, &ov, done, TRUE);
+}
 
 bool IsGoneError(DWORD e) {
   return e == ERROR_ACCESS_DENIED || e == ERROR_BAD_COMMAND || e == ERROR_DEVICE_REMOVED ||
@@ -110,12 +131,26 @@ struct VaCommSession {
   ~VaCommSession() {
     stop = true;
     stopEvent.Set();
+    if (handle != INVALID_HANDLE_VALUE) {
+      // A cleared mask ends a pending WaitCommEvent at once (wine honours
+      // nothing else); the cancel ends the reads and writes in flight.
+      ::SetCommMask(handle, 0);
+      ::CancelIoEx(handle, nullptr);
+    }
     if (eventThread.joinable()) eventThread.join();
     if (writeThread.joinable()) writeThread.join();
     if (handle != INVALID_HANDLE_VALUE) {
-      ::SetCommMask(handle, 0);
+      // Nothing of this session may reach the next one or the line.
+      ::PurgeComm(handle, PURGE_RXABORT | PURGE_TXABORT | PURGE_RXCLEAR | PURGE_TXCLEAR);
       ::CloseHandle(handle);
     }
+  }
+
+  // The system error of the first event it could not create, or 0.
+  int EventError() const {
+    for (const Event* e : {&stopEvent, &rearmEvent, &writeData, &readDone})
+      if (!e->ok()) return e->error();
+    return 0;
   }
 
   void SetRx(Rx state) {
@@ -203,6 +238,10 @@ class VaCommPosting {
 
   static void EventLoop(std::weak_ptr<Core> weak, Session* s) {
     Event commEvent(true);
+    if (!commEvent.ok()) {
+      PostFailure(weak, *s, msg::WithCode(msg::kEventMask, commEvent.error()));
+      return;
+    }
     while (!s->stop && !s->failed) {
       OVERLAPPED ov{};
       ov.hEvent = commEvent.get();
@@ -210,6 +249,7 @@ class VaCommPosting {
       if (!::WaitCommEvent(s->handle, &events, &ov)) {
         const DWORD e = ::GetLastError();
         if (e != ERROR_IO_PENDING) {
+          if (s->stop) break;  // the close cleared the mask under us
           // A removed device fails every wait: report once and stop, no loop.
           PostFailure(weak, *s, msg::WithCode(msg::kReadError, static_cast<int>(e)));
           break;
@@ -222,9 +262,8 @@ class VaCommPosting {
             continue;
           }
           if (w != WAIT_OBJECT_0 + 1) {  // stop, or the wait itself failed
-            ::CancelIo(s->handle);
             DWORD ignored = 0;
-            ::GetOverlappedResult(s->handle, &ov, &ignored, TRUE);
+            EndPending(s->handle, ov, &ignored, true);
             return;
           }
           DWORD ignored = 0;
@@ -248,6 +287,10 @@ class VaCommPosting {
 
   static void WriteLoop(std::weak_ptr<Core> weak, Session* s) {
     Event written(true);
+    if (!written.ok()) {
+      PostFailure(weak, *s, msg::WithCode(msg::kWriteError, written.error()));
+      return;
+    }
     std::vector<uint8_t> chunk;
     for (;;) {
       HANDLE waits[] = {s->stopEvent.get(), s->writeData.get()};
@@ -270,8 +313,7 @@ class VaCommPosting {
           }
           HANDLE pending[] = {s->stopEvent.get(), written.get()};
           if (::WaitForMultipleObjects(2, pending, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
-            ::CancelIo(s->handle);
-            ::GetOverlappedResult(s->handle, &ov, &done, TRUE);
+            EndPending(s->handle, ov, &done, true);
             return;
           }
           if (!::GetOverlappedResult(s->handle, &ov, &done, FALSE)) {
@@ -294,8 +336,8 @@ bool TVaCustomComm::BackendActive() const { return core_ && core_->session; }
 
 void TVaCustomComm::BackendOpen(const std::string& path) {
   Core& core = va_comm_backend::Ensure(core_);
-  HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_OVERLAPPED, nullptr);
+  HANDLE h = ::CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const int e = LastError();
     if (e == ERROR_FILE_NOT_FOUND) throw EVaCommError(msg::Fill(msg::kNotFound, {path}));
@@ -309,6 +351,8 @@ void TVaCustomComm::BackendOpen(const std::string& path) {
   core.session = std::move(s);
   try {
     VaCommSession& open = *core.session;
+    if (const int e = open.EventError(); e != 0)
+      throw EVaCommError(msg::WithCode(msg::kEventMask, e));
     if (updateDcb_) BackendApplyLineSettings();
     if (buffers_.ReadSize <= 0 || buffers_.WriteSize <= 0 ||
         !::SetupComm(h, static_cast<DWORD>(buffers_.ReadSize),
@@ -318,6 +362,8 @@ void TVaCustomComm::BackendOpen(const std::string& path) {
     timeouts.ReadIntervalTimeout = 5;
     if (!::SetCommTimeouts(h, &timeouts))
       throw EVaCommError(msg::WithCode(msg::kTimeouts, LastError()));
+    // Whatever the adapter sent before this open is not a reply to us.
+    ::PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR);
 
     static constexpr DWORD kEventBits[] = {EV_BREAK,    EV_CTS,    EV_DSR,     EV_ERR,    EV_RING,
                                            EV_RLSD,     EV_RXCHAR, EV_TXEMPTY, EV_RXFLAG, EV_PERR,
@@ -399,8 +445,7 @@ size_t TVaCustomComm::BackendRead(void* dst, size_t count) {
     if (::WaitForSingleObject(ov.hEvent, static_cast<DWORD>(std::max(0, buffers_.ReadTimeout))) !=
         WAIT_OBJECT_0) {
       // Cancel and wait it out, so nothing lands in the caller's buffer later.
-      ::CancelIo(s.handle);
-      ::GetOverlappedResult(s.handle, &ov, &done, TRUE);
+      EndPending(s.handle, ov, &done, false);
       s.readInHandler += done;
       return done;
     }
@@ -418,6 +463,7 @@ size_t TVaCustomComm::BackendWrite(const void* src, size_t count) {
   if (directWrite_) {
     OVERLAPPED ov{};
     Event written(true);
+    if (!written.ok()) throw EVaCommError(msg::WithCode(msg::kWriteError, written.error()));
     ov.hEvent = written.get();
     DWORD done = 0;
     if (!::WriteFile(s.handle, bytes, static_cast<DWORD>(count), &done, &ov)) {
@@ -426,9 +472,9 @@ size_t TVaCustomComm::BackendWrite(const void* src, size_t count) {
         throw EVaCommError(msg::WithCode(msg::kWriteError, static_cast<int>(e)));
       if (::WaitForSingleObject(written.get(), static_cast<DWORD>(std::max(
                                                    0, buffers_.ReadTimeout))) != WAIT_OBJECT_0) {
-        ::CancelIo(s.handle);
-        ::GetOverlappedResult(s.handle, &ov, &done, TRUE);
-        return 0;
+        // What went out before the time-out did reach the line: say so.
+        EndPending(s.handle, ov, &done, false);
+        return done;
       }
       if (!::GetOverlappedResult(s.handle, &ov, &done, FALSE)) done = 0;
     }

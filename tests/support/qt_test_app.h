@@ -1,0 +1,32 @@
+// The window tests' Qt: one QApplication per test binary, whichever test
+// asks first, and a way to let its event loop run until something holds.
+#pragma once
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace kalvex {
+
+inline QApplication* TestApp() {
+  static int argc = 1;
+  static char name[] = "kalvex_test";
+  static char* argv[] = {name, nullptr};
+  auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+  if (!app) app = new QApplication(argc, argv);
+  return app;
+}
+
+// Runs the event loop until `done` holds or `limitMs` pass; the last answer.
+template <typename Pred>
+bool RunUntil(Pred done, int limitMs) {
+  for (int waited = 0; waited < limitMs; waited += 20) {
+    if (done()) return true;
+    QEventLoop loop;
+    QTimer::singleShot(20, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+  return done();
+}
+
+}  // namespace kalvex
