@@ -61,6 +61,8 @@ if [ "$windows" = yes ]; then
       -print-file-name=libstdc++-6.dll)")")"
     export WINEPATH
   fi
+  # The prefix made once, before two test binaries could race to make it.
+  wineboot -u >/dev/null 2>&1 || true
   (cd build-win && ctest --output-on-failure -j 2) | tee build-win/ctest.log
   count_suites build-win/ctest.log
   tools/compare_decode_windows.sh build/kalvex-cli build-win/kalvex-cli.exe
