@@ -80,13 +80,17 @@ for c in "elm327 LADA 0" "elm327 LADA 6" "kesta LADA 0" "kesta LADA 6"; do
   stop_sim
   [ "$rc" = 0 ] || fail "$c: kalvex-cli.exe exited $rc: $(cat "$work/win.err")"
   cut -d' ' -f2- "$work/win.stamped" | tr -d '\r' >"$work/win.csv"
-  [ "$(wc -l <"$work/win.csv")" = $((replies + 1)) ] || fail "$c: not $replies rows under wine"
+  # A row per reply that set values: the link's start sets none, so a
+  # session may give fewer rows than replies, but as many as on Linux.
+  rows=$(($(wc -l <"$work/linux.csv") - 1))
+  [ "$rows" -ge $((replies - 1)) ] || fail "$c: only $rows rows on Linux for $replies replies"
+  [ "$(wc -l <"$work/win.csv")" = $((rows + 1)) ] || fail "$c: not $rows rows under wine"
   diff <(cut -d, -f2- "$work/linux.csv") <(cut -d, -f2- "$work/win.csv") >&2 ||
     fail "$c: the rows differ from the Linux monitor's"
   last=$(tail -n1 "$work/win.stamped" | cut -d' ' -f1)
   awk -v a="$last" -v b="$ended" 'BEGIN { exit !(b - a <= 2.0) }' ||
     fail "$c: kalvex-cli.exe took $(awk -v a="$last" -v b="$ended" 'BEGIN { print b - a }') s to exit after its last row"
-  echo "serial_sessions: $c: $replies rows equal to Linux's, exit 0 in" \
+  echo "serial_sessions: $c: $rows rows equal to Linux's, exit 0 in" \
     "$(awk -v a="$last" -v b="$ended" 'BEGIN { printf "%.2f", b - a }') s"
 done
 
