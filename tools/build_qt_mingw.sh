@@ -38,6 +38,9 @@ QT_FLAGS=(
   # Debian's source lacks the Wacom tablet header (its licence), which the
   # windows plugin needs for tablet input.
   -DFEATURE_tabletevent=OFF
+  # Without Direct2D, Gui leaves out the DirectWrite 3 font database that the
+  # windows plugin still asks for (it fails to link); GDI fonts serve instead.
+  -DFEATURE_directwrite3=OFF
   # Third-party libraries from Qt's own sources, linked in statically: nothing
   # from the Linux host (no pkg-config) may end up in a Windows binary.
   -DFEATURE_pkg_config=OFF
