@@ -1,7 +1,7 @@
 // ZAZ and IZH: one Микас type each, the same reply to 21 01 and one table
 // for both makes. Like GAZ's Микас 10.3/11.3 except that the air flow is
 // shown with its tenth.
-#include "decode/table.h"
+#include "catalogue/make_registry.h"
 
 namespace kalvex::table {
 namespace {
@@ -32,6 +32,34 @@ constexpr Branch kZazIzh[] = {
 
 }  // namespace
 
-std::span<const Branch> ZazIzhBranches() { return kZazIzh; }
-
 }  // namespace kalvex::table
+
+namespace kalvex {
+
+using MakeNotation::U;
+
+const MakeEntry& ZazMake() {
+  static const MakeEntry entry{
+      .text = "ZAZ(ЗАЗ)",
+      .ecuTypes = {{"Микас 7.6/10.3/11.3/10.3+/11.3+", KLineLink(0x11)}},
+      .firstRequests = {{{}, {11, 11, 11, 2, U}}},
+      .visibility = {.tans = true, .mrv = true, .map = false, .ecuRules = {}},
+      .faults = FaultHandling::Read(2, true),
+      .branches = table::kZazIzh,
+  };
+  return entry;
+}
+
+const MakeEntry& IzhMake() {
+  static const MakeEntry entry{
+      .text = "IZH(ИЖ)",
+      .ecuTypes = {{"Микас 7.6", KLineLink(0x10)}},
+      .firstRequests = {{{}, {11, 11, 11, 2, U}}},
+      .visibility = {.tans = true, .mrv = true, .map = false, .ecuRules = {}},
+      .faults = FaultHandling::Read(2, true),
+      .branches = table::kZazIzh,
+  };
+  return entry;
+}
+
+}  // namespace kalvex
