@@ -1,5 +1,7 @@
 #include "catalogue/make_registry.h"
 
+#include "protocol/text.h"
+
 namespace kalvex {
 
 namespace {
@@ -16,11 +18,6 @@ constexpr auto kRegistry = std::to_array<MakeFn>({
 static_assert(kRegistry.size() == static_cast<size_t>(kMakeCount),
               "every make of the list has exactly one registry entry");
 
-std::string Hex2(unsigned v) {
-  static const char* d = "0123456789ABCDEF";
-  return std::string{d[(v >> 4) & 0xF], d[v & 0xF]};
-}
-
 }  // namespace
 
 const MakeEntry* FindMake(int make) {
@@ -34,7 +31,7 @@ LinkParams KLineLink(uint8_t address, uint8_t format) {
   p.hasAddress = true;
   p.ecuAddress = address;
   p.elmProtocol = "AT SP5";
-  p.elmKLineHeader = "AT SH" + Hex2(format) + Hex2(address) + "F1";
+  p.elmKLineHeader = "AT SH" + hex::Byte(format) + hex::Byte(address) + "F1";
   return p;
 }
 

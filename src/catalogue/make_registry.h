@@ -72,6 +72,17 @@ struct MakeVisibility {
   std::vector<VisibilityRule> ecuRules;
 };
 
+// The three make defaults.
+inline MakeVisibility MapShown(std::vector<VisibilityRule> rules = {}) {
+  return {.tans = true, .mrv = false, .map = true, .ecuRules = std::move(rules)};
+}
+inline MakeVisibility MrvShown(std::vector<VisibilityRule> rules = {}) {
+  return {.tans = true, .mrv = true, .map = false, .ecuRules = std::move(rules)};
+}
+inline MakeVisibility MrvShownNoTans(std::vector<VisibilityRule> rules = {}) {
+  return {.tans = false, .mrv = true, .map = false, .ecuRules = std::move(rules)};
+}
+
 // Fault codes of a make. Deliberately not default-constructible, so a make
 // entry that forgets its fault handling does not compile.
 class FaultHandling {

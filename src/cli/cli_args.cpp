@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "catalogue/catalogue.h"
-#include "protocol/decimal.h"
+#include "protocol/text.h"
 
 namespace kalvex::cli {
 namespace {
@@ -14,20 +14,6 @@ std::string Lower(std::string s) {
 }
 
 }  // namespace
-
-// The window's parsers, so both programs take and refuse the same texts
-// (" 20" and "+20" are refused).
-std::optional<long> ParseInteger(const std::string& text, long lo, long hi) {
-  const auto v = ParseDecimal(text);
-  if (!v || *v < lo || *v > hi) return std::nullopt;
-  return *v;
-}
-
-std::optional<double> ParseNumber(const std::string& text, double lo, double hi) {
-  const auto v = ParseDecimalNumber(text);
-  if (!v || *v < lo || *v > hi) return std::nullopt;
-  return v;
-}
 
 std::optional<int> ParseMake(const std::string& text) {
   if (auto n = ParseInteger(text, 0, kMakeCount - 1)) return static_cast<int>(*n);

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "protocol/text.h"
+
 namespace kalvex::cli {
 
 // A make by item index ("0") or by its text, whole or up to the bracket
@@ -11,9 +13,7 @@ namespace kalvex::cli {
 std::optional<int> ParseMake(const std::string& text);
 // An ECU type index valid for `make`.
 std::optional<int> ParseEcuType(int make, const std::string& text);
-// A whole decimal number in [lo, hi].
-std::optional<long> ParseInteger(const std::string& text, long lo, long hi);
-// A finite decimal number in [lo, hi].
-std::optional<double> ParseNumber(const std::string& text, double lo, double hi);
+// Numbers: ParseInteger and ParseNumber of protocol/text.h, the window's
+// parsers, so both programs take and refuse the same texts.
 
 }  // namespace kalvex::cli

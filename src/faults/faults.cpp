@@ -5,6 +5,7 @@
 #include "catalogue/first_request.h"
 #include "catalogue/make_registry.h"
 #include "protocol/request_catalogue.h"
+#include "protocol/text.h"
 
 namespace kalvex {
 
@@ -92,16 +93,6 @@ const std::vector<FaultRow>& FaultDescriptionTable() {
   return kRows;
 }
 
-namespace {
-
-void AppendHex2(char* out, uint8_t v) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  out[0] = kDigits[v >> 4];
-  out[1] = kDigits[v & 0x0F];
-}
-
-}  // namespace
-
 std::string UndescribedCodesLine(const std::vector<std::string>& codes) {
   if (codes.empty()) return {};
   const size_t n = codes.size();
@@ -142,8 +133,8 @@ bool HandleFaultReply(const ResponseBytes& rb, int& rememberedFaultCount,
     const size_t high = 2 + 3 * static_cast<size_t>(k);
     if (high + 1 >= received) break;
     char code[5] = {};
-    AppendHex2(code, rb.b[high]);
-    AppendHex2(code + 2, rb.b[high + 1]);
+    hex::Write2(code, rb.b[high]);
+    hex::Write2(code + 2, rb.b[high + 1]);
     bool described = false;
     for (const FaultRow& row : FaultDescriptionTable()) {
       if (std::strcmp(row.code, code) == 0) {

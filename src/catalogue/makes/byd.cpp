@@ -24,7 +24,7 @@ const MakeEntry& BydMake() {
       .text = "BYD",
       .ecuTypes = {{"F3 Delphi MT20U", KLineLink(0x11)}},
       .firstRequests = {{{}, {11, 11, 11, 2, U}}},
-      .visibility = {.tans = true, .mrv = false, .map = true, .ecuRules = {}},
+      .visibility = MapShown(),
       .faults = FaultHandling::Read(2, true),
       .branches = table::kByd,
   };

@@ -128,18 +128,14 @@ const MakeEntry& CheryMake() {
       },
       // clang-format on
       // Type 5 shows VS_MRV: that is the gauge its decoder fills.
-      .visibility = {.tans = true,
-                     .mrv = true,
-                     .map = false,
-                     .ecuRules = {{{0, 2, 4},
-                                   {Show(VS_MAP), Show(VS_Speed), Show(VS_Ub), Show(VI_Speed),
-                                    Show(VI_Ub), Hide(VS_MRV)}},
-                                  {{1},
-                                   {Show(VS_MAP), Hide(VS_MRV), Hide(VS_Speed), Hide(VS_Ub),
-                                    Hide(VI_Speed), Hide(VI_Ub)}},
-                                  {{3, 5, 6},
-                                   {Show(VS_MRV), Show(VS_Speed), Show(VS_Ub), Show(VI_Speed),
-                                    Show(VI_Ub), Hide(VS_MAP)}}}},
+      .visibility = MrvShown(
+          {{{0, 2, 4},
+            {Show(VS_MAP), Show(VS_Speed), Show(VS_Ub), Show(VI_Speed), Show(VI_Ub), Hide(VS_MRV)}},
+           {{1},
+            {Show(VS_MAP), Hide(VS_MRV), Hide(VS_Speed), Hide(VS_Ub), Hide(VI_Speed), Hide(VI_Ub)}},
+           {{3, 5, 6},
+            {Show(VS_MRV), Show(VS_Speed), Show(VS_Ub), Show(VI_Speed), Show(VI_Ub),
+             Hide(VS_MAP)}}}),
       .faults = FaultHandling::Read(2, true),
       .branches = table::kChery,
   };

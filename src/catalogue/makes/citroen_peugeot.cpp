@@ -91,29 +91,29 @@ namespace kalvex {
 
 using MakeNotation::U;
 
+namespace {
+
+// CITROEN and PEUGEOT share the decoder, the first request and "17 FF 00".
+MakeEntry Psa(const char* text, std::vector<EcuTypeEntry> types) {
+  return {.text = text,
+          .ecuTypes = std::move(types),
+          .firstRequests = {{{}, {60, 60, U, U, U}}},
+          .visibility = MapShown(),
+          .faults = FaultHandling::Read(14, false),
+          .branches = table::kCitroenPeugeot};
+}
+
+}  // namespace
+
 const MakeEntry& CitroenMake() {
-  static const MakeEntry entry{
-      .text = "CITROEN",
-      .ecuTypes = {{"Sagem S 2000 PM1", KLineLink(0x10)},
-                   {"1.6L 16V NFU", KLineLink(0x10)},
-                   {"2.0L 16V RFJ/RFN", KLineLink(0x10)}},
-      .firstRequests = {{{}, {60, 60, U, U, U}}},
-      .visibility = {.tans = true, .mrv = false, .map = true, .ecuRules = {}},
-      .faults = FaultHandling::Read(14, false),  // "17 FF 00"
-      .branches = table::kCitroenPeugeot,
-  };
+  static const MakeEntry entry = Psa("CITROEN", {{"Sagem S 2000 PM1", KLineLink(0x10)},
+                                                 {"1.6L 16V NFU", KLineLink(0x10)},
+                                                 {"2.0L 16V RFJ/RFN", KLineLink(0x10)}});
   return entry;
 }
 
 const MakeEntry& PeugeotMake() {
-  static const MakeEntry entry{
-      .text = "PEUGEOT",
-      .ecuTypes = {{"MM6LP/MM4.8P(M)", KLineLink(0x10)}},
-      .firstRequests = {{{}, {60, 60, U, U, U}}},
-      .visibility = {.tans = true, .mrv = false, .map = true, .ecuRules = {}},
-      .faults = FaultHandling::Read(14, false),
-      .branches = table::kCitroenPeugeot,
-  };
+  static const MakeEntry entry = Psa("PEUGEOT", {{"MM6LP/MM4.8P(M)", KLineLink(0x10)}});
   return entry;
 }
 

@@ -38,27 +38,27 @@ namespace kalvex {
 
 using MakeNotation::U;
 
+namespace {
+
+// DAEWOO and CHEVROLET: the same ECU under two makes.
+MakeEntry Sirius(const char* text) {
+  return {.text = text,
+          .ecuTypes = {{"SIRIUS D3/D4/D42", KLineLink(0x10)}},
+          .firstRequests = {{{}, {6, 6, U, U, U}}},
+          .visibility = MapShown(),
+          .faults = FaultHandling::Read(2, false),
+          .branches = table::kDaewooChevrolet};
+}
+
+}  // namespace
+
 const MakeEntry& DaewooMake() {
-  static const MakeEntry entry{
-      .text = "DAEWOO",
-      .ecuTypes = {{"SIRIUS D3/D4/D42", KLineLink(0x10)}},
-      .firstRequests = {{{}, {6, 6, U, U, U}}},
-      .visibility = {.tans = true, .mrv = false, .map = true, .ecuRules = {}},
-      .faults = FaultHandling::Read(2, false),
-      .branches = table::kDaewooChevrolet,
-  };
+  static const MakeEntry entry = Sirius("DAEWOO");
   return entry;
 }
 
 const MakeEntry& ChevroletMake() {
-  static const MakeEntry entry{
-      .text = "CHEVROLET",
-      .ecuTypes = {{"SIRIUS D3/D4/D42", KLineLink(0x10)}},
-      .firstRequests = {{{}, {6, 6, U, U, U}}},
-      .visibility = {.tans = true, .mrv = false, .map = true, .ecuRules = {}},
-      .faults = FaultHandling::Read(2, false),
-      .branches = table::kDaewooChevrolet,
-  };
+  static const MakeEntry entry = Sirius("CHEVROLET");
   return entry;
 }
 

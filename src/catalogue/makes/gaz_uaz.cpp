@@ -122,7 +122,7 @@ const MakeEntry& GazMake() {
           {{},              {11,  11,   11,   2,           U }},
       },
       // clang-format on
-      .visibility = {.tans = true, .mrv = true, .map = false, .ecuRules = {}},
+      .visibility = MrvShown(),
       .faults = FaultHandling::Read(2, true).WithClearButton(),
       .branches = table::kGazUaz,
   };
@@ -134,7 +134,7 @@ const MakeEntry& UazMake() {
       .text = "UAZ (УАЗ)",
       .ecuTypes = GazUazTypes(false),
       .firstRequests = {{{}, {11, 11, 11, 2, U}}},
-      .visibility = {.tans = true, .mrv = true, .map = false, .ecuRules = {}},
+      .visibility = MrvShown(),
       .faults = FaultHandling::Read(2, true).WithClearButton(),
       .branches = table::kGazUaz,
   };

@@ -53,12 +53,9 @@ const MakeEntry& GeelyMake() {
       .text = "Geely",
       .ecuTypes = {{"M797", KLineLink(0x11)}, {"Delphi MT20/MT80", KLineLink(0x11)}},
       .firstRequests = {{{}, {11, 11, 11, 2, U}}},
-      .visibility = {.tans = false,
-                     .mrv = true,
-                     .map = false,
-                     .ecuRules = {{{0}, {Show(VS_MRV), Show(VS_THR), Hide(VS_MAP), Hide(VS_TANS)}},
-                                  {{1},
-                                   {Show(VS_MAP), Show(VS_TANS), Hide(VS_MRV), Hide(VS_THR)}}}},
+      .visibility =
+          MrvShownNoTans({{{0}, {Show(VS_MRV), Show(VS_THR), Hide(VS_MAP), Hide(VS_TANS)}},
+                          {{1}, {Show(VS_MAP), Show(VS_TANS), Hide(VS_MRV), Hide(VS_THR)}}}),
       .faults = FaultHandling::Read(2, true),
       .branches = table::kGeely,
   };

@@ -124,12 +124,9 @@ const MakeEntry& GreatWallMake() {
           {{},              {11,  11,   11,   U,           U }},
       },
       // clang-format on
-      .visibility = {.tans = true,
-                     .mrv = true,
-                     .map = false,
-                     .ecuRules = {{{0, 1, 6}, {Show(VS_MAP), Show(VS_DV), Hide(VS_MRV)}},
-                                  {{2, 3, 5}, {Show(VS_MRV), Show(VS_DV), Hide(VS_MAP)}},
-                                  {{4}, {Show(VS_MAP), Hide(VS_MRV), Hide(VS_DV)}}}},
+      .visibility = MrvShown({{{0, 1, 6}, {Show(VS_MAP), Show(VS_DV), Hide(VS_MRV)}},
+                              {{2, 3, 5}, {Show(VS_MRV), Show(VS_DV), Hide(VS_MAP)}},
+                              {{4}, {Show(VS_MAP), Hide(VS_MRV), Hide(VS_DV)}}}),
       // A clear reply goes back to live data: "21 01", or "22 00 11" for Delphi MT20.
       .faults = FaultHandling::None(true).WithClearButton(),
       .branches = table::kGreatWall,

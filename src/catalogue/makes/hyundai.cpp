@@ -293,14 +293,10 @@ const MakeEntry& HyundaiMake() {
       },
       // clang-format on
       // Type 4 shows VS_MAP: that is the gauge its decoder fills.
-      .visibility = {.tans = true,
-                     .mrv = false,
-                     .map = true,
-                     .ecuRules = {{{0, 1, 2, 3, 4, 7, 9, 11, 12, 13},
-                                   {Show(VS_TOG), Show(VS_DV), Show(VS_MAP), Hide(VS_MRV)}},
-                                  {{5, 6, 8},
-                                   {Show(VS_TOG), Show(VS_DV), Show(VS_MRV), Hide(VS_MAP)}},
-                                  {{10}, {Hide(VS_TOG), Hide(VS_DV), Hide(VS_MRV), Show(VS_MAP)}}}},
+      .visibility = MapShown({{{0, 1, 2, 3, 4, 7, 9, 11, 12, 13},
+                               {Show(VS_TOG), Show(VS_DV), Show(VS_MAP), Hide(VS_MRV)}},
+                              {{5, 6, 8}, {Show(VS_TOG), Show(VS_DV), Show(VS_MRV), Hide(VS_MAP)}},
+                              {{10}, {Hide(VS_TOG), Hide(VS_DV), Hide(VS_MRV), Show(VS_MAP)}}}),
       .faults = FaultHandling::Read(2, true).WithClearButton(),  // "18 00 FF 00"
       .branches = table::kHyundai,
   };

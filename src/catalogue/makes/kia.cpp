@@ -50,11 +50,8 @@ const MakeEntry& KiaMake() {
       .ecuTypes = {{"ECU_v.1 (1.4L/1.6L MAF) CAN", CanLink(0x7E7)},
                    {"ECU_v.2 (1.4L/1.6L MAP) CAN", CanLink(0x7E7)}},
       .firstRequests = {{{}, {6, 6, U, U, 6}}},
-      .visibility = {.tans = true,
-                     .mrv = true,
-                     .map = false,
-                     .ecuRules = {{{0}, {Show(VS_TOG), Show(VS_DV), Show(VS_MRV), Hide(VS_MAP)}},
-                                  {{1}, {Show(VS_TOG), Show(VS_DV), Show(VS_MAP), Hide(VS_MRV)}}}},
+      .visibility = MrvShown({{{0}, {Show(VS_TOG), Show(VS_DV), Show(VS_MRV), Hide(VS_MAP)}},
+                              {{1}, {Show(VS_TOG), Show(VS_DV), Show(VS_MAP), Hide(VS_MRV)}}}),
       .faults = FaultHandling::Read(2, false),
       .branches = table::kKia,
   };

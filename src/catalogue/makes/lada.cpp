@@ -145,10 +145,7 @@ const MakeEntry& LadaMake() {
           {{},              {11,  11,   11,   12,          U }},
       },
       // clang-format on
-      .visibility = {.tans = false,
-                     .mrv = true,
-                     .map = false,
-                     .ecuRules = {{{0, 1, 4}, withTans(false)}, {{2, 3, 5, 6}, withTans(true)}}},
+      .visibility = MrvShownNoTans({{{0, 1, 4}, withTans(false)}, {{2, 3, 5, 6}, withTans(true)}}),
       .faults = FaultHandling::Read(12, true).WithClearButton(),  // "18 00 00 00"
       .branches = table::kLada,
   };

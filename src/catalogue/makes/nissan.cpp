@@ -109,7 +109,7 @@ const MakeEntry& NissanMake() {
           {{},              {40,  U,    U,    U,           U }},
       },
       // clang-format on
-      .visibility = {.tans = true, .mrv = false, .map = true, .ecuRules = {}},
+      .visibility = MapShown(),
       .faults = FaultHandling::Read(2, false),
       .branches = table::kNissan,
   };

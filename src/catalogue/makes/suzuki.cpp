@@ -42,7 +42,7 @@ const MakeEntry& SuzukiMake() {
       .ecuTypes = {{"GRAND VITARA v.1", KLineLink(0x01, 0x80)},
                    {"GRAND VITARA v.2", KLineLink(0x11, 0x80)}},
       .firstRequests = {{{}, {15, 15, U, U, U}}},
-      .visibility = {.tans = true, .mrv = false, .map = true, .ecuRules = {}},
+      .visibility = MapShown(),
       .faults = FaultHandling::Read(12, false),  // "18 00 00 00"
       .branches = table::kSuzuki,
   };

@@ -38,27 +38,28 @@ namespace kalvex {
 
 using MakeNotation::U;
 
+namespace {
+
+// ZAZ and IZH: the same Микас family under two makes.
+MakeEntry Mikas(const char* text, EcuTypeEntry type) {
+  return {.text = text,
+          .ecuTypes = {std::move(type)},
+          .firstRequests = {{{}, {11, 11, 11, 2, U}}},
+          .visibility = MrvShown(),
+          .faults = FaultHandling::Read(2, true),
+          .branches = table::kZazIzh};
+}
+
+}  // namespace
+
 const MakeEntry& ZazMake() {
-  static const MakeEntry entry{
-      .text = "ZAZ(ЗАЗ)",
-      .ecuTypes = {{"Микас 7.6/10.3/11.3/10.3+/11.3+", KLineLink(0x11)}},
-      .firstRequests = {{{}, {11, 11, 11, 2, U}}},
-      .visibility = {.tans = true, .mrv = true, .map = false, .ecuRules = {}},
-      .faults = FaultHandling::Read(2, true),
-      .branches = table::kZazIzh,
-  };
+  static const MakeEntry entry =
+      Mikas("ZAZ(ЗАЗ)", {"Микас 7.6/10.3/11.3/10.3+/11.3+", KLineLink(0x11)});
   return entry;
 }
 
 const MakeEntry& IzhMake() {
-  static const MakeEntry entry{
-      .text = "IZH(ИЖ)",
-      .ecuTypes = {{"Микас 7.6", KLineLink(0x10)}},
-      .firstRequests = {{{}, {11, 11, 11, 2, U}}},
-      .visibility = {.tans = true, .mrv = true, .map = false, .ecuRules = {}},
-      .faults = FaultHandling::Read(2, true),
-      .branches = table::kZazIzh,
-  };
+  static const MakeEntry entry = Mikas("IZH(ИЖ)", {"Микас 7.6", KLineLink(0x10)});
   return entry;
 }
 
