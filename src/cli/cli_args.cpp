@@ -28,9 +28,15 @@ std::optional<int> ParseMake(const std::string& text) {
 }
 
 std::optional<int> ParseEcuType(int make, const std::string& text) {
-  const auto n = ParseInteger(text, 0, 1000);
-  if (!n || !ValidEcuType(make, static_cast<int>(*n))) return std::nullopt;
-  return static_cast<int>(*n);
+  if (const auto n = ParseInteger(text, 0, 1000))
+    return ValidEcuType(make, static_cast<int>(*n)) ? std::optional<int>(static_cast<int>(*n))
+                                                    : std::nullopt;
+  // By its list text, as the window shows it ("Январь 7.2", "ecu_v.4 (1.6l)").
+  const std::string want = Lower(text);
+  const auto& types = EcuTypesOf(make);
+  for (size_t i = 0; i < types.size(); ++i)
+    if (!want.empty() && Lower(types[i]) == want) return static_cast<int>(i);
+  return std::nullopt;
 }
 
 }  // namespace kalvex::cli
