@@ -13,7 +13,7 @@ kalvex_install_missing
 tools/check_layers.sh
 
 # A toolchain whose long double has only 53 bits (MSVC's) must be refused.
-if echo '#include "decode/table.h"' |
+if echo '#include "catalogue/decoder_table.h"' |
   g++ -std=c++20 -Isrc -mlong-double-64 -fsyntax-only -x c++ - 2>/dev/null; then
   echo "test.sh: a 64-bit long double was not refused" >&2
   exit 1

@@ -152,7 +152,7 @@ Pace RunPace(int adapter, int ecu, Millis pause, bool tcp, int replies) {
     lastAt = now;
     if (++polled > replies) loop.quit();
   };
-  ctl.Button1Click();
+  ctl.start();
   loop.run([&] { return ctl.nextDeadline(); },
            [&] {
              ctl.onTimer();
@@ -163,7 +163,7 @@ Pace RunPace(int adapter, int ecu, Millis pause, bool tcp, int replies) {
     pace.error = view.errors.front();
   else if (polled <= replies)
     pace.error = "the session did not poll";
-  ctl.Button1Click();
+  ctl.stop();
   ctl.shutdown();
   port.closeDevice();
   ::kill(sim, SIGTERM);

@@ -97,14 +97,14 @@ void BM_SessionRate(benchmark::State& state) {
   };
 
   for (auto _ : state) {
-    ctl.Button1Click();
+    ctl.start();
     loop.run([&] { return ctl.nextDeadline(); },
              [&] {
                ctl.onTimer();
                if (accepted > requests || !view.errors.empty()) loop.quit();
              });
     if (!view.errors.empty()) state.SkipWithError(view.errors.front().c_str());
-    ctl.Button1Click();
+    ctl.stop();
   }
   const double cpuThread = ThreadCpuMs() - cpuThread0;
   const double cpuProcess = ProcessCpuMs() - cpuProcess0;

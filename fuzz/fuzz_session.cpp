@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         h.click();
         break;
       case 6:
-        h.controller.Button2Click();
+        h.controller.clearFaults();
         h.port.pump();
         break;
       case 7:

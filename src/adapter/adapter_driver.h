@@ -49,10 +49,30 @@ inline Millis RequestPauseFor(const RequestState& st, bool kLine) {
   return kLine && st.requestPause < kKLineMinRequestPause ? kKLineMinRequestPause : st.requestPause;
 }
 
+// The kinds of line a driver logs; the log file gives each its marker text.
+enum class LogMarker : uint8_t {
+  Adapter,    // a complete line as the adapter sent it
+  Extracted,  // the reply the ELM327 driver extracted from it
+};
+
+// The ELM327 set-up step: the AT command the driver sends next. The numbers
+// are the ones the adapter's log and the tests know (0, 11, 12, 1, 2, 3, 4,
+// then 5 for the data phase).
+enum ElmLinkState : int {
+  kElmReset = 0,        // "AT Z" written, its echo awaited
+  kElmEchoOn = 11,      // "AT E1"
+  kElmHeadersOff = 12,  // "AT H0"
+  kElmProtocol = 1,     // "AT SP5" / "AT SP6"
+  kElmBaudRate = 2,     // "AT IB10" (K-line only)
+  kElmKLineHeader = 3,  // "AT SH" format, target, tester
+  kElmCanHeader = 4,    // "AT SH7E0" / "AT SH7E7", or "AT SW00"
+  kElmRequests = 5,     // set-up done: KWP2000 requests
+};
+
 // A driver's own receive and set-up state; a new driver (each start) begins
 // with it empty.
 struct AdapterState {
-  int linkState = 0;                              // ELM327 LinkState: 0, 11, 12, 1, 2, 3, 4, 5
+  ElmLinkState linkState = kElmReset;             // ELM327 LinkState
   std::array<uint8_t, kRxBufferSize> rxBuffer{};  // RxBuffer
   size_t rxPos = 0;                               // RxPos
   bool kestaLineOpen = false;                     // KestaLineOpen
@@ -88,8 +108,8 @@ class DriverServices {
   virtual void lineReceived() = 0;
   virtual void setTimer3(bool on) = 0;
 
-  // Session log: a marker (" --- ", " -E- ") and the text, when logging is on.
-  virtual void logLine(const char* marker, const std::string& text) = 0;
+  // Session log: a line of the given kind, when logging is on.
+  virtual void logLine(LogMarker marker, const std::string& text) = 0;
   // A failure shown through the error display at most once per session.
   virtual void showErrorOnce(const std::string& message) = 0;
 

@@ -5,7 +5,7 @@
 
 #include "catalogue/catalogue.h"
 #include "link/serial_link.h"
-#include "protocol/hex.h"
+#include "protocol/text.h"
 #include "protocol/request_catalogue.h"
 
 namespace kalvex {
@@ -147,9 +147,9 @@ ElmParse ElmParseReply(std::string_view line, std::string& lastSentRequest, bool
 
 void Elm327Driver::start() {
   RequestState& st = svc_.state();
-  own_.linkState = 0;
+  own_.linkState = kElmReset;
   st.nextRequest = "81";
-  st.nextCommand = 0;
+  st.nextCommand = kNoRequest;
   // Timer2 counts from the moment "AT Z" is written.
   svc_.writeAfter(kOpenPause, WithCr("AT Z"), [this] { svc_.setTimer2(true); });
 }
@@ -170,7 +170,7 @@ void Elm327Driver::receive(size_t count) {
   }
   // A late reply and the reply to its retry in one event: all are logged,
   // only the newest is handled, so the session does not stay one behind.
-  for (const std::string& line : cut.lines) svc_.logLine(" --- ", line);
+  for (const std::string& line : cut.lines) svc_.logLine(LogMarker::Adapter, line);
   svc_.lineReceived();
   svc_.setTimer3(false);
   svc_.setTimer2(false);
@@ -182,35 +182,35 @@ void Elm327Driver::handleLine(const std::string& line) {
   if (line.size() >= 2 && line[0] == 'A' && line[1] == 'T') {
     // The echo of an AT command: one set-up step, whatever the answer.
     switch (own_.linkState) {
-      case 4:
-        own_.linkState = 5;
+      case kElmCanHeader:
+        own_.linkState = kElmRequests;
         st.nextCommand = svc_.firstElmRequest();
         break;
-      case 3:
-        own_.linkState = 4;
+      case kElmKLineHeader:
+        own_.linkState = kElmCanHeader;
         break;
-      case 2:
-        own_.linkState = 3;
+      case kElmBaudRate:
+        own_.linkState = kElmKLineHeader;
         break;
-      case 1:
-        own_.linkState = 2;
+      case kElmProtocol:
+        own_.linkState = kElmBaudRate;
         break;
-      case 12:
-        own_.linkState = 1;
+      case kElmHeadersOff:
+        own_.linkState = kElmProtocol;
         break;
-      case 11:
-        own_.linkState = 12;
+      case kElmEchoOn:
+        own_.linkState = kElmHeadersOff;
         break;
-      case 0:
-        own_.linkState = 11;
+      case kElmReset:
+        own_.linkState = kElmEchoOn;
         break;
-      default:
+      case kElmRequests:
         break;
     }
-  } else if (own_.linkState == 5 && !line.empty() && line[0] != 'A') {
+  } else if (own_.linkState == kElmRequests && !line.empty() && line[0] != 'A') {
     const bool multiFrame = st.canSession || ElmUsesCan(svc_.makeIndex(), svc_.ecuTypeIndex());
     ElmParse parse = ElmParseReply(line, own_.lastSentRequest, multiFrame, st.response);
-    if (parse.logExtracted) svc_.logLine(" -E- ", parse.extracted);
+    if (parse.logExtracted) svc_.logLine(LogMarker::Extracted, parse.extracted);
     switch (parse.result) {
       case ElmReply::RetryLater:
         svc_.setTimer3(true);
@@ -230,7 +230,7 @@ std::string Elm327Driver::chooseText() {
   RequestState& st = svc_.state();
   const int make = svc_.makeIndex();
   const int ecu = svc_.ecuTypeIndex();
-  if (own_.linkState == 5) {
+  if (own_.linkState == kElmRequests) {
     svc_.takePendingRequest();
     st.nextRequest = ElmRequestText(st.nextCommand);
     own_.lastSentRequest = st.nextRequest;
@@ -238,15 +238,16 @@ std::string Elm327Driver::chooseText() {
   }
   const LinkParams params = LinkParamsOf(make, ecu);
   const bool can = ElmUsesCan(make, ecu);
-  if (own_.linkState == 1) return can ? "AT SP6" : "AT SP5";
-  if (own_.linkState == 11) return "AT E1";
-  if (own_.linkState == 12) return "AT H0";
-  if (own_.linkState == 2) {
+  if (own_.linkState == kElmProtocol) return can ? "AT SP6" : "AT SP5";
+  if (own_.linkState == kElmEchoOn) return "AT E1";
+  if (own_.linkState == kElmHeadersOff) return "AT H0";
+  if (own_.linkState == kElmBaudRate) {
     if (!can) return "AT IB10";
-    own_.linkState = 4;  // CAN types have no baud rate and no K-line header
+    own_.linkState = kElmCanHeader;  // CAN types have no baud rate and no K-line header
   }
-  if (own_.linkState == 3) return params.elmKLineHeader;
-  if (own_.linkState == 4) return params.elmCanHeader.empty() ? "AT SW00" : params.elmCanHeader;
+  if (own_.linkState == kElmKLineHeader) return params.elmKLineHeader;
+  if (own_.linkState == kElmCanHeader)
+    return params.elmCanHeader.empty() ? "AT SW00" : params.elmCanHeader;
   return {};
 }
 
@@ -254,7 +255,7 @@ void Elm327Driver::sendNextRequest() {
   std::vector<uint8_t> bytes = WithCr(chooseText());
   // Only data requests take the chosen pace; the AT set-up keeps its pause.
   const Millis pause =
-      own_.linkState == 5
+      own_.linkState == kElmRequests
           ? RequestPauseFor(svc_.state(), !ElmUsesCan(svc_.makeIndex(), svc_.ecuTypeIndex()))
           : kSendPause;
   svc_.writeAfter(pause, std::move(bytes), [this] {
@@ -266,9 +267,9 @@ void Elm327Driver::sendNextRequest() {
 void Elm327Driver::startRetry() {
   RequestState& st = svc_.state();
   svc_.writeAfter(0, WithCr("AT Z"));
-  own_.linkState = 0;
+  own_.linkState = kElmReset;
   st.nextRequest = "81";
-  st.nextCommand = 0;
+  st.nextCommand = kNoRequest;
 }
 
 void Elm327Driver::requestRetry() {

@@ -38,7 +38,8 @@ enum class ElmReply {
 struct ElmParse {
   ElmReply result = ElmReply::Resend;
   bool logExtracted = false;
-  std::string extracted;  // the " -E- " text: hex digits and ':' without echo and prompt
+  std::string
+      extracted;  // the extracted log line's text: hex digits and ':' without echo and prompt
 };
 // `lastSentRequest` loses its spaces when the echo is removed (as stored).
 // `multiFrame`: the type runs on CAN, so "0..." is a multi-frame reply.

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "link/serial_link.h"
-#include "protocol/hex.h"
+#include "protocol/text.h"
 #include "protocol/request_catalogue.h"
 
 namespace kalvex {
@@ -103,7 +103,7 @@ void KestaDriver::start() {
   svc_.port().setDtr(true);
   const std::string startLine = KestaStartLine(st.canSession, st.ecuAddress, st.canId);
   st.nextRequest = "81";
-  st.nextCommand = 0;
+  st.nextCommand = kNoRequest;
   svc_.writeAfter(kDtrPause, KestaFrame(startLine), [this] { svc_.setTimer2(true); });
 }
 
@@ -149,8 +149,8 @@ void KestaDriver::receive(size_t count) {
 
 void KestaDriver::sendNextRequest(const std::string& pendingText) {
   RequestState& st = svc_.state();
-  if (st.nextCommand != 0) svc_.takePendingRequest();
-  st.nextRequest = st.nextCommand == 0 ? pendingText : KestaRequestText(st.nextCommand);
+  if (st.nextCommand != kNoRequest) svc_.takePendingRequest();
+  st.nextRequest = st.nextCommand == kNoRequest ? pendingText : KestaRequestText(st.nextCommand);
   lastLine_ = st.nextRequest;
   svc_.writeAfter(RequestPauseFor(st, !st.canSession), KestaFrame(st.nextRequest), [this] {
     RequestState& s = svc_.state();
@@ -162,7 +162,7 @@ void KestaDriver::sendNextRequest(const std::string& pendingText) {
 
 void KestaDriver::startRetry() {
   RequestState& st = svc_.state();
-  st.nextCommand = 0;
+  st.nextCommand = kNoRequest;
   svc_.writeAfter(0, KestaFrame(st.nextRequest));
 }
 
@@ -170,7 +170,7 @@ void KestaDriver::requestRetry() {
   RequestState& st = svc_.state();
   // With NextCommand 0 (right after "DD:01:81") the last line goes out again,
   // so StartCommunication really is retried.
-  st.nextRequest = st.nextCommand == 0 ? lastLine_ : KestaRequestText(st.nextCommand);
+  st.nextRequest = st.nextCommand == kNoRequest ? lastLine_ : KestaRequestText(st.nextCommand);
   svc_.writeAfter(kSendPause, KestaFrame(st.nextRequest), [this] {
     RequestState& s = svc_.state();
     own_.kestaLineOpen = false;

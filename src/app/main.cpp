@@ -35,7 +35,7 @@
 #include "catalogue/catalogue.h"
 #include "link/process_setup.h"
 #include "protocol/components.h"
-#include "protocol/decimal.h"
+#include "protocol/text.h"
 #include "session/session_values.h"
 #include "ui/chart_data.h"
 #include "ui/widgets/dashboard.h"

@@ -22,6 +22,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/button_captions.h"
 #include "app/chart_page.h"
 #include "app/session_host.h"
 #include "catalogue/catalogue.h"
@@ -146,11 +147,9 @@ TForm1::TForm1(const WindowOptions& options, QWidget* parent)
   };
   SessionController& controller = host_->controller();
   controller.setRequestPause(options_.requestPause);
+  controller.setRecorder(&recorder_);
   controller.onStarting = [this](int, int, int) {
-    values_->clear();
-    current_ = {};
-    valuesSet_ = false;
-    sessionStart_ = valueClock_.now();
+    recorder_.begin(host_->clock().now());
     chart_->sessionStarted();
   };
   FormCreate();
@@ -290,13 +289,7 @@ void TForm1::buildWidgets() {
   connect(ComboBox1, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int index) {
     if (index >= 0 && !isWifiItem(index)) lastPort_ = ComboBox1->itemData(index).toString();
   });
-  connect(Button1, &QPushButton::clicked, this, [this] {
-    // A Wi-Fi adapter may take up to 5 s to answer the connect.
-    const bool connecting = !host_->controller().running() && IsNetworkPortText(portText());
-    if (connecting) QApplication::setOverrideCursor(Qt::WaitCursor);
-    host_->Button1Click();
-    if (connecting) QApplication::restoreOverrideCursor();
-  });
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
   connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
 
   // Status strip.
@@ -431,7 +424,8 @@ void TForm1::refreshPortList() {
     if (!options_.discoverPorts) {
       for (const std::string& p : options_.extraPorts) found.push_back({p, false});
     } else if (options_.discover) {
-      for (const std::string& p : options_.discover(options_.extraPorts)) found.push_back({p, false});
+      for (const std::string& p : options_.discover(options_.extraPorts))
+        found.push_back({p, false});
     } else {
       found = DiscoverPortEntries(options_.extraPorts);
     }
@@ -554,6 +548,18 @@ void TForm1::updateReadButton() {
   Button2->setEnabled(ClearButtonActs(ComboBoxTM->currentIndex()));
 }
 
+void TForm1::Button1Click() {
+  if (host_->controller().running()) {
+    host_->stop();
+    return;
+  }
+  // A Wi-Fi adapter may take up to 5 s to answer the connect.
+  const bool connecting = IsNetworkPortText(portText());
+  if (connecting) QApplication::setOverrideCursor(Qt::WaitCursor);
+  host_->start();
+  if (connecting) QApplication::restoreOverrideCursor();
+}
+
 void TForm1::Button2Click() {
   // Clearing erases what the ECU stored: asked first, without blocking the
   // session behind the question.
@@ -564,12 +570,12 @@ void TForm1::Button2Click() {
   box->setDefaultButton(box->addButton("Отмена", QMessageBox::RejectRole));
   box->setAttribute(Qt::WA_DeleteOnClose);
   connect(box, &QMessageBox::finished, this, [this, box, erase] {
-    if (box->clickedButton() == erase && host_) host_->Button2Click();
+    if (box->clickedButton() == erase && host_) host_->clearFaults();
   });
   box->open();
 }
 
-void TForm1::Button3Click() { host_->ReadFaultsClick(); }
+void TForm1::Button3Click() { host_->readFaults(); }
 
 void TForm1::ComboBox4Change() {
   dashboard_->clearValues();
@@ -613,7 +619,9 @@ void TForm1::setSelectorsEnabled(bool enabled) {
 void TForm1::setPortSelectorEnabled(bool enabled) { ComboBox1->setEnabled(enabled); }
 
 std::string TForm1::buttonCaption() const { return Button1->text().toStdString(); }
-void TForm1::setButtonCaption(const std::string& caption) { Button1->setText(Q(caption)); }
+void TForm1::showRunning(bool running) {
+  Button1->setText(Q(running ? kCaptionStop : kCaptionStart));
+}
 void TForm1::setStatusText(const std::string& text) { Label10->setText(Q(text)); }
 
 void TForm1::setFaultLines(const std::vector<std::string>& lines) {
@@ -634,20 +642,14 @@ void TForm1::showError(const std::string& message) {
   }
 }
 
-void TForm1::setGaugeValue(Component c, float value) {
-  current_[static_cast<size_t>(c)] = value;
-  valuesSet_ = true;
-  dashboard_->setValue(c, value);
-}
+void TForm1::setGaugeValue(Component c, float value) { dashboard_->setValue(c, value); }
 
 bool TForm1::faultReadNoteShown() const { return !Label12->isHidden(); }
 
 void TForm1::replyHandled() {
-  // A row stands for values the ECU just sent: the replies of a fault read
-  // set none, and repeating the last values would draw a steady engine.
-  if (valuesSet_) {
-    valuesSet_ = false;
-    values_->append(valueClock_.now() - sessionStart_, current_);
+  // The recorder made a row only for values the ECU just sent: the replies
+  // of a fault read set none.
+  if (recorder_.lastReplyMadeRow()) {
     Label12->hide();
   } else if (IsFaultExchange(host_->controller().sessionState().response)) {
     Label12->show();

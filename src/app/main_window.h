@@ -13,6 +13,7 @@
 #include "protocol/clock.h"
 #include "session/session_values.h"
 #include "session/session_view.h"
+#include "session/value_recorder.h"
 
 class QCheckBox;
 class QComboBox;
@@ -54,6 +55,7 @@ class TForm1 : public QWidget, public SessionView {
   void ComboBox4Change();
   void CheckBox1Click();
   void Image1Click();
+  void Button1Click();  // start or stop, by the session's state
   void Button2Click();  // "Сброс ошибок": asks first, then clears
   void Button3Click();  // "Прочитать ошибки"
   // The port list built again (each time it is opened): the ports found now,
@@ -72,8 +74,8 @@ class TForm1 : public QWidget, public SessionView {
   std::string portText() const override;
   void setSelectorsEnabled(bool enabled) override;
   void setPortSelectorEnabled(bool enabled) override;
-  std::string buttonCaption() const override;
-  void setButtonCaption(const std::string& caption) override;
+  std::string buttonCaption() const;  // what Button1 shows
+  void showRunning(bool running) override;
   void setStatusText(const std::string& text) override;
   void setFaultLines(const std::vector<std::string>& lines) override;
   void showError(const std::string& message) override;
@@ -123,11 +125,8 @@ class TForm1 : public QWidget, public SessionView {
   Dashboard* dashboard_ = nullptr;
   ChartPage* chart_ = nullptr;
   std::unique_ptr<SessionValues> values_ = std::make_unique<SessionValues>();
-  GaugeValues current_{};  // as the decoders set them in this session
-  SteadyClock valueClock_;
-  Millis sessionStart_ = 0;
-  bool valuesSet_ = false;    // a decoder set a gauge since the last reply
-  QLabel* Label12 = nullptr;  // "Чтение ошибок: ..." over the dashboard
+  ValueRecorder recorder_{values_.get()};  // the session's values, rows into values_
+  QLabel* Label12 = nullptr;               // "Чтение ошибок: ..." over the dashboard
   QLabel* Label8 = nullptr;
   QLabel* Label1 = nullptr;
   QPlainTextEdit* Memo1 = nullptr;

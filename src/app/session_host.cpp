@@ -105,18 +105,23 @@ SessionHost::SessionHost(SessionView& view, QObject* parent)
 
 SessionHost::~SessionHost() { shutdown(); }
 
-void SessionHost::Button1Click() {
-  controller_->Button1Click();
+void SessionHost::start() {
+  controller_->start();
   rearm();
 }
 
-void SessionHost::Button2Click() {
-  controller_->Button2Click();
+void SessionHost::stop() {
+  controller_->stop();
   rearm();
 }
 
-void SessionHost::ReadFaultsClick() {
-  controller_->ReadFaultsClick();
+void SessionHost::clearFaults() {
+  controller_->clearFaults();
+  rearm();
+}
+
+void SessionHost::readFaults() {
+  controller_->readFaults();
   rearm();
 }
 

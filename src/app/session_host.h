@@ -26,9 +26,11 @@ class SessionHost : public QObject {
   SessionHost(SessionView& view, QObject* parent = nullptr);
   ~SessionHost() override;
 
-  void Button1Click();
-  void Button2Click();
-  void ReadFaultsClick();       // "Прочитать ошибки"
+  // The session's own start/stop and fault requests, then the timer rearmed.
+  void start();
+  void stop();
+  void clearFaults();
+  void readFaults();            // "Прочитать ошибки"
   void setLogEnabled(bool on);  // CheckBox1Click and the stored setting
   bool logEnabled() const;
   // FormClose: stop timers, cancel a pending write, close the port, before

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "protocol/decimal.h"
+#include "protocol/text.h"
 
 class QSettings;
 

@@ -1,42 +1,11 @@
-// Generated once from the window layout texts; edit by hand from now on.
+// The vehicle list page, and the make and ECU lists as the window shows them
+// (read from the make entries).
 #include "catalogue/catalogue.h"
+
+#include "catalogue/make_registry.h"
 
 namespace kalvex {
 namespace {
-
-const std::vector<Make> kMakes = {
-    {"LADA (ВАЗ)",
-     {"Январь 5.1 P-83", "Январь 5.1 Euro 2", "Январь 7.2", "M73 / Bosch M7.9.7", "Bosch MP7.0",
-      "M74 / Bosch ME17.9.7", "М74 CAN / Bosch ME17.9.7 CAN / M75 / M86"}},
-    {"HYUNDAI",
-     {"ECU_v.1 (1.3L/1.5L/1.6L)", "ECU_v.2 (1.3L/1.5L/1.6L)", "ECU_v.3 (1.1L/1.3L/1.5L/1.6L)",
-      "ECU_v.4 (1.6L)", "ECU_v.5 (1.8L/2.0L)", "ECU_v.6 (1.8L/2.0L CVVT)", "ECU_v.7 (2.7L)",
-      "ECU_v.8 (1.4L/1.6L) CAN", "ECU_v.9 (1.4L/1.6L) CAN", "ECU_v.10 (2.0L) CAN",
-      "ECU_v.11 (2.7L) CAN", "ECU_v.12 (1.6L) CAN", "ECU_v.13 (2.0L) CAN",
-      "ECU_v.14 (1.8L/2.4L) CAN"}},
-    {"GREATWALL",
-     {"DEEP DELPHI ECUS", "DEEP SPACEFLIGHT", "UECUS2G", "GW413EF UEOBD", "Delphi MT20", "ME7.9.7",
-      "MIT"}},
-    {"GAZ (ГАЗ)",
-     {"Bosch ME17.9.7 Euro-3", "Микас 10.3/11.3", "Микас 11 Euro-2", "Bosch ME17.9.7 Euro-4",
-      "Bosch ME 17.9.71 Euro-5"}},
-    {"UAZ (УАЗ)",
-     {"Bosch ME17.9.7 Euro-3", "Микас 10.3/11.3", "Микас 11 Euro-2", "Bosch ME17.9.7 Euro-4"}},
-    {"BYD", {"F3 Delphi MT20U"}},
-    {"Geely", {"M797", "Delphi MT20/MT80"}},
-    {"Chery",
-     {"Tiggo Delphi system 2.0L-2.4L (4G63-4G64)", "A15", "Chery QQ3/QQ6", "Chery A3/A5",
-      "Siemens 372 System", "Chery FORA 1.6/2.0", "UAES"}},
-    {"ZAZ(ЗАЗ)", {"Микас 7.6/10.3/11.3/10.3+/11.3+"}},
-    {"IZH(ИЖ)", {"Микас 7.6"}},
-    {"NISSAN", {"Общий K-Line (10H)", "Общий CAN"}},
-    {"KIA", {"ECU_v.1 (1.4L/1.6L MAF) CAN", "ECU_v.2 (1.4L/1.6L MAP) CAN"}},
-    {"DAEWOO", {"SIRIUS D3/D4/D42"}},
-    {"CHEVROLET", {"SIRIUS D3/D4/D42"}},
-    {"CITROEN", {"Sagem S 2000 PM1", "1.6L 16V NFU", "2.0L 16V RFJ/RFN"}},
-    {"PEUGEOT", {"MM6LP/MM4.8P(M)"}},
-    {"SUZUKI", {"GRAND VITARA v.1", "GRAND VITARA v.2"}},
-};
 
 const std::vector<std::string> kVehicleList = {
     "Марка авто. - Модель автомобиля(Контроллер) - Тип контроллера в ПО",
@@ -136,12 +105,24 @@ const std::vector<std::string> kVehicleList = {
 };
 }  // namespace
 
-const std::vector<Make>& Makes() { return kMakes; }
+const std::vector<Make>& Makes() {
+  static const std::vector<Make> makes = [] {
+    std::vector<Make> list;
+    for (int m = 0; m < kMakeCount; ++m) {
+      const MakeEntry& entry = *FindMake(m);
+      Make make{entry.text, {}};
+      for (const EcuTypeEntry& type : entry.ecuTypes) make.ecuTypes.emplace_back(type.name);
+      list.push_back(std::move(make));
+    }
+    return list;
+  }();
+  return makes;
+}
 
 const std::vector<std::string>& EcuTypesOf(int make) {
   static const std::vector<std::string> kNone;
-  if (make < 0 || make >= static_cast<int>(kMakes.size())) return kNone;
-  return kMakes[static_cast<size_t>(make)].ecuTypes;
+  if (make < 0 || make >= kMakeCount) return kNone;
+  return Makes()[static_cast<size_t>(make)].ecuTypes;
 }
 
 bool ValidEcuType(int make, int ecu) {
@@ -150,99 +131,9 @@ bool ValidEcuType(int make, int ecu) {
 
 const std::vector<std::string>& VehicleList() { return kVehicleList; }
 
-namespace {
-
-std::string Hex2(unsigned v) {
-  static const char* d = "0123456789ABCDEF";
-  return std::string{d[(v >> 4) & 0xF], d[v & 0xF]};
-}
-
-LinkParams KLine(uint8_t address, uint8_t format = 0x81) {
-  LinkParams p;
-  p.found = true;
-  p.hasAddress = true;
-  p.ecuAddress = address;
-  p.elmProtocol = "AT SP5";
-  p.elmKLineHeader = "AT SH" + Hex2(format) + Hex2(address) + "F1";
-  return p;
-}
-
-LinkParams Can(uint16_t requestId) {
-  LinkParams p;
-  p.found = true;
-  p.canSession = true;
-  p.elmProtocol = "AT SP6";
-  p.elmCanHeader = requestId == 0x7E0 ? "AT SH7E0" : "AT SH7E7";
-  p.hasCanId = true;
-  p.canId = static_cast<uint16_t>(requestId << 5);
-  return p;
-}
-
-}  // namespace
-
 LinkParams LinkParamsOf(int make, int ecu) {
   if (!ValidEcuType(make, ecu)) return {};
-  switch (make) {
-    case kLada:
-      if (ecu == 4) return KLine(0x11);
-      if (ecu == 6) return Can(0x7E0);
-      return KLine(0x10);
-    case kHyundai:
-      if (ecu == 3) return KLine(0x0F);
-      if (ecu == 7) return Can(0x7E7);
-      if (ecu >= 8) return Can(0x7E0);
-      return KLine(0x11);
-    case kGreatWall:
-      return KLine(0x11);
-    case kGaz:
-      if (ecu == 4) {
-        // Reached over CAN through the ELM327 but served as a K-line type:
-        // no K-line header step, CanSession stays false, Kesta-mini uses
-        // the K-line set-up line with address 0x10.
-        LinkParams p = KLine(0x10);
-        p.elmProtocol = "AT SP6";
-        p.elmKLineHeader.clear();
-        p.elmCanHeader = "AT SH7E0";
-        return p;
-      }
-      return KLine(0x10);
-    case kUaz:
-      return KLine(0x10);
-    case kByd:
-      return KLine(0x11);
-    case kGeely:
-      return KLine(0x11);
-    case kChery:
-      if (ecu == 1) return KLine(0x10);
-      if (ecu == 2) return KLine(0x17);
-      return KLine(0x11);
-    case kZaz:
-      return KLine(0x11);
-    case kIzh:
-      return KLine(0x10);
-    case kNissan:
-      if (ecu == 1) {
-        // CAN session, but the ELM327 keeps protocol 5 and gets both headers.
-        LinkParams p = KLine(0x10);
-        p.canSession = true;
-        p.elmCanHeader = "AT SH7E0";
-        p.hasCanId = true;
-        p.canId = 0xFC00;
-        return p;
-      }
-      return KLine(0x10);
-    case kKia:
-      return Can(0x7E7);
-    case kDaewoo:
-    case kChevrolet:
-    case kCitroen:
-    case kPeugeot:
-      return KLine(0x10);
-    case kSuzuki:
-      return KLine(ecu == 0 ? 0x01 : 0x11, 0x80);
-    default:
-      return {};
-  }
+  return FindMake(make)->ecuTypes[static_cast<size_t>(ecu)].link;
 }
 
 bool ElmUsesCan(int make, int ecu) { return LinkParamsOf(make, ecu).elmProtocol == "AT SP6"; }

@@ -14,29 +14,40 @@ struct Make {
   std::vector<std::string> ecuTypes;  // items ComboBox4 gets for this make
 };
 
-constexpr int kMakeCount = 17;
-constexpr int kEcuTypeCount = 61;
+// The makes in the order of ComboBoxTM: the position in this list is the
+// make index. Each name has one file under catalogue/makes/ defining
+// `<Name>Make()` (everything the scanner knows of the make) and a
+// `<Name>Layout()` in sim/ (the simulated car). A new make is one more X here.
+#define KALVEX_MAKES(X) \
+  X(Lada)               \
+  X(Hyundai)            \
+  X(GreatWall)          \
+  X(Gaz)                \
+  X(Uaz)                \
+  X(Byd)                \
+  X(Geely)              \
+  X(Chery)              \
+  X(Zaz)                \
+  X(Izh)                \
+  X(Nissan)             \
+  X(Kia)                \
+  X(Daewoo)             \
+  X(Chevrolet)          \
+  X(Citroen)            \
+  X(Peugeot)            \
+  X(Suzuki)
 
 // Make indices, for the places where the code compares with literal numbers.
 enum MakeIndex : int {
-  kLada = 0,
-  kHyundai = 1,
-  kGreatWall = 2,
-  kGaz = 3,
-  kUaz = 4,
-  kByd = 5,
-  kGeely = 6,
-  kChery = 7,
-  kZaz = 8,
-  kIzh = 9,
-  kNissan = 10,
-  kKia = 11,
-  kDaewoo = 12,
-  kChevrolet = 13,
-  kCitroen = 14,
-  kPeugeot = 15,
-  kSuzuki = 16,
+#define KALVEX_MAKE_INDEX(Name) k##Name,
+  KALVEX_MAKES(KALVEX_MAKE_INDEX)
+#undef KALVEX_MAKE_INDEX
 };
+
+#define KALVEX_MAKE_ONE(Name) +1
+constexpr int kMakeCount = 0 KALVEX_MAKES(KALVEX_MAKE_ONE);
+#undef KALVEX_MAKE_ONE
+constexpr int kEcuTypeCount = 61;
 
 const std::vector<Make>& Makes();
 // ECU type texts of a make; empty for an index out of range.

@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "catalogue/catalogue.h"
-#include "protocol/decimal.h"
+#include "protocol/text.h"
 
 namespace kalvex::cli {
 namespace {
@@ -14,20 +14,6 @@ std::string Lower(std::string s) {
 }
 
 }  // namespace
-
-// The window's parsers, so both programs take and refuse the same texts
-// (" 20" and "+20" are refused).
-std::optional<long> ParseInteger(const std::string& text, long lo, long hi) {
-  const auto v = ParseDecimal(text);
-  if (!v || *v < lo || *v > hi) return std::nullopt;
-  return *v;
-}
-
-std::optional<double> ParseNumber(const std::string& text, double lo, double hi) {
-  const auto v = ParseDecimalNumber(text);
-  if (!v || *v < lo || *v > hi) return std::nullopt;
-  return v;
-}
 
 std::optional<int> ParseMake(const std::string& text) {
   if (auto n = ParseInteger(text, 0, kMakeCount - 1)) return static_cast<int>(*n);
@@ -42,9 +28,15 @@ std::optional<int> ParseMake(const std::string& text) {
 }
 
 std::optional<int> ParseEcuType(int make, const std::string& text) {
-  const auto n = ParseInteger(text, 0, 1000);
-  if (!n || !ValidEcuType(make, static_cast<int>(*n))) return std::nullopt;
-  return static_cast<int>(*n);
+  if (const auto n = ParseInteger(text, 0, 1000))
+    return ValidEcuType(make, static_cast<int>(*n)) ? std::optional<int>(static_cast<int>(*n))
+                                                    : std::nullopt;
+  // By its list text, as the window shows it ("Январь 7.2", "ecu_v.4 (1.6l)").
+  const std::string want = Lower(text);
+  const auto& types = EcuTypesOf(make);
+  for (size_t i = 0; i < types.size(); ++i)
+    if (!want.empty() && Lower(types[i]) == want) return static_cast<int>(i);
+  return std::nullopt;
 }
 
 }  // namespace kalvex::cli

@@ -4,16 +4,17 @@
 #include <optional>
 #include <string>
 
+#include "protocol/text.h"
+
 namespace kalvex::cli {
 
 // A make by item index ("0") or by its text, whole or up to the bracket
 // ("LADA (ВАЗ)", "LADA", "lada"); nullopt when none matches.
 std::optional<int> ParseMake(const std::string& text);
-// An ECU type index valid for `make`.
+// An ECU type of `make` by its index, or by its list text (ASCII letters in
+// any case); nullopt when none matches.
 std::optional<int> ParseEcuType(int make, const std::string& text);
-// A whole decimal number in [lo, hi].
-std::optional<long> ParseInteger(const std::string& text, long lo, long hi);
-// A finite decimal number in [lo, hi].
-std::optional<double> ParseNumber(const std::string& text, double lo, double hi);
+// Numbers: ParseInteger and ParseNumber of protocol/text.h, the window's
+// parsers, so both programs take and refuse the same texts.
 
 }  // namespace kalvex::cli

@@ -53,6 +53,7 @@
 #include "session/session_controller.h"
 #include "session/session_values.h"
 #include "session/session_view.h"
+#include "session/value_recorder.h"
 
 namespace kalvex::cli {
 namespace {
@@ -156,10 +157,9 @@ class HeadlessView final : public SessionView {
   std::string portText() const override { return o_.port; }
   void setSelectorsEnabled(bool) override {}
   void setPortSelectorEnabled(bool) override {}
-  std::string buttonCaption() const override { return caption_; }
-  void setButtonCaption(const std::string& caption) override { caption_ = caption; }
+  void showRunning(bool running) override { running_ = running; }
   void setStatusText(const std::string& text) override {
-    print(status_.set(text, caption_ == kCaptionStop, clock_.now()));
+    print(status_.set(text, running_, clock_.now()));
   }
   std::optional<Millis> statusDue() const { return status_.due(); }
   // A held status line whose time has come, or any at the end of the run.
@@ -178,14 +178,8 @@ class HeadlessView final : public SessionView {
     if (quiet_) return;
     std::fprintf(stderr, "kalvex-cli monitor: %s\n", message.c_str());
   }
-  void setGaugeValue(Component c, float value) override {
-    values_[static_cast<size_t>(c)] = value;
-    valuesSet_ = true;
-  }
-  // Whether a decoder set a value since the last call.
-  bool takeValuesSet() { return std::exchange(valuesSet_, false); }
-
-  const std::array<std::optional<float>, kComponentCount>& values() const { return values_; }
+  // The values go to the session's recorder; there is no dashboard.
+  void setGaugeValue(Component, float) override {}
   const std::vector<std::string>& memo1() const { return memo1_; }
   // While reconnecting, a port that does not open yet is not news.
   void setQuiet(bool quiet) { quiet_ = quiet; }
@@ -202,17 +196,15 @@ class HeadlessView final : public SessionView {
   const MonitorOptions& o_;
   const LogFile& log_;
   const Clock& clock_;
-  std::string caption_ = kCaptionStart;
+  bool running_ = false;
   StatusLines status_;
-  bool valuesSet_ = false;
   std::vector<std::string> memo1_;
-  std::array<std::optional<float>, kComponentCount> values_{};
   int errors_ = 0;
 };
 
 // False when the row could not be written (a closed pipe, a full disk).
-bool WriteCsvRow(FILE* out, double seconds, const HeadlessView& view) {
-  std::fputs(CsvRow(seconds, view.values()).c_str(), out);
+bool WriteCsvRow(FILE* out, Millis sinceStart, const GaugeValues& values) {
+  std::fputs(CsvRow(sinceStart / 1000.0, values).c_str(), out);
   // A reader on a pipe sees each reply, and Ctrl-C loses nothing.
   return std::fflush(out) == 0 && !std::ferror(out);
 }
@@ -317,18 +309,23 @@ int RunMonitor(int argc, char** argv) {
     HeadlessView view(o, log, clock);
     PortLink port(loop.dispatcher());
     SessionController session(view, port, clock, log);
+    // The values of the whole run, reconnections included: one time axis,
+    // and each value empty until a decoder has set it in this run.
+    ValueRecorder recorder;
+    session.setRecorder(&recorder);
     session.setLogEnabled(o.log);
     session.setFirstRequestOverride(firstRequest);
     session.setRequestPause(o.pause);
     port.setRxHandler([&](size_t count) { session.VaComm1RxChar(count); });
 
     const Millis start = clock.now();
+    recorder.begin(start);
     long accepted = 0;
     Millis lastAccepted = start;
     // --reconnect: when the port is to be opened again.
     std::optional<Millis> reopenAt;
     auto scheduleReconnect = [&](const std::string& why) {
-      if (session.running()) session.Button1Click();  // stop: closes the port
+      session.stop();  // closes the port
       std::fprintf(stderr, "kalvex-cli monitor: %s; reconnecting to %s in %lld s\n", why.c_str(),
                    o.port.c_str(), static_cast<long long>(kReconnectWait / 1000));
       view.setQuiet(true);
@@ -374,9 +371,10 @@ int RunMonitor(int argc, char** argv) {
         ++accepted;  // the stop is no data: alone it leaves the status of no reply
       lastAccepted = clock.now();
       if (outputFailed) return;
-      // Rows only for replies that set values: a fault read's replies set
-      // none, and repeating the last row would draw a steady engine.
-      if (view.takeValuesSet() && csv && !WriteCsvRow(csv, (clock.now() - start) / 1000.0, view)) {
+      // The recorder made a row only for replies that set values: a fault
+      // read's replies set none.
+      if (recorder.lastReplyMadeRow() && csv &&
+          !WriteCsvRow(csv, clock.now() - start, recorder.current())) {
         failOutput("the CSV rows");
         return;
       }
@@ -391,11 +389,11 @@ int RunMonitor(int argc, char** argv) {
     // given up (said once) and the session starts without it.
     auto startSession = [&] {
       view.takeLogFailure();
-      session.Button1Click();
+      session.start();
       if (!session.running() && o.reconnect && view.takeLogFailure() && session.logEnabled()) {
         std::fprintf(stderr, "kalvex-cli monitor: going on without the log\n");
         session.setLogEnabled(false);
-        session.Button1Click();
+        session.start();
       }
     };
     startSession();
@@ -441,7 +439,7 @@ int RunMonitor(int argc, char** argv) {
         }
       };
       if (!outputFailed) loop.run(deadline, onDue, until);
-      if (session.running()) session.Button1Click();  // stop: closes the port
+      session.stop();  // closes the port
       view.printDueStatus(true);
       // A lost port wins over no reply; an output that failed wins over both.
       status = outputFailed ? 1 : portFailed ? 4 : accepted > 0 ? 0 : 3;

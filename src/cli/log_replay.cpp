@@ -5,6 +5,7 @@
 #include "adapter/elm327_driver.h"
 #include "catalogue/catalogue.h"
 #include "decode/decoder.h"
+#include "session/log_file.h"
 
 namespace kalvex::cli {
 
@@ -37,51 +38,6 @@ void LineSplitter::finish(const LineFn& onLine) {
   partial_ = std::string();
 }
 
-namespace {
-
-bool Digits(std::string_view s, size_t at, size_t n, int& out) {
-  out = 0;
-  for (size_t i = at; i < at + n; ++i) {
-    const char c = s[i];
-    if (c < '0' || c > '9') return false;
-    out = out * 10 + (c - '0');
-  }
-  return true;
-}
-
-int DaysInMonth(int month, int year) {
-  static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
-constexpr const char* kAdapterMarker = " --- ";
-constexpr const char* kExtractedMarker = " -E- ";
-constexpr size_t kStampSize = 19;  // "dd/mm/yyyy hh:mm:ss"
-
-}  // namespace
-
-std::optional<long long> LogStampSeconds(std::string_view line) {
-  if (line.size() < kStampSize) return std::nullopt;
-  if (line.size() > kStampSize && line[kStampSize] != ' ') return std::nullopt;
-  if (line[2] != '/' || line[5] != '/' || line[10] != ' ' || line[13] != ':' || line[16] != ':')
-    return std::nullopt;
-  int d = 0, mo = 0, y = 0, h = 0, mi = 0, s = 0;
-  if (!Digits(line, 0, 2, d) || !Digits(line, 3, 2, mo) || !Digits(line, 6, 4, y) ||
-      !Digits(line, 11, 2, h) || !Digits(line, 14, 2, mi) || !Digits(line, 17, 2, s))
-    return std::nullopt;
-  if (y < 1 || mo < 1 || mo > 12 || d < 1 || d > DaysInMonth(mo, y) || h > 23 || mi > 59 || s > 59)
-    return std::nullopt;
-  // Days from the civil date (proleptic Gregorian).
-  const int yy = y - (mo <= 2);
-  const int era = yy / 400;
-  const int yoe = yy - era * 400;
-  const int doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const long long doe = yoe * 365LL + yoe / 4 - yoe / 100 + doy;
-  const long long days = era * 146097LL + doe;
-  return days * 86400 + h * 3600 + mi * 60 + s;
-}
-
 LogReplayer::LogReplayer(int make, int ecu)
     : make_(make),
       ecu_(ecu),
@@ -90,12 +46,13 @@ LogReplayer::LogReplayer(int make, int ecu)
 
 void LogReplayer::line(std::string_view text, std::string& row) {
   ++counts_.lines;
-  const auto stamp = LogStampSeconds(text);
-  if (!stamp) {
+  const std::optional<LogLine> parsed = ReadLogLine(text);
+  if (!parsed) {
     if (counts_.badStamps++ == 0) counts_.firstBadLine = counts_.lines;
     return;
   }
   ++counts_.stamped;
+  const std::optional<long long> stamp = parsed->seconds;
   if (!first_) first_ = previous_ = stamp;
   if (*stamp < *previous_) {
     // A clock set back (a daylight-saving change in local time): the time
@@ -107,13 +64,12 @@ void LogReplayer::line(std::string_view text, std::string& row) {
     carried_ += *previous_ - *stamp;
   }
   previous_ = stamp;
-  const std::string_view body = text.substr(kStampSize);
-  if (body.starts_with(kAdapterMarker)) ++counts_.adapterLines;
-  if (!body.starts_with(kExtractedMarker)) return;
+  if (parsed->marker == LogMarker::Adapter) ++counts_.adapterLines;
+  if (parsed->marker != LogMarker::Extracted) return;
   ++counts_.extracted;
   // The extracted text has lost its echo and its prompt; the prompt goes
   // back so the parse sees the line as the driver did.
-  std::string reply(body.substr(5));
+  std::string reply(parsed->text);
   reply += '>';
   request_.clear();  // the echo is already removed
   if (ElmParseReply(reply, request_, multiFrame_, rb_).result != ElmReply::Accepted) return;
@@ -124,8 +80,11 @@ void LogReplayer::line(std::string_view text, std::string& row) {
     if (highest < 0 || rb_.length <= static_cast<size_t>(highest)) ++counts_.misfits;
   }
   state_.next.nextCommand = 0;
-  HandleReplyData(make_, ecu_, rb_, sink_, state_);
-  row += CsvRow(static_cast<double>(*stamp - *first_ + carried_), sink_.values);
+  HandleReplyData(make_, ecu_, rb_, recorder_, state_);
+  // Every accepted reply is a row, timed by the log's own stamps.
+  const Millis since = (*stamp - *first_ + carried_) * 1000;
+  recorder_.replyAccepted(since, true);
+  row += CsvRow(since / 1000.0, recorder_.current());
 }
 
 std::string LogReplayer::warnings() const {

@@ -12,6 +12,7 @@
 
 #include "session/reply_handling.h"
 #include "session/session_values.h"
+#include "session/value_recorder.h"
 
 namespace kalvex::cli {
 
@@ -28,12 +29,6 @@ class LineSplitter {
  private:
   std::string partial_;
 };
-
-// "dd/mm/yyyy hh:mm:ss" at the start of a log line, as seconds on a
-// calendar without time zones (only differences are used); nullopt when the
-// line does not start with a real date and time followed by the line's end
-// or a space.
-std::optional<long long> LogStampSeconds(std::string_view line);
 
 struct ReplayCounts {
   long long lines = 0;          // non-empty lines read
@@ -61,18 +56,10 @@ class LogReplayer {
   std::string warnings() const;
 
  private:
-  class Sink final : public GaugeSink {
-   public:
-    void setGaugeValue(Component c, float value) override {
-      values[static_cast<size_t>(c)] = value;
-    }
-    GaugeValues values{};
-  };
-
   int make_, ecu_;
   bool multiFrame_;
   ReplyState state_;
-  Sink sink_;
+  ValueRecorder recorder_;
   ResponseBytes rb_;
   std::string request_;
   ReplayCounts counts_;

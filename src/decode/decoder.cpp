@@ -1,43 +1,11 @@
 #include "decode/decoder.h"
 
 #include <algorithm>
-#include <array>
 
-#include "catalogue/catalogue.h"
-#include "decode/table.h"
+#include "catalogue/decoder_table.h"
 #include "protocol/request_catalogue.h"
 
 namespace kalvex {
-
-namespace table {
-
-// Decoders by make index; a shared table stands once per make it serves.
-std::span<const Branch> BranchesOf(int make) {
-  using Table = std::span<const Branch> (*)();
-  static constexpr std::array<Table, kMakeCount> kMakes = {
-      LadaBranches,             // LADA
-      HyundaiBranches,          // HYUNDAI
-      GreatWallBranches,        // GREATWALL
-      GazUazBranches,           // GAZ
-      GazUazBranches,           // UAZ
-      BydBranches,              // BYD
-      GeelyBranches,            // Geely
-      CheryBranches,            // Chery
-      ZazIzhBranches,           // ZAZ
-      ZazIzhBranches,           // IZH
-      NissanBranches,           // NISSAN
-      KiaBranches,              // KIA
-      DaewooChevroletBranches,  // DAEWOO
-      DaewooChevroletBranches,  // CHEVROLET
-      CitroenPeugeotBranches,   // CITROEN
-      CitroenPeugeotBranches,   // PEUGEOT
-      SuzukiBranches,           // SUZUKI
-  };
-  if (make < 0 || make >= kMakeCount) return {};
-  return kMakes[static_cast<size_t>(make)]();
-}
-
-}  // namespace table
 
 void Decode(int make, int ecu, const ResponseBytes& rb, GaugeSink& sink, RequestChoice& next) {
   // Every branch is tested; a match does not stop the ones after it.

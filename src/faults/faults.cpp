@@ -2,8 +2,10 @@
 
 #include <cstring>
 
-#include "catalogue/catalogue.h"
+#include "catalogue/first_request.h"
+#include "catalogue/make_registry.h"
 #include "protocol/request_catalogue.h"
+#include "protocol/text.h"
 
 namespace kalvex {
 
@@ -91,16 +93,6 @@ const std::vector<FaultRow>& FaultDescriptionTable() {
   return kRows;
 }
 
-namespace {
-
-void AppendHex2(char* out, uint8_t v) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  out[0] = kDigits[v >> 4];
-  out[1] = kDigits[v & 0x0F];
-}
-
-}  // namespace
-
 std::string UndescribedCodesLine(const std::vector<std::string>& codes) {
   if (codes.empty()) return {};
   const size_t n = codes.size();
@@ -141,8 +133,8 @@ bool HandleFaultReply(const ResponseBytes& rb, int& rememberedFaultCount,
     const size_t high = 2 + 3 * static_cast<size_t>(k);
     if (high + 1 >= received) break;
     char code[5] = {};
-    AppendHex2(code, rb.b[high]);
-    AppendHex2(code + 2, rb.b[high + 1]);
+    hex::Write2(code, rb.b[high]);
+    hex::Write2(code + 2, rb.b[high + 1]);
     bool described = false;
     for (const FaultRow& row : FaultDescriptionTable()) {
       if (std::strcmp(row.code, code) == 0) {
@@ -157,52 +149,21 @@ bool HandleFaultReply(const ResponseBytes& rb, int& rememberedFaultCount,
   return true;
 }
 
-namespace {
-
-// The fault read request each make goes to after a clear reply (0x54).
-struct ClearReplyRow {
-  uint8_t command;  // NextCommand
-  bool setsText;    // NextRequest too (makes 0 to 9)
-};
-
-// clang-format off
-constexpr ClearReplyRow kClearReply[kMakeCount] = {
-    {12, true},   // LADA       "18 00 00 00"
-    { 2, true},   // HYUNDAI    "18 00 FF 00"
-    {11, true},   // GREATWALL  back to live data, see below
-    { 2, true},   // GAZ
-    { 2, true},   // UAZ
-    { 2, true},   // BYD
-    { 2, true},   // Geely
-    { 2, true},   // Chery
-    { 2, true},   // ZAZ
-    { 2, true},   // IZH
-    { 2, false},  // NISSAN
-    { 2, false},  // KIA
-    { 2, false},  // DAEWOO
-    { 2, false},  // CHEVROLET
-    {14, false},  // CITROEN    "17 FF 00"
-    {14, false},  // PEUGEOT
-    {12, false},  // SUZUKI     "18 00 00 00"
-};
-// clang-format on
-
-}  // namespace
-
 void HandleClearReply(int make, int ecu, RequestChoice& next) {
-  if (make < 0 || make >= kMakeCount) return;
-  ClearReplyRow row = kClearReply[make];
-  // GREATWALL has no fault read request; keeping the clear request would
-  // resend it forever and stop live data, so it goes back to the type's first
-  // data request: "21 01", or "22 00 11" for Delphi MT20.
-  if (make == kGreatWall && ecu == 4) row.command = 20;
-  next.nextCommand = row.command;
-  if (row.setsText) next.nextRequest = ElmRequestText(row.command);
+  const MakeEntry* entry = FindMake(make);
+  if (!entry) return;
+  // A make without a fault read request goes back to the type's first data
+  // request: keeping the clear request would resend it forever and stop live
+  // data.
+  const uint8_t command =
+      entry->faults.read().value_or(FirstRequest(make, ecu, FirstRequestPoint::ElmSetUpDone));
+  next.nextCommand = command;
+  if (entry->faults.clearSetsText()) next.nextRequest = ElmRequestText(command);
 }
 
 std::optional<uint8_t> FaultReadRequest(int make) {
-  if (make < 0 || make >= kMakeCount || make == kGreatWall) return std::nullopt;
-  return kClearReply[make].command;
+  const MakeEntry* entry = FindMake(make);
+  return entry ? entry->faults.read() : std::nullopt;
 }
 
 bool IsFaultExchange(const ResponseBytes& rb) {
@@ -210,6 +171,9 @@ bool IsFaultExchange(const ResponseBytes& rb) {
   return fault(static_cast<uint8_t>(rb[0] - 0x40)) || (rb[0] == 0x7F && fault(rb[1]));
 }
 
-bool ClearButtonActs(int make) { return make >= kLada && make <= kUaz; }
+bool ClearButtonActs(int make) {
+  const MakeEntry* entry = FindMake(make);
+  return entry && entry->faults.clearButton();
+}
 
 }  // namespace kalvex

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "protocol/request_catalogue.h"
 #include "protocol/request_choice.h"
 #include "protocol/response.h"
 
@@ -40,9 +41,8 @@ void HandleClearReply(int make, int ecu, RequestChoice& next);
 bool IsFaultExchange(const ResponseBytes& rb);
 
 // Whether the clear button acts for this make (LADA, HYUNDAI, GREATWALL,
-// GAZ, UAZ). The request it asks for is number 3.
+// GAZ, UAZ). The request it asks for is kClearRequest.
 bool ClearButtonActs(int make);
-constexpr uint8_t kClearRequest = 3;
 
 // The make's fault read request, the one its clear reply names: 12
 // ("18 00 00 00"), 2 ("18 00 FF 00") or 14 ("17 FF 00"). None for GREATWALL

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "link/va_comm.h"
+#include "protocol/text.h"
 
 #ifdef _WIN32
 #include <mswsock.h>
@@ -134,7 +135,7 @@ std::optional<TcpAddress> ParseTcpAddress(const std::string& text, bool allowPor
   std::string host = rest.substr(0, colon);
   const std::string port = rest.substr(colon + 1);
   if (!AllDigits(port)) return std::nullopt;
-  const long number = std::stol(port);
+  const long number = ParseDecimal(port).value_or(-1);
   if (number > 65535 || (number == 0 && !allowPortZero)) return std::nullopt;
   if (host.front() == '[') {
     if (host.size() < 3 || host.back() != ']') return std::nullopt;

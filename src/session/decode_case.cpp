@@ -3,18 +3,13 @@
 #include <cstdio>
 
 #include "catalogue/catalogue.h"
-#include "protocol/decimal.h"
 #include "protocol/request_catalogue.h"
+#include "protocol/text.h"
 
 namespace kalvex {
 namespace {
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
+int HexDigit(char c) { return hex::IsLenientDigit(c) ? hex::DigitValue(c) : -1; }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 

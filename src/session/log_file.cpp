@@ -152,4 +152,67 @@ int LogFile::writeLine(const std::string& line) {
   return err == 0 ? 0 : fail(err, fileName_, std::strerror(err));
 }
 
+// ---- the line format, read back -------------------------------------------
+
+const char* LogMarkerText(LogMarker marker) {
+  return marker == LogMarker::Extracted ? " -E- " : " --- ";
+}
+
+namespace {
+
+bool Digits(std::string_view s, size_t at, size_t n, int& out) {
+  out = 0;
+  for (size_t i = at; i < at + n; ++i) {
+    const char c = s[i];
+    if (c < '0' || c > '9') return false;
+    out = out * 10 + (c - '0');
+  }
+  return true;
+}
+
+int DaysInMonth(int month, int year) {
+  static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// The stamp StampFor writes, as seconds; nullopt for anything else.
+std::optional<long long> StampSeconds(std::string_view line) {
+  if (line.size() < kLogStampSize) return std::nullopt;
+  if (line.size() > kLogStampSize && line[kLogStampSize] != ' ') return std::nullopt;
+  if (line[2] != '/' || line[5] != '/' || line[10] != ' ' || line[13] != ':' || line[16] != ':')
+    return std::nullopt;
+  int d = 0, mo = 0, y = 0, h = 0, mi = 0, s = 0;
+  if (!Digits(line, 0, 2, d) || !Digits(line, 3, 2, mo) || !Digits(line, 6, 4, y) ||
+      !Digits(line, 11, 2, h) || !Digits(line, 14, 2, mi) || !Digits(line, 17, 2, s))
+    return std::nullopt;
+  if (y < 1 || mo < 1 || mo > 12 || d < 1 || d > DaysInMonth(mo, y) || h > 23 || mi > 59 || s > 59)
+    return std::nullopt;
+  // Days from the civil date (proleptic Gregorian).
+  const int yy = y - (mo <= 2);
+  const int era = yy / 400;
+  const int yoe = yy - era * 400;
+  const int doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const long long doe = yoe * 365LL + yoe / 4 - yoe / 100 + doy;
+  const long long days = era * 146097LL + doe;
+  return days * 86400 + h * 3600 + mi * 60 + s;
+}
+
+}  // namespace
+
+std::optional<LogLine> ReadLogLine(std::string_view line) {
+  const std::optional<long long> seconds = StampSeconds(line);
+  if (!seconds) return std::nullopt;
+  LogLine out;
+  out.seconds = *seconds;
+  const std::string_view rest = line.substr(kLogStampSize);
+  for (LogMarker m : {LogMarker::Adapter, LogMarker::Extracted}) {
+    const std::string_view marker = LogMarkerText(m);
+    if (!rest.starts_with(marker)) continue;
+    out.marker = m;
+    out.text = rest.substr(marker.size());
+  }
+  return out;
+}
+
 }  // namespace kalvex

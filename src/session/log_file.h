@@ -6,9 +6,32 @@
 
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
+
+#include "adapter/adapter_driver.h"
 
 namespace kalvex {
+
+// The line format, written by LogFile and read back by ReadLogLine only:
+//   "dd/MM/yyyy HH:mm:ss"                 the first line of a file
+//   "dd/MM/yyyy HH:mm:ss --- TEXT"        a line from the adapter
+//   "dd/MM/yyyy HH:mm:ss -E- TEXT"        the reply extracted from it
+inline constexpr size_t kLogStampSize = 19;   // "dd/MM/yyyy HH:mm:ss"
+const char* LogMarkerText(LogMarker marker);  // " --- ", " -E- "
+
+struct LogLine {
+  // The stamp as seconds on a calendar without time zones: only
+  // differences between lines mean anything.
+  long long seconds = 0;
+  std::optional<LogMarker> marker;  // none: a bare stamp or an unknown marker
+  std::string_view text;            // after the marker; views into the line
+};
+
+// Nullopt when the line does not start with a real date and time followed
+// by the line's end or a space.
+std::optional<LogLine> ReadLogLine(std::string_view line);
 
 class LogFile {
  public:
@@ -31,6 +54,9 @@ class LogFile {
   // the current file. Returns 0 or the errno of the failure; with no file
   // created yet it returns ENOENT.
   int appendLine(const std::string& marker, const std::string& text);
+  int appendLine(LogMarker marker, const std::string& text) {
+    return appendLine(LogMarkerText(marker), text);
+  }
 
   // The last failure of create() or appendLine(): its errno (0 for none)
   // and "PATH: system text", naming the folder or file that failed.

@@ -12,6 +12,7 @@
 #include "link/system_errors.h"
 #include "session/log_file.h"
 #include "session/reply_handling.h"
+#include "session/value_recorder.h"
 
 namespace kalvex {
 
@@ -40,26 +41,33 @@ void SessionController::guarded(const std::function<void()>& fn) {
   }
 }
 
-// ---- Button1: start / stop ---------------------------------------------
+// ---- start / stop ---------------------------------------------
 
-void SessionController::Button1Click() {
-  guarded([this] {
-    // Recomputed on every click, before the caption is looked at.
-    const LinkParams params = LinkParamsOf(view_.makeIndex(), view_.ecuTypeIndex());
-    st_.canSession = false;
-    // No make or ECU type: the K-line address most types use.
-    st_.ecuAddress = params.found ? params.ecuAddress : 0x10;
-    st_.canId = params.canId;
-    const std::string caption = view_.buttonCaption();
-    if (caption == kCaptionStart) {
-      start();
-    } else if (caption == kCaptionStop) {
-      stop();
-    }
-  });
+// The link parameters are recomputed at every start and stop from the lists
+// as they are now.
+void SessionController::loadLinkParams() {
+  const LinkParams params = LinkParamsOf(view_.makeIndex(), view_.ecuTypeIndex());
+  st_.canSession = false;
+  // No make or ECU type: the K-line address most types use.
+  st_.ecuAddress = params.found ? params.ecuAddress : 0x10;
+  st_.canId = params.canId;
 }
 
 void SessionController::start() {
+  guarded([this] {
+    loadLinkParams();
+    if (!running_) startSession();
+  });
+}
+
+void SessionController::stop() {
+  guarded([this] {
+    loadLinkParams();
+    if (running_) stopSession();
+  });
+}
+
+void SessionController::startSession() {
   if (logEnabled_) {
     if (int err = log_.create(); err != 0) {
       view_.showError(LogErrorText(log_, err));
@@ -104,29 +112,30 @@ void SessionController::start() {
     driver_ = std::make_unique<KestaDriver>(services);
   }
   running_ = true;
-  view_.setButtonCaption(kCaptionStop);
+  view_.showRunning(true);
   try {
     driver_->start();
   } catch (...) {
-    stop();
+    stopSession();
     throw;
   }
 }
 
-void SessionController::stop() {
+void SessionController::stopSession() {
   running_ = false;
-  view_.setButtonCaption(kCaptionStart);
+  view_.showRunning(false);
   pending_.reset();  // a write still waiting for its pause is cancelled
   rxDeferred_ = false;
   port_.closeDevice();
   st_.nextRequest = "81";
-  st_.nextCommand = 0;
+  st_.nextCommand = kNoRequest;
   if (driver_) driver_->clearReceive();
   st_.rememberedFaultCount = 0;
   asked_ = Asked::None;
   // The port is closed: the label must not go on claiming a link.
   view_.setStatusText(kStatusNoLink);
   view_.setGaugeValue(Component::VS_TOG, 0.0f);
+  if (recorder_) recorder_->setGaugeValue(Component::VS_TOG, 0.0f);
   view_.setSelectorsEnabled(true);
   timer3_.reset();
   timer2_.reset();
@@ -142,9 +151,9 @@ void SessionController::shutdown() {
   port_.closeDevice();
 }
 
-// ---- Button2: clear ------------------------------------------------------
+// ---- fault buttons ------------------------------------------------------
 
-void SessionController::Button2Click() {
+void SessionController::clearFaults() {
   const int make = view_.makeIndex();
   if (!ClearButtonActs(make)) return;
   if (make == kLada) {
@@ -157,14 +166,14 @@ void SessionController::Button2Click() {
   }
 }
 
-void SessionController::ReadFaultsClick() {
+void SessionController::readFaults() {
   if (!FaultReadRequest(view_.makeIndex())) return;
   asked_ = Asked::Read;
 }
 
 bool SessionController::takePendingRequest() {
   // StartDiagnosticSession must still go out first.
-  if (asked_ == Asked::None || st_.nextCommand == 10) return false;
+  if (asked_ == Asked::None || st_.nextCommand == kStartDiagnosticSession) return false;
   // The make is looked up now: it may have changed since an idle click.
   const std::optional<uint8_t> read = FaultReadRequest(view_.makeIndex());
   const Asked asked = asked_;
@@ -188,7 +197,7 @@ void SessionController::setLogEnabled(bool on) {
   }
 }
 
-void SessionController::logLine(const char* marker, const std::string& text) {
+void SessionController::logLine(LogMarker marker, const std::string& text) {
   if (!logEnabled_ || logBroken_) return;
   int err = 0;
   if (!log_.hasFile()) err = log_.create();  // switched on mid-session
@@ -223,7 +232,7 @@ void SessionController::VaComm1RxChar(size_t count) {
 void SessionController::onPortError(const std::string& message) {
   guarded([&] {
     view_.showError(PortErrorText(view_.portText(), message));
-    if (running_) stop();
+    if (running_) stopSession();
   });
 }
 
@@ -364,7 +373,10 @@ bool SessionController::acceptResponse() {
   rs.next.nextRequest = std::move(st_.nextRequest);
   rs.rememberedFaultCount = st_.rememberedFaultCount;
   rs.memo1 = std::move(memo1_);
-  const bool memoChanged = HandleReplyData(make, ecu, st_.response, view_, rs);
+  std::optional<GaugeTee> tee;
+  if (recorder_) tee.emplace(view_, *recorder_);
+  GaugeSink& gauges = tee ? static_cast<GaugeSink&>(*tee) : view_;
+  const bool memoChanged = HandleReplyData(make, ecu, st_.response, gauges, rs);
   st_.nextCommand = rs.next.nextCommand;
   st_.nextRequest = std::move(rs.next.nextRequest);
   st_.rememberedFaultCount = rs.rememberedFaultCount;
@@ -376,18 +388,19 @@ bool SessionController::acceptResponse() {
     st_.nextCommand = firstRequestAt(view_.activePage() == 1 ? FirstRequestPoint::SessionStartFaults
                                                              : FirstRequestPoint::SessionStartData);
   }
+  if (recorder_) recorder_->replyAccepted(clock_.now());
   if (onResponseAccepted) onResponseAccepted(st_.response);
   if (sid == 0xC2) {
-    // StopCommunication accepted: the full stop, so the caption and the
+    // StopCommunication accepted: the full stop, so the button and the
     // selectors never claim a session that is no longer running.
-    stop();
+    stopSession();
     return false;
   }
   return true;
 }
 
 uint8_t SessionController::applyOverride(uint8_t chosen) {
-  if (firstChosen_ || chosen == 10) return chosen;  // 10 starts the diagnostic session
+  if (firstChosen_ || chosen == kStartDiagnosticSession) return chosen;
   firstChosen_ = true;
   return firstOverride_ ? *firstOverride_ : chosen;
 }

@@ -23,6 +23,7 @@ namespace kalvex {
 
 class LogFile;
 class SerialLink;
+class ValueRecorder;
 
 constexpr Millis kTimer1Interval = 10000;
 constexpr Millis kTimer2Interval = 2000;
@@ -42,11 +43,17 @@ class SessionController : private DriverServices {
   SessionController(const SessionController&) = delete;
   SessionController& operator=(const SessionController&) = delete;
 
-  void Button1Click();  // start / stop by caption
-  void Button2Click();  // clear button
+  // Decided by the session's own state: start() while stopped opens the port
+  // and starts the adapter, stop() while running closes it; either one
+  // otherwise only recomputes the link parameters.
+  void start();
+  void stop();
+  // The clear button: the clear request at the next data send, for the
+  // makes whose clear button acts.
+  void clearFaults();
   // "Прочитать ошибки": the make's fault read request at the next data send.
   // Asked while idle, it waits for the next session's first data send.
-  void ReadFaultsClick();
+  void readFaults();
   void setLogEnabled(bool on);  // CheckBox1Click / stored setting
   bool logEnabled() const { return logEnabled_; }
   void VaComm1RxChar(size_t count);  // the port's bytes-received notification
@@ -72,6 +79,11 @@ class SessionController : private DriverServices {
   // after each accepted response has been handled.
   std::function<void(int make, int ecu, int adapter)> onStarting;
   std::function<void(const ResponseBytes&)> onResponseAccepted;
+
+  // Every gauge value the session sets also goes to `recorder` (may be
+  // null), and every accepted reply is recorded there before
+  // onResponseAccepted runs. The recorder must outlive the session.
+  void setRecorder(ValueRecorder* recorder) { recorder_ = recorder; }
 
   bool running() const { return running_; }
   // The label's text for a link that is not (or no longer) answering.
@@ -105,15 +117,16 @@ class SessionController : private DriverServices {
   void setTimer2(bool on) override;
   void setTimer3(bool on) override;
   void lineReceived() override { adapterAnswered_ = true; }
-  void logLine(const char* marker, const std::string& text) override;
+  void logLine(LogMarker marker, const std::string& text) override;
   void showErrorOnce(const std::string& message) override;
   bool acceptResponse() override;
   uint8_t firstElmRequest() override;
   uint8_t firstKestaCanRequest() override;
   bool takePendingRequest() override;
 
-  void start();
-  void stop();
+  void loadLinkParams();
+  void startSession();
+  void stopSession();
   void completePending();
   void fireTimer(int which);
   void fireTicksDueBy(Millis when);
@@ -129,6 +142,7 @@ class SessionController : private DriverServices {
   RequestState st_;
   std::unique_ptr<AdapterDriver> driver_;
   std::vector<std::string> memo1_;
+  ValueRecorder* recorder_ = nullptr;
 
   bool logEnabled_ = false;
   bool logBroken_ = false;   // an I/O error was reported this session

@@ -10,8 +10,6 @@
 
 namespace kalvex {
 
-inline constexpr const char* kCaptionStart = "Начать тестирование";
-inline constexpr const char* kCaptionStop = "Остановить тестирование";
 inline constexpr const char* kStatusLinked = "Связь с ЭБУ установлена";
 inline constexpr const char* kStatusNoLink = "Нет связи с ЭБУ";
 // Not one line from the adapter since the start, retries included: a wrong
@@ -34,8 +32,9 @@ class SessionView : public GaugeSink {
   // Only ComboBox1 (the unasked 0xC2 reply re-enables just this one).
   virtual void setPortSelectorEnabled(bool enabled) = 0;
 
-  virtual std::string buttonCaption() const = 0;  // Button1
-  virtual void setButtonCaption(const std::string& caption) = 0;
+  // The session started (true) or stopped (false): Button1 shows the
+  // caption of the state, the session never reads it back.
+  virtual void showRunning(bool running) = 0;
   virtual void setStatusText(const std::string& text) = 0;  // Label10
 
   // Memo1: the fault list, replaced as a whole.

@@ -10,8 +10,6 @@ namespace {
 using C = Component;
 using Q = Quantity;
 
-constexpr int kBydMake = 5;
-constexpr int kGeelyMake = 6;
 constexpr int kByte = -1;
 
 // M797: no intake air.
@@ -52,9 +50,10 @@ const EcuLayout* const kGeely[] = {&kM797, &kDelphiMt20};
 
 }  // namespace
 
-const EcuLayout* BydGeelyLayout(int make, int ecu) {
-  if (make == kBydMake) return ecu == 0 ? CheryLayout(0) : nullptr;
-  if (make != kGeelyMake || ecu < 0 || ecu >= static_cast<int>(std::size(kGeely))) return nullptr;
+const EcuLayout* BydLayout(int ecu) { return ecu == 0 ? CheryLayout(0) : nullptr; }
+
+const EcuLayout* GeelyLayout(int ecu) {
+  if (ecu < 0 || ecu >= static_cast<int>(std::size(kGeely))) return nullptr;
   return kGeely[ecu];
 }
 

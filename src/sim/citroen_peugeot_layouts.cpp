@@ -114,21 +114,19 @@ const EcuLayout kMm6lp = {{
 
 }  // namespace
 
-const EcuLayout* CitroenPeugeotLayout(int make, int ecu) {
-  if (make == kCitroen) {
-    switch (ecu) {
-      case 0:
-        return &kSagem;
-      case 1:
-        return &kNfu;
-      case 2:
-        return &kRfj;
-      default:
-        return nullptr;
-    }
+const EcuLayout* CitroenLayout(int ecu) {
+  switch (ecu) {
+    case 0:
+      return &kSagem;
+    case 1:
+      return &kNfu;
+    case 2:
+      return &kRfj;
+    default:
+      return nullptr;
   }
-  if (make == kPeugeot && ecu == 0) return &kMm6lp;
-  return nullptr;
 }
+
+const EcuLayout* PeugeotLayout(int ecu) { return ecu == 0 ? &kMm6lp : nullptr; }
 
 }  // namespace kalvex::sim

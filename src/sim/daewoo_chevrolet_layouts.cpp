@@ -30,6 +30,7 @@ const EcuLayout kSirius = {{{
 
 }  // namespace
 
-const EcuLayout* DaewooChevroletLayout(int ecu) { return ecu == 0 ? &kSirius : nullptr; }
+const EcuLayout* DaewooLayout(int ecu) { return ecu == 0 ? &kSirius : nullptr; }
+const EcuLayout* ChevroletLayout(int ecu) { return DaewooLayout(ecu); }
 
 }  // namespace kalvex::sim

@@ -1,44 +1,19 @@
 #include "sim/ecu_layouts.h"
 
-#include "catalogue/catalogue.h"
+#include <array>
 
 namespace kalvex::sim {
 
 const EcuLayout* EcuLayoutOf(int make, int ecu) {
+  using LayoutFn = const EcuLayout* (*)(int);
+  static constexpr auto kLayouts = std::to_array<LayoutFn>({
+#define KALVEX_LAYOUT_FN(Name) &Name##Layout,
+      KALVEX_MAKES(KALVEX_LAYOUT_FN)
+#undef KALVEX_LAYOUT_FN
+  });
+  static_assert(kLayouts.size() == static_cast<size_t>(kMakeCount));
   if (!ValidEcuType(make, ecu)) return nullptr;
-  switch (make) {
-    case kLada:
-      return LadaLayout(ecu);
-    case kHyundai:
-      return HyundaiLayout(ecu);
-    case kGreatWall:
-      return GreatWallLayout(ecu);
-    case kGaz:
-    case kUaz:
-      return GazUazLayout(make, ecu);
-    case kByd:
-    case kGeely:
-      return BydGeelyLayout(make, ecu);
-    case kChery:
-      return CheryLayout(ecu);
-    case kZaz:
-    case kIzh:
-      return ZazIzhLayout(ecu);
-    case kNissan:
-      return NissanLayout(ecu);
-    case kKia:
-      return KiaLayout(ecu);
-    case kDaewoo:
-    case kChevrolet:
-      return DaewooChevroletLayout(ecu);
-    case kCitroen:
-    case kPeugeot:
-      return CitroenPeugeotLayout(make, ecu);
-    case kSuzuki:
-      return SuzukiLayout(ecu);
-    default:
-      return nullptr;
-  }
+  return kLayouts[static_cast<size_t>(make)](ecu);
 }
 
 }  // namespace kalvex::sim

@@ -2,8 +2,8 @@
 // decoder row read backwards: the gauge formula value = ((raw * m) / d) + a
 // (optionally rounded) tells how the engine quantity is put into the bytes,
 // and the same row read forwards says what a scanner must show for them.
-// A make that gets a decoder adds its table in its own file and one line in
-// EcuLayoutOf.
+// A make that gets a decoder adds its tables and its <Name>Layout in its own
+// file.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "protocol/components.h"
 
 namespace kalvex::sim {
@@ -52,19 +53,10 @@ struct EcuLayout {
 // Null when the simulator has no table for that type (yet).
 const EcuLayout* EcuLayoutOf(int make, int ecu);
 
-// Per make (or per group of makes that share their ECUs), one file each;
-// null for a type without a layout.
-const EcuLayout* LadaLayout(int ecu);
-const EcuLayout* HyundaiLayout(int ecu);
-const EcuLayout* GreatWallLayout(int ecu);
-const EcuLayout* GazUazLayout(int make, int ecu);
-const EcuLayout* BydGeelyLayout(int make, int ecu);
-const EcuLayout* CheryLayout(int ecu);
-const EcuLayout* ZazIzhLayout(int ecu);
-const EcuLayout* NissanLayout(int ecu);
-const EcuLayout* KiaLayout(int ecu);
-const EcuLayout* DaewooChevroletLayout(int ecu);
-const EcuLayout* CitroenPeugeotLayout(int make, int ecu);
-const EcuLayout* SuzukiLayout(int ecu);
+// One per make of the make list, defined in that make's layouts file (makes
+// that share their ECUs share the file); null for a type without a layout.
+#define KALVEX_DECLARE_LAYOUT(Name) const EcuLayout* Name##Layout(int ecu);
+KALVEX_MAKES(KALVEX_DECLARE_LAYOUT)
+#undef KALVEX_DECLARE_LAYOUT
 
 }  // namespace kalvex::sim

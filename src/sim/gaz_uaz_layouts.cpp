@@ -11,8 +11,6 @@ using C = Component;
 using Q = Quantity;
 
 constexpr int kByte = -1;
-constexpr int kGazMake = 3;
-constexpr int kUazMake = 4;
 
 // Bosch ME17.9.7 Euro-3 and Euro-4. The speed word only reaches 2 km/h at
 // full scale, so the simulated speed saturates there.
@@ -97,11 +95,11 @@ constexpr int kUazTypes = 4;  // the first four of GAZ
 
 }  // namespace
 
-const EcuLayout* GazUazLayout(int make, int ecu) {
-  if (make != kGazMake && make != kUazMake) return nullptr;
-  const int count = make == kGazMake ? static_cast<int>(std::size(kGaz)) : kUazTypes;
-  if (ecu < 0 || ecu >= count) return nullptr;
+const EcuLayout* GazLayout(int ecu) {
+  if (ecu < 0 || ecu >= static_cast<int>(std::size(kGaz))) return nullptr;
   return kGaz[ecu];
 }
+
+const EcuLayout* UazLayout(int ecu) { return ecu < kUazTypes ? GazLayout(ecu) : nullptr; }
 
 }  // namespace kalvex::sim

@@ -30,6 +30,7 @@ const EcuLayout kMikas = {{{
 
 }  // namespace
 
-const EcuLayout* ZazIzhLayout(int ecu) { return ecu == 0 ? &kMikas : nullptr; }
+const EcuLayout* ZazLayout(int ecu) { return ecu == 0 ? &kMikas : nullptr; }
+const EcuLayout* IzhLayout(int ecu) { return ZazLayout(ecu); }
 
 }  // namespace kalvex::sim

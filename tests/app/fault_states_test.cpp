@@ -90,7 +90,7 @@ TEST(FaultStates, ListClearAndRecorderAroundAFaultRead) {
   form->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(0);
   form->findChild<QComboBox*>("ComboBoxTA")->setCurrentIndex(0);
   SessionHost& host = *form->sessionHost();
-  host.Button1Click();
+  form->Button1Click();
   ASSERT_TRUE(RunUntil([&] { return form->sessionValues().size() >= 2; }))
       << peer.lineCount() << " lines; errors: " << form->shownErrors().size();
   EXPECT_FALSE(form->faultReadNoteShown());
@@ -121,7 +121,7 @@ TEST(FaultStates, ListClearAndRecorderAroundAFaultRead) {
 
   // A stop leaves every gauge on show stale, the note gone; another make
   // empties them.
-  host.Button1Click();
+  form->Button1Click();
   EXPECT_FALSE(form->faultReadNoteShown());
   const Dashboard* d = form->dashboard();
   for (size_t i = 0; i < kComponentCount; ++i) {

@@ -1,3 +1,4 @@
+#include "app/button_captions.h"
 #include "app/main_window.h"
 
 #include <fcntl.h>
@@ -472,12 +473,12 @@ TEST_F(WindowTest, AdapterPluggedInAfterStartIsListedWhenTheListOpens) {
   ports->setCurrentIndex(1);
   w.selectMake(0);
   w.selectEcuType(0);
-  w.sessionHost()->Button1Click();
+  w.Button1Click();
   QElapsedTimer t;
   t.start();
   while (second->history().empty() && t.elapsed() < 15000) QApplication::processEvents();
   EXPECT_FALSE(second->history().empty());
-  w.sessionHost()->Button1Click();
+  w.Button1Click();
 
   first.reset();  // unplugged: its link now points nowhere
   OpenList(ports);
@@ -565,7 +566,7 @@ TEST_F(WindowTest, SessionOverWifiToTheSimulator) {
   w.ComboBox1Activated(wifi);
   w.selectMake(0);
   w.selectEcuType(0);
-  w.sessionHost()->Button1Click();
+  w.Button1Click();
   auto* status = Child<QLabel>(w, "Label10");
   QElapsedTimer t;
   t.start();

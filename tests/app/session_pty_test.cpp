@@ -9,6 +9,7 @@
 #include <QThread>
 #include <algorithm>
 
+#include "app/button_captions.h"
 #include "app/main_window.h"
 #include "app/session_host.h"
 #include "session/session_controller.h"
@@ -58,7 +59,7 @@ TEST(SessionPty, ElmSessionShowsLadaLiveData) {
   w.form->sessionHost()->controller().onResponseAccepted = [&](const ResponseBytes&) {
     ++accepted;
   };
-  w.form->sessionHost()->Button1Click();
+  w.form->Button1Click();
   EXPECT_EQ(w.form->buttonCaption(), kCaptionStop);
   ASSERT_TRUE(RunUntil([&] { return accepted >= 3; })) << "lines seen: " << peer.lineCount();
   auto lines = peer.lines();
@@ -74,7 +75,7 @@ TEST(SessionPty, ElmSessionShowsLadaLiveData) {
   EXPECT_FLOAT_EQ(d->value(Component::VI_Nmot), 800.0f);
   EXPECT_FLOAT_EQ(d->value(Component::VS_Speed), 60.0f);
   EXPECT_FLOAT_EQ(d->value(Component::VS_TOG), 83.0f);
-  w.form->sessionHost()->Button1Click();
+  w.form->Button1Click();
   EXPECT_EQ(w.form->buttonCaption(), kCaptionStart);
 }
 
@@ -98,7 +99,7 @@ TEST(SessionPty, KestaSessionShowsLadaLiveData) {
   w.form->sessionHost()->controller().onResponseAccepted = [&](const ResponseBytes& rb) {
     if (++accepted == 2) firstBytes.assign(rb.b.begin(), rb.b.begin() + 26);
   };
-  w.form->sessionHost()->Button1Click();
+  w.form->Button1Click();
   ASSERT_TRUE(RunUntil([&] { return accepted >= 2; })) << "lines seen: " << peer.lineCount();
   EXPECT_EQ(firstBytes[13], 0x14);
   EXPECT_EQ(firstBytes[19], 0x3C);

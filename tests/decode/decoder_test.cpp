@@ -10,7 +10,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/first_request.h"
-#include "decode/table.h"
+#include "catalogue/decoder_table.h"
 #include "protocol/request_catalogue.h"
 
 namespace kalvex {

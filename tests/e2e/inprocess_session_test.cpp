@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/button_captions.h"
 #include "link/serial_link.h"
 #include "protocol/clock.h"
 #include "session/log_file.h"
@@ -88,8 +89,7 @@ class FakeView final : public SessionView {
   std::string portText() const override { return "sim"; }
   void setSelectorsEnabled(bool) override {}
   void setPortSelectorEnabled(bool) override {}
-  std::string buttonCaption() const override { return caption; }
-  void setButtonCaption(const std::string& c) override { caption = c; }
+  void showRunning(bool running) override { caption = running ? kCaptionStop : kCaptionStart; }
   void setStatusText(const std::string& t) override { status = t; }
   void setFaultLines(const std::vector<std::string>&) override {}
   void showError(const std::string& m) override { errors.push_back(m); }
@@ -164,7 +164,7 @@ SessionResult RunSession(int adapter, int ecu, sim::ElmOptions options, int repl
     ++r.data;
   };
 
-  session.Button1Click();
+  session.start();
   EXPECT_TRUE(session.running()) << (view.errors.empty() ? "" : view.errors[0]);
   for (int guard = 0; r.data < replies && guard < 10000; ++guard) {
     if (link.deliver(session)) continue;
@@ -175,7 +175,7 @@ SessionResult RunSession(int adapter, int ecu, sim::ElmOptions options, int repl
   }
   EXPECT_EQ(view.status, kStatusLinked);
   EXPECT_TRUE(view.errors.empty());
-  session.Button1Click();  // stop
+  session.stop();
   EXPECT_FALSE(session.running());
   EXPECT_FALSE(link.isOpen());
   r.lines = Lines(link.written);

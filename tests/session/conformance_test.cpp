@@ -556,7 +556,7 @@ TEST(Timers, RetryRebuildsTheRequestFromNextCommand) {
   SessionHarness h;
   Select(h, 0, 0, 0);
   ElmSetUp(h);
-  h.controller.Button2Click();
+  h.controller.clearFaults();
   h.advance(1200);
   EXPECT_EQ(NextWrite(h), "14 FF 00\r");
   // the retry's own echo is the one removed from its reply
@@ -567,7 +567,7 @@ TEST(Timers, RetryRebuildsTheRequestFromNextCommand) {
   SessionHarness k;
   Select(k, 0, 0, 1);
   KestaToPolling(k);
-  k.controller.Button2Click();
+  k.controller.clearFaults();
   k.advance(1200);
   EXPECT_EQ(NextWrite(k), Framed("DD:03:14FF00"));
 }
@@ -1261,7 +1261,7 @@ TEST(ClearButton, AClickWhileIdleDoesNotReachTheNextSession) {
     SCOPED_TRACE(make);
     SessionHarness h;
     Select(h, make, 0, 0);
-    h.controller.Button2Click();
+    h.controller.clearFaults();
     EXPECT_EQ(ElmSetUp(h).back(), ElmText(FirstElm(make, 0)));
   }
 }
@@ -1291,7 +1291,7 @@ TEST(StartStop, FaultListThroughTheSession) {
   SessionHarness h;
   Select(h, 0, 0, 0);
   ElmSetUp(h);
-  h.controller.Button2Click();
+  h.controller.clearFaults();
   h.receive("21 01\r7F 21 12\r\r>");
   ASSERT_EQ(NextWrite(h), "14 FF 00\r");
   // a negative reply to the clear keeps the clear request
@@ -1367,7 +1367,7 @@ TEST(ClearButton, ClearAndTheRequestAfterTheClearReply) {
     SessionHarness h;
     Select(h, r.make, r.ecu, 0);
     const std::string first = ElmSetUp(h).back();
-    h.controller.Button2Click();
+    h.controller.clearFaults();
     // a data reply of the polled service: the decoder may pick another request
     std::string reply = "6" + first.substr(1, 1) + " " + first.substr(first.size() - 2);
     for (int i = 0; i < 40; ++i) reply += " 00";

@@ -149,7 +149,7 @@ TEST(LadaSession, ElmFromResetToTenRepliesThenClearAndFaultList) {
 
   // Clear: the click sends nothing; the clear request is the next send.
   const size_t before = h.port.writes.size();
-  h.controller.Button2Click();
+  h.controller.clearFaults();
   h.advance(100);
   EXPECT_EQ(h.port.writes.size(), before);
   h.receive("21 01\r" + Hex(ReplyBytes(states.back()), " ") + "\r\r>");

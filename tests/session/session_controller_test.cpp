@@ -306,11 +306,17 @@ TEST(StartStop, FailuresAtStart) {
     EXPECT_EQ(h.view.caption, kCaptionStart);
     EXPECT_TRUE(h.view.errors.empty());
   }
-  {  // an unknown caption: neither start nor stop
+  {  // whatever the button shows, the session's own state decides
     SessionHarness h;
     h.view.caption = "?";
     h.click();
-    EXPECT_TRUE(h.port.openedPaths.empty());
+    EXPECT_EQ(h.port.openedPaths.size(), 1u);
+    EXPECT_EQ(h.view.caption, kCaptionStop);
+    h.controller.start();  // already running: nothing more is opened
+    EXPECT_EQ(h.port.openedPaths.size(), 1u);
+    h.controller.stop();
+    h.controller.stop();  // already stopped: nothing to close twice
+    EXPECT_EQ(h.view.caption, kCaptionStart);
   }
 }
 
@@ -379,7 +385,7 @@ TEST(ClearButton, PendingClearForMakesOneToFour) {
   h.view.ecu = 0;
   const std::string first = ElmToPolling(h);
   EXPECT_EQ(first, "21 06");
-  h.controller.Button2Click();
+  h.controller.clearFaults();
   // a reply whose decoder may choose another request: the clear still goes out
   h.receive(first + "\r61 06 00 00 00 00 00 00 00 00 00 00\r\r>");
   ASSERT_TRUE(h.runUntilWrites(h.port.writes.size() + 1));
@@ -392,7 +398,7 @@ TEST(ClearButton, PendingClearForMakesOneToFour) {
   n.view.make = kByd;
   n.view.ecu = 0;
   const std::string f2 = ElmToPolling(n);
-  n.controller.Button2Click();
+  n.controller.clearFaults();
   n.receive(f2 + "\r7F 21 12\r\r>");
   n.runUntilWrites(n.port.writes.size() + 1);
   EXPECT_EQ(n.lastWrite(), f2 + "\r");
@@ -405,7 +411,7 @@ TEST(ReadButton, NoReadForGreatWallAndAnIdleClickWaitsForTheSession) {
   g.view.make = kGreatWall;
   g.view.ecu = 0;
   const std::string first = ElmToPolling(g);
-  g.controller.ReadFaultsClick();
+  g.controller.readFaults();
   g.receive(first + "\r7F 21 12\r\r>");
   ASSERT_TRUE(g.runUntilWrites(g.port.writes.size() + 1));
   EXPECT_EQ(g.lastWrite(), first + "\r");
@@ -413,7 +419,7 @@ TEST(ReadButton, NoReadForGreatWallAndAnIdleClickWaitsForTheSession) {
   SessionHarness h;  // asked before the start: the session reads first
   h.view.make = kCitroen;
   h.view.ecu = 0;
-  h.controller.ReadFaultsClick();
+  h.controller.readFaults();
   EXPECT_EQ(ElmToPolling(h), "17 FF 00");
   // the read is asked once: a stop and a new start poll as usual
   h.click();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/button_captions.h"
 #include "session/session_view.h"
 
 namespace kalvex::test {
@@ -41,8 +42,8 @@ class FakeView : public SessionView {
     portSelectorEnabled = enabled;
   }
   void setPortSelectorEnabled(bool enabled) override { portSelectorEnabled = enabled; }
-  std::string buttonCaption() const override { return caption; }
-  void setButtonCaption(const std::string& c) override { caption = c; }
+  // Button1's caption, as the window shows it for the session's state.
+  void showRunning(bool running) override { caption = running ? kCaptionStop : kCaptionStart; }
   void setStatusText(const std::string& text) override {
     status = text;
     statusHistory.push_back(text);

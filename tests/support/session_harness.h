@@ -66,8 +66,19 @@ struct SessionHarness {
     }
     return true;
   }
+  // Button1 as the window wires it: stop while running, else start.
   void click() {
-    controller.Button1Click();
+    if (controller.running())
+      stop();
+    else
+      start();
+  }
+  void start() {
+    controller.start();
+    port.pump();
+  }
+  void stop() {
+    controller.stop();
     port.pump();
   }
   void receive(const std::string& bytes) { port.deliver(bytes); }

@@ -2,7 +2,7 @@
 // session core on a manual clock. One step per line; '#' starts a comment.
 //
 //   set make 0 | ecu 6 | adapter 1 | page 1 | port PATH | log on
-//   click start|stop|clear|read  Button1 (start and stop by caption) / Button2
+//   click start|stop|clear|read  the session's start, stop, clearFaults, readFaults
 //                                / "Прочитать ошибки"
 //   > TEXT [@MS]                 the program writes TEXT + CR (time runs until
 //                                it does); @MS: that many ms after the previous
@@ -157,12 +157,14 @@ class TranscriptRunner {
     if (cmd == "set") return set(what, value);
     if (cmd == "click") {
       mark_ = h_.clock.now();
-      if (what == "start" || what == "stop")
-        h_.click();
+      if (what == "start")
+        h_.start();
+      else if (what == "stop")
+        h_.stop();
       else if (what == "clear")
-        h_.controller.Button2Click();
+        h_.controller.clearFaults();
       else if (what == "read")
-        h_.controller.ReadFaultsClick();
+        h_.controller.readFaults();
       else
         return "unknown click";
       return {};

@@ -3,7 +3,7 @@
 // one array rather than a copy of it.
 #pragma once
 
-#include "decode/table.h"
+#include "catalogue/decoder_table.h"
 
 namespace kalvex::table {
 

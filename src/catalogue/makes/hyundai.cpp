@@ -2,7 +2,7 @@
 // so every branch decodes one identifier and names the next one; the chain
 // closes on the type's first request. Words come low byte first in these
 // ECUs, so W(6, 5) is B[6] * 256 + B[5].
-#include "decode/table.h"
+#include "catalogue/make_registry.h"
 
 namespace kalvex::table {
 namespace {
@@ -257,6 +257,50 @@ constexpr Branch kHyundai[] = {
 
 }  // namespace
 
-std::span<const Branch> HyundaiBranches() { return kHyundai; }
-
 }  // namespace kalvex::table
+
+namespace kalvex {
+
+using MakeNotation::U;
+
+const MakeEntry& HyundaiMake() {
+  using enum Component;
+  static const MakeEntry entry{
+      .text = "HYUNDAI",
+      .ecuTypes = {{"ECU_v.1 (1.3L/1.5L/1.6L)", KLineLink(0x11)},
+                   {"ECU_v.2 (1.3L/1.5L/1.6L)", KLineLink(0x11)},
+                   {"ECU_v.3 (1.1L/1.3L/1.5L/1.6L)", KLineLink(0x11)},
+                   {"ECU_v.4 (1.6L)", KLineLink(0x0F)},
+                   {"ECU_v.5 (1.8L/2.0L)", KLineLink(0x11)},
+                   {"ECU_v.6 (1.8L/2.0L CVVT)", KLineLink(0x11)},
+                   {"ECU_v.7 (2.7L)", KLineLink(0x11)},
+                   {"ECU_v.8 (1.4L/1.6L) CAN", CanLink(0x7E7)},
+                   {"ECU_v.9 (1.4L/1.6L) CAN", CanLink(0x7E0)},
+                   {"ECU_v.10 (2.0L) CAN", CanLink(0x7E0)},
+                   {"ECU_v.11 (2.7L) CAN", CanLink(0x7E0)},
+                   {"ECU_v.12 (1.6L) CAN", CanLink(0x7E0)},
+                   {"ECU_v.13 (2.0L) CAN", CanLink(0x7E0)},
+                   {"ECU_v.14 (1.8L/2.4L) CAN", CanLink(0x7E0)}},
+      // clang-format off
+      .firstRequests = {
+          // ECU types             ELM  0xC1  0x50  0x50 faults  Kesta CAN
+          {table::Set({0, 1, 2, 3}), {1,   10,   1,    2,           U }},
+          {table::Set({4, 5, 6}),    {11,  10,   11,   2,           U }},
+          {table::Set({7, 11, 12}),  {6,   10,   6,    2,           6 }},
+          {table::Set({10}),         {6,   10,   U,    2,           6 }},
+          {table::Set({8, 9, 13}),   {11,  10,   11,   2,           11}},
+          {{},                       {U,   10,   U,    2,           U }},
+      },
+      // clang-format on
+      // Type 4 shows VS_MAP: that is the gauge its decoder fills.
+      .visibility = MapShown({{{0, 1, 2, 3, 4, 7, 9, 11, 12, 13},
+                               {Show(VS_TOG), Show(VS_DV), Show(VS_MAP), Hide(VS_MRV)}},
+                              {{5, 6, 8}, {Show(VS_TOG), Show(VS_DV), Show(VS_MRV), Hide(VS_MAP)}},
+                              {{10}, {Hide(VS_TOG), Hide(VS_DV), Hide(VS_MRV), Show(VS_MAP)}}}),
+      .faults = FaultHandling::Read(2, true).WithClearButton(),  // "18 00 FF 00"
+      .branches = table::kHyundai,
+  };
+  return entry;
+}
+
+}  // namespace kalvex

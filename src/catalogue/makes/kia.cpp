@@ -1,7 +1,7 @@
 // KIA: two CAN types polled with 21 02 (engine data) and 21 03 (vehicle
 // speed) in turn. Words come low byte first. The two types differ only in the
 // load sensor: air mass flow on type 0, manifold pressure on type 1.
-#include "decode/table.h"
+#include "catalogue/make_registry.h"
 
 namespace kalvex::table {
 namespace {
@@ -37,6 +37,25 @@ constexpr Branch kKia[] = {
 
 }  // namespace
 
-std::span<const Branch> KiaBranches() { return kKia; }
-
 }  // namespace kalvex::table
+
+namespace kalvex {
+
+using MakeNotation::U;
+
+const MakeEntry& KiaMake() {
+  using enum Component;
+  static const MakeEntry entry{
+      .text = "KIA",
+      .ecuTypes = {{"ECU_v.1 (1.4L/1.6L MAF) CAN", CanLink(0x7E7)},
+                   {"ECU_v.2 (1.4L/1.6L MAP) CAN", CanLink(0x7E7)}},
+      .firstRequests = {{{}, {6, 6, U, U, 6}}},
+      .visibility = MrvShown({{{0}, {Show(VS_TOG), Show(VS_DV), Show(VS_MRV), Hide(VS_MAP)}},
+                              {{1}, {Show(VS_TOG), Show(VS_DV), Show(VS_MAP), Hide(VS_MRV)}}}),
+      .faults = FaultHandling::Read(2, false),
+      .branches = table::kKia,
+  };
+  return entry;
+}
+
+}  // namespace kalvex

@@ -1,7 +1,7 @@
 // GREATWALL: six types answer one long reply to "21 01" and poll it for
 // good; "Delphi MT20" reads one quantity per common identifier and walks a
 // cycle of seven. All words have the high byte first.
-#include "decode/table.h"
+#include "catalogue/make_registry.h"
 
 namespace kalvex::table {
 namespace {
@@ -100,6 +100,38 @@ constexpr Branch kGreatWall[] = {
 
 }  // namespace
 
-std::span<const Branch> GreatWallBranches() { return kGreatWall; }
-
 }  // namespace kalvex::table
+
+namespace kalvex {
+
+using MakeNotation::U;
+
+const MakeEntry& GreatWallMake() {
+  using enum Component;
+  static const MakeEntry entry{
+      .text = "GREATWALL",
+      .ecuTypes = {{"DEEP DELPHI ECUS", KLineLink(0x11)},
+                   {"DEEP SPACEFLIGHT", KLineLink(0x11)},
+                   {"UECUS2G", KLineLink(0x11)},
+                   {"GW413EF UEOBD", KLineLink(0x11)},
+                   {"Delphi MT20", KLineLink(0x11)},
+                   {"ME7.9.7", KLineLink(0x11)},
+                   {"MIT", KLineLink(0x11)}},
+      // clang-format off
+      .firstRequests = {
+          // ECU types      ELM  0xC1  0x50  0x50 faults  Kesta CAN
+          {table::Set({4}), {20,  20,   20,   U,           U }},
+          {{},              {11,  11,   11,   U,           U }},
+      },
+      // clang-format on
+      .visibility = MrvShown({{{0, 1, 6}, {Show(VS_MAP), Show(VS_DV), Hide(VS_MRV)}},
+                              {{2, 3, 5}, {Show(VS_MRV), Show(VS_DV), Hide(VS_MAP)}},
+                              {{4}, {Show(VS_MAP), Hide(VS_MRV), Hide(VS_DV)}}}),
+      // A clear reply goes back to live data: "21 01", or "22 00 11" for Delphi MT20.
+      .faults = FaultHandling::None(true).WithClearButton(),
+      .branches = table::kGreatWall,
+  };
+  return entry;
+}
+
+}  // namespace kalvex

@@ -2,7 +2,7 @@
 // a ring of eight identifiers, each reply naming the next. The two types
 // decode alike; the K-line type asks with the extra bytes 04 01, so its ring
 // runs through other catalogue entries (40..47) than the CAN type's (50..57).
-#include "decode/table.h"
+#include "catalogue/make_registry.h"
 
 namespace kalvex::table {
 namespace {
@@ -76,6 +76,44 @@ constexpr Branch kNissan[] = {
 
 }  // namespace
 
-std::span<const Branch> NissanBranches() { return kNissan; }
-
 }  // namespace kalvex::table
+
+namespace kalvex {
+
+using MakeNotation::U;
+
+namespace {
+
+// "Общий CAN" is a CAN session, but the ELM327 keeps protocol 5 and gets both
+// headers.
+LinkParams GenericCanLink() {
+  LinkParams p = KLineLink(0x10);
+  p.canSession = true;
+  p.elmCanHeader = "AT SH7E0";
+  p.hasCanId = true;
+  p.canId = 0xFC00;
+  return p;
+}
+
+}  // namespace
+
+const MakeEntry& NissanMake() {
+  static const MakeEntry entry{
+      .text = "NISSAN",
+      .ecuTypes = {{"Общий K-Line (10H)", KLineLink(0x10)}, {"Общий CAN", GenericCanLink()}},
+      // clang-format off
+      .firstRequests = {
+          // ECU types      ELM  0xC1  0x50  0x50 faults  Kesta CAN
+          {table::Set({1}), {50,  U,    U,    U,           50}},
+          {table::Set({0}), {40,  40,   U,    U,           U }},
+          {{},              {40,  U,    U,    U,           U }},
+      },
+      // clang-format on
+      .visibility = MapShown(),
+      .faults = FaultHandling::Read(2, false),
+      .branches = table::kNissan,
+  };
+  return entry;
+}
+
+}  // namespace kalvex

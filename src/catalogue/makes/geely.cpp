@@ -1,5 +1,5 @@
 // Geely: both types answer one long reply to 21 01, polled for good.
-#include "decode/table.h"
+#include "catalogue/make_registry.h"
 
 namespace kalvex::table {
 namespace {
@@ -41,6 +41,25 @@ constexpr Branch kGeely[] = {
 
 }  // namespace
 
-std::span<const Branch> GeelyBranches() { return kGeely; }
-
 }  // namespace kalvex::table
+
+namespace kalvex {
+
+using MakeNotation::U;
+
+const MakeEntry& GeelyMake() {
+  using enum Component;
+  static const MakeEntry entry{
+      .text = "Geely",
+      .ecuTypes = {{"M797", KLineLink(0x11)}, {"Delphi MT20/MT80", KLineLink(0x11)}},
+      .firstRequests = {{{}, {11, 11, 11, 2, U}}},
+      .visibility =
+          MrvShownNoTans({{{0}, {Show(VS_MRV), Show(VS_THR), Hide(VS_MAP), Hide(VS_TANS)}},
+                          {{1}, {Show(VS_MAP), Show(VS_TANS), Hide(VS_MRV), Hide(VS_THR)}}}),
+      .faults = FaultHandling::Read(2, true),
+      .branches = table::kGeely,
+  };
+  return entry;
+}
+
+}  // namespace kalvex

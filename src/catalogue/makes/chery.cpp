@@ -1,7 +1,9 @@
 // Chery: six types answer one long reply to 21 01, polled for good; the
 // QQ3/QQ6 answers one word per local identifier and is polled round eight of
 // them, each reply naming the next.
-#include "decode/chery.h"
+#include "catalogue/makes/chery.h"
+
+#include "catalogue/make_registry.h"
 
 namespace kalvex::table {
 
@@ -101,6 +103,43 @@ constexpr Branch kChery[] = {
 
 }  // namespace
 
-std::span<const Branch> CheryBranches() { return kChery; }
-
 }  // namespace kalvex::table
+
+namespace kalvex {
+
+using MakeNotation::U;
+
+const MakeEntry& CheryMake() {
+  using enum Component;
+  static const MakeEntry entry{
+      .text = "Chery",
+      .ecuTypes = {{"Tiggo Delphi system 2.0L-2.4L (4G63-4G64)", KLineLink(0x11)},
+                   {"A15", KLineLink(0x10)},
+                   {"Chery QQ3/QQ6", KLineLink(0x17)},
+                   {"Chery A3/A5", KLineLink(0x11)},
+                   {"Siemens 372 System", KLineLink(0x11)},
+                   {"Chery FORA 1.6/2.0", KLineLink(0x11)},
+                   {"UAES", KLineLink(0x11)}},
+      // clang-format off
+      .firstRequests = {
+          // ECU types      ELM  0xC1  0x50  0x50 faults  Kesta CAN
+          {table::Set({2}), {30,  30,   30,   2,           U }},
+          {{},              {11,  11,   11,   2,           U }},
+      },
+      // clang-format on
+      // Type 5 shows VS_MRV: that is the gauge its decoder fills.
+      .visibility = MrvShown(
+          {{{0, 2, 4},
+            {Show(VS_MAP), Show(VS_Speed), Show(VS_Ub), Show(VI_Speed), Show(VI_Ub), Hide(VS_MRV)}},
+           {{1},
+            {Show(VS_MAP), Hide(VS_MRV), Hide(VS_Speed), Hide(VS_Ub), Hide(VI_Speed), Hide(VI_Ub)}},
+           {{3, 5, 6},
+            {Show(VS_MRV), Show(VS_Speed), Show(VS_Ub), Show(VI_Speed), Show(VI_Ub),
+             Hide(VS_MAP)}}}),
+      .faults = FaultHandling::Read(2, true),
+      .branches = table::kChery,
+  };
+  return entry;
+}
+
+}  // namespace kalvex

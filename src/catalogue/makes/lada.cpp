@@ -1,6 +1,6 @@
 // LADA (ВАЗ): one branch per ECU type. Each reply to the single polled
 // request refreshes every gauge of the type; no branch changes the request.
-#include "decode/table.h"
+#include "catalogue/make_registry.h"
 
 namespace kalvex::table {
 namespace {
@@ -113,6 +113,43 @@ constexpr Branch kLada[] = {
 
 }  // namespace
 
-std::span<const Branch> LadaBranches() { return kLada; }
-
 }  // namespace kalvex::table
+
+namespace kalvex {
+
+using MakeNotation::U;
+
+const MakeEntry& LadaMake() {
+  using enum Component;
+  const std::vector<ComponentSetting> all = {
+      Show(VS_Speed), Show(VI_Speed), Show(VS_Nmot), Show(VI_Nmot), Show(VS_TOG), Show(VS_Ub),
+      Show(VI_Ub),    Show(VS_THR),   Show(VS_DV),   Show(VS_MRV),  Hide(VS_MAP)};
+  auto withTans = [&](bool shown) {
+    std::vector<ComponentSetting> s = all;
+    s.push_back({VS_TANS, shown});
+    return s;
+  };
+  static const MakeEntry entry{
+      .text = "LADA (ВАЗ)",
+      .ecuTypes = {{"Январь 5.1 P-83", KLineLink(0x10)},
+                   {"Январь 5.1 Euro 2", KLineLink(0x10)},
+                   {"Январь 7.2", KLineLink(0x10)},
+                   {"M73 / Bosch M7.9.7", KLineLink(0x10)},
+                   {"Bosch MP7.0", KLineLink(0x11)},
+                   {"M74 / Bosch ME17.9.7", KLineLink(0x10)},
+                   {"М74 CAN / Bosch ME17.9.7 CAN / M75 / M86", CanLink(0x7E0)}},
+      // clang-format off
+      .firstRequests = {
+          // ECU types    ELM  0xC1  0x50  0x50 faults  Kesta CAN
+          {table::Set({6}), {13,  11,   13,   12,          13}},
+          {{},              {11,  11,   11,   12,          U }},
+      },
+      // clang-format on
+      .visibility = MrvShownNoTans({{{0, 1, 4}, withTans(false)}, {{2, 3, 5, 6}, withTans(true)}}),
+      .faults = FaultHandling::Read(12, true).WithClearButton(),  // "18 00 00 00"
+      .branches = table::kLada,
+  };
+  return entry;
+}
+
+}  // namespace kalvex

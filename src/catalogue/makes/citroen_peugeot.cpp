@@ -1,7 +1,7 @@
 // CITROEN and PEUGEOT: every type polls 21 C0 80 01 and 21 C4 80 01 in turn;
 // which quantity sits in which reply, and its scaling, is per type.
 #include "catalogue/catalogue.h"
-#include "decode/table.h"
+#include "catalogue/make_registry.h"
 
 namespace kalvex::table {
 namespace {
@@ -85,6 +85,36 @@ constexpr Branch kCitroenPeugeot[] = {
 
 }  // namespace
 
-std::span<const Branch> CitroenPeugeotBranches() { return kCitroenPeugeot; }
-
 }  // namespace kalvex::table
+
+namespace kalvex {
+
+using MakeNotation::U;
+
+namespace {
+
+// CITROEN and PEUGEOT share the decoder, the first request and "17 FF 00".
+MakeEntry Psa(const char* text, std::vector<EcuTypeEntry> types) {
+  return {.text = text,
+          .ecuTypes = std::move(types),
+          .firstRequests = {{{}, {60, 60, U, U, U}}},
+          .visibility = MapShown(),
+          .faults = FaultHandling::Read(14, false),
+          .branches = table::kCitroenPeugeot};
+}
+
+}  // namespace
+
+const MakeEntry& CitroenMake() {
+  static const MakeEntry entry = Psa("CITROEN", {{"Sagem S 2000 PM1", KLineLink(0x10)},
+                                                 {"1.6L 16V NFU", KLineLink(0x10)},
+                                                 {"2.0L 16V RFJ/RFN", KLineLink(0x10)}});
+  return entry;
+}
+
+const MakeEntry& PeugeotMake() {
+  static const MakeEntry entry = Psa("PEUGEOT", {{"MM6LP/MM4.8P(M)", KLineLink(0x10)}});
+  return entry;
+}
+
+}  // namespace kalvex

@@ -276,22 +276,7 @@ struct Branch {
 };
 
 // The branches of a make, in test order; empty for any index out of range.
+// The tables themselves stand in the make files under catalogue/makes/.
 std::span<const Branch> BranchesOf(int make);
-
-// Tables, one file each. A table that several makes share is one function
-// named after all of them and stands in the make array once per make.
-std::span<const Branch> LadaBranches();
-std::span<const Branch> HyundaiBranches();
-std::span<const Branch> GreatWallBranches();
-std::span<const Branch> GazUazBranches();
-std::span<const Branch> BydBranches();
-std::span<const Branch> GeelyBranches();
-std::span<const Branch> CheryBranches();
-std::span<const Branch> ZazIzhBranches();
-std::span<const Branch> NissanBranches();
-std::span<const Branch> KiaBranches();
-std::span<const Branch> DaewooChevroletBranches();
-std::span<const Branch> CitroenPeugeotBranches();
-std::span<const Branch> SuzukiBranches();
 
 }  // namespace kalvex::table

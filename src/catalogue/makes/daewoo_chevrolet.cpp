@@ -2,7 +2,7 @@
 // to 21 02 carries every gauge, and 21 02 is polled for good. Words come high
 // byte first.
 #include "catalogue/catalogue.h"
-#include "decode/table.h"
+#include "catalogue/make_registry.h"
 
 namespace kalvex::table {
 namespace {
@@ -32,6 +32,34 @@ constexpr Branch kDaewooChevrolet[] = {
 
 }  // namespace
 
-std::span<const Branch> DaewooChevroletBranches() { return kDaewooChevrolet; }
-
 }  // namespace kalvex::table
+
+namespace kalvex {
+
+using MakeNotation::U;
+
+namespace {
+
+// DAEWOO and CHEVROLET: the same ECU under two makes.
+MakeEntry Sirius(const char* text) {
+  return {.text = text,
+          .ecuTypes = {{"SIRIUS D3/D4/D42", KLineLink(0x10)}},
+          .firstRequests = {{{}, {6, 6, U, U, U}}},
+          .visibility = MapShown(),
+          .faults = FaultHandling::Read(2, false),
+          .branches = table::kDaewooChevrolet};
+}
+
+}  // namespace
+
+const MakeEntry& DaewooMake() {
+  static const MakeEntry entry = Sirius("DAEWOO");
+  return entry;
+}
+
+const MakeEntry& ChevroletMake() {
+  static const MakeEntry entry = Sirius("CHEVROLET");
+  return entry;
+}
+
+}  // namespace kalvex

@@ -1,7 +1,7 @@
 // SUZUKI: both "GRAND VITARA" types answer one long reply to 21 00, polled for
 // good; they differ only in their K-line address. Words come high byte first.
 // The reply carries no supply voltage, so the voltage gauges are left alone.
-#include "decode/table.h"
+#include "catalogue/make_registry.h"
 
 namespace kalvex::table {
 namespace {
@@ -29,6 +29,24 @@ constexpr Branch kSuzuki[] = {
 
 }  // namespace
 
-std::span<const Branch> SuzukiBranches() { return kSuzuki; }
-
 }  // namespace kalvex::table
+
+namespace kalvex {
+
+using MakeNotation::U;
+
+const MakeEntry& SuzukiMake() {
+  static const MakeEntry entry{
+      .text = "SUZUKI",
+      // The two types differ only in their K-line address.
+      .ecuTypes = {{"GRAND VITARA v.1", KLineLink(0x01, 0x80)},
+                   {"GRAND VITARA v.2", KLineLink(0x11, 0x80)}},
+      .firstRequests = {{{}, {15, 15, U, U, U}}},
+      .visibility = MapShown(),
+      .faults = FaultHandling::Read(12, false),  // "18 00 00 00"
+      .branches = table::kSuzuki,
+  };
+  return entry;
+}
+
+}  // namespace kalvex

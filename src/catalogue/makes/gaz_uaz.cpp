@@ -1,7 +1,7 @@
 // GAZ and UAZ: UAZ fits the first four GAZ ECU types under the same indices,
 // so one table serves both makes; only GAZ has the Euro-5 type on "22 00 01".
 #include "catalogue/catalogue.h"
-#include "decode/table.h"
+#include "catalogue/make_registry.h"
 
 namespace kalvex::table {
 namespace {
@@ -80,6 +80,65 @@ constexpr Branch kGazUaz[] = {
 
 }  // namespace
 
-std::span<const Branch> GazUazBranches() { return kGazUaz; }
-
 }  // namespace kalvex::table
+
+namespace kalvex {
+
+using MakeNotation::U;
+
+namespace {
+
+// "Bosch ME 17.9.71 Euro-5" is reached over CAN through the ELM327 but served
+// as a K-line type: no K-line header step, CanSession stays false, and the
+// Kesta-mini uses the K-line set-up line with address 0x10.
+LinkParams Euro5Link() {
+  LinkParams p = KLineLink(0x10);
+  p.elmProtocol = "AT SP6";
+  p.elmKLineHeader.clear();
+  p.elmCanHeader = "AT SH7E0";
+  return p;
+}
+
+// UAZ fits the first four GAZ types under the same indices.
+std::vector<EcuTypeEntry> GazUazTypes(bool euro5) {
+  std::vector<EcuTypeEntry> types = {{"Bosch ME17.9.7 Euro-3", KLineLink(0x10)},
+                                     {"Микас 10.3/11.3", KLineLink(0x10)},
+                                     {"Микас 11 Euro-2", KLineLink(0x10)},
+                                     {"Bosch ME17.9.7 Euro-4", KLineLink(0x10)}};
+  if (euro5) types.emplace_back("Bosch ME 17.9.71 Euro-5", Euro5Link());
+  return types;
+}
+
+}  // namespace
+
+const MakeEntry& GazMake() {
+  static const MakeEntry entry{
+      .text = "GAZ (ГАЗ)",
+      .ecuTypes = GazUazTypes(true),
+      // clang-format off
+      .firstRequests = {
+          // ECU types      ELM  0xC1  0x50  0x50 faults  Kesta CAN
+          {table::Set({4}), {13,  13,   13,   2,           U }},
+          {{},              {11,  11,   11,   2,           U }},
+      },
+      // clang-format on
+      .visibility = MrvShown(),
+      .faults = FaultHandling::Read(2, true).WithClearButton(),
+      .branches = table::kGazUaz,
+  };
+  return entry;
+}
+
+const MakeEntry& UazMake() {
+  static const MakeEntry entry{
+      .text = "UAZ (УАЗ)",
+      .ecuTypes = GazUazTypes(false),
+      .firstRequests = {{{}, {11, 11, 11, 2, U}}},
+      .visibility = MrvShown(),
+      .faults = FaultHandling::Read(2, true).WithClearButton(),
+      .branches = table::kGazUaz,
+  };
+  return entry;
+}
+
+}  // namespace kalvex

@@ -1,4 +1,4 @@
-#include "protocol/decimal.h"
+#include "protocol/text.h"
 
 #include <charconv>
 #include <cmath>
@@ -21,6 +21,18 @@ std::optional<double> ParseDecimalNumber(std::string_view text) {
   auto [end, ec] = std::from_chars(text.data(), last, value, std::chars_format::general);
   if (ec != std::errc() || end != last || !std::isfinite(value)) return std::nullopt;
   return value;
+}
+
+std::optional<long> ParseInteger(std::string_view text, long lo, long hi) {
+  const auto v = ParseDecimal(text);
+  if (!v || *v < lo || *v > hi) return std::nullopt;
+  return *v;
+}
+
+std::optional<double> ParseNumber(std::string_view text, double lo, double hi) {
+  const auto v = ParseDecimalNumber(text);
+  if (!v || *v < lo || *v > hi) return std::nullopt;
+  return v;
 }
 
 }  // namespace kalvex

@@ -1,7 +1,7 @@
 // ZAZ and IZH: one Микас type each, the same reply to 21 01 and one table
 // for both makes. Like GAZ's Микас 10.3/11.3 except that the air flow is
 // shown with its tenth.
-#include "decode/table.h"
+#include "catalogue/make_registry.h"
 
 namespace kalvex::table {
 namespace {
@@ -32,6 +32,35 @@ constexpr Branch kZazIzh[] = {
 
 }  // namespace
 
-std::span<const Branch> ZazIzhBranches() { return kZazIzh; }
-
 }  // namespace kalvex::table
+
+namespace kalvex {
+
+using MakeNotation::U;
+
+namespace {
+
+// ZAZ and IZH: the same Микас family under two makes.
+MakeEntry Mikas(const char* text, EcuTypeEntry type) {
+  return {.text = text,
+          .ecuTypes = {std::move(type)},
+          .firstRequests = {{{}, {11, 11, 11, 2, U}}},
+          .visibility = MrvShown(),
+          .faults = FaultHandling::Read(2, true),
+          .branches = table::kZazIzh};
+}
+
+}  // namespace
+
+const MakeEntry& ZazMake() {
+  static const MakeEntry entry =
+      Mikas("ZAZ(ЗАЗ)", {"Микас 7.6/10.3/11.3/10.3+/11.3+", KLineLink(0x11)});
+  return entry;
+}
+
+const MakeEntry& IzhMake() {
+  static const MakeEntry entry = Mikas("IZH(ИЖ)", {"Микас 7.6", KLineLink(0x10)});
+  return entry;
+}
+
+}  // namespace kalvex
