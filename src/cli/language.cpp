@@ -10,11 +10,7 @@
 namespace kalvex::cli {
 namespace {
 
-struct EnglishRow {
-  const char* context;
-  const char* source;
-  const char* english;
-};
+using EnglishRow = EnglishEntry;
 
 // Generated from translations/kalvex_en.ts at build time: its finished
 // entries, in the file's order.
@@ -52,7 +48,10 @@ const char* EnglishText(const char* context, const char* source) {
   return (*it)->english;
 }
 
-size_t EnglishTextCount() { return std::size(kEnglish); }
+const std::vector<EnglishEntry>& EnglishTexts() {
+  static const std::vector<EnglishEntry> all(std::begin(kEnglish), std::end(kEnglish));
+  return all;
+}
 
 std::optional<std::string> TakeLanguageOption(int& argc, char** argv, std::string& error) {
   std::optional<std::string> language;

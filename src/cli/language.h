@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kalvex::cli {
 
@@ -12,8 +13,13 @@ namespace kalvex::cli {
 // or nullptr when the .ts has none. Fits SetTextTranslator.
 const char* EnglishText(const char* context, const char* source);
 
-// Every source text the table translates, in `context` (for the checks).
-size_t EnglishTextCount();
+struct EnglishEntry {
+  const char* context;
+  const char* source;   // the Russian text, as marked in the code
+  const char* english;  // its finished translation
+};
+// Every finished entry of the .ts, in the file's order (for the checks).
+const std::vector<EnglishEntry>& EnglishTexts();
 
 // Takes "--lang X" or "--lang=X" out of argv (wherever it stands, before
 // the command is dispatched) and returns X; argc and argv keep the rest in
