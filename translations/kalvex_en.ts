@@ -599,6 +599,194 @@
         <source>впуске</source>
         <translation>pressure</translation>
     </message>
+    <message>
+        <source>LADA (ВАЗ)</source>
+        <translation>LADA (VAZ)</translation>
+    </message>
+    <message>
+        <source>Январь 5.1 P-83</source>
+        <translation>January 5.1 P-83</translation>
+    </message>
+    <message>
+        <source>Январь 5.1 Euro 2</source>
+        <translation>January 5.1 Euro 2</translation>
+    </message>
+    <message>
+        <source>Январь 7.2</source>
+        <translation>January 7.2</translation>
+    </message>
+    <message>
+        <source>М74 CAN / Bosch ME17.9.7 CAN / M75 / M86</source>
+        <translation>M74 CAN / Bosch ME17.9.7 CAN / M75 / M86</translation>
+    </message>
+    <message>
+        <source>GAZ (ГАЗ)</source>
+        <translation>GAZ</translation>
+    </message>
+    <message>
+        <source>Микас 10.3/11.3</source>
+        <translation>Mikas 10.3/11.3</translation>
+    </message>
+    <message>
+        <source>Микас 11 Euro-2</source>
+        <translation>Mikas 11 Euro-2</translation>
+    </message>
+    <message>
+        <source>UAZ (УАЗ)</source>
+        <translation>UAZ</translation>
+    </message>
+    <message>
+        <source>ZAZ(ЗАЗ)</source>
+        <translation>ZAZ</translation>
+    </message>
+    <message>
+        <source>Микас 7.6/10.3/11.3/10.3+/11.3+</source>
+        <translation>Mikas 7.6/10.3/11.3/10.3+/11.3+</translation>
+    </message>
+    <message>
+        <source>IZH(ИЖ)</source>
+        <translation>IZH</translation>
+    </message>
+    <message>
+        <source>Микас 7.6</source>
+        <translation>Mikas 7.6</translation>
+    </message>
+    <message>
+        <source>Общий K-Line (10H)</source>
+        <translation>Generic K-Line (10H)</translation>
+    </message>
+    <message>
+        <source>Общий CAN</source>
+        <translation>Generic CAN</translation>
+    </message>
+    <message>
+        <source>Марка авто. - Модель автомобиля(Контроллер) - Тип контроллера в ПО</source>
+        <translation>Make - Car model (ECU) - ECU type to choose</translation>
+    </message>
+    <message>
+        <source>LADA(ВАЗ) - Январь 5.1 Р-83 - &apos;Январь 5.1 Р-83&apos;</source>
+        <translation>LADA(VAZ) - January 5.1 P-83 - &apos;January 5.1 P-83&apos;</translation>
+    </message>
+    <message>
+        <source>LADA(ВАЗ) - Январь 5.1 Euro-2 - &apos;Январь 5.1 Euro-2&apos;</source>
+        <translation>LADA(VAZ) - January 5.1 Euro-2 - &apos;January 5.1 Euro-2&apos;</translation>
+    </message>
+    <message>
+        <source>LADA(ВАЗ) - Январь 7.2 - &apos;Январь 7.2&apos;</source>
+        <translation>LADA(VAZ) - January 7.2 - &apos;January 7.2&apos;</translation>
+    </message>
+    <message>
+        <source>LADA(ВАЗ) - Bosch MP7.0 Euro-2 - &apos;Bosch MP7.0&apos;</source>
+        <translation>LADA(VAZ) - Bosch MP7.0 Euro-2 - &apos;Bosch MP7.0&apos;</translation>
+    </message>
+    <message>
+        <source>LADA(ВАЗ) - Bosch MP7.0 Euro-3 - &apos;Bosch MP7.0&apos;</source>
+        <translation>LADA(VAZ) - Bosch MP7.0 Euro-3 - &apos;Bosch MP7.0&apos;</translation>
+    </message>
+    <message>
+        <source>LADA(ВАЗ) - Итэлма М73 - &apos;М73 / Bosch M7.9.7&apos;</source>
+        <translation>LADA(VAZ) - Itelma M73 - &apos;M73 / Bosch M7.9.7&apos;</translation>
+    </message>
+    <message>
+        <source>LADA(ВАЗ) - Bosch M7.9.7 Euro-2 - &apos;М73 / Bosch M7.9.7&apos;</source>
+        <translation>LADA(VAZ) - Bosch M7.9.7 Euro-2 - &apos;M73 / Bosch M7.9.7&apos;</translation>
+    </message>
+    <message>
+        <source>LADA(ВАЗ) - Bosch M7.9.7 Euro-3 - &apos;М73 / Bosch M7.9.7&apos;</source>
+        <translation>LADA(VAZ) - Bosch M7.9.7 Euro-3 - &apos;M73 / Bosch M7.9.7&apos;</translation>
+    </message>
+    <message>
+        <source>LADA(ВАЗ) - Bosch ME17.9.7 Euro-3 -  &apos;M74 / Bosch ME17.9.7&apos;</source>
+        <translation>LADA(VAZ) - Bosch ME17.9.7 Euro-3 -  &apos;M74 / Bosch ME17.9.7&apos;</translation>
+    </message>
+    <message>
+        <source>LADA(ВАЗ) - Итэлма М74 - &apos;M74 / Bosch ME17.9.7&apos;</source>
+        <translation>LADA(VAZ) - Itelma M74 - &apos;M74 / Bosch ME17.9.7&apos;</translation>
+    </message>
+    <message>
+        <source>LADA(ВАЗ) - Итэлма М74 CAN - &apos;М74 CAN / Bosch ME17.9.7 CAN / M75 / M86&apos;</source>
+        <translation>LADA(VAZ) - Itelma M74 CAN - &apos;M74 CAN / Bosch ME17.9.7 CAN / M75 / M86&apos;</translation>
+    </message>
+    <message>
+        <source>LADA(ВАЗ) - Bosch ME17.9.7 CAN - &apos;М74 CAN / Bosch ME17.9.7 CAN / M75 / M86&apos;</source>
+        <translation>LADA(VAZ) - Bosch ME17.9.7 CAN - &apos;M74 CAN / Bosch ME17.9.7 CAN / M75 / M86&apos;</translation>
+    </message>
+    <message>
+        <source>LADA(ВАЗ) - Итэлма М75 - &apos;М74 CAN / Bosch ME17.9.7 CAN / M75 / M86&apos;</source>
+        <translation>LADA(VAZ) - Itelma M75 - &apos;M74 CAN / Bosch ME17.9.7 CAN / M75 / M86&apos;</translation>
+    </message>
+    <message>
+        <source>LADA(ВАЗ) - Итэлма М86 - &apos;М74 CAN / Bosch ME17.9.7 CAN / M75 / M86&apos;</source>
+        <translation>LADA(VAZ) - Itelma M86 - &apos;M74 CAN / Bosch ME17.9.7 CAN / M75 / M86&apos;</translation>
+    </message>
+    <message>
+        <source>CHEVROLET-NIVA - Bosch M7.9.7 Euro-2 - &apos;М73 / Bosch M7.9.7&apos;</source>
+        <translation>CHEVROLET-NIVA - Bosch M7.9.7 Euro-2 - &apos;M73 / Bosch M7.9.7&apos;</translation>
+    </message>
+    <message>
+        <source>CHEVROLET-NIVA - Bosch M7.9.7 Euro-3 - &apos;М73 / Bosch M7.9.7&apos;</source>
+        <translation>CHEVROLET-NIVA - Bosch M7.9.7 Euro-3 - &apos;M73 / Bosch M7.9.7&apos;</translation>
+    </message>
+    <message>
+        <source>GAZ(ГАЗ) - Bosch ME17.9.7 Euro-3 - &apos;Bosch ME17.9.7 Euro-3&apos;</source>
+        <translation>GAZ - Bosch ME17.9.7 Euro-3 - &apos;Bosch ME17.9.7 Euro-3&apos;</translation>
+    </message>
+    <message>
+        <source>GAZ(ГАЗ) - Микас 10.3/11.3 - &apos;Микас 10.3/11.3&apos;</source>
+        <translation>GAZ - Mikas 10.3/11.3 - &apos;Mikas 10.3/11.3&apos;</translation>
+    </message>
+    <message>
+        <source>GAZ(ГАЗ) - Микас 11 Euro-2 - &apos;Микас 11 Euro-2&apos;</source>
+        <translation>GAZ - Mikas 11 Euro-2 - &apos;Mikas 11 Euro-2&apos;</translation>
+    </message>
+    <message>
+        <source>GAZ(ГАЗ) - Bosch ME17.9.7 Euro-4 - &apos;Bosch ME17.9.7 Euro-4&apos;</source>
+        <translation>GAZ - Bosch ME17.9.7 Euro-4 - &apos;Bosch ME17.9.7 Euro-4&apos;</translation>
+    </message>
+    <message>
+        <source>GAZ(ГАЗ) - Bosch ME17.9.71 Euro-5 - &apos;Bosch ME17.9.71 Euro-5&apos;</source>
+        <translation>GAZ - Bosch ME17.9.71 Euro-5 - &apos;Bosch ME17.9.71 Euro-5&apos;</translation>
+    </message>
+    <message>
+        <source>UAZ(УАЗ) - Bosch ME17.9.7 Euro-3 - &apos;Bosch ME17.9.7 Euro-3&apos;</source>
+        <translation>UAZ - Bosch ME17.9.7 Euro-3 - &apos;Bosch ME17.9.7 Euro-3&apos;</translation>
+    </message>
+    <message>
+        <source>UAZ(УАЗ) - Микас 10.3/11.3 - &apos;Микас 10.3/11.3&apos;</source>
+        <translation>UAZ - Mikas 10.3/11.3 - &apos;Mikas 10.3/11.3&apos;</translation>
+    </message>
+    <message>
+        <source>UAZ(УАЗ) - Микас 11 Euro-2 - &apos;Микас 11 Euro-2&apos;</source>
+        <translation>UAZ - Mikas 11 Euro-2 - &apos;Mikas 11 Euro-2&apos;</translation>
+    </message>
+    <message>
+        <source>UAZ(УАЗ) - Bosch ME17.9.7 Euro-4 - &apos;Bosch ME17.9.7 Euro-4&apos;</source>
+        <translation>UAZ - Bosch ME17.9.7 Euro-4 - &apos;Bosch ME17.9.7 Euro-4&apos;</translation>
+    </message>
+    <message>
+        <source>ZAZ(ЗАЗ) - Микас 7.6 - &apos;Микас 7.6/10.3/11.3/10.3+/11.3+&apos;</source>
+        <translation>ZAZ - Mikas 7.6 - &apos;Mikas 7.6/10.3/11.3/10.3+/11.3+&apos;</translation>
+    </message>
+    <message>
+        <source>ZAZ(ЗАЗ) - Микас 10.3/11.3 - &apos;Микас 7.6/10.3/11.3/10.3+/11.3+&apos;</source>
+        <translation>ZAZ - Mikas 10.3/11.3 - &apos;Mikas 7.6/10.3/11.3/10.3+/11.3+&apos;</translation>
+    </message>
+    <message>
+        <source>ZAZ(ЗАЗ) - Микас 10.3+/11.3+ - &apos;Микас 7.6/10.3/11.3/10.3+/11.3+&apos;</source>
+        <translation>ZAZ - Mikas 10.3+/11.3+ - &apos;Mikas 7.6/10.3/11.3/10.3+/11.3+&apos;</translation>
+    </message>
+    <message>
+        <source>IZH(ИЖ)  - Микас 7.6 - &apos;Микас 7.6/10.3/11.3/10.3+/11.3+&apos;</source>
+        <translation>IZH  - Mikas 7.6 - &apos;Mikas 7.6/10.3/11.3/10.3+/11.3+&apos;</translation>
+    </message>
+    <message>
+        <source>NISSAN - ECU: Общий K-line (10H) - &apos;Общий K-line (10H)&apos;</source>
+        <translation>NISSAN - ECU: Generic K-line (10H) - &apos;Generic K-line (10H)&apos;</translation>
+    </message>
+    <message>
+        <source>NISSAN - ECU: Общий CAN - &apos;Общий CAN&apos;</source>
+        <translation>NISSAN - ECU: Generic CAN - &apos;Generic CAN&apos;</translation>
+    </message>
 </context>
 <context>
     <name>kalvex::ChartPage</name>

@@ -64,10 +64,6 @@ QStringList AllTexts(TForm1& w) {
   auto* tabs = w.findChild<QTabWidget*>("PageControl1");
   for (int i = 0; i < tabs->count(); ++i) texts << tabs->tabText(i);
   for (QWidget* c : w.findChildren<QWidget*>()) {
-    // The catalogue's makes, ECU types and vehicle list are not marked yet.
-    if (c->objectName() == "ComboBoxTM" || c->objectName() == "ComboBox4" ||
-        c->objectName() == "Memo3")
-      continue;
     texts << c->toolTip();
     if (auto* l = qobject_cast<QLabel*>(c)) texts << l->text();
     if (auto* b = qobject_cast<QAbstractButton*>(c)) texts << b->text();

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "faults/faults.h"
 #include "link/port_discovery.h"
 #include "link/system_errors.h"
@@ -115,6 +116,24 @@ TEST(Language, EveryRussianTextTheCoreShowsHasAnEnglishOne) {
   EXPECT_EQ(TranslateText(kStatusLinked), kStatusLinked);
   InEnglish english;
   EXPECT_EQ(TranslateText(kStatusLinked), EnglishText(kTextContext, kStatusLinked));
+}
+
+// The catalogue's texts: makes, ECU types, the vehicle list. Model names and
+// Latin ECU names have nothing to translate and show as they are.
+TEST(Language, EveryRussianCatalogueTextHasAnEnglishOne) {
+  std::vector<std::string> shown = VehicleList();
+  for (int make = 0; make < kMakeCount; ++make) {
+    shown.push_back(Makes()[static_cast<size_t>(make)].text);
+    for (const std::string& ecu : EcuTypesOf(make)) shown.push_back(ecu);
+  }
+  int russian = 0;
+  for (const std::string& text : shown) {
+    if (!HasCyrillic(text)) continue;
+    ++russian;
+    const char* english = EnglishText(kTextContext, text.c_str());
+    EXPECT_NE(english, nullptr) << text;
+  }
+  EXPECT_GE(russian, 40);
 }
 
 // Messages put together from parts: the parts land in their places, and the
