@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -47,7 +48,9 @@ bool SaveAtomically(const std::string& path, const std::function<bool(QSaveFile&
                     std::string& error) {
   QSaveFile file(QString::fromStdString(path));
   const auto fail = [&] {
-    error = "Не удалось записать " + path + ": " + file.errorString().toStdString();
+    error = ChartPage::tr("Не удалось записать %1: %2")
+                .arg(QString::fromStdString(path), file.errorString())
+                .toStdString();
     file.cancelWriting();
     return false;
   };
@@ -61,7 +64,9 @@ bool SaveAtomically(const std::string& path, const std::function<bool(QSaveFile&
 
 bool SavePngAtomically(const QImage& image, const std::string& path, std::string& error) {
   if (image.isNull()) {
-    error = "Не удалось записать " + path + ": пустое изображение";
+    error = ChartPage::tr("Не удалось записать %1: пустое изображение")
+                .arg(QString::fromStdString(path))
+                .toStdString();
     return false;
   }
   return SaveAtomically(
@@ -70,13 +75,15 @@ bool SavePngAtomically(const QImage& image, const std::string& path, std::string
 
 QString CaptionOf(Component c) {
   const Quantity q = QuantityOf(c);
-  return QString::fromUtf8(q.name) + ", " + QString::fromUtf8(q.unit);
+  return QCoreApplication::translate("kalvex", q.name) + ", " +
+         QCoreApplication::translate("kalvex", q.unit);
 }
 
 ChartLane LaneOf(Component c, size_t index) {
   const Quantity q = QuantityOf(c);
-  return {QString::fromUtf8(q.name), QString::fromUtf8(q.unit),
-          kColors[index % ChartPage::kMaxSeries], GaugeScaleOf(c)};
+  return {QCoreApplication::translate("kalvex", q.name),
+          QCoreApplication::translate("kalvex", q.unit), kColors[index % ChartPage::kMaxSeries],
+          GaugeScaleOf(c)};
 }
 
 std::vector<Component> DefaultChartComponents(const Visibility& available) {
@@ -125,26 +132,26 @@ ChartPage::ChartPage(const SessionValues& values, QWidget* parent)
   chart_->setObjectName("ChartView");
   chart_->setSeries(&series_);
 
-  fit_ = new QCheckBox("по данным", this);
+  fit_ = new QCheckBox(tr("по данным"), this);
   fit_->setObjectName("ChartFit");
-  fit_->setToolTip("Шкалы по значениям на экране, а не по диапазону приборов");
+  fit_->setToolTip(tr("Шкалы по значениям на экране, а не по диапазону приборов"));
   connect(fit_, &QCheckBox::toggled, chart_, &StripChart::setFitToData);
-  toEnd_ = new QPushButton("К концу", this);
+  toEnd_ = new QPushButton(tr("К концу"), this);
   toEnd_->setObjectName("ChartToEnd");
-  toEnd_->setToolTip("Следить за новыми значениями (End)");
+  toEnd_->setToolTip(tr("Следить за новыми значениями (End)"));
   toEnd_->setEnabled(false);
   connect(toEnd_, &QPushButton::clicked, chart_, &StripChart::followEnd);
   connect(chart_, &StripChart::followingChanged, toEnd_,
           [this](bool following) { toEnd_->setEnabled(!following); });
   note_ = new QLabel(this);
   note_->setObjectName("ChartNote");
-  note_->setToolTip("Колесо мыши: масштаб времени; перетаскивание: сдвиг; End: к концу");
+  note_->setToolTip(tr("Колесо мыши: масштаб времени; перетаскивание: сдвиг; End: к концу"));
   saveCsv_ = new QPushButton("CSV…", this);
   saveCsv_->setObjectName("ChartSaveCsv");
-  saveCsv_->setToolTip("Сохранить значения сеанса в CSV");
+  saveCsv_->setToolTip(tr("Сохранить значения сеанса в CSV"));
   savePng_ = new QPushButton("PNG…", this);
   savePng_->setObjectName("ChartSavePng");
-  savePng_->setToolTip("Сохранить график в PNG");
+  savePng_->setToolTip(tr("Сохранить график в PNG"));
   connect(saveCsv_, &QPushButton::clicked, this, [this] { saveCsvClicked(); });
   connect(savePng_, &QPushButton::clicked, this, [this] { savePngClicked(); });
   auto* bottom = new QHBoxLayout();
@@ -283,9 +290,9 @@ void ChartPage::takeRows(bool rebuild) {
 void ChartPage::refresh() {
   takeRows(false);
   chart_->rowsChanged();
-  QString note = QString("Строк: %1").arg(values_.size());
+  QString note = tr("Строк: %1").arg(values_.size());
   if (values_.dropped() > 0)
-    note += QString(" (старые %1 отброшены: хранится не более %2)")
+    note += tr(" (старые %1 отброшены: хранится не более %2)")
                 .arg(values_.dropped())
                 .arg(values_.capacity());
   note_->setText(note);
@@ -310,7 +317,7 @@ bool ChartPage::savePng(const std::string& path, std::string& error) {
 
 void ChartPage::saveCsvClicked() {
   const QString path =
-      QFileDialog::getSaveFileName(this, "Сохранить значения", "kalvex.csv", "CSV (*.csv)");
+      QFileDialog::getSaveFileName(this, tr("Сохранить значения"), "kalvex.csv", "CSV (*.csv)");
   if (path.isEmpty()) return;
   std::string error;
   if (!saveCsv(path.toStdString(), error) && onError) onError(error);
@@ -318,7 +325,7 @@ void ChartPage::saveCsvClicked() {
 
 void ChartPage::savePngClicked() {
   const QString path =
-      QFileDialog::getSaveFileName(this, "Сохранить график", "kalvex.png", "PNG (*.png)");
+      QFileDialog::getSaveFileName(this, tr("Сохранить график"), "kalvex.png", "PNG (*.png)");
   if (path.isEmpty()) return;
   std::string error;
   if (!savePng(path.toStdString(), error) && onError) onError(error);

@@ -11,9 +11,9 @@
 #include <QLocale>
 #include <QPixmap>
 #include <QTimer>
+#include <QTranslator>
 #include <algorithm>
 #include <cmath>
-#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -33,6 +33,7 @@
 #include "app/main_window.h"
 #include "app/settings_store.h"
 #include "catalogue/catalogue.h"
+#include "cli/language.h"
 #include "link/process_setup.h"
 #include "protocol/components.h"
 #include "protocol/text.h"
@@ -58,7 +59,16 @@ struct Options {
   Millis pause = 200;
   std::string plot, out;
   std::vector<Component> columns;
+  std::string lang;  // --lang: "en", "ru", or empty (the stored choice)
 };
+
+// Said before the application (and its translator) exists: English only
+// when --lang en was given.
+bool gEarlyEnglish = false;
+const char* Early(const char* russian) {
+  const char* english = gEarlyEnglish ? cli::EnglishText("main", russian) : nullptr;
+  return english ? english : russian;
+}
 
 #ifdef _WIN32
 // A GUI-subsystem program has no console: --help, --version and errors
@@ -139,6 +149,10 @@ struct CommandLine {
                           "CSV"};
   QCommandLineOption out{"out", "The PNG file --plot writes.", "FILE"};
   QCommandLineOption columns{"columns", "Up to six columns for --plot.", "NAME,..."};
+  QCommandLineOption lang{"lang",
+                          "Show the window in English (en) or Russian (ru); without it, the "
+                          "language chosen on the About tab, else Russian.",
+                          "en|ru"};
   QCommandLineOption help{{"h", "help"}, "Show this help and exit."};
   QCommandLineOption version{{"v", "version"}, "Show the version and exit."};
 
@@ -147,7 +161,7 @@ struct CommandLine {
         "Kalvex: diagnostic scanner for engine control units (ELM327 and Kesta-mini adapters).");
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     for (const auto* o : {&port, &demo, &screenshot, &select, &values, &stale, &pause, &plot, &out,
-                          &columns, &help, &version})
+                          &columns, &lang, &help, &version})
       parser.addOption(*o);
   }
 };
@@ -204,6 +218,10 @@ std::string ParseArgs(CommandLine& cl, const QStringList& args, Options& o) {
       return "--pause needs milliseconds from 20 to 1000";
     o.pause = *ms;
   }
+  if (cl.parser.isSet(cl.lang)) {
+    o.lang = cl.parser.value(cl.lang).toStdString();
+    if (o.lang != "en" && o.lang != "ru") return "--lang is en or ru, not " + o.lang;
+  }
   o.plot = cl.parser.value(cl.plot).toStdString();
   o.out = cl.parser.value(cl.out).toStdString();
   if (cl.parser.isSet(cl.plot) && o.plot.empty()) return "--plot needs a CSV file";
@@ -256,12 +274,15 @@ int Plot(const Options& o) {
   chart.setSeries(&series);
   chart.setLanes(std::move(chartLanes));
   chart.showAll();
-  QString note = QString("%1: строк %2").arg(QString::fromStdString(o.plot)).arg(series.size());
+  QString note = QCoreApplication::translate("main", "%1: строк %2")
+                     .arg(QString::fromStdString(o.plot))
+                     .arg(series.size());
   if (load.clipped() > 0) {
     std::fprintf(stderr, "kalvex: %s: %zu values beyond ±3.4e38 drawn at that limit\n",
                  o.plot.c_str(), load.clipped());
-    note +=
-        QString("; значений за пределами ±3.4e38: %1 (показаны на границе)").arg(load.clipped());
+    note += QCoreApplication::translate("main",
+                                        "; значений за пределами ±3.4e38: %1 (показаны на границе)")
+                .arg(load.clipped());
   }
   chart.setNote(note);
   chart.resize(1024, 600);
@@ -273,9 +294,10 @@ int Plot(const Options& o) {
 }
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-constexpr const char* kNoDisplay =
+constexpr const char* kNoDisplay = QT_TRANSLATE_NOOP(
+    "main",
     "kalvex: нет графического дисплея (не заданы DISPLAY и WAYLAND_DISPLAY); запустите "
-    "программу в графическом сеансе или воспользуйтесь kalvex-cli";
+    "программу в графическом сеансе или воспользуйтесь kalvex-cli");
 
 // Qt ends the process with an abort and a page of advice when no platform
 // plugin can open its display; one line and status 1 say it plainly, with
@@ -293,8 +315,13 @@ void FatalWithoutDisplay(QtMsgType type, const QMessageLogContext&, const QStrin
   }
   const QString reason =
       (EarlyMessages().isEmpty() ? message : EarlyMessages().first()).section('\n', 0, 0).trimmed();
-  std::fprintf(stderr, "kalvex: не удалось открыть графический дисплей (%s)\n",
-               reason.toLocal8Bit().constData());
+  std::fprintf(
+      stderr, "%s\n",
+      QString::fromUtf8(
+          Early(QT_TRANSLATE_NOOP("main", "kalvex: не удалось открыть графический дисплей (%1)")))
+          .arg(reason)
+          .toLocal8Bit()
+          .constData());
   std::fflush(stderr);
   std::_Exit(1);
 }
@@ -321,6 +348,7 @@ int main(int argc, char** argv) {
   Options o;
   const std::string error = ParseArgs(cl, args, o);
   if (!error.empty()) return Fail(error);
+  gEarlyEnglish = o.lang == "en";
   if (o.help || o.version) {
     QCoreApplication core(argc, argv);
     QCoreApplication::setApplicationName("kalvex");
@@ -341,7 +369,7 @@ int main(int argc, char** argv) {
   const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
   if ((platform.isEmpty() || platform.startsWith("xcb") || platform.startsWith("wayland")) &&
       !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
-    std::fprintf(stderr, "%s\n", kNoDisplay);
+    std::fprintf(stderr, "%s\n", Early(kNoDisplay));
     return 1;
   }
   const QtMessageHandler previous = qInstallMessageHandler(FatalWithoutDisplay);
@@ -352,12 +380,25 @@ int main(int argc, char** argv) {
 #else
   QApplication app(argc, argv);
 #endif
-  // Qt's own dialogs and buttons in Russian, like the rest of the window
-  // (qt6-translations-l10n); without the file they stay English.
-  QTranslator qtTranslator;
-  if (qtTranslator.load(QLocale(QLocale::Russian, QLocale::Russia), "qtbase", "_",
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+  // The language: --lang, else the choice remembered from "О программе",
+  // else Russian, the window's own.
+  std::string language = o.lang;
+  if (language.empty()) language = SettingsStore().read().language;
+  if (language.empty()) language = "ru";
+  QTranslator qtTranslator, kalvexTranslator;
+  if (language == "en") {
+    // Ours from the program's resources; Qt's own texts are English already.
+    if (kalvexTranslator.load(":/i18n/kalvex_en.qm"))
+      QApplication::installTranslator(&kalvexTranslator);
+    // Messages the core puts together (port errors, the log's) from the
+    // same translations.
+    cli::UseLanguage(language);
+  } else if (qtTranslator.load(QLocale(QLocale::Russian, QLocale::Russia), "qtbase", "_",
+                               QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    // Qt's own dialogs and buttons in Russian, like the rest of the window
+    // (qt6-translations-l10n); without the file they stay English.
     QApplication::installTranslator(&qtTranslator);
+  }
   // The application title (taskbar, message boxes). Set as the name, not as
   // the display name: Qt appends a display name to every window caption.
   QApplication::setApplicationName("Kalvex Scaner PC");
@@ -368,13 +409,15 @@ int main(int argc, char** argv) {
   wo.extraPorts = o.ports;
   wo.writeSettingsOnClose = o.screenshot.empty();
   wo.requestPause = o.pause;
+  wo.language = language;
   std::unique_ptr<DemoSimulator> demo;
   if (o.demo) {
     std::string demoError;
     demo = StartDemoSimulator(demoError);
     if (!demo) return Fail("demo mode: " + demoError);
     wo.leadingPorts.push_back(demo->portPath());
-    wo.leadingPortLabels.push_back("Демо (симулятор)");
+    wo.leadingPortLabels.push_back(
+        QCoreApplication::translate("main", "Демо (симулятор)").toStdString());
     wo.leadingPortSelected = true;
   }
 

@@ -29,6 +29,7 @@
 #include "faults/faults.h"
 #include "link/link_factory.h"
 #include "link/port_discovery.h"
+#include "protocol/translate.h"
 #include "session/log_file.h"
 #include "session/session_controller.h"
 #include "ui/widgets/dashboard.h"
@@ -42,7 +43,7 @@ constexpr int kClientHeight = 555;
 constexpr const char* kHomePage = KALVEX_HOMEPAGE;
 
 // The last item of the port list, and the data role that marks it.
-constexpr const char* kWifiItem = "Wi-Fi адаптер…";
+constexpr const char* kWifiItem = QT_TRANSLATE_NOOP("kalvex::TForm1", "Wi-Fi адаптер…");
 constexpr int kWifiRole = Qt::UserRole + 1;
 
 // The port list, built again just before it opens: adapters plugged in
@@ -62,10 +63,10 @@ class PortComboBox : public QComboBox {
 std::optional<std::string> AskWifiAddress(QWidget* parent) {
   QDialog dialog(parent);
   dialog.setObjectName("WifiDialog");
-  dialog.setWindowTitle("Wi-Fi адаптер");
+  dialog.setWindowTitle(TForm1::tr("Wi-Fi адаптер"));
   auto* layout = new QVBoxLayout(&dialog);
-  auto* hint = new QLabel(
-      "Подключите компьютер к сети Wi-Fi адаптера\nи введите его адрес и порт (ХОСТ:ПОРТ):");
+  auto* hint = new QLabel(TForm1::tr(
+      "Подключите компьютер к сети Wi-Fi адаптера\nи введите его адрес и порт (ХОСТ:ПОРТ):"));
   layout->addWidget(hint);
   auto* edit = new QLineEdit;
   edit->setObjectName("WifiAddress");
@@ -77,14 +78,14 @@ std::optional<std::string> AskWifiAddress(QWidget* parent) {
   problem->hide();
   layout->addWidget(problem);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  buttons->button(QDialogButtonBox::Ok)->setText("ОК");
-  buttons->button(QDialogButtonBox::Cancel)->setText("Отмена");
+  buttons->button(QDialogButtonBox::Ok)->setText(TForm1::tr("ОК"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(TForm1::tr("Отмена"));
   layout->addWidget(buttons);
   std::optional<std::string> result;
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
     const std::string text = edit->text().trimmed().toStdString();
     if (!IsNetworkPortText(text)) {
-      problem->setText("Неверный адрес: нужно ХОСТ:ПОРТ");
+      problem->setText(TForm1::tr("Неверный адрес: нужно ХОСТ:ПОРТ"));
       problem->show();
       return;
     }
@@ -97,6 +98,8 @@ std::optional<std::string> AskWifiAddress(QWidget* parent) {
 }
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+// A text of the core (Russian, its own key) in the chosen language.
+QString Shown(const std::string& s) { return QCoreApplication::translate(kTextContext, s.c_str()); }
 
 // "MS Sans Serif" has no Cyrillic on Linux; DejaVu Sans at the same pixel
 // sizes keeps the layout.
@@ -108,15 +111,17 @@ QFont UiFont(int pixelHeight, bool bold = false) {
 }
 
 const char* const kAboutLines[] = {
-    "Диагностический сканер для контроллеров ЭСУД (Kalvex).",
-    "Программа для чтения параметров и ошибок контроллеров ЭСУД.",
-    "Программа работает с адаптером Kesta-mini и адаптерами на ",
-    "базе ELM327.",
-    "Версия 1.5",
+    QT_TRANSLATE_NOOP("kalvex::TForm1", "Диагностический сканер для контроллеров ЭСУД (Kalvex)."),
+    QT_TRANSLATE_NOOP("kalvex::TForm1",
+                      "Программа для чтения параметров и ошибок контроллеров ЭСУД."),
+    QT_TRANSLATE_NOOP("kalvex::TForm1",
+                      "Программа работает с адаптером Kesta-mini и адаптерами на "),
+    QT_TRANSLATE_NOOP("kalvex::TForm1", "базе ELM327."),
+    QT_TRANSLATE_NOOP("kalvex::TForm1", "Версия 1.5"),
     "",
-    "Разработка: Brenvik",
-    "Сайт: kalvex.example.org",
-    "Вопросы и предложения: support@kalvex.example.org",
+    QT_TRANSLATE_NOOP("kalvex::TForm1", "Разработка: Brenvik"),
+    QT_TRANSLATE_NOOP("kalvex::TForm1", "Сайт: kalvex.example.org"),
+    QT_TRANSLATE_NOOP("kalvex::TForm1", "Вопросы и предложения: support@kalvex.example.org"),
 };
 
 }  // namespace
@@ -125,7 +130,7 @@ TForm1::TForm1(const WindowOptions& options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       options_(options) {
-  setWindowTitle("Диагностический сканер для контроллеров ЭСУД (Kalvex)");
+  setWindowTitle(tr("Диагностический сканер для контроллеров ЭСУД (Kalvex)"));
   setFixedSize(kClientWidth, kClientHeight);
   setFont(UiFont(11));
   buildWidgets();
@@ -174,13 +179,13 @@ void TForm1::buildWidgets() {
   // "Параметры": the dashboard with the hint over it.
   dashboard_ = new Dashboard();
   dashboard_->setObjectName("TabSheet1");
-  PageControl1->addTab(dashboard_, "Параметры");
-  Label8 = new QLabel("Выберите марку автомобиля и тип контроллера", dashboard_);
+  PageControl1->addTab(dashboard_, tr("Параметры"));
+  Label8 = new QLabel(tr("Выберите марку автомобиля и тип контроллера"), dashboard_);
   Label8->setObjectName("Label8");
   Label8->setGeometry(32, 160, 641, 33);
   Label8->setAlignment(Qt::AlignCenter);
   Label8->setFont(UiFont(24));
-  Label12 = new QLabel("Чтение ошибок: параметры не обновляются", dashboard_);
+  Label12 = new QLabel(tr("Чтение ошибок: параметры не обновляются"), dashboard_);
   Label12->setObjectName("Label12");
   Label12->setGeometry(172, 4, 340, 24);
   Label12->setAlignment(Qt::AlignCenter);
@@ -191,7 +196,7 @@ void TForm1::buildWidgets() {
   // "Ошибки"
   auto* faults = new QWidget();
   faults->setObjectName("TabSheet2");
-  Label1 = new QLabel("Неисправности электронной системы управления двигателем", faults);
+  Label1 = new QLabel(tr("Неисправности электронной системы управления двигателем"), faults);
   Label1->setObjectName("Label1");
   Label1->setGeometry(8, 8, 665, 20);
   Label1->setFont(UiFont(13, true));
@@ -201,24 +206,25 @@ void TForm1::buildWidgets() {
   Memo1->setGeometry(8, 32, 665, 308);
   Memo1->setFont(UiFont(13));
   Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-  Button2 = new QPushButton("Сброс ошибок", faults);
+  Button2 = new QPushButton(tr("Сброс ошибок"), faults);
   Button2->setObjectName("Button2");
   Button2->setGeometry(8, 348, 161, 33);
   Button2->setEnabled(false);  // no make yet
   connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-  Button3 = new QPushButton("Прочитать ошибки", faults);
+  Button3 = new QPushButton(tr("Прочитать ошибки"), faults);
   Button3->setObjectName("Button3");
   Button3->setGeometry(8 + 161 + 10, 348, 161, 33);
   Button3->setEnabled(false);  // no make yet
   connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
-  PageControl1->addTab(faults, "Ошибки");
+  PageControl1->addTab(faults, tr("Ошибки"));
 
   // "О программе"
   Memo2 = new QPlainTextEdit();
   Memo2->setObjectName("Memo2");
   Memo2->setReadOnly(true);
   Memo2->setFont(UiFont(16, true));
-  PageControl1->addTab(Memo2, "О программе");
+  PageControl1->addTab(Memo2, tr("О программе"));
+  buildLanguageChoice();
 
   // "Список автомобилей"
   Memo3 = new QPlainTextEdit();
@@ -229,20 +235,20 @@ void TForm1::buildWidgets() {
   Memo3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   QStringList vehicles;
-  for (const std::string& l : VehicleList()) vehicles << Q(l);
+  for (const std::string& l : VehicleList()) vehicles << Shown(l);
   Memo3->setPlainText(vehicles.join('\n'));
-  PageControl1->addTab(Memo3, "Список автомобилей");
+  PageControl1->addTab(Memo3, tr("Список автомобилей"));
 
   // "Графики": the session's values over time.
   chart_ = new ChartPage(*values_);
   chart_->setObjectName("TabSheet5");
   chart_->onError = [this](const std::string& message) { showError(message); };
-  PageControl1->addTab(chart_, "Графики");
+  PageControl1->addTab(chart_, tr("Графики"));
 
   // The right-hand column.
   const int x = 696, w = 161;
-  auto label = [&](const char* name, const char* text, int y) {
-    auto* l = new QLabel(QString::fromUtf8(text), this);
+  auto label = [&](const char* name, const QString& text, int y) {
+    auto* l = new QLabel(text, this);
     l->setObjectName(name);
     l->setGeometry(x, y, w, 16);
     return l;
@@ -253,29 +259,29 @@ void TForm1::buildWidgets() {
     c->setGeometry(x, y, w, 22);
     return c;
   };
-  Label7 = label("Label7", "Номер COM-порта:", 8);
+  Label7 = label("Label7", tr("Номер COM-порта:"), 8);
   auto* ports = new PortComboBox(this);
   ports->setObjectName("ComboBox1");
   ports->setGeometry(x, 26, w, 22);
   ports->beforePopup = [this] { refreshPortList(); };
   ComboBox1 = ports;
-  Label9 = label("Label9", "Выбор адаптера", 60);
+  Label9 = label("Label9", tr("Выбор адаптера"), 60);
   ComboBoxTA = combo("ComboBoxTA", 78);
-  ComboBoxTA->addItem("Адаптер: ELM327");
-  ComboBoxTA->addItem("Адаптер: Kesta-mini");
-  Label5 = label("Label5", "Выбор марки автомобиля", 112);
+  ComboBoxTA->addItem(tr("Адаптер: ELM327"));
+  ComboBoxTA->addItem(tr("Адаптер: Kesta-mini"));
+  Label5 = label("Label5", tr("Выбор марки автомобиля"), 112);
   ComboBoxTM = combo("ComboBoxTM", 130);
-  for (const Make& m : Makes()) ComboBoxTM->addItem(Q(m.text));
+  for (const Make& m : Makes()) ComboBoxTM->addItem(Shown(m.text));
   ComboBoxTM->setCurrentIndex(-1);
   ComboBoxTM->setMaxVisibleItems(17);
-  Label6 = label("Label6", "Выбор типа контроллера", 164);
+  Label6 = label("Label6", tr("Выбор типа контроллера"), 164);
   ComboBox4 = combo("ComboBox4", 182);
   ComboBox4->setEnabled(false);
   ComboBox4->setMaxVisibleItems(14);
-  Button1 = new QPushButton(kCaptionStart, this);
+  Button1 = new QPushButton(Shown(caption_), this);
   Button1->setObjectName("Button1");
   Button1->setGeometry(x, 224, w, 33);
-  CheckBox1 = new QCheckBox("Запись LOG-файла", this);
+  CheckBox1 = new QCheckBox(tr("Запись LOG-файла"), this);
   CheckBox1->setObjectName("CheckBox1");
   CheckBox1->setGeometry(x, 268, w, 20);
 
@@ -297,10 +303,10 @@ void TForm1::buildWidgets() {
   ToolBar1->setObjectName("ToolBar1");
   ToolBar1->setGeometry(0, 417, kClientWidth, 25);
   ToolBar1->setAutoFillBackground(true);
-  Label11 = new QLabel("Связь с контроллером:    ", ToolBar1);
+  Label11 = new QLabel(tr("Связь с контроллером:    "), ToolBar1);
   Label11->setObjectName("Label11");
   Label11->setGeometry(6, 4, 150, 17);
-  Label10 = new QLabel(kStatusNoLink, ToolBar1);
+  Label10 = new QLabel(Shown(kStatusNoLink), ToolBar1);
   Label10->setObjectName("Label10");
   Label10->setGeometry(156, 4, 400, 17);
   Label10->setFont(UiFont(11, true));
@@ -335,7 +341,7 @@ QWidget* TForm1::buildBanner() {
   p.setFont(sub);
   p.setPen(QColor(190, 205, 225));
   p.drawText(QRect(212, 64, 640, 24), Qt::AlignLeft | Qt::AlignVCenter,
-             "Диагностика ЭСУД: параметры, ошибки, K-Line и CAN");
+             tr("Диагностика ЭСУД: параметры, ошибки, K-Line и CAN"));
   p.end();
   auto* image = new QLabel(this);
   image->setObjectName("Image1");
@@ -371,6 +377,7 @@ void TForm1::FormCreate() {
     if (s.ecu >= 0 && s.ecu < ComboBox4->count()) selectEcuType(s.ecu);
   }
   updateReadButton();
+  language_ = s.language;
   Memo2->setPlainText(aboutText());
   // VS_TOG is built with -20 and set to 0 as soon as the window exists.
   setGaugeValue(Component::VS_TOG, 0.0f);
@@ -430,7 +437,8 @@ void TForm1::refreshPortList() {
       found = DiscoverPortEntries(options_.extraPorts);
     }
     for (const PortEntry& p : found) {
-      ComboBox1->addItem(Q(p.path + (p.noPermission ? kNoAccessMark : "")), Q(p.path));
+      ComboBox1->addItem(Q(p.path) + (p.noPermission ? Shown(kNoAccessMark) : QString()),
+                         Q(p.path));
       // A USB adapter's name tells which of several it is.
       if (const std::string id = SerialByIdName(p.path); !id.empty())
         ComboBox1->setItemData(ComboBox1->count() - 1, Q(id), Qt::ToolTipRole);
@@ -438,12 +446,12 @@ void TForm1::refreshPortList() {
     for (const std::string& a : networkPorts_) {
       if (ComboBox1->findData(Q(a)) >= 0) continue;
       ComboBox1->addItem(Q(a), Q(a));
-      ComboBox1->setItemData(ComboBox1->count() - 1, "Wi-Fi адаптер", Qt::ToolTipRole);
+      ComboBox1->setItemData(ComboBox1->count() - 1, tr("Wi-Fi адаптер"), Qt::ToolTipRole);
     }
-    ComboBox1->addItem(kWifiItem);
+    ComboBox1->addItem(tr(kWifiItem));
     ComboBox1->setItemData(ComboBox1->count() - 1, true, kWifiRole);
     ComboBox1->setItemData(ComboBox1->count() - 1,
-                           "Адаптер Wi-Fi: подключитесь к его сети и укажите адрес ХОСТ:ПОРТ",
+                           tr("Адаптер Wi-Fi: подключитесь к его сети и укажите адрес ХОСТ:ПОРТ"),
                            Qt::ToolTipRole);
     ComboBox1->setCurrentIndex(-1);
   }
@@ -475,23 +483,23 @@ void TForm1::ComboBox1Activated(int index) {
 
 QString TForm1::aboutText() const {
   QStringList about;
-  for (const char* l : kAboutLines) about << QString::fromUtf8(l);
+  for (const char* l : kAboutLines) about << tr(l);
   about << "";
   const std::string logFolder = LogFile::DefaultFolder();
-  about << "Журналы обмена (LOG-файлы): " + QDir::toNativeSeparators(Q(logFolder));
+  about << tr("Журналы обмена (LOG-файлы): %1").arg(QDir::toNativeSeparators(Q(logFolder)));
 #ifdef Q_OS_WIN
   // Both places a log may go, so the user knows where to look.
   if (logFolder == LogFile::ProgramFolder() && !LogFile::UserFolder().empty())
-    about << "  (если в эту папку нельзя писать: " + Q(LogFile::UserFolder()) + ")";
+    about << tr("  (если в эту папку нельзя писать: %1)").arg(Q(LogFile::UserFolder()));
   else if (logFolder == LogFile::UserFolder())
-    about << "  (в папку рядом с программой " + Q(LogFile::ProgramFolder()) + " писать нельзя)";
+    about << tr("  (в папку рядом с программой %1 писать нельзя)").arg(Q(LogFile::ProgramFolder()));
 #endif
   if (settings_) {
 #ifdef Q_OS_WIN
     // Windows keeps the settings in the registry: name the key.
-    about << "Настройки: реестр, " + Q(settings_->location());
+    about << tr("Настройки: реестр, %1").arg(Q(settings_->location()));
 #else
-    about << "Настройки: " + QFileInfo(Q(settings_->location())).absolutePath();
+    about << tr("Настройки: %1").arg(QFileInfo(Q(settings_->location())).absolutePath());
 #endif
   }
   return about.join('\n');
@@ -515,6 +523,7 @@ void TForm1::FormClose() {
     s.logFile = CheckBox1->isChecked() ? 1 : 0;
     s.make = ComboBoxTM->currentIndex();
     s.ecu = ComboBox4->currentIndex();
+    s.language = language_;
     settings_->write(s);
   }
   settings_.reset();
@@ -528,7 +537,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::ComboBoxTMChange() {
   const int make = ComboBoxTM->currentIndex();
   ComboBox4->clear();
-  for (const std::string& t : EcuTypesOf(make)) ComboBox4->addItem(Q(t));
+  for (const std::string& t : EcuTypesOf(make)) ComboBox4->addItem(Shown(t));
   ComboBox4->setEnabled(true);
   ComboBox4->setCurrentIndex(ComboBox4->count() > 0 ? 0 : -1);  // raises no change event
   Label8->hide();
@@ -540,6 +549,38 @@ void TForm1::ComboBoxTMChange() {
   updateReadButton();
   chart_->setAvailable(
       DashboardVisibility(make, ComboBox4->count() > 0 ? 0 : std::optional<int>()));
+}
+
+void TForm1::buildLanguageChoice() {
+  // In the corner of the "О программе" text, below its lines. The language
+  // names are written in their own language, so either can be found.
+  auto* label = new QLabel(tr("Язык:"), Memo2);
+  label->setObjectName("LanguageLabel");
+  label->setFont(UiFont(11));
+  label->setGeometry(420, 330, 90, 22);
+  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  LanguageBox = new QComboBox(Memo2);
+  LanguageBox->setObjectName("LanguageBox");
+  LanguageBox->setFont(UiFont(11));
+  LanguageBox->setGeometry(516, 330, 140, 22);
+  LanguageBox->addItem(QStringLiteral("Русский"), QStringLiteral("ru"));
+  LanguageBox->addItem(QStringLiteral("English"), QStringLiteral("en"));
+  LanguageBox->setCurrentIndex(LanguageBox->findData(Q(options_.language)));
+  LanguageNote = new QLabel(tr("Язык сменится при следующем запуске программы."), Memo2);
+  LanguageNote->setObjectName("LanguageNote");
+  LanguageNote->setFont(UiFont(11));
+  LanguageNote->setGeometry(200, 356, 456, 20);
+  LanguageNote->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  LanguageNote->hide();
+  connect(LanguageBox, QOverload<int>::of(&QComboBox::activated), this,
+          [this](int) { LanguageBoxChange(); });
+}
+
+void TForm1::LanguageBoxChange() {
+  // Remembered at close with the other settings; the texts already built
+  // stay as they are until the next start.
+  language_ = LanguageBox->currentData().toString().toStdString();
+  LanguageNote->setVisible(language_ != options_.language);
 }
 
 void TForm1::updateReadButton() {
@@ -563,11 +604,12 @@ void TForm1::Button1Click() {
 void TForm1::Button2Click() {
   // Clearing erases what the ECU stored: asked first, without blocking the
   // session behind the question.
-  auto* box = new QMessageBox(QMessageBox::Question, QApplication::applicationDisplayName(),
-                              "Стереть коды неисправностей в ЭБУ?", QMessageBox::NoButton, this);
+  auto* box =
+      new QMessageBox(QMessageBox::Question, QApplication::applicationDisplayName(),
+                      tr("Стереть коды неисправностей в ЭБУ?"), QMessageBox::NoButton, this);
   box->setObjectName("ClearConfirmation");
-  QPushButton* erase = box->addButton("Стереть", QMessageBox::AcceptRole);
-  box->setDefaultButton(box->addButton("Отмена", QMessageBox::RejectRole));
+  QPushButton* erase = box->addButton(tr("Стереть"), QMessageBox::AcceptRole);
+  box->setDefaultButton(box->addButton(tr("Отмена"), QMessageBox::RejectRole));
   box->setAttribute(Qt::WA_DeleteOnClose);
   connect(box, &QMessageBox::finished, this, [this, box, erase] {
     if (box->clickedButton() == erase && host_) host_->clearFaults();
@@ -618,15 +660,18 @@ void TForm1::setSelectorsEnabled(bool enabled) {
 
 void TForm1::setPortSelectorEnabled(bool enabled) { ComboBox1->setEnabled(enabled); }
 
-std::string TForm1::buttonCaption() const { return Button1->text().toStdString(); }
+// The caption as set, in Russian: tests and the fake windows compare with it,
+// whatever language the window shows.
+std::string TForm1::buttonCaption() const { return caption_; }
 void TForm1::showRunning(bool running) {
-  Button1->setText(Q(running ? kCaptionStop : kCaptionStart));
+  caption_ = running ? kCaptionStop : kCaptionStart;
+  Button1->setText(Shown(caption_));
 }
-void TForm1::setStatusText(const std::string& text) { Label10->setText(Q(text)); }
+void TForm1::setStatusText(const std::string& text) { Label10->setText(Shown(text)); }
 
 void TForm1::setFaultLines(const std::vector<std::string>& lines) {
   QStringList l;
-  for (const std::string& s : lines) l << Q(s);
+  for (const std::string& s : lines) l << Shown(s);
   Memo1->setPlainText(l.join('\n'));
 }
 
@@ -636,7 +681,7 @@ void TForm1::showError(const std::string& message) {
     // Window-modal but not blocking: the session keeps running behind it and
     // no handler is re-entered from a nested event loop.
     auto* box = new QMessageBox(QMessageBox::Critical, QApplication::applicationDisplayName(),
-                                Q(message), QMessageBox::Ok, this);
+                                Shown(message), QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
   }

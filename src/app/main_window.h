@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/button_captions.h"
 #include "app/settings_store.h"
 #include "protocol/clock.h"
 #include "session/session_values.h"
@@ -39,7 +40,8 @@ struct WindowOptions {
   // the platform's own (DiscoverPorts).
   std::function<std::vector<std::string>(const std::vector<std::string>& extra)> discover;
   bool writeSettingsOnClose = true;
-  Millis requestPause = 200;  // --pause: before each data request
+  Millis requestPause = 200;    // --pause: before each data request
+  std::string language = "ru";  // the language the texts are shown in ("ru", "en")
 };
 
 class TForm1 : public QWidget, public SessionView {
@@ -109,6 +111,8 @@ class TForm1 : public QWidget, public SessionView {
   void selectPortData(const QString& device);
   bool isWifiItem(int index) const;
   void updateReadButton();
+  void buildLanguageChoice();
+  void LanguageBoxChange();
   QString aboutText() const;
   void replyHandled();  // one row per reply that set values; the fault-read note
 
@@ -120,6 +124,8 @@ class TForm1 : public QWidget, public SessionView {
   std::vector<std::string> errors_;
   std::vector<std::string> networkPorts_;  // Wi-Fi addresses, as they stand in the list
   QString lastPort_;                       // the device selected before the Wi-Fi item
+  std::string caption_ = kCaptionStart;    // Button1's caption as the session set it
+  std::string language_;                   // LANGUAGE as stored or chosen; empty: never chosen
 
   QTabWidget* PageControl1 = nullptr;
   Dashboard* dashboard_ = nullptr;
@@ -148,6 +154,8 @@ class TForm1 : public QWidget, public SessionView {
   QLabel* Label11 = nullptr;
   QLabel* Label10 = nullptr;
   QLabel* Image1 = nullptr;
+  QComboBox* LanguageBox = nullptr;  // on "О программе"
+  QLabel* LanguageNote = nullptr;
 };
 
 }  // namespace kalvex

@@ -56,6 +56,10 @@ Settings SettingsStore::read() const {
   const QVariant port = settings_->value("PORT");
   if (port.isValid() && port.typeId() == QMetaType::QString && !port.toString().isEmpty())
     s.port = port.toString().toStdString();
+  const QVariant language = settings_->value("LANGUAGE");
+  if (language.typeId() == QMetaType::QString &&
+      (language.toString() == "ru" || language.toString() == "en"))
+    s.language = language.toString().toStdString();
   return s;
 }
 
@@ -71,6 +75,7 @@ void SettingsStore::write(const Settings& s) {
   settings_->setValue("MAKE", QString::number(s.make));
   settings_->setValue("ECU", QString::number(s.ecu));
   if (s.port) settings_->setValue("PORT", QString::fromStdString(*s.port));
+  if (!s.language.empty()) settings_->setValue("LANGUAGE", QString::fromStdString(s.language));
   settings_->sync();
 }
 

@@ -24,6 +24,9 @@ struct Settings {
   // Device path of the chosen port (Windows: its "COMn" text); none when
   // absent or not one non-empty text. Preferred over `com` when present.
   std::optional<std::string> port;
+  // LANGUAGE: "ru" or "en" as the user chose it on "О программе"; empty
+  // when never chosen (or not one of the two), which means Russian.
+  std::string language;
 };
 
 class SettingsStore {
@@ -34,7 +37,7 @@ class SettingsStore {
   // Missing or non-numeric values give the defaults; never throws.
   Settings read() const;
   // Writes every value; PORT only when `s.port` holds one, so a stored
-  // device survives a run where it was absent.
+  // device survives a run where it was absent; LANGUAGE likewise.
   void write(const Settings& s);
   // Where the values live: the file path, or the registry key on Windows.
   std::string location() const;

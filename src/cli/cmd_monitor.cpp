@@ -48,6 +48,7 @@
 #include "link/link_factory.h"
 #include "protocol/components.h"
 #include "protocol/request_catalogue.h"
+#include "protocol/translate.h"
 #include "protocol/utf8_path.h"
 #include "session/log_file.h"
 #include "session/session_controller.h"
@@ -176,7 +177,7 @@ class HeadlessView final : public SessionView {
       return;
     }
     if (quiet_) return;
-    std::fprintf(stderr, "kalvex-cli monitor: %s\n", message.c_str());
+    std::fprintf(stderr, "kalvex-cli monitor: %s\n", TranslateText(message).c_str());
   }
   // The values go to the session's recorder; there is no dashboard.
   void setGaugeValue(Component, float) override {}
@@ -187,8 +188,9 @@ class HeadlessView final : public SessionView {
   bool takeLogFailure() { return std::exchange(logFailed_, false); }
 
  private:
+  // The core's Russian status text, shown in the chosen language.
   static void print(const std::optional<std::string>& line) {
-    if (line) std::fprintf(stderr, "%s\n", line->c_str());
+    if (line) std::fprintf(stderr, "%s\n", TranslateText(*line).c_str());
   }
 
   bool quiet_ = false;
@@ -273,10 +275,11 @@ int RunMonitor(int argc, char** argv) {
   std::optional<uint8_t> firstRequest;
   if (o.faults) {
     firstRequest = FaultReadRequest(o.make);
-    if (!firstRequest) return MonitorUsage(Makes()[o.make].text + " has no fault read request");
+    if (!firstRequest)
+      return MonitorUsage(TranslateText(Makes()[o.make].text) + " has no fault read request");
     if (o.clear) {
       if (!ClearButtonActs(o.make))
-        return MonitorUsage(Makes()[o.make].text + " has no clear request");
+        return MonitorUsage(TranslateText(Makes()[o.make].text) + " has no clear request");
       firstRequest = kClearRequest;
     }
   }
@@ -379,7 +382,8 @@ int RunMonitor(int argc, char** argv) {
         return;
       }
       if (o.faults && (rb[0] == 0x58 || rb[0] == 0x57)) {
-        for (const std::string& line : view.memo1()) std::printf("%s\n", line.c_str());
+        for (const std::string& line : view.memo1())
+          std::printf("%s\n", TranslateText(line).c_str());
         std::printf("\n");
         if (std::fflush(stdout) != 0 || std::ferror(stdout)) failOutput("the fault list");
       }

@@ -22,7 +22,8 @@ int RunPorts(int argc, char** argv) {
   // Ports this user may not open are listed too, marked, with what to do
   // about each on stderr: an adapter must not be silently missing.
   for (const PortEntry& p : DiscoverPortEntries(extra)) {
-    std::printf("%s%s\n", p.path.c_str(), p.noPermission ? kNoAccessMark : "");
+    std::printf("%s%s\n", p.path.c_str(),
+                p.noPermission ? TranslateText(kNoAccessMark).c_str() : "");
     if (p.noPermission) std::fprintf(stderr, "%s\n", PermissionHint(p.path).c_str());
   }
   // A list that did not reach its reader (a full disk, a closed pipe) is no success.

@@ -19,6 +19,7 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/sim_tcp_front.h"
+#include "protocol/translate.h"
 #include "sim/ecu_layouts.h"
 #include "sim/pty_server.h"
 
@@ -69,7 +70,8 @@ int RunSimulate(int argc, char** argv) {
     std::fprintf(stderr,
                  "kalvex-cli simulate: no live data for %s / %s yet; the ECU answers the "
                  "session and fault requests only\n",
-                 Makes()[*make].text.c_str(), EcuTypesOf(*make)[*ecu].c_str());
+                 TranslateText(Makes()[*make].text).c_str(),
+                 TranslateText(EcuTypesOf(*make)[*ecu]).c_str());
   o.make = *make;
   o.ecu = *ecu;
 

@@ -6,6 +6,7 @@
 #include "catalogue/catalogue.h"
 #include "decode/decoder.h"
 #include "session/log_file.h"
+#include "protocol/translate.h"
 
 namespace kalvex::cli {
 
@@ -110,7 +111,8 @@ std::string LogReplayer::warnings() const {
                                  ? types[static_cast<size_t>(ecu_)]
                                  : "ECU type " + n(ecu_);
     out += "kalvex-cli replay: " + n(counts_.misfits) + " of " + n(counts_.dataReplies) +
-           " data replies do not fit " + Makes()[static_cast<size_t>(make_)].text + " " + type +
+           " data replies do not fit " + TranslateText(Makes()[static_cast<size_t>(make_)].text) +
+           " " + TranslateText(type) +
            " (no branch of its decoder takes them, or they are shorter than it reads): is "
            "the make or the ECU type wrong?\n";
   }

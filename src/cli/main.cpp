@@ -14,6 +14,7 @@
 
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "cli/language.h"
 #include "link/process_setup.h"
 #include "protocol/utf8_path.h"
 
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
   // it comes (the readers drop a CR before the LF themselves).
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stdin), _O_BINARY);
-  // Status texts and fault descriptions are Russian, in UTF-8.
+  // Status texts and fault descriptions are Russian (or English), in UTF-8.
   ::SetConsoleOutputCP(CP_UTF8);
   // The arguments in UTF-8 like every other text: the narrow argv holds only
   // what the ANSI code page can spell, not a Cyrillic file name.
@@ -62,6 +63,14 @@ int main(int argc, char** argv) {
     argv = utf8Argv.data();
   }
 #endif
+  // --lang stands anywhere on the line and applies to every command.
+  std::string langError;
+  const auto language = kalvex::cli::TakeLanguageOption(argc, argv, langError);
+  if (!langError.empty()) {
+    std::fprintf(stderr, "kalvex-cli: %s\n", langError.c_str());
+    return 2;
+  }
+  kalvex::cli::UseLanguage(language.value_or("ru"));
   if (argc < 2) return Usage();
   const std::string cmd = argv[1];
   if (cmd == "--help" || cmd == "-h" || cmd == "help") return Print(kalvex::cli::MainHelp());

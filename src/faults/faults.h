@@ -11,6 +11,7 @@
 #include "protocol/request_catalogue.h"
 #include "protocol/request_choice.h"
 #include "protocol/response.h"
+#include "protocol/translate.h"
 
 namespace kalvex {
 
@@ -30,8 +31,9 @@ const std::vector<FaultRow>& FaultDescriptionTable();
 bool HandleFaultReply(const ResponseBytes& rb, int& rememberedFaultCount,
                       std::vector<std::string>& memo1);
 
-inline constexpr const char* kNoFaultsLine = "Ошибок нет";
-// "Ещё 2 кода без описания: 0104, 010A"; empty for no codes.
+inline constexpr const char* kNoFaultsLine = QT_TRANSLATE_NOOP("kalvex", "Ошибок нет");
+// "Ещё 2 кода без описания: 0104, 010A" in the chosen language (it is
+// made here from its parts); empty for no codes.
 std::string UndescribedCodesLine(const std::vector<std::string>& codes);
 
 // Handles a 0x54 reply: chooses the make's fault read request.

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "protocol/translate.h"
+
 namespace kalvex {
 
 // Linux: ttyUSB*, ttyACM*, rfcomm* and the ttyS* that are real UARTs, each
@@ -25,7 +27,7 @@ struct PortEntry {
   std::string path;
   bool noPermission = false;
 };
-inline constexpr const char* kNoAccessMark = " (нет доступа)";
+inline constexpr const char* kNoAccessMark = QT_TRANSLATE_NOOP("kalvex", " (нет доступа)");
 
 // As DiscoverPorts, plus the ports refused for lack of permission (Linux;
 // on Windows every entry opens).

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "link/va_comm.h"
+#include "protocol/translate.h"
 
 #ifndef _WIN32
 #include <grp.h>
@@ -15,6 +16,8 @@
 namespace kalvex {
 
 namespace {
+
+std::string Tr(const char* text) { return TranslateText(text); }
 
 bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
@@ -38,15 +41,16 @@ std::string PortReason(int code) {
   switch (code) {
     case 2:
     case 3:
-      return "нет такого порта";
+      return Tr(QT_TRANSLATE_NOOP("kalvex", "нет такого порта"));
     case 5:
-      return "доступ запрещён (порт занят другой программой?)";
+      return Tr(QT_TRANSLATE_NOOP("kalvex", "доступ запрещён (порт занят другой программой?)"));
     case 31:
     case 995:
     case 1117:
-      return "устройство не отвечает или отключено";
+      return Tr(QT_TRANSLATE_NOOP("kalvex", "устройство не отвечает или отключено"));
   }
-  return va_comm_messages::PlatformErrorText(code) + " (код " + std::to_string(code) + ")";
+  return FormatText(Tr(QT_TRANSLATE_NOOP("kalvex", "%1 (код %2)")),
+                    {va_comm_messages::PlatformErrorText(code), std::to_string(code)});
 #else
   return SystemReason(code);
 #endif
@@ -58,37 +62,39 @@ std::string SystemReason(int code) {
   switch (code) {
     case EACCES:
     case EPERM:
-      return "нет прав доступа";
+      return Tr(QT_TRANSLATE_NOOP("kalvex", "нет прав доступа"));
     case ENOENT:
-      return "нет такого файла или устройства";
+      return Tr(QT_TRANSLATE_NOOP("kalvex", "нет такого файла или устройства"));
     case ENODEV:
     case ENXIO:
-      return "устройство отсутствует (адаптер отключён?)";
+      return Tr(QT_TRANSLATE_NOOP("kalvex", "устройство отсутствует (адаптер отключён?)"));
     case EBUSY:
 #if defined(EWOULDBLOCK) && EWOULDBLOCK != EBUSY
     case EWOULDBLOCK:
 #endif
-      return "занято другой программой";
+      return Tr(QT_TRANSLATE_NOOP("kalvex", "занято другой программой"));
     case EIO:
-      return "ошибка ввода-вывода (адаптер отключён или неисправен?)";
+      return Tr(
+          QT_TRANSLATE_NOOP("kalvex", "ошибка ввода-вывода (адаптер отключён или неисправен?)"));
     case ENOTTY:
-      return "это не последовательный порт";
+      return Tr(QT_TRANSLATE_NOOP("kalvex", "это не последовательный порт"));
     case EISDIR:
-      return "это папка, а не файл или порт";
+      return Tr(QT_TRANSLATE_NOOP("kalvex", "это папка, а не файл или порт"));
     case ENOTDIR:
-      return "часть пути не является папкой";
+      return Tr(QT_TRANSLATE_NOOP("kalvex", "часть пути не является папкой"));
     case ENOSPC:
-      return "нет места на диске";
+      return Tr(QT_TRANSLATE_NOOP("kalvex", "нет места на диске"));
     case EROFS:
-      return "файловая система только для чтения";
+      return Tr(QT_TRANSLATE_NOOP("kalvex", "файловая система только для чтения"));
 #ifdef EDQUOT
     case EDQUOT:
-      return "превышена дисковая квота";
+      return Tr(QT_TRANSLATE_NOOP("kalvex", "превышена дисковая квота"));
 #endif
     case ENAMETOOLONG:
-      return "слишком длинное имя";
+      return Tr(QT_TRANSLATE_NOOP("kalvex", "слишком длинное имя"));
   }
-  return std::string(std::strerror(code)) + " (код " + std::to_string(code) + ")";
+  return FormatText(Tr(QT_TRANSLATE_NOOP("kalvex", "%1 (код %2)")),
+                    {std::strerror(code), std::to_string(code)});
 }
 
 std::string PermissionHintFor(const std::string& path, const DeviceOwnership& owner) {
@@ -96,20 +102,33 @@ std::string PermissionHintFor(const std::string& path, const DeviceOwnership& ow
   // joins it: not root's group.
   const bool groupOpens = (owner.mode & 060) == 060;
   if (groupOpens && owner.gid != 0 && !owner.group.empty()) {
-    return "Нет прав на порт " + path + ": добавьте пользователя в группу " + owner.group +
-           " (sudo usermod -aG " + owner.group + " $USER) и войдите в систему заново.";
+    return FormatText(Tr(QT_TRANSLATE_NOOP("kalvex",
+                                           "Нет прав на порт %1: добавьте пользователя в группу "
+                                           "%2 (sudo usermod -aG %2 $USER) и войдите в систему "
+                                           "заново.")),
+                      {path, owner.group});
   }
   char mode[8];
   std::snprintf(mode, sizeof mode, "%04o", owner.mode & 07777);
-  return "Нет прав на порт " + path + ": устройство доступно только владельцу (права " + mode +
-         (owner.group.empty() ? std::string() : ", группа " + owner.group) +
-         "), вступление в группу не поможет. Попросите администратора дать доступ правилом "
-         "udev (GROUP=\"dialout\", MODE=\"0660\") или запустите программу от его имени.";
+  const std::string group =
+      owner.group.empty()
+          ? std::string()
+          : FormatText(Tr(QT_TRANSLATE_NOOP("kalvex", ", группа %1")), {owner.group});
+  return FormatText(
+      Tr(QT_TRANSLATE_NOOP("kalvex",
+                           "Нет прав на порт %1: устройство доступно только владельцу (права "
+                           "%2%3), вступление в группу не поможет. Попросите администратора дать "
+                           "доступ правилом udev (GROUP=\"dialout\", MODE=\"0660\") или "
+                           "запустите программу от его имени.")),
+      {path, mode, group});
 }
 
 std::string PermissionHint(const std::string& path) {
 #ifdef _WIN32
-  return "Нет доступа к порту " + path + ": порт занят другой программой или запрещён.";
+  return FormatText(
+      Tr(QT_TRANSLATE_NOOP("kalvex",
+                           "Нет доступа к порту %1: порт занят другой программой или запрещён.")),
+      {path});
 #else
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return PermissionHintFor(path, {"dialout", 20, 0660});
@@ -126,9 +145,13 @@ std::string PortErrorText(const std::string& port, const std::string& message) {
   const int code = CodeIn(message);
   std::string text;
   if (StartsWith(message, Lead(m::kNotFound).c_str())) {
-    return "Порт " + port + " не найден: нет такого устройства (адаптер отключён?).";
+    return FormatText(
+        Tr(QT_TRANSLATE_NOOP("kalvex",
+                             "Порт %1 не найден: нет такого устройства (адаптер отключён?).")),
+        {port});
   } else if (StartsWith(message, Lead(m::kCantOpen).c_str())) {
-    text = "Не удалось открыть порт " + port + ": " + PortReason(code);
+    text = FormatText(Tr(QT_TRANSLATE_NOOP("kalvex", "Не удалось открыть порт %1: %2")),
+                      {port, PortReason(code)});
 #ifndef _WIN32
     if (code == EACCES || code == EPERM) return text + ".\n" + PermissionHint(port);
 #endif
@@ -139,23 +162,29 @@ std::string PortErrorText(const std::string& port, const std::string& message) {
 #ifndef _WIN32
     // Line settings are refused by anything that is not a terminal.
     if (code == ENOTTY || code == EINVAL)
-      return "Устройство " + port +
-             " не является последовательным портом: выберите порт "
-             "адаптера (" +
-             message + ").";
+      return FormatText(Tr(QT_TRANSLATE_NOOP("kalvex",
+                                             "Устройство %1 не является последовательным портом: "
+                                             "выберите порт адаптера (%2).")),
+                        {port, message});
 #endif
-    text = "Не удалось настроить порт " + port + ": " + PortReason(code);
+    text = FormatText(Tr(QT_TRANSLATE_NOOP("kalvex", "Не удалось настроить порт %1: %2")),
+                      {port, PortReason(code)});
   } else if (StartsWith(message, Lead(m::kReadError).c_str()) ||
              StartsWith(message, Lead(m::kStatistics).c_str())) {
-    text = "Ошибка чтения из порта " + port + ": " + PortReason(code);
+    text = FormatText(Tr(QT_TRANSLATE_NOOP("kalvex", "Ошибка чтения из порта %1: %2")),
+                      {port, PortReason(code)});
   } else if (StartsWith(message, Lead(m::kWriteError).c_str())) {
-    text = "Ошибка записи в порт " + port + ": " + PortReason(code);
+    text = FormatText(Tr(QT_TRANSLATE_NOOP("kalvex", "Ошибка записи в порт %1: %2")),
+                      {port, PortReason(code)});
   } else if (StartsWith(message, Lead(m::kOutputFull).c_str())) {
-    text = "Порт " + port + ": адаптер не принимает данные (очередь записи заполнена)";
+    text = FormatText(
+        Tr(QT_TRANSLATE_NOOP("kalvex",
+                             "Порт %1: адаптер не принимает данные (очередь записи заполнена)")),
+        {port});
   } else {
     // The TCP link's own messages already name the adapter's address.
     if (message.find(port) != std::string::npos) return message;
-    return "Порт " + port + ": " + message;
+    return FormatText(Tr(QT_TRANSLATE_NOOP("kalvex", "Порт %1: %2")), {port, message});
   }
   return text + " (" + message + ").";
 }

@@ -105,7 +105,7 @@ void DeliverRx(const std::weak_ptr<Core>& weak, uint64_t id) {
 }
 
 std::string LostText(const TcpSession& s, int code) {
-  return msg::Fill(tcp_messages::kLost, {s.address, net::ErrorText(code)});
+  return msg::Fill(TranslateText(tcp_messages::kLost).c_str(), {s.address, net::ErrorText(code)});
 }
 
 // Sends what the write queue holds, as far as the socket takes it; 0 or the
@@ -201,7 +201,7 @@ void IoLoop(std::weak_ptr<Core> weak, TcpSession* s) {
           s->inbox.insert(s->inbox.end(), buf.begin(), buf.begin() + n);
         } else if (n == 0) {
           ended = true;
-          endText = msg::Fill(tcp_messages::kClosedByPeer, {s->address});
+          endText = msg::Fill(TranslateText(tcp_messages::kClosedByPeer).c_str(), {s->address});
         } else if (const int e = net::LastError(); !net::WouldBlock(e)) {
           ended = true;
           endText = LostText(*s, e);
@@ -228,7 +228,8 @@ TcpLink::~TcpLink() { closeDevice(); }
 void TcpLink::openDevice(const std::string& text) {
   if (isOpen()) throw EVaCommError(msg::kPortOpen);
   const auto address = net::ParseTcpAddress(text);
-  if (!address) throw EVaCommError(msg::Fill(tcp_messages::kBadAddress, {text}));
+  if (!address)
+    throw EVaCommError(msg::Fill(TranslateText(tcp_messages::kBadAddress).c_str(), {text}));
   Core& core = va_comm_backend::Ensure(core_);
   if (buffers_.ReadSize <= 0 || buffers_.WriteSize <= 0)
     throw EVaCommError(msg::WithCode(msg::kInitBuffers, 22));
@@ -238,10 +239,11 @@ void TcpLink::openDevice(const std::string& text) {
   std::string error;
   s->sock = net::Connect(*address, kConnectTimeoutMs, error);
   if (!s->sock.Valid())
-    throw EVaCommError(msg::Fill(tcp_messages::kConnectFailed, {s->address, error}));
-  if (!net::MakeWakePair(s->wakeRead, s->wakeWrite))
     throw EVaCommError(
-        msg::Fill(tcp_messages::kLost, {s->address, net::ErrorText(net::LastError())}));
+        msg::Fill(TranslateText(tcp_messages::kConnectFailed).c_str(), {s->address, error}));
+  if (!net::MakeWakePair(s->wakeRead, s->wakeWrite))
+    throw EVaCommError(msg::Fill(TranslateText(tcp_messages::kLost).c_str(),
+                                 {s->address, net::ErrorText(net::LastError())}));
   s->id = core.nextId++;
   s->dispatch = dispatch_;
   s->inboxCapacity = static_cast<size_t>(buffers_.ReadSize);

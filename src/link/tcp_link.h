@@ -14,6 +14,7 @@
 
 #include "link/serial_link.h"
 #include "link/va_comm.h"
+#include "protocol/translate.h"
 
 namespace kalvex {
 
@@ -50,11 +51,16 @@ class TcpLink final : public SerialLink {
   TVaBuffers buffers_;
 };
 
+// Translated as patterns where they are filled in.
 namespace tcp_messages {
-inline constexpr const char* kConnectFailed = "Не удалось подключиться к %s: %s";
-inline constexpr const char* kClosedByPeer = "Адаптер %s закрыл соединение";
-inline constexpr const char* kLost = "Соединение с адаптером %s потеряно: %s";
-inline constexpr const char* kBadAddress = "Неверный адрес адаптера: %s (нужно ХОСТ:ПОРТ)";
+inline constexpr const char* kConnectFailed =
+    QT_TRANSLATE_NOOP("kalvex", "Не удалось подключиться к %s: %s");
+inline constexpr const char* kClosedByPeer =
+    QT_TRANSLATE_NOOP("kalvex", "Адаптер %s закрыл соединение");
+inline constexpr const char* kLost =
+    QT_TRANSLATE_NOOP("kalvex", "Соединение с адаптером %s потеряно: %s");
+inline constexpr const char* kBadAddress =
+    QT_TRANSLATE_NOOP("kalvex", "Неверный адрес адаптера: %s (нужно ХОСТ:ПОРТ)");
 }  // namespace tcp_messages
 
 }  // namespace kalvex

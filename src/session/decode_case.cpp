@@ -5,6 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "protocol/request_catalogue.h"
 #include "protocol/text.h"
+#include "protocol/translate.h"
 
 namespace kalvex {
 namespace {
@@ -113,7 +114,7 @@ bool DecodeCaseRunner::run(int make, int ecu, int next, std::string_view hex, st
   HandleReplyData(make, ecu, rb_, sink, state_);
   for (const std::string& line : state_.memo1) {
     out.append("Memo1 ");
-    out.append(line);
+    out.append(TranslateText(line));
     out.push_back('\n');
   }
   out.append("NextCommand ");

@@ -10,6 +10,7 @@
 #include "link/port_discovery.h"
 #include "link/serial_link.h"
 #include "link/system_errors.h"
+#include "protocol/translate.h"
 #include "session/log_file.h"
 #include "session/reply_handling.h"
 #include "session/value_recorder.h"
@@ -17,7 +18,9 @@
 namespace kalvex {
 
 std::string LogErrorText(const LogFile& log, int code) {
-  return "Не удалось записать LOG-файл в папку " + log.folder() + ": " + SystemReason(code) + ".";
+  return FormatText(
+      TranslateText(QT_TRANSLATE_NOOP("kalvex", "Не удалось записать LOG-файл в папку %1: %2.")),
+      {log.folder(), SystemReason(code)});
 }
 
 SessionController::SessionController(SessionView& view, SerialLink& port, const Clock& clock,

@@ -30,7 +30,7 @@ constexpr Millis kTimer2Interval = 2000;
 constexpr Millis kTimer3Interval = 1000;
 
 // Shown when Button1 starts a session while ComboBox1 has no port.
-inline constexpr const char* kNoPortMessage = "Не выбран COM-порт";
+inline constexpr const char* kNoPortMessage = QT_TRANSLATE_NOOP("kalvex", "Не выбран COM-порт");
 
 // What the session shows when the log file fails with `code`: the folder
 // and the reason, in the window's words.

@@ -7,14 +7,17 @@
 #include <vector>
 
 #include "protocol/components.h"
+#include "protocol/translate.h"
 
 namespace kalvex {
 
-inline constexpr const char* kStatusLinked = "Связь с ЭБУ установлена";
-inline constexpr const char* kStatusNoLink = "Нет связи с ЭБУ";
+// The core's own texts, in Russian; the window and kalvex-cli show them
+// translated.
+inline constexpr const char* kStatusLinked = QT_TRANSLATE_NOOP("kalvex", "Связь с ЭБУ установлена");
+inline constexpr const char* kStatusNoLink = QT_TRANSLATE_NOOP("kalvex", "Нет связи с ЭБУ");
 // Not one line from the adapter since the start, retries included: a wrong
 // port or an adapter without power, not a silent ECU.
-inline constexpr const char* kStatusNoAdapter = "Адаптер не отвечает";
+inline constexpr const char* kStatusNoAdapter = QT_TRANSLATE_NOOP("kalvex", "Адаптер не отвечает");
 
 class SessionView : public GaugeSink {
  public:

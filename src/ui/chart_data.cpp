@@ -10,6 +10,7 @@
 #include <fstream>
 #include <limits>
 
+#include "protocol/translate.h"
 #include "ui/dashboard_layout.h"
 
 namespace kalvex {
@@ -18,26 +19,27 @@ Quantity QuantityOf(Component c) {
   switch (c) {
     case Component::VS_Speed:
     case Component::VI_Speed:
-      return {"Скорость", "км/ч"};
+      return {QT_TRANSLATE_NOOP("kalvex", "Скорость"), QT_TRANSLATE_NOOP("kalvex", "км/ч")};
     case Component::VS_Nmot:
-      return {"Обороты", "×100 об/мин"};
+      return {QT_TRANSLATE_NOOP("kalvex", "Обороты"), QT_TRANSLATE_NOOP("kalvex", "×100 об/мин")};
     case Component::VI_Nmot:
-      return {"Обороты", "об/мин"};
+      return {QT_TRANSLATE_NOOP("kalvex", "Обороты"), QT_TRANSLATE_NOOP("kalvex", "об/мин")};
     case Component::VS_TOG:
-      return {"Температура ОЖ", "°C"};
+      return {QT_TRANSLATE_NOOP("kalvex", "Температура ОЖ"), "°C"};
     case Component::VS_TANS:
-      return {"Температура воздуха", "°C"};
+      return {QT_TRANSLATE_NOOP("kalvex", "Температура воздуха"), "°C"};
     case Component::VS_Ub:
     case Component::VI_Ub:
-      return {"Напряжение", "В"};
+      return {QT_TRANSLATE_NOOP("kalvex", "Напряжение"), QT_TRANSLATE_NOOP("kalvex", "В")};
     case Component::VS_THR:
-      return {"Дроссель", "%"};
+      return {QT_TRANSLATE_NOOP("kalvex", "Дроссель"), "%"};
     case Component::VS_DV:
-      return {"Время впрыска", "мс"};
+      return {QT_TRANSLATE_NOOP("kalvex", "Время впрыска"), QT_TRANSLATE_NOOP("kalvex", "мс")};
     case Component::VS_MRV:
-      return {"Расход воздуха", "кг/ч"};
+      return {QT_TRANSLATE_NOOP("kalvex", "Расход воздуха"), QT_TRANSLATE_NOOP("kalvex", "кг/ч")};
     case Component::VS_MAP:
-      return {"Давление во впуске", "кПа"};
+      return {QT_TRANSLATE_NOOP("kalvex", "Давление во впуске"),
+              QT_TRANSLATE_NOOP("kalvex", "кПа")};
   }
   return {"", ""};
 }

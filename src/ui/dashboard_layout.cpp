@@ -1,5 +1,7 @@
 #include "ui/dashboard_layout.h"
 
+#include "protocol/translate.h"
+
 namespace kalvex {
 
 namespace {
@@ -83,43 +85,43 @@ std::array<ComponentSetup, kComponentCount> BuildSetup() {
   // clang-format off
   return {{
     Row(C::VS_Speed, K::Meter180, 8, 32, 209, 145,
-        {"Скорость,", "км/ч", "км/ч", "##0.0", 0, 250, -1, 180, 0},
+        {QT_TRANSLATE_NOOP("kalvex", "Скорость,"), QT_TRANSLATE_NOOP("kalvex", "км/ч"), QT_TRANSLATE_NOOP("kalvex", "км/ч"), "##0.0", 0, 250, -1, 180, 0},
         kDial, {5, 2, "##0", true}, kSpeedSectors, Look::Dial, kNoMinMarker),
     Row(C::VI_Speed, K::ValueInd, 80, 8, 72, 20,
-        {"SignalName1", "SignalName2", "км/ч", "##0", 0, 250, 10, 90, 0},
+        {"SignalName1", "SignalName2", QT_TRANSLATE_NOOP("kalvex", "км/ч"), "##0", 0, 250, 10, 90, 0},
         kOptUnit, kNoScale, kDefaultSectors, Look::LimeOnBlack, kMinMarker),
     Row(C::VS_Nmot, K::Meter180, 240, 32, 193, 145,
-        {"Обороты КВ,", "*100 об/мин", "%", "##0.0", 0, 70, -1, 50, 0},
+        {QT_TRANSLATE_NOOP("kalvex", "Обороты КВ,"), QT_TRANSLATE_NOOP("kalvex", "*100 об/мин"), "%", "##0.0", 0, 70, -1, 50, 0},
         kDial, {7, 5, "##0", true}, kNmotSectors, Look::Dial, kNoMinMarker),
     Row(C::VI_Nmot, K::ValueInd, 264, 8, 105, 20,
-        {"SignalName1", "SignalName2", "об/мин", "####0", 0, 10000, 10, 90, 0},
+        {"SignalName1", "SignalName2", QT_TRANSLATE_NOOP("kalvex", "об/мин"), "####0", 0, 10000, 10, 90, 0},
         kOptUnit, kNoScale, kDefaultSectors, Look::LimeOnBlack, kMinMarker),
     Row(C::VS_TOG, K::Thermometer, 448, 184, 105, 201,
-        {"Температура", "охлаж. жид.", "°C", "##0.0", -40, 160, 10, 90, -20},
+        {QT_TRANSLATE_NOOP("kalvex", "Температура"), QT_TRANSLATE_NOOP("kalvex", "охлаж. жид."), "°C", "##0.0", -40, 160, 10, 90, -20},
         kThermo, {5, 5, "##0", false, 2}, kDefaultSectors, Look::Thermometer, kNoMinMarker),
     Row(C::VS_TANS, K::Thermometer, 448, 0, 96, 177,
-        {"Температура", "воздуха на впуске", "°C", "##0.0", -30, 70, 10, 90, 0},
+        {QT_TRANSLATE_NOOP("kalvex", "Температура"), QT_TRANSLATE_NOOP("kalvex", "воздуха на впуске"), "°C", "##0.0", -30, 70, 10, 90, 0},
         kThermo, {5, 5, "##0", false, 2}, kDefaultSectors, Look::Thermometer, kMinMarker),
     Row(C::VS_Ub, K::Meter120, 8, 208, 209, 169,
-        {"Напряжение бортовой сети,", "В", "%", "##0.0", 6, 18, 9, 15, 12},
+        {QT_TRANSLATE_NOOP("kalvex", "Напряжение бортовой сети,"), QT_TRANSLATE_NOOP("kalvex", "В"), "%", "##0.0", 6, 18, 9, 15, 12},
         kDial, {5, 2, "##0", true}, kDefaultSectors, Look::Dial, kMinMarker),
     Row(C::VI_Ub, K::ValueInd, 72, 184, 66, 20,
-        {"SignalName1", "SignalName2", "В", "##0.0", 0, 100, 10, 90, 12},
+        {"SignalName1", "SignalName2", QT_TRANSLATE_NOOP("kalvex", "В"), "##0.0", 0, 100, 10, 90, 12},
         kOptUnit, kNoScale, kDefaultSectors, Look::LimeOnBlack, kMinMarker),
     Row(C::VS_THR, K::VMeter, 240, 184, 81, 193,
-        {"Положение", "дросселя", "%", "##0.0", 0, 100, -1, 90, 0},
+        {QT_TRANSLATE_NOOP("kalvex", "Положение"), QT_TRANSLATE_NOOP("kalvex", "дросселя"), "%", "##0.0", 0, 100, -1, 90, 0},
         kOptBevelOuter | kOptValue | kOptName1 | kOptName2 | kOptOverflow | kOptLimit | kOptUnit,
         {5, 2, "##0", true}, kDefaultSectors, Look::LimeOnBlack, kNoMinMarker),
     Row(C::VS_DV, K::VMeter, 336, 184, 97, 193,
-        {"Время", "впрыска", "мс", "##0.00", 0, 20, -1, 90, 0},
+        {QT_TRANSLATE_NOOP("kalvex", "Время"), QT_TRANSLATE_NOOP("kalvex", "впрыска"), QT_TRANSLATE_NOOP("kalvex", "мс"), "##0.00", 0, 20, -1, 90, 0},
         kOptBevelOuter | kOptValue | kOptName1 | kOptName2 | kOptOverflow | kOptUnit,
         {4, 5, "##0", true}, kDefaultSectors, Look::LimeOnBlack, kNoMinMarker),
     Row(C::VS_MRV, K::VMeter, 560, 0, 105, 385,
-        {"Расход", "воздуха", "кг/ч", "##0.0", 0, 100, -1, 90, 0},
+        {QT_TRANSLATE_NOOP("kalvex", "Расход"), QT_TRANSLATE_NOOP("kalvex", "воздуха"), QT_TRANSLATE_NOOP("kalvex", "кг/ч"), "##0.0", 0, 100, -1, 90, 0},
         kOptBevelOuter | kOptValue | kOptName1 | kOptName2 | kOptUnit,
         {10, 4, "##0", true}, kDefaultSectors, Look::LimeOnBlack, kNoMinMarker),
     Row(C::VS_MAP, K::VMeter, 560, 0, 105, 385,
-        {"Давление на", "впуске", "кПа", "##0.0", 0, 120, -1, 90, 0},
+        {QT_TRANSLATE_NOOP("kalvex", "Давление на"), QT_TRANSLATE_NOOP("kalvex", "впуске"), QT_TRANSLATE_NOOP("kalvex", "кПа"), "##0.0", 0, 120, -1, 90, 0},
         kOptBevelOuter | kOptValue | kOptName1 | kOptName2 | kOptUnit,
         {10, 4, "##0", true}, kDefaultSectors, Look::LimeOnBlack, kNoMinMarker),
   }};

@@ -2,6 +2,7 @@
 // so one table serves both makes; only GAZ has the Euro-5 type on "22 00 01".
 #include "catalogue/catalogue.h"
 #include "catalogue/make_registry.h"
+#include "protocol/translate.h"
 
 namespace kalvex::table {
 namespace {
@@ -101,10 +102,11 @@ LinkParams Euro5Link() {
 
 // UAZ fits the first four GAZ types under the same indices.
 std::vector<EcuTypeEntry> GazUazTypes(bool euro5) {
-  std::vector<EcuTypeEntry> types = {{"Bosch ME17.9.7 Euro-3", KLineLink(0x10)},
-                                     {"Микас 10.3/11.3", KLineLink(0x10)},
-                                     {"Микас 11 Euro-2", KLineLink(0x10)},
-                                     {"Bosch ME17.9.7 Euro-4", KLineLink(0x10)}};
+  std::vector<EcuTypeEntry> types = {
+      {"Bosch ME17.9.7 Euro-3", KLineLink(0x10)},
+      {QT_TRANSLATE_NOOP("kalvex", "Микас 10.3/11.3"), KLineLink(0x10)},
+      {QT_TRANSLATE_NOOP("kalvex", "Микас 11 Euro-2"), KLineLink(0x10)},
+      {"Bosch ME17.9.7 Euro-4", KLineLink(0x10)}};
   if (euro5) types.emplace_back("Bosch ME 17.9.71 Euro-5", Euro5Link());
   return types;
 }
@@ -113,7 +115,7 @@ std::vector<EcuTypeEntry> GazUazTypes(bool euro5) {
 
 const MakeEntry& GazMake() {
   static const MakeEntry entry{
-      .text = "GAZ (ГАЗ)",
+      .text = QT_TRANSLATE_NOOP("kalvex", "GAZ (ГАЗ)"),
       .ecuTypes = GazUazTypes(true),
       // clang-format off
       .firstRequests = {
@@ -131,7 +133,7 @@ const MakeEntry& GazMake() {
 
 const MakeEntry& UazMake() {
   static const MakeEntry entry{
-      .text = "UAZ (УАЗ)",
+      .text = QT_TRANSLATE_NOOP("kalvex", "UAZ (УАЗ)"),
       .ecuTypes = GazUazTypes(false),
       .firstRequests = {{{}, {11, 11, 11, 2, U}}},
       .visibility = MrvShown(),

@@ -1,6 +1,7 @@
 // LADA (ВАЗ): one branch per ECU type. Each reply to the single polled
 // request refreshes every gauge of the type; no branch changes the request.
 #include "catalogue/make_registry.h"
+#include "protocol/translate.h"
 
 namespace kalvex::table {
 namespace {
@@ -130,14 +131,15 @@ const MakeEntry& LadaMake() {
     return s;
   };
   static const MakeEntry entry{
-      .text = "LADA (ВАЗ)",
-      .ecuTypes = {{"Январь 5.1 P-83", KLineLink(0x10)},
-                   {"Январь 5.1 Euro 2", KLineLink(0x10)},
-                   {"Январь 7.2", KLineLink(0x10)},
+      .text = QT_TRANSLATE_NOOP("kalvex", "LADA (ВАЗ)"),
+      .ecuTypes = {{QT_TRANSLATE_NOOP("kalvex", "Январь 5.1 P-83"), KLineLink(0x10)},
+                   {QT_TRANSLATE_NOOP("kalvex", "Январь 5.1 Euro 2"), KLineLink(0x10)},
+                   {QT_TRANSLATE_NOOP("kalvex", "Январь 7.2"), KLineLink(0x10)},
                    {"M73 / Bosch M7.9.7", KLineLink(0x10)},
                    {"Bosch MP7.0", KLineLink(0x11)},
                    {"M74 / Bosch ME17.9.7", KLineLink(0x10)},
-                   {"М74 CAN / Bosch ME17.9.7 CAN / M75 / M86", CanLink(0x7E0)}},
+                   {QT_TRANSLATE_NOOP("kalvex", "М74 CAN / Bosch ME17.9.7 CAN / M75 / M86"),
+                    CanLink(0x7E0)}},
       // clang-format off
       .firstRequests = {
           // ECU types    ELM  0xC1  0x50  0x50 faults  Kesta CAN

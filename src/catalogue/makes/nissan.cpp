@@ -3,6 +3,7 @@
 // decode alike; the K-line type asks with the extra bytes 04 01, so its ring
 // runs through other catalogue entries (40..47) than the CAN type's (50..57).
 #include "catalogue/make_registry.h"
+#include "protocol/translate.h"
 
 namespace kalvex::table {
 namespace {
@@ -100,7 +101,8 @@ LinkParams GenericCanLink() {
 const MakeEntry& NissanMake() {
   static const MakeEntry entry{
       .text = "NISSAN",
-      .ecuTypes = {{"Общий K-Line (10H)", KLineLink(0x10)}, {"Общий CAN", GenericCanLink()}},
+      .ecuTypes = {{QT_TRANSLATE_NOOP("kalvex", "Общий K-Line (10H)"), KLineLink(0x10)},
+                   {QT_TRANSLATE_NOOP("kalvex", "Общий CAN"), GenericCanLink()}},
       // clang-format off
       .firstRequests = {
           // ECU types      ELM  0xC1  0x50  0x50 faults  Kesta CAN

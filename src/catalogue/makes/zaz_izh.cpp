@@ -2,6 +2,7 @@
 // for both makes. Like GAZ's Микас 10.3/11.3 except that the air flow is
 // shown with its tenth.
 #include "catalogue/make_registry.h"
+#include "protocol/translate.h"
 
 namespace kalvex::table {
 namespace {
@@ -54,12 +55,14 @@ MakeEntry Mikas(const char* text, EcuTypeEntry type) {
 
 const MakeEntry& ZazMake() {
   static const MakeEntry entry =
-      Mikas("ZAZ(ЗАЗ)", {"Микас 7.6/10.3/11.3/10.3+/11.3+", KLineLink(0x11)});
+      Mikas(QT_TRANSLATE_NOOP("kalvex", "ZAZ(ЗАЗ)"),
+            {QT_TRANSLATE_NOOP("kalvex", "Микас 7.6/10.3/11.3/10.3+/11.3+"), KLineLink(0x11)});
   return entry;
 }
 
 const MakeEntry& IzhMake() {
-  static const MakeEntry entry = Mikas("IZH(ИЖ)", {"Микас 7.6", KLineLink(0x10)});
+  static const MakeEntry entry = Mikas(QT_TRANSLATE_NOOP("kalvex", "IZH(ИЖ)"),
+                                       {QT_TRANSLATE_NOOP("kalvex", "Микас 7.6"), KLineLink(0x10)});
   return entry;
 }
 

@@ -21,6 +21,8 @@ namespace {
 QColor ToColor(Rgb c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+// Captions and units are Russian in the layout; shown in the chosen language.
+QString T(const std::string& s) { return QCoreApplication::translate("kalvex", s.c_str()); }
 
 QFont GaugeFont(int px, bool bold = false) {
   QFont f(QStringLiteral("DejaVu Sans"));
@@ -101,7 +103,7 @@ void ForEachTick(const GaugeSettings& s, F&& f) {
 }
 
 void DrawCaption(QPainter& p, const QRectF& r, const std::string& text, int px, bool bold = false) {
-  const QString t = Q(text);
+  const QString t = T(text);
   p.setFont(FitFont(t, r.width(), px, 7, bold));
   p.setPen(Qt::black);
   p.drawText(r, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextDontClip, t);
@@ -351,7 +353,7 @@ void TAbDialMeter::paintStatic(QPainter& p) {
   if (s.has(kOptUnit)) {
     p.setFont(GaugeFont(12, true));
     p.drawText(QRectF(pivot_.x() - r / 2, pivot_.y() - r * 0.55, r, 16), Qt::AlignCenter,
-               Q(s.unit));
+               T(s.unit));
   }
   if (s.has(kOptName1)) DrawCaption(p, name1Rect_, s.name1, 11);
   if (s.has(kOptName2)) DrawCaption(p, name2Rect_, s.name2, 11);
@@ -574,7 +576,7 @@ void TAbThermometer::paintDynamic(QPainter& p) {
   if (s.has(kOptValue) || s.has(kOptUnit)) {
     QString text;
     if (s.has(kOptValue)) text = Q(m.valueText());
-    if (s.has(kOptUnit)) text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + Q(s.unit);
+    if (s.has(kOptUnit)) text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + T(s.unit);
     p.setFont(FitFont(text, valueRect_.width(), 13, 7, true));
     p.setPen(valueTextColor());
     p.drawText(valueRect_, Qt::AlignCenter, text);
@@ -585,7 +587,7 @@ void TAbThermometer::paintDynamic(QPainter& p) {
 
 namespace {
 QString UnitSuffix(const GaugeSettings& s) {
-  return s.has(kOptUnit) ? QStringLiteral(" ") + Q(s.unit) : QString();
+  return s.has(kOptUnit) ? QStringLiteral(" ") + T(s.unit) : QString();
 }
 }  // namespace
 

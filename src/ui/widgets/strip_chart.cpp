@@ -229,7 +229,7 @@ void StripChart::paintEvent(QPaintEvent*) {
     p.fillRect(plot, Qt::white);
     p.setPen(QColor(120, 120, 120));
     p.setFont(ChartFont(12));
-    p.drawText(plot, Qt::AlignCenter, QStringLiteral("Нет выбранных величин"));
+    p.drawText(plot, Qt::AlignCenter, tr("Нет выбранных величин"));
   }
 
   // Time ticks, shared by the lanes' grid and the axis.

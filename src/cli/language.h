@@ -1,0 +1,33 @@
+// The language kalvex-cli (and the window's core texts) are shown in. The
+// English comes from translations/kalvex_en.ts, turned into a table at
+// build time, so kalvex-cli needs no Qt and prints what the window shows.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kalvex::cli {
+
+// The finished English translation of a Russian source text in `context`,
+// or nullptr when the .ts has none. Fits SetTextTranslator.
+const char* EnglishText(const char* context, const char* source);
+
+struct EnglishEntry {
+  const char* context;
+  const char* source;   // the Russian text, as marked in the code
+  const char* english;  // its finished translation
+};
+// Every finished entry of the .ts, in the file's order (for the checks).
+const std::vector<EnglishEntry>& EnglishTexts();
+
+// Takes "--lang X" or "--lang=X" out of argv (wherever it stands, before
+// the command is dispatched) and returns X; argc and argv keep the rest in
+// order. Empty when absent; `error` is set when X is missing or is not
+// "en" or "ru" (the value stays then).
+std::optional<std::string> TakeLanguageOption(int& argc, char** argv, std::string& error);
+
+// Makes the core's texts English for "en", Russian (as written) otherwise.
+void UseLanguage(const std::string& language);
+
+}  // namespace kalvex::cli

@@ -1,0 +1,132 @@
+// The window in English: every text a user reads is English (the language
+// names on the About tab aside), while the session still decides by its own
+// Russian caption; and the language chosen on the About tab is remembered.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTranslator>
+
+#include "app/main_window.h"
+#include "app/settings_store.h"
+#include "catalogue/catalogue.h"
+#include "cli/language.h"
+#include "faults/faults.h"
+#include "session/session_controller.h"
+#include "session/session_view.h"
+#include "support/qt_test_app.h"
+
+namespace kalvex {
+namespace {
+
+bool HasCyrillic(const QString& s) {
+  return std::any_of(s.begin(), s.end(),
+                     [](QChar c) { return c.unicode() >= 0x400 && c.unicode() <= 0x4FF; });
+}
+
+// The window's .qm from the program's resources and the core's table, for
+// one test; Russian again after it.
+class EnglishWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApp();
+    QApplication::setOrganizationName("Brenvik");
+    QApplication::setApplicationName("Kalvex");
+    QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                  "/Brenvik/Kalvex.conf");
+    ASSERT_TRUE(translator_.load(":/i18n/kalvex_en.qm"));
+    QApplication::installTranslator(&translator_);
+    cli::UseLanguage("en");
+  }
+  void TearDown() override {
+    QApplication::removeTranslator(&translator_);
+    cli::UseLanguage("ru");
+  }
+  static WindowOptions English() {
+    WindowOptions o;
+    o.discoverPorts = false;
+    o.extraPorts = {"/dev/fake0"};
+    o.language = "en";
+    return o;
+  }
+  QTranslator translator_;
+};
+
+// Every text of every widget: captions, list items, tool tips, page texts.
+QStringList AllTexts(TForm1& w) {
+  QStringList texts = {w.windowTitle()};
+  auto* tabs = w.findChild<QTabWidget*>("PageControl1");
+  for (int i = 0; i < tabs->count(); ++i) texts << tabs->tabText(i);
+  for (QWidget* c : w.findChildren<QWidget*>()) {
+    texts << c->toolTip();
+    if (auto* l = qobject_cast<QLabel*>(c)) texts << l->text();
+    if (auto* b = qobject_cast<QAbstractButton*>(c)) texts << b->text();
+    if (auto* m = qobject_cast<QPlainTextEdit*>(c)) texts << m->toPlainText();
+    if (auto* box = qobject_cast<QComboBox*>(c); box && box->objectName() != "LanguageBox")
+      for (int i = 0; i < box->count(); ++i)
+        texts << box->itemText(i) << box->itemData(i, Qt::ToolTipRole).toString();
+  }
+  return texts;
+}
+
+TEST_F(EnglishWindowTest, NothingIsLeftInRussian) {
+  TForm1 w(English());
+  w.setModalErrors(false);
+  w.selectMake(kGaz);  // a make with Russian ECU names fills ComboBox4
+  for (const QString& text : AllTexts(w)) EXPECT_FALSE(HasCyrillic(text)) << text.toStdString();
+  auto* tabs = w.findChild<QTabWidget*>("PageControl1");
+  EXPECT_EQ(tabs->tabText(1).toStdString(), cli::EnglishText("kalvex::TForm1", "Ошибки"));
+
+  // The session's own caption and status stay Russian underneath.
+  auto* button = w.findChild<QPushButton*>("Button1");
+  EXPECT_EQ(w.buttonCaption(), kCaptionStart);
+  EXPECT_EQ(button->text().toStdString(), cli::EnglishText(kTextContext, kCaptionStart));
+  w.showRunning(true);
+  EXPECT_EQ(w.buttonCaption(), kCaptionStop);
+  EXPECT_EQ(button->text().toStdString(), cli::EnglishText(kTextContext, kCaptionStop));
+  w.setStatusText(kStatusLinked);
+  EXPECT_EQ(w.findChild<QLabel*>("Label10")->text().toStdString(),
+            cli::EnglishText(kTextContext, kStatusLinked));
+  w.setFaultLines({kNoFaultsLine});
+  EXPECT_EQ(w.findChild<QPlainTextEdit*>("Memo1")->toPlainText().toStdString(),
+            cli::EnglishText(kTextContext, kNoFaultsLine));
+  // A start without a port: the error is shown in English, kept as said.
+  w.showRunning(false);
+  w.findChild<QComboBox*>("ComboBox1")->setCurrentIndex(-1);
+  w.findChild<QPushButton*>("Button1")->click();
+  ASSERT_FALSE(w.shownErrors().empty());
+  EXPECT_EQ(w.shownErrors().back(), kNoPortMessage);
+}
+
+TEST_F(EnglishWindowTest, TheChoiceOnTheAboutTabIsRememberedForTheNextStart) {
+  struct Row {
+    int item;            // LanguageBox item picked; -1 none
+    const char* stored;  // LANGUAGE afterwards
+    bool noteShown;
+  };
+  const Row rows[] = {{-1, "", false}, {1, "en", false}, {0, "ru", true}};
+  for (const Row& row : rows) {
+    {
+      TForm1 w(English());
+      auto* box = w.findChild<QComboBox*>("LanguageBox");
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(box->currentData().toString(), "en");
+      if (row.item >= 0) {
+        box->setCurrentIndex(row.item);
+        emit box->activated(row.item);
+      }
+      EXPECT_EQ(!w.findChild<QLabel*>("LanguageNote")->isHidden(), row.noteShown) << row.item;
+      w.FormClose();
+    }
+    EXPECT_EQ(SettingsStore().read().language, row.stored) << row.item;
+  }
+}
+
+}  // namespace
+}  // namespace kalvex
