@@ -125,7 +125,7 @@ void LogReplayer::line(std::string_view text, std::string& row) {
   }
   state_.next.nextCommand = 0;
   HandleReplyData(make_, ecu_, rb_, sink_, state_);
-  row += CsvRow(static_cast<double>(*stamp - *first_ + carried_), sink_.values);
+  AppendCsvRow(row, static_cast<double>(*stamp - *first_ + carried_), sink_.values);
 }
 
 std::string LogReplayer::warnings() const {

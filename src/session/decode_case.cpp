@@ -1,20 +1,27 @@
 #include "session/decode_case.h"
 
-#include <cstdio>
+#include <array>
+#include <cstdint>
 
 #include "catalogue/catalogue.h"
 #include "protocol/decimal.h"
+#include "protocol/number_format.h"
 #include "protocol/request_catalogue.h"
 
 namespace kalvex {
 namespace {
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
+// A table, not a chain of comparisons: decode --stdin reads hundreds of
+// megabytes of hex.
+constexpr std::array<int8_t, 256> kHexDigits = [] {
+  std::array<int8_t, 256> t{};
+  t.fill(-1);
+  for (int i = 0; i < 10; ++i) t['0' + i] = static_cast<int8_t>(i);
+  for (int i = 0; i < 6; ++i) t['A' + i] = t['a' + i] = static_cast<int8_t>(10 + i);
+  return t;
+}();
+
+int HexDigit(char c) { return kHexDigits[static_cast<unsigned char>(c)]; }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -92,9 +99,7 @@ void AppendGaugeValue(std::string& out, float value) {
     out.push_back('0');
     return;
   }
-  char text[32];
-  const int n = std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
-  if (n > 0) out.append(text, static_cast<size_t>(n) < sizeof text ? n : sizeof text - 1);
+  AppendGeneral9(out, static_cast<double>(value));
 }
 
 bool DecodeCaseRunner::run(int make, int ecu, int next, std::string_view hex, std::string& out) {
