@@ -245,6 +245,38 @@ BENCHMARK(BM_PaceTcpVsPty)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
 
+// A 50 ms timer with the gauges' flash tick settings (default, coarse
+// timer type) that records how late each tick comes.
+struct TickRecorder {
+  QElapsedTimer clock;
+  QTimer tick;
+  qint64 last = -1;
+  std::vector<double> late;
+
+  TickRecorder() {
+    tick.setInterval(50);
+    QObject::connect(&tick, &QTimer::timeout, [this] {
+      const qint64 now = clock.nsecsElapsed();
+      if (last >= 0) late.push_back(std::max(0.0, (now - last) / 1e6 - 50.0));
+      last = now;
+    });
+  }
+  void start() {
+    clock.start();
+    tick.start();
+  }
+  // The lateness counters; false when no tick came.
+  bool report(benchmark::State& state) {
+    if (late.empty()) return false;
+    std::sort(late.begin(), late.end());
+    state.counters["ticks"] = static_cast<double>(late.size());
+    state.counters["late_p50_ms"] = late[late.size() / 2];
+    state.counters["late_p99_ms"] = late[std::min(late.size() - 1, late.size() * 99 / 100)];
+    state.counters["late_max_ms"] = late.back();
+    return true;
+  }
+};
+
 void BM_FlashTickWithChart(benchmark::State& state) {
   App();
   std::string error;
@@ -264,39 +296,33 @@ void BM_FlashTickWithChart(benchmark::State& state) {
   form.selectEcuType(6);  // CAN: 20 ms
   form.findChild<QTabWidget*>("PageControl1")->setCurrentIndex(4);
 
-  std::vector<double> late;
-  QElapsedTimer clock;
-  QTimer tick;  // as the flash tick: 50 ms, default (coarse) timer type
-  tick.setInterval(50);
-  qint64 last = -1;
-  QObject::connect(&tick, &QTimer::timeout, [&] {
-    const qint64 now = clock.nsecsElapsed();
-    if (last >= 0) late.push_back(std::max(0.0, (now - last) / 1e6 - 50.0));
-    last = now;
-  });
+  TickRecorder ticks;
   const int seconds = static_cast<int>(state.range(0));
   for (auto _ : state) {
     form.findChild<QPushButton*>("Button1")->click();
-    clock.start();
-    tick.start();
+    ticks.start();
     QEventLoop loop;
     QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
     loop.exec();
-    tick.stop();
+    ticks.tick.stop();
     form.findChild<QPushButton*>("Button1")->click();
   }
-  if (late.empty()) return state.SkipWithError("no ticks");
-  std::sort(late.begin(), late.end());
+  if (!ticks.report(state)) return state.SkipWithError("no ticks");
   const double rows = static_cast<double>(form.sessionValues().size());
-  state.counters["ticks"] = static_cast<double>(late.size());
-  state.counters["late_p50_ms"] = late[late.size() / 2];
-  state.counters["late_p99_ms"] = late[std::min(late.size() - 1, late.size() * 99 / 100)];
-  state.counters["late_max_ms"] = late.back();
   state.counters["rows_per_s"] = rows / seconds;
   state.counters["chart_rows"] = static_cast<double>(form.chartPage()->series().size());
   form.FormClose();
 }
 BENCHMARK(BM_FlashTickWithChart)->Arg(30)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// The page as the window shows it, every quantity selectable.
+void ShowEveryQuantity(ChartPage& page) {
+  Visibility all{};
+  all.fill(true);
+  page.setAvailable(all);
+  page.resize(681, 370);
+  page.show();
+}
 
 void FillRows(SessionValues& values, Millis rows) {
   GaugeValues v{};
@@ -316,30 +342,16 @@ void BM_FlashTickDuringSave(benchmark::State& state) {
   SessionValues values;
   FillRows(values, 1'000'000);
   ChartPage page(values);
-  Visibility all{};
-  all.fill(true);
-  page.setAvailable(all);
-  page.resize(681, 370);
-  page.show();
+  ShowEveryQuantity(page);
   const char* tmp = std::getenv("TMPDIR");
   const std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/kalvex_save_bench_" +
                            std::to_string(::getpid()) + ".csv";
-  std::vector<double> late;
+  TickRecorder ticks;
   double saveS = 0;
   for (auto _ : state) {
-    QElapsedTimer clock;
-    QTimer tick;  // as the flash tick: 50 ms, default (coarse) timer type
-    tick.setInterval(50);
-    qint64 last = -1;
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-      const qint64 now = clock.nsecsElapsed();
-      if (last >= 0) late.push_back(std::max(0.0, (now - last) / 1e6 - 50.0));
-      last = now;
-    });
     QEventLoop loop;
     QObject::connect(&page, &ChartPage::saveFinished, &loop, &QEventLoop::quit);
-    clock.start();
-    tick.start();
+    ticks.start();
     // A few quiet ticks first, then the save as the button starts it.
     QTimer::singleShot(200, &page, [&] {
       if (async) {
@@ -350,23 +362,19 @@ void BM_FlashTickDuringSave(benchmark::State& state) {
       page.saveCsv(path, error);
       QTimer::singleShot(100, &loop, &QEventLoop::quit);
     });
-    const qint64 begin = clock.nsecsElapsed();
+    const qint64 begin = ticks.clock.nsecsElapsed();
     loop.exec();
-    saveS = (clock.nsecsElapsed() - begin) / 1e9 - 0.2;
+    saveS = (ticks.clock.nsecsElapsed() - begin) / 1e9 - 0.2;
     // And a few ticks after it.
     QEventLoop after;
     QTimer::singleShot(200, &after, &QEventLoop::quit);
     after.exec();
-    tick.stop();
+    ticks.tick.stop();
   }
   std::remove(path.c_str());
-  if (late.empty()) return state.SkipWithError("no ticks");
-  std::sort(late.begin(), late.end());
+  if (!ticks.report(state)) return state.SkipWithError("no ticks");
   state.counters["rows"] = static_cast<double>(values.size());
   state.counters["save_s"] = saveS;
-  state.counters["ticks"] = static_cast<double>(late.size());
-  state.counters["late_p99_ms"] = late[std::min(late.size() - 1, late.size() * 99 / 100)];
-  state.counters["late_max_ms"] = late.back();
   state.SetLabel(async ? "off the UI thread" : "on the UI thread (anchor)");
 }
 BENCHMARK(BM_FlashTickDuringSave)
@@ -426,11 +434,7 @@ void BM_ChartRefresh(benchmark::State& state) {
   };
   for (Millis i = 0; i < rows; ++i) add();
   ChartPage page(values);
-  Visibility all{};
-  all.fill(true);
-  page.setAvailable(all);
-  page.resize(681, 370);
-  page.show();
+  ShowEveryQuantity(page);
   page.showWholeSession(state.range(1) != 0);
   StripChart* chart = page.chart();
   QImage image(chart->size(), QImage::Format_ARGB32_Premultiplied);
