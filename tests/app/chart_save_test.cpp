@@ -38,7 +38,6 @@ void AddRows(SessionValues& values, int from, int count) {
 
 struct SaveHarness {
   SaveHarness() : page(values) {
-    TestApp();
     Visibility all{};
     all.fill(true);
     page.setAvailable(all);
@@ -48,6 +47,7 @@ struct SaveHarness {
   bool waitForResults(size_t n) {
     return RunUntil([&] { return results.size() >= n; }, 60000);
   }
+  QApplication* app = TestApp();  // before any widget
   SessionValues values;
   ChartPage page;
   std::vector<std::string> errors;
