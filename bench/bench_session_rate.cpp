@@ -98,7 +98,7 @@ void BM_SessionRate(benchmark::State& state) {
 
   for (auto _ : state) {
     ctl.start();
-    loop.run([&] { return ctl.nextDeadline(); },
+    loop.run([&] { return ctl.nextDeadlineMicros(); },
              [&] {
                ctl.onTimer();
                if (accepted > requests || !view.errors.empty()) loop.quit();

@@ -842,6 +842,10 @@
         <source>Сохранить график</source>
         <translation>Save chart</translation>
     </message>
+    <message>
+        <source>Сохранение</source>
+        <translation>Saving</translation>
+    </message>
 </context>
 <context>
     <name>kalvex::StripChart</name>

@@ -8,6 +8,8 @@
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTimer>
@@ -25,6 +27,11 @@ namespace kalvex {
 namespace {
 
 constexpr int kRefreshMs = 500;
+// Rows a CSV save copies per turn of the event loop: about 2 MB, well
+// under a millisecond, so the window's ticks keep their time.
+constexpr size_t kCopyStep = 32768;
+// From this many rows on, a save shows its progress.
+constexpr size_t kShowProgressFrom = 20000;
 const QColor kColors[ChartPage::kMaxSeries] = {QColor(200, 40, 30), QColor(30, 90, 200),
                                                QColor(20, 130, 60), QColor(150, 60, 170),
                                                QColor(200, 110, 0), QColor(0, 125, 140)};
@@ -154,11 +161,17 @@ ChartPage::ChartPage(const SessionValues& values, QWidget* parent)
   savePng_->setToolTip(tr("Сохранить график в PNG"));
   connect(saveCsv_, &QPushButton::clicked, this, [this] { saveCsvClicked(); });
   connect(savePng_, &QPushButton::clicked, this, [this] { savePngClicked(); });
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName("ChartSaveProgress");
+  progress_->setToolTip(tr("Сохранение"));
+  progress_->setMaximumWidth(120);
+  progress_->hide();
   auto* bottom = new QHBoxLayout();
   bottom->setSpacing(4);
   bottom->addWidget(fit_);
   bottom->addWidget(toEnd_);
   bottom->addWidget(note_, 1);
+  bottom->addWidget(progress_);
   bottom->addWidget(saveCsv_);
   bottom->addWidget(savePng_);
 
@@ -178,7 +191,17 @@ ChartPage::ChartPage(const SessionValues& values, QWidget* parent)
   setAvailable({});
 }
 
-ChartPage::~ChartPage() = default;
+struct ChartPage::CsvCopy {
+  std::string path;
+  std::vector<ValueRow> rows;
+  uint64_t next = 0;  // the next row to copy, counted from the session's first
+  uint64_t end = 0;   // one past the last row the save takes
+};
+
+ChartPage::~ChartPage() {
+  // A save under way is finished, not cut off: nothing half-written is left.
+  if (writer_.joinable()) writer_.join();
+}
 
 void ChartPage::setAvailable(const Visibility& available) {
   available_ = available;
@@ -319,16 +342,123 @@ void ChartPage::saveCsvClicked() {
   const QString path =
       QFileDialog::getSaveFileName(this, tr("Сохранить значения"), "kalvex.csv", "CSV (*.csv)");
   if (path.isEmpty()) return;
-  std::string error;
-  if (!saveCsv(path.toStdString(), error) && onError) onError(error);
+  startCsvSave(path.toStdString());
 }
 
 void ChartPage::savePngClicked() {
   const QString path =
       QFileDialog::getSaveFileName(this, tr("Сохранить график"), "kalvex.png", "PNG (*.png)");
   if (path.isEmpty()) return;
-  std::string error;
-  if (!savePng(path.toStdString(), error) && onError) onError(error);
+  startPngSave(path.toStdString());
+}
+
+bool ChartPage::startCsvSave(const std::string& path) {
+  if (saving_) return false;
+  copy_ = std::make_unique<CsvCopy>();
+  copy_->path = path;
+  copy_->next = values_.dropped();
+  copy_->end = values_.appended();  // rows are counted from the first, dropped ones included
+  copy_->rows.reserve(values_.size());
+  setSaving(true, values_.size());
+  copyStep();
+  return true;
+}
+
+// One piece of the copy, then back to the event loop. Rows that come
+// meanwhile are not part of this save; rows the session lets go of before
+// they were copied are gone from it too, as they would be from a later save.
+void ChartPage::copyStep() {
+  CsvCopy& c = *copy_;
+  const bool cleared = values_.appended() < c.end;  // a new session began
+  if (!cleared && c.next < c.end) {
+    const uint64_t from = std::max<uint64_t>(c.next, values_.dropped());
+    if (from < c.end) {
+      const size_t want = static_cast<size_t>(std::min<uint64_t>(kCopyStep, c.end - from));
+      c.next = from + values_.copyRows(static_cast<size_t>(from - values_.dropped()), want, c.rows);
+    } else {
+      c.next = c.end;
+    }
+  }
+  if (!cleared && c.next < c.end) {
+    // The copy is the first half of the bar, the writing the second.
+    progress_->setValue(static_cast<int>(c.rows.size() / 2));
+    QTimer::singleShot(0, this, [this] { copyStep(); });
+    return;
+  }
+  std::unique_ptr<CsvCopy> done = std::move(copy_);
+  const size_t total = done->rows.size();
+  auto rows = std::make_shared<std::vector<ValueRow>>(std::move(done->rows));
+  const std::string path = done->path;
+  QPointer<QProgressBar> bar = progress_;
+  const size_t shown = progress_->isVisible() ? total : 0;
+  startWriting([rows, path, bar, shown, total](std::string& error) {
+    size_t lastShown = 0;
+    auto progress = [&](size_t rowsDone) {
+      // A few dozen updates in all, however many rows.
+      if (shown == 0 || rowsDone - lastShown < std::max<size_t>(1, total / 50)) return;
+      lastShown = rowsDone;
+      const int value = static_cast<int>(total / 2 + rowsDone / 2);
+      QMetaObject::invokeMethod(
+          bar,
+          [bar, value] {
+            if (bar) bar->setValue(value);
+          },
+          Qt::QueuedConnection);
+    };
+    return SaveAtomically(
+        path,
+        [&](QSaveFile& file) {
+          return WriteCsvRows(
+              *rows,
+              [&file](std::string_view text) {
+                return file.write(text.data(), static_cast<qint64>(text.size())) ==
+                       static_cast<qint64>(text.size());
+              },
+              progress);
+        },
+        error);
+  });
+}
+
+bool ChartPage::startPngSave(const std::string& path) {
+  if (saving_) return false;
+  setSaving(true, 0);
+  // Painting belongs to this thread; encoding and writing do not.
+  refresh();
+  const QImage image = chart_->grab().toImage();
+  startWriting([image, path](std::string& error) { return SavePngAtomically(image, path, error); });
+  return true;
+}
+
+void ChartPage::startWriting(std::function<bool(std::string& error)> write) {
+  if (writer_.joinable()) writer_.join();  // finished already: its result came
+  writer_ = std::thread([this, write = std::move(write)] {
+    std::string error;
+    const bool ok = write(error);
+    // Dropped by Qt if the page is gone; the destructor waits for this thread.
+    QMetaObject::invokeMethod(
+        this, [this, ok, error] { saveDone(ok, error); }, Qt::QueuedConnection);
+  });
+}
+
+void ChartPage::saveDone(bool ok, const std::string& error) {
+  if (writer_.joinable()) writer_.join();
+  setSaving(false, 0);
+  if (!ok && onError) onError(error);
+  emit saveFinished(ok);
+}
+
+void ChartPage::setSaving(bool on, size_t total) {
+  saving_ = on;
+  saveCsv_->setEnabled(!on);
+  savePng_->setEnabled(!on);
+  if (on && total >= kShowProgressFrom) {
+    progress_->setRange(0, static_cast<int>(total));
+    progress_->setValue(0);
+    progress_->show();
+  } else if (!on) {
+    progress_->hide();
+  }
 }
 
 }  // namespace kalvex

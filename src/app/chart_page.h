@@ -9,7 +9,9 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "catalogue/visibility.h"
@@ -21,6 +23,7 @@ class QCheckBox;
 class QComboBox;
 class QImage;
 class QLabel;
+class QProgressBar;
 class QPushButton;
 class QTimer;
 
@@ -69,9 +72,21 @@ class ChartPage : public QWidget {
   // target and renamed over it. False with `error` naming file and reason.
   bool saveCsv(const std::string& path, std::string& error) const;
   bool savePng(const std::string& path, std::string& error);
+  // What the save buttons do after their dialogs: the rows are copied here a
+  // piece at a time (the picture is grabbed here), and written and renamed
+  // over `path` on a thread of their own, so the window never waits for the
+  // disk. A long save shows its progress. False (nothing started) while
+  // another save runs. Failures go to onError; saveFinished follows either way.
+  bool startCsvSave(const std::string& path);
+  bool startPngSave(const std::string& path);
+  bool saving() const { return saving_; }
   // Where failures of the save buttons go (the window's error display).
   std::function<void(const std::string&)> onError;
 
+ signals:
+  void saveFinished(bool ok);
+
+ public:
   StripChart* chart() const { return chart_; }
 
  protected:
@@ -83,6 +98,11 @@ class ChartPage : public QWidget {
   void takeRows(bool rebuild);
   void saveCsvClicked();
   void savePngClicked();
+  struct CsvCopy;
+  void copyStep();
+  void startWriting(std::function<bool(std::string& error)> write);
+  void saveDone(bool ok, const std::string& error);
+  void setSaving(bool on, size_t total);
 
   const SessionValues& values_;
   Visibility available_{};
@@ -99,6 +119,10 @@ class ChartPage : public QWidget {
   QPushButton* saveCsv_ = nullptr;
   QPushButton* savePng_ = nullptr;
   QTimer* timer_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  bool saving_ = false;
+  std::unique_ptr<CsvCopy> copy_;  // a CSV save still taking its rows
+  std::thread writer_;             // the save being written
 };
 
 }  // namespace kalvex

@@ -147,12 +147,13 @@ void SessionHost::rearm() {
     running_ = controller_->running();
     if (onRunningChanged) onRunningChanged(running_);
   }
-  const auto deadline = controller_->nextDeadline();
+  const auto deadline = controller_->nextDeadlineMicros();
   if (!deadline) {
     timer_.stop();
     return;
   }
-  const Millis wait = std::max<Millis>(0, *deadline - clock_.now());
+  // Rounded up: a timer that fired a fraction early would only be armed again.
+  const Millis wait = std::max<Millis>(0, CeilMillis(*deadline - clock_.nowMicros()));
   timer_.start(static_cast<int>(std::min<Millis>(wait, 24 * 3600 * 1000)));
 }
 

@@ -57,8 +57,7 @@ int RunStdin() {
   line.reserve(4096);
   bool anyError = false, lineTooLong = false, writeFailed = false;
 
-  auto finishLine = [&]() {
-    std::string_view text = line;
+  auto finishLine = [&](std::string_view text) {
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     if (lineTooLong) {
       out.append("error line longer than 65536 characters\n");
@@ -82,6 +81,12 @@ int RunStdin() {
     while (!rest.empty()) {
       const size_t eol = rest.find('\n');
       const std::string_view part = rest.substr(0, eol);
+      if (eol != std::string_view::npos && line.empty() && !lineTooLong &&
+          part.size() <= kMaxLineLength) {
+        finishLine(part);  // a whole line within the chunk: no copy
+        rest.remove_prefix(eol + 1);
+        continue;
+      }
       if (!lineTooLong) {
         if (line.size() + part.size() > kMaxLineLength)
           lineTooLong = true;
@@ -89,11 +94,12 @@ int RunStdin() {
           line.append(part);
       }
       if (eol == std::string_view::npos) break;
-      finishLine();
+      finishLine(line);
       rest.remove_prefix(eol + 1);
     }
   }
-  if (!writeFailed && (!line.empty() || lineTooLong)) finishLine();  // last line without newline
+  if (!writeFailed && (!line.empty() || lineTooLong))
+    finishLine(line);  // last line without newline
   return Finish(out, anyError ? 1 : 0);
 }
 

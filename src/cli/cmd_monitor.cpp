@@ -416,12 +416,12 @@ int RunMonitor(int argc, char** argv) {
       }
       std::optional<Millis> until;
       if (o.durationS) until = start + static_cast<Millis>(*o.durationS * 1000.0 + 0.5);
-      auto deadline = [&]() -> std::optional<Millis> {
-        std::optional<Millis> d = session.nextDeadline();
-        if (const auto held = view.statusDue()) d = d ? std::min(*d, *held) : *held;
+      auto deadline = [&]() -> std::optional<Micros> {
+        std::optional<Micros> d = session.nextDeadlineMicros();
+        if (const auto held = view.statusDue()) d = d ? std::min(*d, *held * 1000) : *held * 1000;
         if (!o.reconnect) return d;
         const Millis own = reopenAt ? *reopenAt : lastAccepted + kReconnectSilence;
-        return d ? std::min(*d, own) : own;
+        return d ? std::min(*d, own * 1000) : own * 1000;
       };
       auto onDue = [&] {
         session.onTimer();

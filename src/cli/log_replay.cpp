@@ -1,12 +1,13 @@
 #include "cli/log_replay.h"
 
+#include <cstring>
 #include <string>
 
 #include "adapter/elm327_driver.h"
 #include "catalogue/catalogue.h"
 #include "decode/decoder.h"
-#include "session/log_file.h"
 #include "protocol/translate.h"
+#include "session/log_file.h"
 
 namespace kalvex::cli {
 
@@ -14,8 +15,12 @@ void LineSplitter::feed(const char* data, size_t size, const LineFn& onLine) {
   const char* p = data;
   const char* end = data + size;
   while (p < end) {
-    const char* eol = p;
-    while (eol < end && *eol != '\n' && *eol != '\r') ++eol;
+    // memchr scans many bytes a step; the CR of a CR LF log comes first, and
+    // the LF is only looked for before it.
+    const auto* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p)));
+    const char* stop = cr ? cr : end;
+    const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(stop - p)));
+    const char* eol = lf ? lf : stop;
     if (eol == end) {
       partial_.append(p, end);
       return;
@@ -70,10 +75,10 @@ void LogReplayer::line(std::string_view text, std::string& row) {
   ++counts_.extracted;
   // The extracted text has lost its echo and its prompt; the prompt goes
   // back so the parse sees the line as the driver did.
-  std::string reply(parsed->text);
-  reply += '>';
+  reply_.assign(parsed->text);
+  reply_ += '>';
   request_.clear();  // the echo is already removed
-  if (ElmParseReply(reply, request_, multiFrame_, rb_).result != ElmReply::Accepted) return;
+  if (ElmParseReply(reply_, request_, multiFrame_, rb_).result != ElmReply::Accepted) return;
   ++counts_.accepted;
   if (rb_[0] == 0x61 || rb_[0] == 0x62) {
     ++counts_.dataReplies;
@@ -85,7 +90,7 @@ void LogReplayer::line(std::string_view text, std::string& row) {
   // Every accepted reply is a row, timed by the log's own stamps.
   const Millis since = (*stamp - *first_ + carried_) * 1000;
   recorder_.replyAccepted(since, true);
-  row += CsvRow(since / 1000.0, recorder_.current());
+  AppendCsvRow(row, static_cast<double>(since) / 1000.0, recorder_.current());
 }
 
 std::string LogReplayer::warnings() const {

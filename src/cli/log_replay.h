@@ -62,6 +62,7 @@ class LogReplayer {
   ValueRecorder recorder_;
   ResponseBytes rb_;
   std::string request_;
+  std::string reply_;  // the extracted reply with its prompt, reused line by line
   ReplayCounts counts_;
   std::optional<long long> first_, previous_;
   long long carried_ = 0;  // seconds the clock went back, added to keep time monotonic

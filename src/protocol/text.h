@@ -3,6 +3,7 @@
 // numbers (locale-free, std::from_chars), and hexadecimal digits and bytes.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -39,6 +40,18 @@ constexpr int DigitValue(char c) {
   if (c >= 'a') return c - 'a' + 10;
   return c - 'A' + 10;
 }
+
+// The value of a digit in either case, or -1 for any other character: a
+// table, not a chain of comparisons, since decode --stdin reads hundreds of
+// megabytes of hex.
+inline constexpr std::array<int8_t, 256> kLenientDigitValues = [] {
+  std::array<int8_t, 256> t{};
+  t.fill(-1);
+  for (int i = 0; i < 10; ++i) t['0' + i] = static_cast<int8_t>(i);
+  for (int i = 0; i < 6; ++i) t['A' + i] = t['a' + i] = static_cast<int8_t>(10 + i);
+  return t;
+}();
+constexpr int LenientValue(char c) { return kLenientDigitValues[static_cast<unsigned char>(c)]; }
 
 // Hex out: two upper-case digits at out[0], out[1].
 constexpr void Write2(char* out, uint8_t v) {

@@ -1,8 +1,10 @@
 #include "session/decode_case.h"
 
-#include <cstdio>
+#include <array>
+#include <cstdint>
 
 #include "catalogue/catalogue.h"
+#include "protocol/number_format.h"
 #include "protocol/request_catalogue.h"
 #include "protocol/text.h"
 #include "protocol/translate.h"
@@ -10,7 +12,7 @@
 namespace kalvex {
 namespace {
 
-int HexDigit(char c) { return hex::IsLenientDigit(c) ? hex::DigitValue(c) : -1; }
+int HexDigit(char c) { return hex::LenientValue(c); }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -88,9 +90,7 @@ void AppendGaugeValue(std::string& out, float value) {
     out.push_back('0');
     return;
   }
-  char text[32];
-  const int n = std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
-  if (n > 0) out.append(text, static_cast<size_t>(n) < sizeof text ? n : sizeof text - 1);
+  AppendGeneral9(out, static_cast<double>(value));
 }
 
 bool DecodeCaseRunner::run(int make, int ecu, int next, std::string_view hex, std::string& out) {

@@ -17,6 +17,10 @@
 
 namespace kalvex {
 
+namespace {
+constexpr Micros kMicrosPerMs = 1000;
+}  // namespace
+
 std::string LogErrorText(const LogFile& log, int code) {
   return FormatText(
       TranslateText(QT_TRANSLATE_NOOP("kalvex", "Не удалось записать LOG-файл в папку %1: %2.")),
@@ -25,7 +29,11 @@ std::string LogErrorText(const LogFile& log, int code) {
 
 SessionController::SessionController(SessionView& view, SerialLink& port, const Clock& clock,
                                      LogFile& log)
-    : view_(view), port_(port), clock_(clock), log_(log), timer1_(clock.now() + kTimer1Interval) {}
+    : view_(view),
+      port_(port),
+      clock_(clock),
+      log_(log),
+      timer1_(clock.nowMicros() + kTimer1Interval * kMicrosPerMs) {}
 
 SessionController::~SessionController() = default;
 
@@ -243,7 +251,8 @@ void SessionController::onPortError(const std::string& message) {
 
 void SessionController::writeAfter(Millis pauseMs, std::vector<uint8_t> bytes,
                                    std::function<void()> after) {
-  Pending p{clock_.now() + pauseMs + 1, std::move(bytes), std::move(after)};
+  // "More than pauseMs": the microsecond after the pause has passed in full.
+  Pending p{clock_.nowMicros() + pauseMs * kMicrosPerMs + 1, std::move(bytes), std::move(after)};
   if (pauseMs <= 0) {
     pending_.reset();
     if (!p.bytes.empty()) port_.writeBytes(p.bytes.data(), p.bytes.size());
@@ -266,7 +275,7 @@ void SessionController::setTimer2(bool on) {
   if (!on) {
     timer2_.reset();
   } else if (!timer2_) {
-    timer2_ = clock_.now() + kTimer2Interval;
+    timer2_ = clock_.nowMicros() + kTimer2Interval * kMicrosPerMs;
   }
 }
 
@@ -274,22 +283,23 @@ void SessionController::setTimer3(bool on) {
   if (!on) {
     timer3_.reset();
   } else if (!timer3_) {
-    timer3_ = clock_.now() + kTimer3Interval;
+    timer3_ = clock_.nowMicros() + kTimer3Interval * kMicrosPerMs;
   }
 }
 
-std::optional<Millis> SessionController::nextDeadline() const {
+std::optional<Micros> SessionController::nextDeadlineMicros() const {
   if (shutDown_) return std::nullopt;
   if (pending_) return pending_->due;
-  Millis d = timer1_;
+  Micros d = timer1_;
   if (timer2_) d = std::min(d, *timer2_);
   if (timer3_) d = std::min(d, *timer3_);
   return d;
 }
 
 void SessionController::fireTimer(int which) {
-  const Millis now = clock_.now();
-  auto advance = [now](Millis& deadline, Millis interval) {
+  const Micros now = clock_.nowMicros();
+  auto advance = [now](Micros& deadline, Millis intervalMs) {
+    const Micros interval = intervalMs * kMicrosPerMs;
     deadline += interval;
     if (deadline <= now) deadline = now + interval;  // missed ticks coalesce
   };
@@ -316,7 +326,7 @@ void SessionController::fireTimer(int which) {
 // the write the bytes asked for is still waiting for its pause, that write
 // goes and they wait for it (a complete line has switched them off by then),
 // so no write is replaced, lost or sent twice.
-void SessionController::fireTicksDueBy(Millis when) {
+void SessionController::fireTicksDueBy(Micros when) {
   if (timer1_ <= when) fireTimer(1);
   if (pending_) return;
   if (timer2_ && *timer2_ <= when) fireTimer(2);
@@ -328,10 +338,10 @@ void SessionController::onTimer() {
   if (shutDown_) return;
   guarded([this] {
     for (;;) {
-      const Millis now = clock_.now();
+      const Micros now = clock_.nowMicros();
       if (pending_) {
         if (pending_->due > now) break;
-        const Millis pauseEnd = pending_->due;
+        const Micros pauseEnd = pending_->due;
         completePending();
         if (rxDeferred_ && !pending_ && running_ && driver_) {
           // Bytes that came during the pause go first, as a message queue
@@ -348,7 +358,7 @@ void SessionController::onTimer() {
         continue;
       }
       int which = 0;
-      Millis best = now + 1;
+      Micros best = now + 1;
       if (timer1_ < best) best = timer1_, which = 1;
       if (timer2_ && *timer2_ < best) best = *timer2_, which = 2;
       if (timer3_ && *timer3_ < best) best = *timer3_, which = 3;

@@ -58,9 +58,16 @@ class SessionController : private DriverServices {
   bool logEnabled() const { return logEnabled_; }
   void VaComm1RxChar(size_t count);  // the port's bytes-received notification
   void onPortError(const std::string& message);
-  // Earliest pending write / pause / Timer1..3 deadline. While a write is
-  // pending only its deadline counts: ticks wait until it is written.
-  std::optional<Millis> nextDeadline() const;
+  // Earliest pending write / pause / Timer1..3 deadline, to the
+  // microsecond. While a write is pending only its deadline counts: ticks
+  // wait until it is written.
+  std::optional<Micros> nextDeadlineMicros() const;
+  // The same, rounded up to whole milliseconds for a shell whose timers
+  // count those.
+  std::optional<Millis> nextDeadline() const {
+    const auto d = nextDeadlineMicros();
+    return d ? std::optional<Millis>(CeilMillis(*d)) : std::nullopt;
+  }
   // Runs everything due at clock.now().
   void onTimer();
   // Window closing: cancel a pending write, timers off, port closed.
@@ -102,7 +109,7 @@ class SessionController : private DriverServices {
 
  private:
   struct Pending {
-    Millis due = 0;
+    Micros due = 0;  // the first microsecond "more than" the pause after it was asked
     std::vector<uint8_t> bytes;
     std::function<void()> after;
   };
@@ -129,7 +136,7 @@ class SessionController : private DriverServices {
   void stopSession();
   void completePending();
   void fireTimer(int which);
-  void fireTicksDueBy(Millis when);
+  void fireTicksDueBy(Micros when);
   uint8_t applyOverride(uint8_t chosen);
   uint8_t firstRequestAt(FirstRequestPoint at);
   bool ensureLogFile();
@@ -159,9 +166,9 @@ class SessionController : private DriverServices {
 
   std::optional<Pending> pending_;
   bool rxDeferred_ = false;  // a notification arrived while blocked
-  Millis timer1_;
-  std::optional<Millis> timer2_;
-  std::optional<Millis> timer3_;
+  Micros timer1_;
+  std::optional<Micros> timer2_;
+  std::optional<Micros> timer3_;
 };
 
 }  // namespace kalvex

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "protocol/clock.h"
 #include "protocol/components.h"
@@ -34,6 +35,8 @@ inline constexpr const char* kCsvHeader =
 // One CSV row with its line feed: seconds with three decimals, then the
 // values as "%.9g" (enough digits to give the float back), empty when unset.
 std::string CsvRow(double seconds, const GaugeValues& values);
+// The same row appended to `out`, without a string of its own.
+void AppendCsvRow(std::string& out, double seconds, const GaugeValues& values);
 
 struct ValueRow {
   Millis ms = 0;  // since the start of the session
@@ -46,6 +49,14 @@ struct ValueRow {
     return v[i];
   }
 };
+
+// The header and `rows` as CSV text, in pieces of about 64 KiB to `write`;
+// false as soon as `write` fails. `progress` (may be empty) hears how many
+// rows are done after each piece. Touches nothing but its arguments, so a
+// copy of the rows can be written on any thread.
+bool WriteCsvRows(const std::vector<ValueRow>& rows,
+                  const std::function<bool(std::string_view)>& write,
+                  const std::function<void(size_t rowsDone)>& progress = {});
 
 class SessionValues {
  public:
@@ -74,6 +85,11 @@ class SessionValues {
   bool writeCsv(std::FILE* out) const;
   // The same text in pieces to `write`; false as soon as `write` fails.
   bool writeCsv(const std::function<bool(std::string_view)>& write) const;
+
+  // Up to `max` rows from position `from` on, appended to `out` (a save's
+  // copy, taken a piece at a time so the window never waits long); returns
+  // how many.
+  size_t copyRows(size_t from, size_t max, std::vector<ValueRow>& out) const;
 
   // Reads a CSV in the monitor's format: a header starting with "time" and
   // naming gauge components in any order and subset, then rows. Replaces the

@@ -157,9 +157,58 @@ std::string FormatTime(double seconds, double step, bool hours) {
 
 // ---- rows ------------------------------------------------------------------------
 
+namespace {
+
+// Adds `b`, which follows everything in `e` in row order; the comparisons
+// are the row-by-row ones, so ties (0 and -0) keep the earlier value alike.
+void Merge(ColumnExtent& e, const ColumnExtent& b) {
+  if (!b.any) return;
+  if (!e.any) {
+    e = b;
+    return;
+  }
+  e.last = b.last;
+  if (b.min < e.min) e.min = b.min;
+  if (b.max > e.max) e.max = b.max;
+}
+
+void Add(ColumnExtent& e, float x) {
+  if (std::isnan(x)) return;
+  if (!e.any) {
+    e = {x, x, x, x, true};
+  } else {
+    e.last = x;
+    if (x < e.min) e.min = x;
+    if (x > e.max) e.max = x;
+  }
+}
+
+// Summarises row `i`, the next one after blockRows.
+void SummariseRow(ChartSeries& s, size_t i) {
+  const size_t block = i / ChartSeries::kBlockRows;
+  if (i % ChartSeries::kBlockRows == 0) {
+    s.blockFirstT.push_back(s.t[i]);
+    s.blockLastT.push_back(s.t[i]);
+    for (auto& lane : s.blockExtents) lane.emplace_back();
+  }
+  s.blockLastT[block] = s.t[i];
+  for (size_t l = 0; l < s.blockExtents.size(); ++l) Add(s.blockExtents[l][block], s.lanes[l][i]);
+  s.blockRows = i + 1;
+}
+
+void ClearBlocks(ChartSeries& s) {
+  s.blockFirstT.clear();
+  s.blockLastT.clear();
+  s.blockExtents.assign(s.lanes.size(), {});
+  s.blockRows = 0;
+}
+
+}  // namespace
+
 void ChartSeries::reset(size_t laneCount) {
   t.clear();
   lanes.assign(laneCount, {});
+  ClearBlocks(*this);
   sorted = true;
   tMin = tMax = 0;
   ++generation;
@@ -180,6 +229,8 @@ void ChartSeries::append(double time, const float* values) {
   }
   t.push_back(time);
   for (size_t i = 0; i < lanes.size(); ++i) lanes[i].push_back(values[i]);
+  if (blockRows + 1 == t.size() && blockExtents.size() == lanes.size())
+    SummariseRow(*this, blockRows);
   ++generation;
 }
 
@@ -188,6 +239,10 @@ void ChartSeries::dropFront(size_t n) {
   if (n == 0) return;
   t.erase(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(n));
   for (auto& lane : lanes) lane.erase(lane.begin(), lane.begin() + static_cast<std::ptrdiff_t>(n));
+  // The blocks start at another row now: summarised afresh (drops come in
+  // batches, so this is rare).
+  ClearBlocks(*this);
+  for (size_t i = 0; i < t.size(); ++i) SummariseRow(*this, i);
   if (t.empty()) {
     tMin = tMax = 0;
     sorted = true;
@@ -222,12 +277,12 @@ std::optional<size_t> ChartSeries::nearestRow(double time) const {
   return best;
 }
 
-void DecimateLanes(const double* t, const std::vector<const float*>& lanes, size_t begin,
-                   size_t end, double from, double to, int columns,
-                   std::vector<std::vector<ColumnExtent>>& out) {
-  out.resize(lanes.size());
-  for (auto& lane : out) lane.assign(static_cast<size_t>(std::max(0, columns)), ColumnExtent{});
-  if (columns <= 0 || !(to > from) || lanes.empty()) return;
+namespace {
+
+// Adds rows begin..end to `out`, which is already sized.
+void AccumulateRows(const double* t, const std::vector<const float*>& lanes, size_t begin,
+                    size_t end, double from, double to, int columns,
+                    std::vector<std::vector<ColumnExtent>>& out) {
   const double scale = columns / (to - from);
   // Rows in blocks: the columns of a block once, then every lane over it.
   constexpr size_t kBlock = 4096;
@@ -242,19 +297,60 @@ void DecimateLanes(const double* t, const std::vector<const float*>& lanes, size
     for (size_t l = 0; l < lanes.size(); ++l) {
       const float* v = lanes[l] + b;
       ColumnExtent* o = out[l].data();
-      for (size_t k = 0; k < n; ++k) {
-        const float x = v[k];
-        if (col[k] < 0 || std::isnan(x)) continue;
-        ColumnExtent& e = o[col[k]];
-        if (!e.any) {
-          e = {x, x, x, x, true};
-        } else {
-          e.last = x;
-          if (x < e.min) e.min = x;
-          if (x > e.max) e.max = x;
-        }
+      for (size_t k = 0; k < n; ++k)
+        if (col[k] >= 0) Add(o[col[k]], v[k]);
+    }
+  }
+}
+
+}  // namespace
+
+void DecimateLanes(const double* t, const std::vector<const float*>& lanes, size_t begin,
+                   size_t end, double from, double to, int columns,
+                   std::vector<std::vector<ColumnExtent>>& out) {
+  out.resize(lanes.size());
+  for (auto& lane : out) lane.assign(static_cast<size_t>(std::max(0, columns)), ColumnExtent{});
+  if (columns <= 0 || !(to > from) || lanes.empty()) return;
+  AccumulateRows(t, lanes, begin, end, from, to, columns, out);
+}
+
+void DecimateSeries(const ChartSeries& series, size_t laneCount, double from, double to,
+                    int columns, std::vector<std::vector<ColumnExtent>>& out) {
+  laneCount = std::min(laneCount, series.lanes.size());
+  std::vector<const float*> lanes;
+  for (size_t l = 0; l < laneCount; ++l) lanes.push_back(series.lanes[l].data());
+  const auto [begin, end] = series.rowsWithin(from, to);
+  const bool blocks = series.sorted && series.blockRows == series.size() &&
+                      series.blockExtents.size() == series.lanes.size();
+  if (!blocks || columns <= 0 || !(to > from) || lanes.empty()) {
+    DecimateLanes(series.t.data(), lanes, begin, end, from, to, columns, out);
+    return;
+  }
+  out.resize(lanes.size());
+  for (auto& lane : out) lane.assign(static_cast<size_t>(columns), ColumnExtent{});
+  const double scale = columns / (to - from);
+  // As the row-by-row thinning works out a row's column; with the times in
+  // order, a block whose first and last rows share a column lies wholly in it.
+  auto column = [&](double ti) {
+    return std::min(columns - 1, static_cast<int>((ti - from) * scale));
+  };
+  constexpr size_t kB = ChartSeries::kBlockRows;
+  size_t i = begin;
+  while (i < end) {
+    const size_t block = i / kB;
+    const size_t blockEnd = std::min((block + 1) * kB, series.size());
+    if (i == block * kB && blockEnd <= end) {
+      const int c = column(series.blockFirstT[block]);
+      if (c == column(series.blockLastT[block])) {
+        for (size_t l = 0; l < lanes.size(); ++l)
+          Merge(out[l][static_cast<size_t>(c)], series.blockExtents[l][block]);
+        i = blockEnd;
+        continue;
       }
     }
+    const size_t stop = std::min(blockEnd, end);
+    AccumulateRows(series.t.data(), lanes, i, stop, from, to, columns, out);
+    i = stop;
   }
 }
 

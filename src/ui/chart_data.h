@@ -57,6 +57,13 @@ std::string FormatTime(double seconds, double step, bool hours);
 
 // ---- rows ------------------------------------------------------------------------
 
+// One pixel column of a thinned lane: the first and last value in row order
+// and the smallest and largest.
+struct ColumnExtent {
+  float first = 0, last = 0, min = 0, max = 0;
+  bool any = false;
+};
+
 // Rows as one array per column: the time in seconds and one value per lane
 // (NaN where the row holds none).
 struct ChartSeries {
@@ -66,6 +73,16 @@ struct ChartSeries {
   double tMin = 0;
   double tMax = 0;
   uint64_t generation = 0;  // changes with every change of the rows
+
+  // Every block of kBlockRows rows in order, summarised as it fills: its
+  // first and last time and, per lane, the extent of its values. A view of
+  // a million rows then thins a block at a time wherever a block falls
+  // within one pixel column. Kept by append, reset and dropFront; rows put
+  // in t and lanes by hand are simply not summarised (blockRows < size()).
+  static constexpr size_t kBlockRows = 64;
+  std::vector<double> blockFirstT, blockLastT;
+  std::vector<std::vector<ColumnExtent>> blockExtents;  // [lane][block]
+  size_t blockRows = 0;                                 // rows the blocks cover
 
   size_t size() const { return t.size(); }
   // No rows, `laneCount` lanes.
@@ -82,12 +99,6 @@ struct ChartSeries {
   std::optional<size_t> nearestRow(double time) const;
 };
 
-// One pixel column of a thinned lane: the first and last value in row order
-// and the smallest and largest.
-struct ColumnExtent {
-  float first = 0, last = 0, min = 0, max = 0;
-  bool any = false;
-};
 // Spreads rows begin..end whose time is within from..to over `columns`
 // equal columns; rows without a value (NaN) are skipped.
 void DecimateColumns(const double* t, const float* v, size_t begin, size_t end, double from,
@@ -97,6 +108,12 @@ void DecimateColumns(const double* t, const float* v, size_t begin, size_t end, 
 void DecimateLanes(const double* t, const std::vector<const float*>& lanes, size_t begin,
                    size_t end, double from, double to, int columns,
                    std::vector<std::vector<ColumnExtent>>& out);
+
+// What DecimateLanes gives for the first `laneCount` lanes of `series`
+// over its rows within from..to, the same to the bit, but a block of rows at
+// a time wherever the series' block summaries allow.
+void DecimateSeries(const ChartSeries& series, size_t laneCount, double from, double to,
+                    int columns, std::vector<std::vector<ColumnExtent>>& out);
 
 // ---- the monitor CSV, streamed ---------------------------------------------
 

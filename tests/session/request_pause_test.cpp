@@ -69,5 +69,57 @@ TEST(RequestPause, DataRequestsOnlyWithTheKLineFloor) {
   }
 }
 
+// "More than P ms after the reply" to the microsecond: not at P ms, at the
+// very next microsecond, wherever in a millisecond the reply came; the
+// timers count from the write the same way. Shells that wait in whole
+// milliseconds are given the first one at or after the deadline.
+TEST(RequestPause, MoreThanThePauseToTheMicrosecond) {
+  struct Row {
+    Micros into;  // where in its millisecond the reply completes
+    Millis pause;
+  };
+  for (const Row r : {Row{0, 20}, Row{1, 20}, Row{999, 20}, Row{500, 200}, Row{0, 1000}}) {
+    SCOPED_TRACE(testing::Message() << "reply at +" << r.into << " us, pause " << r.pause);
+    SessionHarness h;
+    h.view.make = 0;
+    h.view.ecu = 6;  // CAN: the pause asked for, no K-line floor
+    h.view.adapter = 1;
+    h.controller.setRequestPause(r.pause);
+    h.click();
+    ASSERT_TRUE(h.runUntilWrites(1, 1000));
+    h.receive("PS\r");
+    ASSERT_TRUE(h.runUntilWrites(2, 2000));
+    const size_t writes = h.port.writes.size();
+    const Micros reply = (h.clock.now() + 7) * 1000 + r.into;
+    h.clock.setMicros(reply);
+    h.receive("PD:03:7F2112\r");
+    const Micros due = reply + r.pause * 1000 + 1;
+    EXPECT_EQ(h.controller.nextDeadlineMicros(), due);
+    EXPECT_EQ(h.controller.nextDeadline(), CeilMillis(due));
+    h.clock.setMicros(due - 1);
+    h.controller.onTimer();
+    EXPECT_EQ(h.port.writes.size(), writes) << "written after exactly the pause";
+    h.clock.setMicros(due);
+    h.controller.onTimer();
+    ASSERT_EQ(h.port.writes.size(), writes + 1);
+    // Timer3 is armed at the write: its retry 1 s on, not a millisecond more.
+    EXPECT_EQ(h.controller.nextDeadlineMicros(), due + 1'000'000);
+  }
+}
+
+TEST(RequestPause, MillisecondsOfAMicrosecondClock) {
+  const struct {
+    Micros us;
+    Millis floor, ceil;
+  } rows[] = {{0, 0, 0},    {1, 0, 1},   {999, 0, 1},     {1000, 1, 1},
+              {1001, 1, 2}, {-1, -1, 0}, {-1000, -1, -1}, {-1001, -2, -1}};
+  for (const auto& r : rows) {
+    ManualClock c;
+    c.setMicros(r.us);
+    EXPECT_EQ(c.now(), r.floor) << r.us;
+    EXPECT_EQ(CeilMillis(r.us), r.ceil) << r.us;
+  }
+}
+
 }  // namespace
 }  // namespace kalvex::test

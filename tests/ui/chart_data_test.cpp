@@ -322,5 +322,73 @@ TEST(LaneScales, GaugeRangeAndAlarmZone) {
   EXPECT_EQ(thr.alarmAbove, 90);
 }
 
+// Thinning a block of rows at a time must give what thinning row by row
+// gives, bit for bit: whole views and narrow ones, column counts that cut
+// blocks anywhere, NaN gaps, equal values of both signs, rows appended after
+// a view and rows dropped from the front.
+TEST(ChartData, BlockThinningIsRowThinning) {
+  auto same = [](const std::vector<std::vector<ColumnExtent>>& a,
+                 const std::vector<std::vector<ColumnExtent>>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t l = 0; l < a.size(); ++l) {
+      if (a[l].size() != b[l].size()) return false;
+      for (size_t c = 0; c < a[l].size(); ++c) {
+        const ColumnExtent& x = a[l][c];
+        const ColumnExtent& y = b[l][c];
+        if (x.any != y.any) return false;
+        if (!x.any) continue;
+        for (auto [p, q] :
+             {std::pair{x.first, y.first}, {x.last, y.last}, {x.min, y.min}, {x.max, y.max}})
+          if (std::signbit(p) != std::signbit(q) || !(p == q)) return false;
+      }
+    }
+    return true;
+  };
+  ChartSeries s;
+  s.reset(3);
+  unsigned x = 2718;
+  auto next = [&] { return x = x * 1103515245u + 12345u; };
+  auto addRows = [&](int n) {
+    for (int i = 0; i < n; ++i) {
+      const double t = s.size() == 0 ? 0.0 : s.t.back() + 0.02 * (next() % 3);  // equal times too
+      const float v[3] = {static_cast<float>(static_cast<int>(next() >> 8) % 2001 - 1000),
+                          next() % 7 == 0 ? kNone : static_cast<float>(next() % 5),
+                          next() % 2 ? 0.0f : -0.0f};
+      s.append(t, v);
+    }
+  };
+  auto check = [&](const char* what) {
+    const double lo = s.tMin, hi = s.tMax;
+    const double views[][2] = {{lo, hi},
+                               {lo, lo + (hi - lo) / 3},
+                               {lo + (hi - lo) * 0.41, hi},
+                               {lo - 5, hi + 5},
+                               {lo + 1.001, lo + 1.002}};
+    for (const auto& v : views) {
+      for (int columns : {1, 7, 64, 681, 5000}) {
+        for (size_t lanes : {size_t{1}, size_t{3}}) {
+          std::vector<const float*> raw;
+          for (size_t l = 0; l < lanes; ++l) raw.push_back(s.lanes[l].data());
+          const auto [b, e] = s.rowsWithin(v[0], v[1]);
+          std::vector<std::vector<ColumnExtent>> rows, blocks;
+          DecimateLanes(s.t.data(), raw, b, e, v[0], v[1], columns, rows);
+          DecimateSeries(s, lanes, v[0], v[1], columns, blocks);
+          ASSERT_TRUE(same(rows, blocks))
+              << what << ": view " << v[0] << ".." << v[1] << ", " << columns << " columns";
+        }
+      }
+    }
+  };
+  addRows(20'000);
+  check("filled");
+  addRows(1'237);  // a block half full
+  check("appended");
+  s.dropFront(1'000);
+  check("dropped");
+  addRows(33);
+  check("appended after the drop");
+  EXPECT_EQ(s.blockRows, s.size());
+}
+
 }  // namespace
 }  // namespace kalvex

@@ -69,10 +69,11 @@ class WakePipe {
     // A full pipe already wakes the reader.
     [[maybe_unused]] ssize_t n = ::write(fds_[1], &c, 1);
   }
+  // One read: a wake is one byte, and a wake left over only means one more
+  // look round the loop, never a missed one.
   void Drain() {
-    char buf[64];
-    while (::read(fds_[0], buf, sizeof buf) > 0) {
-    }
+    char buf[256];
+    [[maybe_unused]] ssize_t n = ::read(fds_[0], buf, sizeof buf);
   }
 
  private:
@@ -129,6 +130,9 @@ struct VaCommSession {
 
   std::mutex rxMutex;
   Rx rx = Rx::Armed;  // under rxMutex
+  // The last delivery found nothing waiting although the device was
+  // readable: the event thread asks the queue itself next time.
+  std::atomic<bool> emptyDelivery{false};
 
   // User-interface thread only.
   bool inHandler = false;
@@ -153,12 +157,14 @@ struct VaCommSession {
     }
   }
 
-  void SetRx(Rx state) {
+  // From the user-interface thread, which must wake the event thread to
+  // watch again; the event thread itself passes wake = false.
+  void SetRx(Rx state, bool wake = true) {
     {
       std::lock_guard lock(rxMutex);
       rx = state;
     }
-    eventWake.Wake();
+    if (wake) eventWake.Wake();
   }
 };
 
@@ -201,6 +207,7 @@ class VaCommPosting {
       return;
     }
     if (waiting <= 0) {  // someone read them meanwhile
+      s->emptyDelivery = true;
       s->SetRx(VaCommSession::Rx::Armed);
       return;
     }
@@ -243,13 +250,18 @@ class VaCommPosting {
       const short revents = fds[1].revents;
       if (fds[1].fd < 0 || revents == 0) continue;
       const bool gone = (revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-      if (fds[1].events & POLLIN) {
+      if ((fds[1].events & POLLIN) && !gone && !s->emptyDelivery.exchange(false)) {
+        // The user-interface thread asks how many bytes wait when it takes
+        // them: one FIONREAD a reply, and no wake of this thread by itself.
+        s->SetRx(VaCommSession::Rx::InFlight, false);
+        PostRx(weak, *s);
+      } else if (fds[1].events & POLLIN) {
         int waiting = 0;
         if (::ioctl(s->fd, FIONREAD, &waiting) != 0) {
           PostFailure(weak, *s, QueueStatusFailure(errno));
         } else if (waiting > 0) {
           // Bytes that arrived before a hang-up are still delivered first.
-          s->SetRx(VaCommSession::Rx::InFlight);
+          s->SetRx(VaCommSession::Rx::InFlight, false);
           PostRx(weak, *s);
         } else if (gone) {
           PostFailure(weak, *s, msg::WithCode(msg::kReadError, EIO));
@@ -503,7 +515,30 @@ size_t TVaCustomComm::BackendWrite(const void* src, size_t count) {
     return done;
   }
 
-  if (!va_comm_backend::EnqueueWrite(s, bytes, count, buffers_.WriteTimeout)) return 0;
+  // Nothing queued: the terminal takes the line at once, without waking the
+  // write thread (three system calls a request fewer). Only what it does
+  // not take goes to the queue, behind which everything later waits.
+  // A line longer than the whole queue is refused, wherever it would go.
+  if (count > s.writeCapacity) throw EVaCommError(msg::kOutputFull);
+  size_t done = 0;
+  {
+    std::lock_guard lock(s.writeMutex);
+    if (s.writeQueue.empty()) {
+      ssize_t n;
+      do {
+        n = ::write(s.fd, bytes, count);
+      } while (n < 0 && errno == EINTR);
+      if (n > 0) done = static_cast<size_t>(n);
+      if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+        const int e = errno;
+        VaCommPosting::PostFailure(core_, s, msg::WithCode(msg::kWriteError, e));
+        return count;  // as for a queued line the write thread fails on
+      }
+    }
+  }
+  if (done == count) return count;
+  if (!va_comm_backend::EnqueueWrite(s, bytes + done, count - done, buffers_.WriteTimeout))
+    return done;
   s.writeWake.Wake();
   return count;
 }

@@ -132,11 +132,7 @@ void StripChart::decimate(const QRect& plot) {
   key_ = key;
   columns_.assign(lanes_.size(), {});
   if (!series_) return;
-  const auto [begin, end] = series_->rowsWithin(key.from, key.to);
-  std::vector<const float*> lanes;
-  for (size_t l = 0; l < lanes_.size() && l < series_->lanes.size(); ++l)
-    lanes.push_back(series_->lanes[l].data());
-  DecimateLanes(series_->t.data(), lanes, begin, end, key.from, key.to, plot.width(), columns_);
+  DecimateSeries(*series_, lanes_.size(), key.from, key.to, plot.width(), columns_);
   columns_.resize(lanes_.size());
 }
 
