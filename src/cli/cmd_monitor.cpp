@@ -194,7 +194,6 @@ class StopSignals {
 }  // namespace
 
 int RunMonitor(const MonitorOptions& o) {
-
   std::optional<uint8_t> firstRequest;
   if (o.faults) {
     firstRequest = FaultReadRequest(o.make);

@@ -23,9 +23,7 @@
 #include "sim/pty_server.h"
 
 namespace kalvex::cli {
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 int RunSimulate(const SimulateOptions& options) {
   sim::PtyServerOptions o;

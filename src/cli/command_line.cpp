@@ -90,13 +90,10 @@ class HelpFormatter final : public CLI::Formatter {
   }
 };
 
-CLI::Option* MakeOption(CLI::App* sub, std::string& target) {
-  return sub->add_option("--make", target, "make by index or name (\"LADA\", \"0\")")
-      ->type_name("M");
-}
-
-CLI::Option* EcuOption(CLI::App* sub, std::string& target) {
-  return sub->add_option("--ecu", target, "ECU type by index within the make, or by its name")
+// --make and --ecu, as every command that talks to a make takes them.
+void MakeAndEcuOptions(CLI::App* sub, RawLine& raw) {
+  sub->add_option("--make", raw.make, "make by index or name (\"LADA\", \"0\")")->type_name("M");
+  sub->add_option("--ecu", raw.ecu, "ECU type by index within the make, or by its name")
       ->type_name("E");
 }
 
@@ -136,30 +133,29 @@ void Build(CLI::App& app, RawLine& raw) {
       "  3  monitor: no reply accepted\n"
       "  4  monitor: the port failed during the run\n");
 
-  CLI::App* ports = Command(
-      app, "ports",
-      "Lists the serial ports that open exclusively right now, one a line, as the\n"
-      "window's port list shows them: on Linux the device paths of USB serial,\n"
-      "Bluetooth and real UART ports; on Windows, in number order, the COM ports\n"
-      "the serial drivers registered (even when in use) and those of COM1 to\n"
-      "COM256 that open.\n"
-      "A port this user may not open is listed with \"(нет доступа)\" (with --lang\n"
-      "en \"(no access)\") and what to do on stderr.\n",
-      "Exit status: 0 listed (even none); 1 the list cannot be written; 2 bad\n"
-      "usage.\n");
+  CLI::App* ports =
+      Command(app, "ports",
+              "Lists the serial ports that open exclusively right now, one a line, as the\n"
+              "window's port list shows them: on Linux the device paths of USB serial,\n"
+              "Bluetooth and real UART ports; on Windows, in number order, the COM ports\n"
+              "the serial drivers registered (even when in use) and those of COM1 to\n"
+              "COM256 that open.\n"
+              "A port this user may not open is listed with \"(нет доступа)\" (with --lang\n"
+              "en \"(no access)\") and what to do on stderr.\n",
+              "Exit status: 0 listed (even none); 1 the list cannot be written; 2 bad\n"
+              "usage.\n");
   ports->add_option("--port", raw.ports, "also list PATH, after the ports found (repeatable)")
       ->type_name("PATH")
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 
-  CLI::App* decode = Command(
-      app, "decode",
-      "Runs the handling of one accepted reply (decoder, fault list, clear reply)\n"
-      "on bytes given as hex and prints every gauge value set, NextCommand and the\n"
-      "fault lines.\n",
-      "Exit status: 0; 1 when a case was bad or the output cannot be written;\n"
-      "2 bad usage.\n");
-  MakeOption(decode, raw.make);
-  EcuOption(decode, raw.ecu);
+  CLI::App* decode =
+      Command(app, "decode",
+              "Runs the handling of one accepted reply (decoder, fault list, clear reply)\n"
+              "on bytes given as hex and prints every gauge value set, NextCommand and the\n"
+              "fault lines.\n",
+              "Exit status: 0; 1 when a case was bad or the output cannot be written;\n"
+              "2 bad usage.\n");
+  MakeAndEcuOptions(decode, raw);
   decode->add_option("--next", raw.next, "NextCommand before the reply (default 0)")
       ->type_name("N");
   decode->add_flag("--stdin", raw.fromStdin,
@@ -168,17 +164,17 @@ void Build(CLI::App& app, RawLine& raw) {
   decode->add_option("HEX", raw.hex, "the reply's bytes (spaces between them optional)")
       ->type_name("");
 
-  CLI::App* simulate = Command(
-      app, "simulate",
-      "Serves a simulated adapter (ELM327 or Kesta-mini, whichever set-up line\n"
-      "arrives) and ECU on a new pseudo-terminal, whose path is printed on the\n"
-      "first line, until SIGINT or SIGTERM. Linux only.\n",
-      "Exit status: 0 after SIGINT or SIGTERM; 1 no pseudo-terminal (or, with\n"
-      "--tcp, no listening socket) could be had;\n"
-      "2 bad usage.\n");
-  MakeOption(simulate, raw.make);
-  EcuOption(simulate, raw.ecu);
-  simulate->add_option("--delay", raw.delay, "answer each request after MS milliseconds (0 to 60000)")
+  CLI::App* simulate =
+      Command(app, "simulate",
+              "Serves a simulated adapter (ELM327 or Kesta-mini, whichever set-up line\n"
+              "arrives) and ECU on a new pseudo-terminal, whose path is printed on the\n"
+              "first line, until SIGINT or SIGTERM. Linux only.\n",
+              "Exit status: 0 after SIGINT or SIGTERM; 1 no pseudo-terminal (or, with\n"
+              "--tcp, no listening socket) could be had;\n"
+              "2 bad usage.\n");
+  MakeAndEcuOptions(simulate, raw);
+  simulate
+      ->add_option("--delay", raw.delay, "answer each request after MS milliseconds (0 to 60000)")
       ->type_name("MS");
   simulate->add_flag("--searching", raw.searching,
                      "the ELM327 says SEARCHING... before its first answer");
@@ -189,33 +185,33 @@ void Build(CLI::App& app, RawLine& raw) {
                    "port 0 picks a free one); the address is printed instead")
       ->type_name("ADDR");
 
-  CLI::App* monitor = Command(
-      app, "monitor",
-      "Runs a diagnostic session on a serial port or a Wi-Fi adapter without a\n"
-      "window. After every accepted reply one CSV row (time and the twelve gauge\n"
-      "values) goes to stdout or FILE; the link status goes to stderr when it\n"
-      "changes. Ctrl-C ends the run.\n",
-      "The run ends at --duration, --replies, Ctrl-C, a failed port, or when the\n"
-      "ECU ends the communication (StopCommunication, said on stderr); under\n"
-      "--reconnect the last two start the session again instead. With --log, a\n"
-      "log that cannot be created is named with the reason; under --reconnect\n"
-      "the run goes on without it.\n"
-      "\n"
-      "Exit status: 0 at least one reply accepted (StopCommunication is no\n"
-      "reply here); 1 the port cannot be opened, the log cannot be created\n"
-      "(without --reconnect) or an output cannot be written; 2 bad usage; 3 no\n"
-      "reply accepted (the ECU never answered, or stopped before any data); 4 the\n"
-      "port failed during the run (wins over 3; with --reconnect it is reopened\n"
-      "and the status is 0 or 3).\n");
+  CLI::App* monitor =
+      Command(app, "monitor",
+              "Runs a diagnostic session on a serial port or a Wi-Fi adapter without a\n"
+              "window. After every accepted reply one CSV row (time and the twelve gauge\n"
+              "values) goes to stdout or FILE; the link status goes to stderr when it\n"
+              "changes. Ctrl-C ends the run.\n",
+              "The run ends at --duration, --replies, Ctrl-C, a failed port, or when the\n"
+              "ECU ends the communication (StopCommunication, said on stderr); under\n"
+              "--reconnect the last two start the session again instead. With --log, a\n"
+              "log that cannot be created is named with the reason; under --reconnect\n"
+              "the run goes on without it.\n"
+              "\n"
+              "Exit status: 0 at least one reply accepted (StopCommunication is no\n"
+              "reply here); 1 the port cannot be opened, the log cannot be created\n"
+              "(without --reconnect) or an output cannot be written; 2 bad usage; 3 no\n"
+              "reply accepted (the ECU never answered, or stopped before any data); 4 the\n"
+              "port failed during the run (wins over 3; with --reconnect it is reopened\n"
+              "and the status is 0 or 3).\n");
   monitor
       ->add_option("--port", raw.port,
                    "the serial device (/dev/ttyUSB0; on Windows \\\\.\\COM3),\n"
                    "or a Wi-Fi adapter's HOST:PORT (tcp://HOST:PORT)")
       ->type_name("PORT");
   monitor->add_option("--adapter", raw.adapter, "elm327 or kesta")->type_name("A");
-  MakeOption(monitor, raw.make);
-  EcuOption(monitor, raw.ecu);
-  monitor->add_flag("--log", raw.writeLog, "write the session log file, as the window's log switch");
+  MakeAndEcuOptions(monitor, raw);
+  monitor->add_flag("--log", raw.writeLog,
+                    "write the session log file, as the window's log switch");
   monitor->add_option("--duration", raw.duration, "stop after S seconds")->type_name("S");
   monitor->add_option("--replies", raw.replies, "stop after N accepted replies")->type_name("N");
   monitor->add_option("--csv", raw.csv, "write the CSV rows to FILE instead of stdout")
@@ -232,22 +228,22 @@ void Build(CLI::App& app, RawLine& raw) {
                     "when the port fails or no reply came for 10 s, close it,\n"
                     "wait 2 s and start again; the CSV goes on");
 
-  CLI::App* replay = Command(
-      app, "replay",
-      "Turns the \" -E- \" lines of a log written during an ELM327 session into the\n"
-      "CSV monitor wrote for it: one row per reply the session accepted, the time\n"
-      "in whole seconds since the log's first line, written as the log is read.\n"
-      "Said once on stderr: lines the session would not have accepted, lines\n"
-      "without a valid time stamp (skipped), a clock that went back (the time\n"
-      "column carries on without going back), and more than half of the data\n"
-      "replies not fitting the make and ECU type chosen.\n",
-      "Exit status: 0; 1 the log cannot be read, is no session log, or holds no\n"
-      "reply the session would have accepted, or the CSV cannot be written; 2 bad\n"
-      "usage (--csv naming the log included).\n");
+  CLI::App* replay =
+      Command(app, "replay",
+              "Turns the \" -E- \" lines of a log written during an ELM327 session into the\n"
+              "CSV monitor wrote for it: one row per reply the session accepted, the time\n"
+              "in whole seconds since the log's first line, written as the log is read.\n"
+              "Said once on stderr: lines the session would not have accepted, lines\n"
+              "without a valid time stamp (skipped), a clock that went back (the time\n"
+              "column carries on without going back), and more than half of the data\n"
+              "replies not fitting the make and ECU type chosen.\n",
+              "Exit status: 0; 1 the log cannot be read, is no session log, or holds no\n"
+              "reply the session would have accepted, or the CSV cannot be written; 2 bad\n"
+              "usage (--csv naming the log included).\n");
   replay->add_option("LOGFILE", raw.log, "the session log to read")->type_name("");
-  MakeOption(replay, raw.make);
-  EcuOption(replay, raw.ecu);
-  replay->add_option("--csv", raw.csv, "write the CSV to FILE instead of stdout (not the log itself)")
+  MakeAndEcuOptions(replay, raw);
+  replay
+      ->add_option("--csv", raw.csv, "write the CSV to FILE instead of stdout (not the log itself)")
       ->type_name("FILE");
 
   // "kalvex-cli help" is the overview too; not listed.
@@ -434,7 +430,8 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args, CommandLine&
   }
   if (app.get_option("--lang")->count() > 0) {
     line.language = raw.lang;
-    if (raw.lang != "en" && raw.lang != "ru") return Fail("", "--lang is en or ru, not " + raw.lang);
+    if (raw.lang != "en" && raw.lang != "ru")
+      return Fail("", "--lang is en or ru, not " + raw.lang);
   }
 
   if (failure && failure->get_name() == "CallForHelp") {

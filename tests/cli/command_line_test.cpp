@@ -52,7 +52,8 @@ TEST(CommandLine, LangStandsAnywhereAndIsEnOrRu) {
       EXPECT_EQ(p.outcome.err.rfind("kalvex-cli: --lang ", 0), 0u) << p.outcome.err;
     }
   }
-  EXPECT_EQ(Parse({"--lang", "de", "ports"}).outcome.err, "kalvex-cli: --lang is en or ru, not de\n");
+  EXPECT_EQ(Parse({"--lang", "de", "ports"}).outcome.err,
+            "kalvex-cli: --lang is en or ru, not de\n");
 }
 
 TEST(CommandLine, MakeAndEcuByIndexOrByName) {
@@ -90,9 +91,13 @@ TEST(CommandLine, MakeAndEcuByIndexOrByName) {
 }
 
 TEST(CommandLine, EachCommandGetsItsValues) {
-  Parsed p = Parse({"monitor", "--port", "tcp://127.0.0.1:35000", "--adapter", "kesta", "--make",
-                    "0", "--ecu", "0", "--log", "--duration", "1.5", "--replies", "7", "--csv",
-                    "out.csv", "--faults", "--clear", "--pause", "55", "--reconnect"});
+  Parsed p = Parse({"monitor",   "--port",     "tcp://127.0.0.1:35000",
+                    "--adapter", "kesta",      "--make",
+                    "0",         "--ecu",      "0",
+                    "--log",     "--duration", "1.5",
+                    "--replies", "7",          "--csv",
+                    "out.csv",   "--faults",   "--clear",
+                    "--pause",   "55",         "--reconnect"});
   ASSERT_EQ(p.outcome.status, -1) << p.outcome.err;
   const MonitorOptions& m = p.line.monitor;
   EXPECT_EQ(m.port, "tcp://127.0.0.1:35000");
@@ -117,8 +122,8 @@ TEST(CommandLine, EachCommandGetsItsValues) {
   EXPECT_EQ(p.line.decode.ecu, 9);
   EXPECT_TRUE(Parse({"decode", "--stdin"}).line.decode.fromStdin);
 
-  p = Parse({"simulate", "--make", "0", "--ecu", "0", "--delay", "0", "--searching", "--tcp",
-             "[::1]:0"});
+  p = Parse(
+      {"simulate", "--make", "0", "--ecu", "0", "--delay", "0", "--searching", "--tcp", "[::1]:0"});
   ASSERT_EQ(p.outcome.status, -1) << p.outcome.err;
   EXPECT_TRUE(p.line.simulate.searching);
   ASSERT_TRUE(p.line.simulate.tcp);
