@@ -2,7 +2,7 @@
 # Every package the build, the tests and the benchmarks need is named here.
 KALVEX_PACKAGES="g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
 libbenchmark-dev fonts-dejavu-core clang libclang-rt-14-dev dpkg-dev qt6-translations-l10n lintian \
-qt6-l10n-tools qt6-tools-dev"
+qt6-l10n-tools qt6-tools-dev libcli11-dev"
 # The Windows build of the core and kalvex-cli, run under wine by test.sh
 # (googletest holds the sources GoogleTest is built from for MinGW).
 KALVEX_WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix wine wine64 googletest"

@@ -12,7 +12,6 @@
 #include <string>
 #include <string_view>
 
-#include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "session/decode_case.h"
 
@@ -23,14 +22,6 @@ namespace {
 // it is reported instead of being buffered without bound.
 constexpr size_t kMaxLineLength = 64 * 1024;
 constexpr size_t kFlushAt = 64 * 1024;
-
-int DecodeUsage(const char* problem) {
-  if (problem) std::fprintf(stderr, "kalvex-cli decode: %s\n", problem);
-  std::fprintf(stderr,
-               "usage: kalvex-cli decode --make M --ecu E [--next N] HEX\n"
-               "       kalvex-cli decode --stdin   (lines \"M E N HEX\")\n");
-  return 2;
-}
 
 // Writes what has gathered; false once standard output failed (a full disk,
 // a closed pipe), after which nothing more is written.
@@ -103,51 +94,13 @@ int RunStdin() {
   return Finish(out, anyError ? 1 : 0);
 }
 
-bool ParseOption(const char* text, int& value) {
-  const auto v = ParseInteger(text, -1000000, 1000000);
-  if (v) value = static_cast<int>(*v);
-  return v.has_value();
-}
-
 }  // namespace
 
-int RunDecode(int argc, char** argv) {
-  bool fromStdin = false, haveMake = false, haveEcu = false;
-  int make = 0, ecu = 0, next = 0;
-  std::string hex;
-  for (int i = 0; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    auto value = [&](int& target) { return i + 1 < argc && ParseOption(argv[++i], target); };
-    if (arg == "--stdin") {
-      fromStdin = true;
-    } else if (arg == "--make") {
-      if (!value(make)) return DecodeUsage("--make needs a number");
-      haveMake = true;
-    } else if (arg == "--ecu") {
-      if (!value(ecu)) return DecodeUsage("--ecu needs a number");
-      haveEcu = true;
-    } else if (arg == "--next") {
-      if (!value(next)) return DecodeUsage("--next needs a number");
-    } else if (arg == "--help" || arg == "-h") {
-      DecodeUsage(nullptr);
-      return 0;
-    } else if (arg.size() > 1 && arg.substr(0, 2) == "--") {
-      return DecodeUsage(("unknown option " + std::string(arg)).c_str());
-    } else {
-      if (!hex.empty()) hex.push_back(' ');
-      hex.append(arg);
-    }
-  }
-  if (fromStdin) {
-    if (haveMake || haveEcu || !hex.empty())
-      return DecodeUsage("--stdin takes its cases from standard input only");
-    return RunStdin();
-  }
-  if (!haveMake || !haveEcu) return DecodeUsage("--make and --ecu are required");
-
+int RunDecode(const DecodeOptions& o) {
+  if (o.fromStdin) return RunStdin();
   DecodeCaseRunner runner;
   std::string out;
-  const bool ok = runner.run(make, ecu, next, hex, out);
+  const bool ok = runner.run(o.make, o.ecu, o.next, o.hex, out);
   return Finish(out, ok ? 0 : 1);
 }
 

@@ -40,7 +40,6 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/event_loop.h"
 #include "cli/status_lines.h"
@@ -64,83 +63,10 @@ namespace {
 constexpr Millis kReconnectSilence = 10'000;
 constexpr Millis kReconnectWait = 2'000;
 
-struct MonitorOptions {
-  std::string port;
-  int adapter = -1;  // ComboBoxTA index: 0 ELM327, 1 Kesta-mini
-  int make = -1;
-  int ecu = -1;
-  bool log = false;
-  std::optional<double> durationS;
-  std::string csv;
-  bool faults = false;
-  bool clear = false;
-  std::optional<long> replies;
-  Millis pause = kDefaultRequestPause;
-  bool reconnect = false;
-};
-
 // One line, as for every error; `kalvex-cli --help` has the usage.
 int MonitorUsage(const std::string& problem) {
   std::fprintf(stderr, "kalvex-cli monitor: %s\n", problem.c_str());
   return 2;
-}
-
-// Returns an error text, or empty.
-std::string ParseMonitorArgs(int argc, char** argv, MonitorOptions& o) {
-  std::string makeText, ecuText;
-  for (int i = 0; i < argc; ++i) {
-    const std::string a = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (a == "--port" && hasValue) {
-      o.port = argv[++i];
-    } else if (a == "--adapter" && hasValue) {
-      const std::string v = argv[++i];
-      if (v == "elm327")
-        o.adapter = 0;
-      else if (v == "kesta")
-        o.adapter = 1;
-      else
-        return "--adapter is elm327 or kesta, not " + v;
-    } else if (a == "--make" && hasValue) {
-      makeText = argv[++i];
-    } else if (a == "--ecu" && hasValue) {
-      ecuText = argv[++i];
-    } else if (a == "--log") {
-      o.log = true;
-    } else if (a == "--duration" && hasValue) {
-      o.durationS = ParseNumber(argv[++i], 0.001, 1e7);
-      if (!o.durationS) return "--duration needs seconds (a number above 0)";
-    } else if (a == "--csv" && hasValue) {
-      o.csv = argv[++i];
-      if (o.csv.empty()) return "--csv needs a file name";
-    } else if (a == "--replies" && hasValue) {
-      o.replies = ParseInteger(argv[++i], 1, 1'000'000'000);
-      if (!o.replies) return "--replies needs a count above 0";
-    } else if (a == "--pause" && hasValue) {
-      const auto ms = ParseInteger(argv[++i], kMinRequestPause, kMaxRequestPause);
-      if (!ms) return "--pause needs milliseconds from 20 to 1000";
-      o.pause = *ms;
-    } else if (a == "--reconnect") {
-      o.reconnect = true;
-    } else if (a == "--faults") {
-      o.faults = true;
-    } else if (a == "--clear") {
-      o.clear = true;
-    } else {
-      return "unknown or incomplete argument: " + a;
-    }
-  }
-  if (o.port.empty()) return "--port is needed";
-  if (o.adapter < 0) return "--adapter is needed";
-  if (makeText.empty() || ecuText.empty()) return "--make and --ecu are needed";
-  const auto make = ParseMake(makeText);
-  if (!make) return "unknown make: " + makeText;
-  const auto ecu = ParseEcuType(*make, ecuText);
-  if (!ecu) return "unknown ECU type for this make: " + ecuText;
-  o.make = *make;
-  o.ecu = *ecu;
-  if (o.clear && !o.faults) return "--clear goes with --faults";
-  return {};
 }
 
 // The window, as plain fields: the lists are fixed by the arguments.
@@ -267,11 +193,7 @@ class StopSignals {
 
 }  // namespace
 
-int RunMonitor(int argc, char** argv) {
-  MonitorOptions o;
-  if (const std::string problem = ParseMonitorArgs(argc, argv, o); !problem.empty())
-    return MonitorUsage(problem);
-
+int RunMonitor(const MonitorOptions& o) {
   std::optional<uint8_t> firstRequest;
   if (o.faults) {
     firstRequest = FaultReadRequest(o.make);

@@ -9,16 +9,8 @@
 
 namespace kalvex::cli {
 
-int RunPorts(int argc, char** argv) {
-  std::vector<std::string> extra;
-  for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
-      extra.emplace_back(argv[++i]);
-    } else {
-      std::fprintf(stderr, "kalvex-cli ports: unknown argument: %s\n", argv[i]);
-      return 2;
-    }
-  }
+int RunPorts(const PortsOptions& o) {
+  const std::vector<std::string>& extra = o.extraPorts;
   // Ports this user may not open are listed too, marked, with what to do
   // about each on stderr: an adapter must not be silently missing.
   for (const PortEntry& p : DiscoverPortEntries(extra)) {

@@ -22,7 +22,6 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/log_replay.h"
 #include "protocol/utf8_path.h"
@@ -49,30 +48,9 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-int RunReplay(int argc, char** argv) {
-  std::string logPath, csvPath, makeText, ecuText;
-  for (int i = 0; i < argc; ++i) {
-    const std::string a = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (a == "--make" && hasValue) {
-      makeText = argv[++i];
-    } else if (a == "--ecu" && hasValue) {
-      ecuText = argv[++i];
-    } else if (a == "--csv" && hasValue) {
-      csvPath = argv[++i];
-      if (csvPath.empty()) return ReplayUsage("--csv needs a file name");
-    } else if (!a.empty() && a[0] != '-' && logPath.empty()) {
-      logPath = a;
-    } else {
-      return ReplayUsage("unknown or incomplete argument: " + a);
-    }
-  }
-  if (logPath.empty()) return ReplayUsage("the log file is needed");
-  if (makeText.empty() || ecuText.empty()) return ReplayUsage("--make and --ecu are needed");
-  const auto make = ParseMake(makeText);
-  if (!make) return ReplayUsage("unknown make: " + makeText);
-  const auto ecu = ParseEcuType(*make, ecuText);
-  if (!ecu) return ReplayUsage("unknown ECU type for this make: " + ecuText);
+int RunReplay(const ReplayOptions& o) {
+  const std::string& logPath = o.logPath;
+  const std::string& csvPath = o.csvPath;
   if (!csvPath.empty() && SameFile(logPath, csvPath))
     return ReplayUsage("--csv names the log itself, which would be overwritten: " + csvPath);
 
@@ -99,7 +77,7 @@ int RunReplay(int argc, char** argv) {
     }
   };
 
-  LogReplayer replayer(*make, *ecu);
+  LogReplayer replayer(o.make, o.ecu);
   LineSplitter splitter;
   std::string rows;
   const auto onLine = [&](std::string_view line) { replayer.line(line, rows); };

@@ -16,7 +16,6 @@
 #include <string>
 
 #include "catalogue/catalogue.h"
-#include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/sim_tcp_front.h"
 #include "protocol/translate.h"
@@ -24,56 +23,22 @@
 #include "sim/pty_server.h"
 
 namespace kalvex::cli {
-namespace {
+namespace {}  // namespace
 
-int SimulateUsage(const std::string& problem) {
-  std::fprintf(stderr, "kalvex-cli simulate: %s\n", problem.c_str());
-  return 2;
-}
-
-}  // namespace
-
-int RunSimulate(int argc, char** argv) {
+int RunSimulate(const SimulateOptions& options) {
   sim::PtyServerOptions o;
-  std::string makeText, ecuText;
-  std::optional<net::TcpAddress> tcp;
-  for (int i = 0; i < argc; ++i) {
-    const std::string a = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (a == "--make" && hasValue) {
-      makeText = argv[++i];
-    } else if (a == "--ecu" && hasValue) {
-      ecuText = argv[++i];
-    } else if (a == "--delay" && hasValue) {
-      const auto ms = ParseInteger(argv[++i], 0, 60'000);
-      if (!ms) return SimulateUsage("--delay needs milliseconds from 0 to 60000");
-      o.replyDelayMs = static_cast<int>(*ms);
-    } else if (a == "--tcp" && hasValue) {
-      const std::string text = argv[++i];
-      tcp = net::ParseTcpAddress(text, true);
-      if (!tcp) return SimulateUsage("--tcp needs HOST:PORT, for example 127.0.0.1:35000");
-      // Never a server reachable from outside this machine.
-      if (!net::IsLoopbackHost(tcp->host))
-        return SimulateUsage("--tcp serves on a loopback address only (127.0.0.1 or ::1): " + text);
-    } else if (a == "--searching") {
-      o.announceInit = true;
-    } else {
-      return SimulateUsage("unknown argument: " + a);
-    }
-  }
-  if (makeText.empty() || ecuText.empty()) return SimulateUsage("--make and --ecu are needed");
-  const auto make = ParseMake(makeText);
-  if (!make) return SimulateUsage("unknown make: " + makeText);
-  const auto ecu = ParseEcuType(*make, ecuText);
-  if (!ecu) return SimulateUsage("unknown ECU type for this make: " + ecuText);
-  if (!sim::EcuLayoutOf(*make, *ecu))
+  o.replyDelayMs = options.delayMs;
+  o.announceInit = options.searching;
+  const std::optional<net::TcpAddress>& tcp = options.tcp;
+  const int make = options.make, ecu = options.ecu;
+  if (!sim::EcuLayoutOf(make, ecu))
     std::fprintf(stderr,
                  "kalvex-cli simulate: no live data for %s / %s yet; the ECU answers the "
                  "session and fault requests only\n",
-                 TranslateText(Makes()[*make].text).c_str(),
-                 TranslateText(EcuTypesOf(*make)[*ecu]).c_str());
-  o.make = *make;
-  o.ecu = *ecu;
+                 TranslateText(Makes()[make].text).c_str(),
+                 TranslateText(EcuTypesOf(make)[ecu]).c_str());
+  o.make = make;
+  o.ecu = ecu;
 
   // Block the stop signals before the server thread exists, so only
   // sigwait below ever sees them.

@@ -1,13 +1,15 @@
-// The kalvex-cli subcommands; each takes the arguments after its name and
-// returns the process exit status.
+// The kalvex-cli subcommands; each takes its checked options and returns
+// the process exit status.
 #pragma once
+
+#include "cli/command_line.h"
 
 namespace kalvex::cli {
 
-int RunPorts(int argc, char** argv);
-int RunDecode(int argc, char** argv);
-int RunSimulate(int argc, char** argv);
-int RunMonitor(int argc, char** argv);
-int RunReplay(int argc, char** argv);
+int RunPorts(const PortsOptions& o);
+int RunDecode(const DecodeOptions& o);
+int RunSimulate(const SimulateOptions& o);
+int RunMonitor(const MonitorOptions& o);
+int RunReplay(const ReplayOptions& o);
 
 }  // namespace kalvex::cli

@@ -1,7 +1,6 @@
 #include "cli/language.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -51,31 +50,6 @@ const char* EnglishText(const char* context, const char* source) {
 const std::vector<EnglishEntry>& EnglishTexts() {
   static const std::vector<EnglishEntry> all(std::begin(kEnglish), std::end(kEnglish));
   return all;
-}
-
-std::optional<std::string> TakeLanguageOption(int& argc, char** argv, std::string& error) {
-  std::optional<std::string> language;
-  int out = 0;
-  for (int i = 0; i < argc; ++i) {
-    const char* a = argv[i];
-    if (std::strcmp(a, "--lang") == 0) {
-      if (i + 1 >= argc) {
-        error = "--lang needs en or ru";
-        argv[out++] = argv[i];
-        continue;
-      }
-      language = argv[++i];
-    } else if (std::strncmp(a, "--lang=", 7) == 0) {
-      language = a + 7;
-    } else {
-      argv[out++] = argv[i];
-      continue;
-    }
-    if (*language != "en" && *language != "ru") error = "--lang is en or ru, not " + *language;
-  }
-  for (int i = out; i < argc; ++i) argv[i] = nullptr;
-  argc = out;
-  return language;
 }
 
 void UseLanguage(const std::string& language) {

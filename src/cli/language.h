@@ -21,12 +21,6 @@ struct EnglishEntry {
 // Every finished entry of the .ts, in the file's order (for the checks).
 const std::vector<EnglishEntry>& EnglishTexts();
 
-// Takes "--lang X" or "--lang=X" out of argv (wherever it stands, before
-// the command is dispatched) and returns X; argc and argv keep the rest in
-// order. Empty when absent; `error` is set when X is missing or is not
-// "en" or "ru" (the value stays then).
-std::optional<std::string> TakeLanguageOption(int& argc, char** argv, std::string& error);
-
 // Makes the core's texts English for "en", Russian (as written) otherwise.
 void UseLanguage(const std::string& language);
 

@@ -1,6 +1,5 @@
 // kalvex-cli: the headless front end.
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,31 +12,9 @@
 #endif
 
 #include "cli/commands.h"
-#include "cli/help.h"
 #include "cli/language.h"
 #include "link/process_setup.h"
 #include "protocol/utf8_path.h"
-
-namespace {
-
-int Usage() {
-  std::fputs(kalvex::cli::MainHelp(), stderr);
-  return 2;
-}
-
-// Help and version go to stdout and succeed, unless stdout cannot take them.
-int Print(const std::string& text) {
-  std::fputs(text.c_str(), stdout);
-  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
-}
-
-bool AsksForHelp(int argc, char** argv) {
-  for (int i = 2; i < argc; ++i)
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
-  return false;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   // Before anything opens: a closed stdout must not become the serial port.
@@ -63,22 +40,22 @@ int main(int argc, char** argv) {
     argv = utf8Argv.data();
   }
 #endif
-  // --lang stands anywhere on the line and applies to every command.
-  std::string langError;
-  const auto language = kalvex::cli::TakeLanguageOption(argc, argv, langError);
-  if (!langError.empty()) {
-    std::fprintf(stderr, "kalvex-cli: %s\n", langError.c_str());
-    return 2;
+  using namespace kalvex::cli;
+  CommandLine line;
+  const ParseOutcome parsed =
+      ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), line);
+  // The chosen language, for the command's texts and for a mistake's.
+  UseLanguage(line.language.value_or("ru"));
+  if (parsed.status >= 0) {
+    std::fputs(parsed.err.c_str(), stderr);
+    // Help and version go to stdout and succeed, unless stdout cannot take them.
+    if (parsed.out.empty()) return parsed.status;
+    std::fputs(parsed.out.c_str(), stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? parsed.status : 1;
   }
-  kalvex::cli::UseLanguage(language.value_or("ru"));
-  if (argc < 2) return Usage();
-  const std::string cmd = argv[1];
-  if (cmd == "--help" || cmd == "-h" || cmd == "help") return Print(kalvex::cli::MainHelp());
-  if (cmd == "--version" || cmd == "-v") return Print(kalvex::cli::VersionText());
-  if (const char* help = kalvex::cli::CommandHelp(cmd); help && AsksForHelp(argc, argv))
-    return Print(help);
-  if (cmd == "ports") return kalvex::cli::RunPorts(argc - 2, argv + 2);
-  if (cmd == "decode") return kalvex::cli::RunDecode(argc - 2, argv + 2);
+  const std::string& cmd = line.command;
+  if (cmd == "ports") return RunPorts(line.ports);
+  if (cmd == "decode") return RunDecode(line.decode);
 #ifdef _WIN32
   if (cmd == "simulate") {
     std::fprintf(stderr,
@@ -87,10 +64,8 @@ int main(int argc, char** argv) {
     return 2;
   }
 #else
-  if (cmd == "simulate") return kalvex::cli::RunSimulate(argc - 2, argv + 2);
+  if (cmd == "simulate") return RunSimulate(line.simulate);
 #endif
-  if (cmd == "monitor") return kalvex::cli::RunMonitor(argc - 2, argv + 2);
-  if (cmd == "replay") return kalvex::cli::RunReplay(argc - 2, argv + 2);
-  std::fprintf(stderr, "kalvex-cli: unknown command: %s\n", cmd.c_str());
-  return Usage();
+  if (cmd == "monitor") return RunMonitor(line.monitor);
+  return RunReplay(line.replay);
 }

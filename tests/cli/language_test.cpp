@@ -1,6 +1,6 @@
 // The English translation as kalvex-cli gets it: every entry finished and
 // really English, every Russian text the core shows covered, composed
-// messages right in both languages, and --lang taken out of the command line.
+// messages right in both languages (--lang itself: command_line_test.cpp).
 #include "cli/language.h"
 
 #include <gtest/gtest.h>
@@ -204,45 +204,6 @@ TEST(Language, FormatTextFillsNumberedPlacesOnce) {
         break;
     }
     EXPECT_EQ(out, row.out) << row.pattern;
-  }
-}
-
-TEST(Language, LangOptionIsTakenOutWhereverItStands) {
-  struct Row {
-    std::vector<std::string> args;
-    std::vector<std::string> rest;
-    std::optional<std::string> language;
-    bool error;
-  };
-  const Row rows[] = {
-      {{"kalvex-cli", "--lang", "en", "monitor", "--port", "x"},
-       {"kalvex-cli", "monitor", "--port", "x"},
-       "en",
-       false},
-      {{"kalvex-cli", "monitor", "--lang=ru"}, {"kalvex-cli", "monitor"}, "ru", false},
-      {{"kalvex-cli", "ports"}, {"kalvex-cli", "ports"}, std::nullopt, false},
-      {{"kalvex-cli", "--lang", "en", "--lang", "ru", "ports"},
-       {"kalvex-cli", "ports"},
-       "ru",
-       false},
-      {{"kalvex-cli", "--lang", "de", "ports"}, {"kalvex-cli", "ports"}, "de", true},
-      {{"kalvex-cli", "--lang="}, {"kalvex-cli"}, "", true},
-      {{"kalvex-cli", "ports", "--lang"}, {"kalvex-cli", "ports", "--lang"}, std::nullopt, true},
-  };
-  for (const Row& row : rows) {
-    std::vector<std::string> storage = row.args;
-    std::vector<char*> argv;
-    for (std::string& a : storage) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int argc = static_cast<int>(storage.size());
-    std::string error;
-    const auto language = TakeLanguageOption(argc, argv.data(), error);
-    EXPECT_EQ(language, row.language) << row.args[1];
-    EXPECT_EQ(!error.empty(), row.error) << row.args[1] << ": " << error;
-    ASSERT_EQ(argc, static_cast<int>(row.rest.size())) << row.args[1];
-    for (int i = 0; i < argc; ++i)
-      EXPECT_EQ(argv[static_cast<size_t>(i)], row.rest[static_cast<size_t>(i)]);
-    EXPECT_EQ(argv[static_cast<size_t>(argc)], nullptr);
   }
 }
 

@@ -1,0 +1,505 @@
+#include "cli/command_line.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <map>
+#include <memory>
+
+#include "catalogue/catalogue.h"
+#include "cli/cli_args.h"
+#include "cli/help.h"
+#include "protocol/text.h"
+
+namespace kalvex::cli {
+namespace {
+
+// The option values as typed; turned into numbers and indices after the
+// parse, so every mistake is named in the command's own words.
+struct RawLine {
+  std::string lang;
+  bool version = false;
+  std::vector<std::string> ports;
+  bool fromStdin = false;
+  std::string make, ecu, next, delay, tcp, port, adapter, duration, csv, replies, pause, log;
+  std::vector<std::string> hex;
+  bool searching = false, writeLog = false, faults = false, clear = false, reconnect = false;
+};
+
+struct CommandText {
+  const char* name;
+  const char* synopsis;  // the usage line(s), as the man page has them
+  const char* summary;   // its line in the overview
+};
+
+const CommandText kCommands[] = {
+    {"", "Usage: kalvex-cli COMMAND [OPTIONS]\n", ""},
+    {"ports", "Usage: kalvex-cli ports [--port PATH]...\n",
+     "list the serial ports the window would offer"},
+    {"decode",
+     "Usage: kalvex-cli decode --make M --ecu E [--next N] HEX...\n"
+     "       kalvex-cli decode --stdin\n",
+     "decode one reply given as hex, or many from stdin"},
+    {"simulate",
+     "Usage: kalvex-cli simulate --make M --ecu E [--delay MS] [--searching]\n"
+     "                           [--tcp 127.0.0.1:PORT]\n",
+     "a simulated adapter and ECU on a pseudo-terminal\nor a loopback TCP port (Linux only)"},
+    {"monitor",
+     "Usage: kalvex-cli monitor --port PORT --adapter elm327|kesta --make M --ecu E\n"
+     "                          [--log] [--duration S] [--replies N] [--csv FILE]\n"
+     "                          [--faults [--clear]] [--pause MS] [--reconnect]\n",
+     "a session on a serial port: gauge values as CSV,\nor the fault list"},
+    {"replay", "Usage: kalvex-cli replay LOGFILE --make M --ecu E [--csv FILE]\n",
+     "the CSV a session's ELM327 log file stands for"},
+};
+
+const CommandText& TextOf(const std::string& name) {
+  for (const CommandText& c : kCommands)
+    if (name == c.name) return c;
+  return kCommands[0];
+}
+
+// The generated help, laid out as a man page's synopsis: the usage lines
+// first (CLI11 would write "[OPTIONS]" only), then what the command does,
+// its options, the commands (by their one-line summaries) and the exit
+// statuses.
+class HelpFormatter final : public CLI::Formatter {
+ public:
+  HelpFormatter() {
+    column_width(27);
+    label("Positionals", "Arguments");
+  }
+  std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode) const override {
+    const std::string name = app->get_parent() ? app->get_name() : std::string();
+    std::string out = TextOf(name).synopsis;
+    out += app->get_description();
+    out += make_positionals(app);
+    out += make_groups(app, CLI::AppFormatMode::Normal);
+    // CLI11 2.1 writes this heading without asking for its label.
+    std::string commands = make_subcommands(app, CLI::AppFormatMode::Normal);
+    if (const size_t at = commands.find("Subcommands:"); at != std::string::npos)
+      commands.replace(at, 12, "Commands:");
+    out += commands;
+    if (!app->get_footer().empty()) out += "\n" + app->get_footer();
+    return out;
+  }
+  std::string make_subcommand(const CLI::App* sub) const override {
+    std::stringstream out;
+    CLI::detail::format_help(out, sub->get_name(), TextOf(sub->get_name()).summary,
+                             get_column_width());
+    return out.str();
+  }
+};
+
+// --make and --ecu, as every command that talks to a make takes them.
+void MakeAndEcuOptions(CLI::App* sub, RawLine& raw) {
+  sub->add_option("--make", raw.make, "make by index or name (\"LADA\", \"0\")")->type_name("M");
+  sub->add_option("--ecu", raw.ecu, "ECU type by index within the make, or by its name")
+      ->type_name("E");
+}
+
+CLI::App* Command(CLI::App& app, const char* name, const char* description, const char* footer) {
+  CLI::App* sub = app.add_subcommand(name, description);
+  sub->set_help_flag("-h,--help", "show this help and exit");
+  sub->footer(footer);
+  // --lang stands anywhere on the line, so a command hands on what it
+  // does not know; what nobody knows is kept and named after the parse.
+  sub->fallthrough();
+  sub->allow_extras();
+  return sub;
+}
+
+void Build(CLI::App& app, RawLine& raw) {
+  app.formatter(std::make_shared<HelpFormatter>());
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.allow_extras();
+  app.require_subcommand(0, 1);
+  app.description(
+      "Kalvex without a window: diagnostic scanner for engine control units\n"
+      "(KWP2000 over ELM327 and Kesta-mini serial adapters).\n");
+  app.set_help_flag("-h,--help", "show this help and exit");
+  app.add_flag("-v,--version", raw.version, "show the version and exit");
+  app.add_option("--lang", raw.lang,
+                 "language of the status lines, fault lines and\n"
+                 "error texts of every command (default ru); this\n"
+                 "help is in English either way")
+      ->type_name("en|ru");
+  app.footer(
+      "`kalvex-cli COMMAND --help` shows the options of one command.\n"
+      "\n"
+      "Exit status (each command's --help has its own):\n"
+      "  0  done\n"
+      "  1  a file, port or output failed (see the command)\n"
+      "  2  bad usage\n"
+      "  3  monitor: no reply accepted\n"
+      "  4  monitor: the port failed during the run\n");
+
+  CLI::App* ports =
+      Command(app, "ports",
+              "Lists the serial ports that open exclusively right now, one a line, as the\n"
+              "window's port list shows them: on Linux the device paths of USB serial,\n"
+              "Bluetooth and real UART ports; on Windows, in number order, the COM ports\n"
+              "the serial drivers registered (even when in use) and those of COM1 to\n"
+              "COM256 that open.\n"
+              "A port this user may not open is listed with \"(нет доступа)\" (with --lang\n"
+              "en \"(no access)\") and what to do on stderr.\n",
+              "Exit status: 0 listed (even none); 1 the list cannot be written; 2 bad\n"
+              "usage.\n");
+  ports->add_option("--port", raw.ports, "also list PATH, after the ports found (repeatable)")
+      ->type_name("PATH")
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+
+  CLI::App* decode =
+      Command(app, "decode",
+              "Runs the handling of one accepted reply (decoder, fault list, clear reply)\n"
+              "on bytes given as hex and prints every gauge value set, NextCommand and the\n"
+              "fault lines.\n",
+              "Exit status: 0; 1 when a case was bad or the output cannot be written;\n"
+              "2 bad usage.\n");
+  MakeAndEcuOptions(decode, raw);
+  decode->add_option("--next", raw.next, "NextCommand before the reply (default 0)")
+      ->type_name("N");
+  decode->add_flag("--stdin", raw.fromStdin,
+                   "read cases from standard input, one a line: \"M E N HEX\";\n"
+                   "each case's output is followed by an empty line");
+  decode->add_option("HEX", raw.hex, "the reply's bytes (spaces between them optional)")
+      ->type_name("");
+
+  CLI::App* simulate =
+      Command(app, "simulate",
+              "Serves a simulated adapter (ELM327 or Kesta-mini, whichever set-up line\n"
+              "arrives) and ECU on a new pseudo-terminal, whose path is printed on the\n"
+              "first line, until SIGINT or SIGTERM. Linux only.\n",
+              "Exit status: 0 after SIGINT or SIGTERM; 1 no pseudo-terminal (or, with\n"
+              "--tcp, no listening socket) could be had;\n"
+              "2 bad usage.\n");
+  MakeAndEcuOptions(simulate, raw);
+  simulate
+      ->add_option("--delay", raw.delay, "answer each request after MS milliseconds (0 to 60000)")
+      ->type_name("MS");
+  simulate->add_flag("--searching", raw.searching,
+                     "the ELM327 says SEARCHING... before its first answer");
+  simulate
+      ->add_option("--tcp", raw.tcp,
+                   "serve on TCP instead, as a Wi-Fi adapter does, one scanner\n"
+                   "at a time; loopback only (127.0.0.1:PORT or [::1]:PORT;\n"
+                   "port 0 picks a free one); the address is printed instead")
+      ->type_name("ADDR");
+
+  CLI::App* monitor =
+      Command(app, "monitor",
+              "Runs a diagnostic session on a serial port or a Wi-Fi adapter without a\n"
+              "window. After every accepted reply one CSV row (time and the twelve gauge\n"
+              "values) goes to stdout or FILE; the link status goes to stderr when it\n"
+              "changes. Ctrl-C ends the run.\n",
+              "The run ends at --duration, --replies, Ctrl-C, a failed port, or when the\n"
+              "ECU ends the communication (StopCommunication, said on stderr); under\n"
+              "--reconnect the last two start the session again instead. With --log, a\n"
+              "log that cannot be created is named with the reason; under --reconnect\n"
+              "the run goes on without it.\n"
+              "\n"
+              "Exit status: 0 at least one reply accepted (StopCommunication is no\n"
+              "reply here); 1 the port cannot be opened, the log cannot be created\n"
+              "(without --reconnect) or an output cannot be written; 2 bad usage; 3 no\n"
+              "reply accepted (the ECU never answered, or stopped before any data); 4 the\n"
+              "port failed during the run (wins over 3; with --reconnect it is reopened\n"
+              "and the status is 0 or 3).\n");
+  monitor
+      ->add_option("--port", raw.port,
+                   "the serial device (/dev/ttyUSB0; on Windows \\\\.\\COM3),\n"
+                   "or a Wi-Fi adapter's HOST:PORT (tcp://HOST:PORT)")
+      ->type_name("PORT");
+  monitor->add_option("--adapter", raw.adapter, "elm327 or kesta")->type_name("A");
+  MakeAndEcuOptions(monitor, raw);
+  monitor->add_flag("--log", raw.writeLog,
+                    "write the session log file, as the window's log switch");
+  monitor->add_option("--duration", raw.duration, "stop after S seconds")->type_name("S");
+  monitor->add_option("--replies", raw.replies, "stop after N accepted replies")->type_name("N");
+  monitor->add_option("--csv", raw.csv, "write the CSV rows to FILE instead of stdout")
+      ->type_name("FILE");
+  monitor->add_flag("--faults", raw.faults,
+                    "read the fault codes and print the list after each reply");
+  monitor->add_flag("--clear", raw.clear, "with --faults: clear the codes first");
+  monitor
+      ->add_option("--pause", raw.pause,
+                   "pause before each data request (20 to 1000, default 200;\n"
+                   "never below 55 on a K-line)")
+      ->type_name("MS");
+  monitor->add_flag("--reconnect", raw.reconnect,
+                    "when the port fails or no reply came for 10 s, close it,\n"
+                    "wait 2 s and start again; the CSV goes on");
+
+  CLI::App* replay =
+      Command(app, "replay",
+              "Turns the \" -E- \" lines of a log written during an ELM327 session into the\n"
+              "CSV monitor wrote for it: one row per reply the session accepted, the time\n"
+              "in whole seconds since the log's first line, written as the log is read.\n"
+              "Said once on stderr: lines the session would not have accepted, lines\n"
+              "without a valid time stamp (skipped), a clock that went back (the time\n"
+              "column carries on without going back), and more than half of the data\n"
+              "replies not fitting the make and ECU type chosen.\n",
+              "Exit status: 0; 1 the log cannot be read, is no session log, or holds no\n"
+              "reply the session would have accepted, or the CSV cannot be written; 2 bad\n"
+              "usage (--csv naming the log included).\n");
+  replay->add_option("LOGFILE", raw.log, "the session log to read")->type_name("");
+  MakeAndEcuOptions(replay, raw);
+  replay
+      ->add_option("--csv", raw.csv, "write the CSV to FILE instead of stdout (not the log itself)")
+      ->type_name("FILE");
+
+  // "kalvex-cli help" is the overview too; not listed.
+  app.add_subcommand("help")->group("")->allow_extras();
+}
+
+bool Given(const CLI::App& sub, const std::string& option) {
+  return sub.get_option(option)->count() > 0;
+}
+
+// Make and ECU type by index or name; an error text, or empty.
+std::string TakeMakeAndEcu(const RawLine& raw, int& make, int& ecu) {
+  if (raw.make.empty() || raw.ecu.empty()) return "--make and --ecu are needed";
+  const auto m = ParseMake(raw.make);
+  if (!m) return "unknown make: " + raw.make;
+  const auto e = ParseEcuType(*m, raw.ecu);
+  if (!e) return "unknown ECU type for this make: " + raw.ecu;
+  make = *m;
+  ecu = *e;
+  return {};
+}
+
+std::string TakePorts(const RawLine& raw, PortsOptions& o) {
+  o.extraPorts = raw.ports;
+  return {};
+}
+
+std::string TakeDecode(const CLI::App& sub, const RawLine& raw, DecodeOptions& o) {
+  // An index past the lists stays a number: the case runner names it.
+  const auto number = [](const std::string& text) { return ParseInteger(text, -1000000, 1000000); };
+  for (const std::string& h : raw.hex) o.hex += (o.hex.empty() ? "" : " ") + h;
+  o.fromStdin = raw.fromStdin;
+  const bool haveMake = Given(sub, "--make"), haveEcu = Given(sub, "--ecu");
+  if (haveMake) {
+    const auto byName = ParseMake(raw.make);
+    const auto n = byName ? std::optional<long>(*byName) : number(raw.make);
+    if (!n) return "unknown make: " + raw.make;
+    o.make = static_cast<int>(*n);
+  }
+  if (haveEcu) {
+    const bool known = o.make >= 0 && o.make < kMakeCount;
+    const auto byName = known ? ParseEcuType(o.make, raw.ecu) : std::nullopt;
+    const auto n = byName ? std::optional<long>(*byName) : number(raw.ecu);
+    if (!n) return "unknown ECU type for this make: " + raw.ecu;
+    o.ecu = static_cast<int>(*n);
+  }
+  if (Given(sub, "--next")) {
+    const auto n = number(raw.next);
+    if (!n) return "--next needs a number";
+    o.next = static_cast<int>(*n);
+  }
+  if (o.fromStdin) {
+    if (haveMake || haveEcu || !o.hex.empty())
+      return "--stdin takes its cases from standard input only";
+    return {};
+  }
+  if (!haveMake || !haveEcu) return "--make and --ecu are required";
+  return {};
+}
+
+std::string TakeSimulate(const CLI::App& sub, const RawLine& raw, SimulateOptions& o) {
+  if (Given(sub, "--delay")) {
+    const auto ms = ParseInteger(raw.delay, 0, 60'000);
+    if (!ms) return "--delay needs milliseconds from 0 to 60000";
+    o.delayMs = static_cast<int>(*ms);
+  }
+  if (Given(sub, "--tcp")) {
+    o.tcp = net::ParseTcpAddress(raw.tcp, true);
+    if (!o.tcp) return "--tcp needs HOST:PORT, for example 127.0.0.1:35000";
+    // Never a server reachable from outside this machine.
+    if (!net::IsLoopbackHost(o.tcp->host))
+      return "--tcp serves on a loopback address only (127.0.0.1 or ::1): " + raw.tcp;
+  }
+  o.searching = raw.searching;
+  return TakeMakeAndEcu(raw, o.make, o.ecu);
+}
+
+std::string TakeMonitor(const CLI::App& sub, const RawLine& raw, MonitorOptions& o) {
+  o.port = raw.port;
+  if (Given(sub, "--adapter")) {
+    if (raw.adapter == "elm327")
+      o.adapter = 0;
+    else if (raw.adapter == "kesta")
+      o.adapter = 1;
+    else
+      return "--adapter is elm327 or kesta, not " + raw.adapter;
+  }
+  if (Given(sub, "--duration")) {
+    o.durationS = ParseNumber(raw.duration, 0.001, 1e7);
+    if (!o.durationS) return "--duration needs seconds (a number above 0)";
+  }
+  if (Given(sub, "--csv")) {
+    o.csv = raw.csv;
+    if (o.csv.empty()) return "--csv needs a file name";
+  }
+  if (Given(sub, "--replies")) {
+    o.replies = ParseInteger(raw.replies, 1, 1'000'000'000);
+    if (!o.replies) return "--replies needs a count above 0";
+  }
+  if (Given(sub, "--pause")) {
+    const auto ms = ParseInteger(raw.pause, kMinRequestPause, kMaxRequestPause);
+    if (!ms) return "--pause needs milliseconds from 20 to 1000";
+    o.pause = *ms;
+  }
+  o.log = raw.writeLog;
+  o.faults = raw.faults;
+  o.clear = raw.clear;
+  o.reconnect = raw.reconnect;
+  if (o.port.empty()) return "--port is needed";
+  if (o.adapter < 0) return "--adapter is needed";
+  if (std::string problem = TakeMakeAndEcu(raw, o.make, o.ecu); !problem.empty()) return problem;
+  if (o.clear && !o.faults) return "--clear goes with --faults";
+  return {};
+}
+
+std::string TakeReplay(const CLI::App& sub, const RawLine& raw, ReplayOptions& o) {
+  if (Given(sub, "--csv")) {
+    o.csvPath = raw.csv;
+    if (o.csvPath.empty()) return "--csv needs a file name";
+  }
+  o.logPath = raw.log;
+  if (o.logPath.empty()) return "the log file is needed";
+  return TakeMakeAndEcu(raw, o.make, o.ecu);
+}
+
+const CLI::App* ParsedCommand(const CLI::App& app) {
+  const auto parsed = app.get_subcommands();
+  return parsed.empty() ? nullptr : parsed.front();
+}
+
+ParseOutcome Fail(const std::string& command, const std::string& problem) {
+  ParseOutcome r;
+  r.status = 2;
+  r.err = "kalvex-cli" + (command.empty() ? "" : " " + command) + ": " + problem + "\n";
+  return r;
+}
+
+ParseOutcome Usage(const std::string& problem = {}) {
+  ParseOutcome r;
+  r.status = 2;
+  if (!problem.empty()) r.err = "kalvex-cli: " + problem + "\n";
+  r.err += MainHelp();
+  return r;
+}
+
+ParseOutcome Print(const std::string& text) {
+  ParseOutcome r;
+  r.status = 0;
+  r.out = text;
+  return r;
+}
+
+// The option an "expected a value" error names, from CLI11's "--x: ...".
+std::string OptionOf(const CLI::Error& e) {
+  const std::string what = e.what();
+  return what.substr(0, what.find(':'));
+}
+
+}  // namespace
+
+ParseOutcome ParseCommandLine(const std::vector<std::string>& args, CommandLine& line) {
+  CLI::App app("", "kalvex-cli");
+  RawLine raw;
+  Build(app, raw);
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  std::optional<CLI::Error> failure;
+  try {
+    app.parse(reversed);
+  } catch (const CLI::Error& e) {
+    failure = e;
+  }
+  const CLI::App* sub = ParsedCommand(app);
+  const std::string command = sub ? sub->get_name() : std::string();
+  const std::vector<std::string> unknown = app.remaining(true);
+
+  // --lang first: a wrong language is the first thing said.
+  if (failure && OptionOf(*failure) == "--lang") {
+    // "--lang=" names an empty language rather than none.
+    if (std::find(args.begin(), args.end(), "--lang=") != args.end()) {
+      line.language = "";
+      return Fail("", "--lang is en or ru, not ");
+    }
+    return Fail("", "--lang needs en or ru");
+  }
+  if (app.get_option("--lang")->count() > 0) {
+    line.language = raw.lang;
+    if (raw.lang != "en" && raw.lang != "ru")
+      return Fail("", "--lang is en or ru, not " + raw.lang);
+  }
+
+  if (failure && failure->get_name() == "CallForHelp") {
+    if (sub && command != "help") return Print(CommandHelp(command));
+    if (!sub && !unknown.empty()) return Usage("unknown command: " + unknown.front());
+    return Print(MainHelp());
+  }
+  // A command's help wins over a mistake on its line, even one that
+  // stopped the parse (an option left without its value).
+  const bool asksForHelp = std::find_if(args.begin(), args.end(), [](const std::string& a) {
+                             return a == "--help" || a == "-h";
+                           }) != args.end();
+  if (failure && sub && command != "help" && asksForHelp) return Print(CommandHelp(command));
+  if (failure) {
+    if (failure->get_name() == "ArgumentMismatch")
+      return Fail(command, "unknown or incomplete argument: " + OptionOf(*failure));
+    return Fail(command, failure->what());
+  }
+  if (!sub) {
+    if (!unknown.empty()) return Usage("unknown command: " + unknown.front());
+    if (raw.version) return Print(VersionText());
+    return Usage();
+  }
+  if (command == "help") return Print(MainHelp());
+  if (!unknown.empty()) return Fail(command, "unknown or incomplete argument: " + unknown.front());
+
+  std::string problem;
+  if (command == "ports") problem = TakePorts(raw, line.ports);
+  if (command == "decode") problem = TakeDecode(*sub, raw, line.decode);
+  if (command == "simulate") problem = TakeSimulate(*sub, raw, line.simulate);
+  if (command == "monitor") problem = TakeMonitor(*sub, raw, line.monitor);
+  if (command == "replay") problem = TakeReplay(*sub, raw, line.replay);
+  if (!problem.empty()) return Fail(command, problem);
+  line.command = command;
+  return {};
+}
+
+const char* MainHelp() {
+  static const std::string text = [] {
+    CLI::App app("", "kalvex-cli");
+    RawLine raw;
+    Build(app, raw);
+    return app.help();
+  }();
+  return text.c_str();
+}
+
+const char* CommandHelp(const std::string& command) {
+  static const std::map<std::string, std::string> texts = [] {
+    CLI::App app("", "kalvex-cli");
+    RawLine raw;
+    Build(app, raw);
+    std::map<std::string, std::string> all;
+    for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
+      if (!sub->get_group().empty()) all[sub->get_name()] = sub->help();
+    return all;
+  }();
+  const auto it = texts.find(command);
+  return it == texts.end() ? nullptr : it->second.c_str();
+}
+
+std::string VersionText() {
+#ifdef _WIN32
+  const char* platform = "Windows x86-64";
+#else
+  const char* platform = "Linux";
+#endif
+  return std::string("kalvex-cli ") + KALVEX_VERSION + " (" + platform + ")\n";
+}
+
+}  // namespace kalvex::cli
