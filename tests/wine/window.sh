@@ -81,12 +81,15 @@ local_app=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '
 appdata=$(winepath -u "$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')")
 target="$local_app/Programs/Kalvex"
 menu="$appdata/Microsoft/Windows/Start Menu/Programs/Kalvex"
+# A trial that stopped half-way leaves its uninstaller's key without the
+# uninstaller, and the installer would stop on it.
 rm -rf "$target" "$menu"
+wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kalvex' /f >/dev/null 2>&1 || true
 timeout 120 wine "$installer" /S >/dev/null 2>&1 || fail "the installer failed"
 [ -f "$target/kalvex.exe" ] || fail "nothing installed in $target"
 [ -f "$menu/Kalvex.lnk" ] || fail "no Start-menu entry in $menu"
 version=$(env -u WINEPATH timeout 60 wine "$target/kalvex.exe" --version 2>/dev/null | tr -d '\r')
-[ "$version" = "kalvex $(grep -Eo 'VERSION [0-9.]+' "$(dirname "$0")/../../CMakeLists.txt" | head -n1 | cut -d' ' -f2)" ] ||
+[ "$version" = "kalvex $(grep -Eo '^project\(Kalvex VERSION [0-9.]+' "$(dirname "$0")/../../CMakeLists.txt" | grep -Eo '[0-9.]+$')" ] ||
   fail "the installed kalvex.exe --version printed: $version"
 cli_version=$(env -u WINEPATH timeout 60 wine "$target/kalvex-cli.exe" --version 2>/dev/null | tr -d '\r')
 echo "window: installed in $target: $version; $cli_version; Start-menu entry Kalvex.lnk"
