@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/session_host.h"
 #include "session/session_controller.h"
+#include "support/demo_window.h"
 #include "support/qt_test_app.h"
 #include "ui/widgets/dashboard.h"
 
@@ -22,12 +23,8 @@ TEST(InProcessDemo, GaugesMoveOverBothAdaptersAndOtherPortsStillOpen) {
   TestApp();
   auto demo = StartInProcessDemoSimulator();
   ASSERT_NE(demo->link(), nullptr);
-  WindowOptions wo;
-  wo.leadingPorts = {demo->portPath()};
-  wo.leadingPortSelected = true;
-  wo.discoverPorts = false;
+  WindowOptions wo = DemoWindowOptions(*demo);
   wo.extraPorts = {"no-such-port-for-kalvex"};
-  wo.writeSettingsOnClose = false;
   wo.requestPause = 20;
   TForm1 form(wo);
   form.setModalErrors(false);

@@ -1,5 +1,7 @@
 // The window in demo mode, offscreen: started programmatically over each
 // adapter, the gauges follow what the simulator sends.
+#include "support/demo_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -38,11 +40,7 @@ QApplication& App() {
 
 // A window with the demo simulator as its chosen port and nothing else.
 WindowOptions DemoOptions(DemoSimulator& demo, Millis pause) {
-  WindowOptions wo;
-  wo.leadingPorts = {demo.portPath()};
-  wo.leadingPortSelected = true;
-  wo.discoverPorts = false;
-  wo.writeSettingsOnClose = false;
+  WindowOptions wo = DemoWindowOptions(demo);
   wo.requestPause = pause;
   return wo;
 }
@@ -53,11 +51,7 @@ TEST(DemoWindow, GaugesMoveOverBothAdapters) {
   auto demo = StartDemoSimulator(error);
   ASSERT_NE(demo, nullptr) << error;
 
-  WindowOptions wo;
-  wo.leadingPorts = {demo->portPath()};
-  wo.leadingPortSelected = true;
-  wo.discoverPorts = false;
-  wo.writeSettingsOnClose = false;
+  WindowOptions wo = DemoWindowOptions(*demo);
   TForm1 form(wo);
   form.setModalErrors(false);
   AttachDemoSimulator(*demo, form);
