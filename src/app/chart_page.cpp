@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QImageWriter>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
@@ -117,6 +118,10 @@ std::vector<Component> DefaultChartComponents(const Visibility& available) {
 
 ChartPage::ChartPage(const SessionValues& values, QWidget* parent)
     : QWidget(parent), values_(values) {
+  // The image format plugins are loaded here, on the window's thread, not by
+  // the first picture saved on the writer thread: loaded there, a Windows
+  // program (under wine at least) could not end after a picture was saved.
+  QImageWriter::supportedImageFormats();
   auto* grid = new QGridLayout();
   grid->setSpacing(3);
   for (int i = 0; i < kMaxSeries; ++i) {
@@ -200,7 +205,7 @@ struct ChartPage::CsvCopy {
 
 ChartPage::~ChartPage() {
   // A save under way is finished, not cut off: nothing half-written is left.
-  if (writer_.joinable()) writer_.join();
+  if (writer_) writer_->wait();
 }
 
 void ChartPage::setAvailable(const Visibility& available) {
@@ -431,18 +436,19 @@ bool ChartPage::startPngSave(const std::string& path) {
 }
 
 void ChartPage::startWriting(std::function<bool(std::string& error)> write) {
-  if (writer_.joinable()) writer_.join();  // finished already: its result came
-  writer_ = std::thread([this, write = std::move(write)] {
+  if (writer_) writer_->wait();  // finished already: its result came
+  writer_.reset(QThread::create([this, write = std::move(write)] {
     std::string error;
     const bool ok = write(error);
     // Dropped by Qt if the page is gone; the destructor waits for this thread.
     QMetaObject::invokeMethod(
         this, [this, ok, error] { saveDone(ok, error); }, Qt::QueuedConnection);
-  });
+  }));
+  writer_->start();
 }
 
 void ChartPage::saveDone(bool ok, const std::string& error) {
-  if (writer_.joinable()) writer_.join();
+  if (writer_) writer_->wait();
   setSaving(false, 0);
   if (!ok && onError) onError(error);
   emit saveFinished(ok);

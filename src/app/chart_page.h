@@ -6,12 +6,12 @@
 // only) while it is shown.
 #pragma once
 
+#include <QThread>
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "catalogue/visibility.h"
@@ -122,7 +122,10 @@ class ChartPage : public QWidget {
   QProgressBar* progress_ = nullptr;
   bool saving_ = false;
   std::unique_ptr<CsvCopy> copy_;  // a CSV save still taking its rows
-  std::thread writer_;             // the save being written
+  // The save being written. A QThread, not a std::thread: Qt cleans up a
+  // thread it did not start from another thread, and under wine that
+  // cleanup crashed after an image save.
+  std::unique_ptr<QThread> writer_;
 };
 
 }  // namespace kalvex

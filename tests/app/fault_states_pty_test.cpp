@@ -15,19 +15,16 @@
 #include <atomic>
 
 #include "app/main_window.h"
-#include "app/session_host.h"
 #include "catalogue/catalogue.h"
 #include "faults/faults.h"
 #include "session/session_controller.h"
 #include "support/adapter_peer.h"
-#include "support/qt_events.h"
+#include "support/qt_test_app.h"
 #include "ui/widgets/dashboard.h"
 #include "ui/widgets/gauges.h"
 
 namespace kalvex {
 namespace {
-
-using test::RunUntil;
 
 size_t Count(const std::vector<std::string>& lines, const std::string& line) {
   return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
@@ -50,7 +47,7 @@ bool Answer(TForm1& form, const char* button) {
 }
 
 TEST(FaultStates, ListClearAndRecorderAroundAFaultRead) {
-  test::SessionApp();
+  TestApp();
   const std::string live =
       "61 01 00 00 00 00 00 00 00 00 7B 00 0F 14 00 00 00 00 00 3C A0 00 F4 01 64 00";
   std::atomic<bool> cleared{false};
@@ -89,7 +86,6 @@ TEST(FaultStates, ListClearAndRecorderAroundAFaultRead) {
   // Whatever an earlier test left in the settings: this port, an ELM327.
   form->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(0);
   form->findChild<QComboBox*>("ComboBoxTA")->setCurrentIndex(0);
-  SessionHost& host = *form->sessionHost();
   form->Button1Click();
   ASSERT_TRUE(RunUntil([&] { return form->sessionValues().size() >= 2; }))
       << peer.lineCount() << " lines; errors: " << form->shownErrors().size();
@@ -126,7 +122,9 @@ TEST(FaultStates, ListClearAndRecorderAroundAFaultRead) {
   const Dashboard* d = form->dashboard();
   for (size_t i = 0; i < kComponentCount; ++i) {
     const auto c = static_cast<Component>(i);
-    if (d->isComponentVisible(c)) EXPECT_TRUE(d->gauge(c)->stale()) << ComponentName(c);
+    if (d->isComponentVisible(c)) {
+      EXPECT_TRUE(d->gauge(c)->stale()) << ComponentName(c);
+    }
   }
   form->selectMake(kHyundai);
   for (size_t i = 0; i < kComponentCount; ++i) {

@@ -14,14 +14,11 @@
 #include "app/session_host.h"
 #include "session/session_controller.h"
 #include "support/adapter_peer.h"
-#include "support/qt_events.h"
+#include "support/qt_test_app.h"
 #include "ui/widgets/dashboard.h"
 
 namespace kalvex {
 namespace {
-
-using test::RunUntil;
-using test::SessionApp;
 
 // LADA type 0: speed 60, 800 rpm, 13.2 V, 83 °C, 10 kg/h, 15 %, 4 ms.
 const std::string kLadaReplySpaced =
@@ -46,7 +43,7 @@ struct Window {
 };
 
 TEST(SessionPty, ElmSessionShowsLadaLiveData) {
-  SessionApp();
+  TestApp();
   test::AdapterPeer peer(test::ElmAnswer(
       [](const std::string& req) { return req == "21 01" ? kLadaReplySpaced : std::string(); }));
   ASSERT_TRUE(peer.ok());
@@ -80,7 +77,7 @@ TEST(SessionPty, ElmSessionShowsLadaLiveData) {
 }
 
 TEST(SessionPty, KestaSessionShowsLadaLiveData) {
-  SessionApp();
+  TestApp();
   std::string compact = kLadaReplySpaced;
   compact.erase(std::remove(compact.begin(), compact.end(), ' '), compact.end());
   test::AdapterPeer peer(test::KestaAnswer([&compact](const std::string& req) -> std::string {

@@ -30,14 +30,6 @@
 namespace kalvex {
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test_e2e";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
-
 // A window with the demo simulator as its chosen port and nothing else.
 WindowOptions DemoOptions(DemoSimulator& demo, Millis pause) {
   WindowOptions wo = DemoWindowOptions(demo);
@@ -46,7 +38,7 @@ WindowOptions DemoOptions(DemoSimulator& demo, Millis pause) {
 }
 
 TEST(DemoWindow, GaugesMoveOverBothAdapters) {
-  App();
+  TestApp();
   std::string error;
   auto demo = StartDemoSimulator(error);
   ASSERT_NE(demo, nullptr) << error;
@@ -104,7 +96,7 @@ TEST(DemoWindow, GaugesMoveOverBothAdapters) {
 // row and a point of each chosen quantity; the rows saved as CSV are the
 // session's rows in the monitor's format; the PNG is a picture.
 TEST(ChartWindow, DemoSessionFillsTheChartAndSaves) {
-  App();
+  TestApp();
   std::string error;
   auto demo = StartDemoSimulator(error);
   ASSERT_NE(demo, nullptr) << error;
@@ -206,7 +198,7 @@ TEST(ChartWindow, DemoSessionFillsTheChartAndSaves) {
 // the whole of a file whose clock goes back is drawn offscreen; a broken
 // file or a missing column is refused with the file, line or column named.
 TEST(PlotCommand, DrawsOffscreenWhateverTheDisplayAndNamesFaults) {
-  App();
+  TestApp();
   const std::string data = std::string(std::getenv("KALVEX_TEST_DATA")) + "/plot/";
   const std::string png = testing::TempDir() + "/plot_display.png";
   std::remove(png.c_str());
@@ -249,7 +241,7 @@ TEST(PlotCommand, DrawsOffscreenWhateverTheDisplayAndNamesFaults) {
 TEST(ChartWindow, DocImages) {
   const char* dir = std::getenv("KALVEX_DOC_IMAGES");
   if (!dir) GTEST_SKIP() << "KALVEX_DOC_IMAGES not set";
-  App();
+  TestApp();
   std::string error;
   auto demo = StartDemoSimulator(error);
   ASSERT_NE(demo, nullptr) << error;

@@ -10,27 +10,25 @@
 
 #include "catalogue/visibility.h"
 #include "protocol/clock.h"
+#include "support/qt_test_app.h"
 #include "ui/dashboard_layout.h"
 #include "ui/widgets/dashboard.h"
 
 namespace kalvex {
 namespace {
 
-// One QApplication for the whole run, destroyed at the end so Qt releases
-// its font caches before the leak check.
+// One QApplication for the whole run (deleted after the last test, so Qt
+// releases its font caches before the leak check).
 class QtEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
+#ifndef Q_OS_WIN
+    // Windows' Qt has no offscreen platform (and wine keeps QT_* variables
+    // from reaching the program): there the native one draws as well.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    app_ = std::make_unique<QApplication>(argc_, argv_);
+#endif
+    TestApp();
   }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[13] = "test_widgets";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> app_;
 };
 
 [[maybe_unused]] ::testing::Environment* const kQtEnvironment =
