@@ -1,7 +1,5 @@
 // BYD (make 5) and Geely (make 6): every type answers one long reply to
 // 21 01. BYD's F3 Delphi MT20U answers as Chery's Tiggo Delphi does.
-#include <iterator>
-
 #include "sim/ecu_layouts.h"
 
 namespace kalvex::sim {
@@ -41,9 +39,6 @@ const EcuLayout* const kGeely[] = {&kM797, &kDelphiMt20};
 
 const EcuLayout* BydLayout(int ecu) { return ecu == 0 ? CheryLayout(0) : nullptr; }
 
-const EcuLayout* GeelyLayout(int ecu) {
-  if (ecu < 0 || ecu >= static_cast<int>(std::size(kGeely))) return nullptr;
-  return kGeely[ecu];
-}
+const EcuLayout* GeelyLayout(int ecu) { return TypeAt(kGeely, ecu); }
 
 }  // namespace kalvex::sim

@@ -1,7 +1,5 @@
 // Chery (make 7): six types answer one long reply to 21 01; the QQ3/QQ6
 // answers eight local identifiers with one word each.
-#include <iterator>
-
 #include "sim/ecu_layouts.h"
 
 namespace kalvex::sim {
@@ -75,17 +73,16 @@ const EcuLayout kSiemens372 = {{
 }};
 
 // Chery QQ3/QQ6: 61 <id> then one word, high byte first.
-DataReply QqWord(uint8_t id, Rows rows) { return Reply(Local(id), 4, {std::move(rows)}); }
 const At kQqWord = Word(2, 3);
 const EcuLayout kQq = {{
-    QqWord(0x20, Rpm(kQqWord, {1, 100, 0, true}, {1, 1})),
-    QqWord(0x21, Map(kQqWord, kTenths)),
-    QqWord(0x22, Intake(kQqWord, kMinus40)),
-    QqWord(0x23, Coolant(kQqWord, kMinus40)),
-    QqWord(0x24, Throttle(kQqWord, kTenths)),
-    QqWord(0x29, Injection(kQqWord, {1, 500})),
-    QqWord(0x2C, Battery(kQqWord, kTenths)),
-    QqWord(0x43, Speed(kQqWord, kTenths)),
+    Reply(Local(0x20), 4, {Rpm(kQqWord, {1, 100, 0, true}, {1, 1})}),
+    Reply(Local(0x21), 4, {Map(kQqWord, kTenths)}),
+    Reply(Local(0x22), 4, {Intake(kQqWord, kMinus40)}),
+    Reply(Local(0x23), 4, {Coolant(kQqWord, kMinus40)}),
+    Reply(Local(0x24), 4, {Throttle(kQqWord, kTenths)}),
+    Reply(Local(0x29), 4, {Injection(kQqWord, {1, 500})}),
+    Reply(Local(0x2C), 4, {Battery(kQqWord, kTenths)}),
+    Reply(Local(0x43), 4, {Speed(kQqWord, kTenths)}),
 }};
 
 const EcuLayout* const kChery[] = {&kTiggoDelphi, &kA15,  &kQq,  &kA3A5,
@@ -93,9 +90,6 @@ const EcuLayout* const kChery[] = {&kTiggoDelphi, &kA15,  &kQq,  &kA3A5,
 
 }  // namespace
 
-const EcuLayout* CheryLayout(int ecu) {
-  if (ecu < 0 || ecu >= static_cast<int>(std::size(kChery))) return nullptr;
-  return kChery[ecu];
-}
+const EcuLayout* CheryLayout(int ecu) { return TypeAt(kChery, ecu); }
 
 }  // namespace kalvex::sim

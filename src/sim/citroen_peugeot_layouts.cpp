@@ -56,20 +56,11 @@ const EcuLayout kRfj = EngineInC0(kMinus40, {3977, 255}, Throttle(9, {120, 255})
 // PEUGEOT MM6LP/MM4.8P(M): temperatures fall as the byte rises.
 const EcuLayout kMm6lp = EngineInC0({-184, 255, 155}, {400, 255}, Throttle(8), {100, 255});
 
+const EcuLayout* const kCitroen[] = {&kSagem, &kNfu, &kRfj};
+
 }  // namespace
 
-const EcuLayout* CitroenLayout(int ecu) {
-  switch (ecu) {
-    case 0:
-      return &kSagem;
-    case 1:
-      return &kNfu;
-    case 2:
-      return &kRfj;
-    default:
-      return nullptr;
-  }
-}
+const EcuLayout* CitroenLayout(int ecu) { return TypeAt(kCitroen, ecu); }
 
 const EcuLayout* PeugeotLayout(int ecu) { return ecu == 0 ? &kMm6lp : nullptr; }
 

@@ -112,6 +112,13 @@ DataReply EchoingReply(std::vector<uint8_t> request, size_t echoed, size_t lengt
 // Null when the simulator has no table for that type (yet).
 const EcuLayout* EcuLayoutOf(int make, int ecu);
 
+// The layout of item `ecu` of a make's type list, in item order; null past
+// its end (and where the list holds null: a type without a layout).
+template <size_t N>
+const EcuLayout* TypeAt(const EcuLayout* const (&types)[N], int ecu) {
+  return ecu >= 0 && ecu < static_cast<int>(N) ? types[ecu] : nullptr;
+}
+
 // One per make of the make list, defined in that make's layouts file (makes
 // that share their ECUs share the file); null for a type without a layout.
 #define KALVEX_DECLARE_LAYOUT(Name) const EcuLayout* Name##Layout(int ecu);

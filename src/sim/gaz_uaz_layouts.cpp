@@ -1,7 +1,5 @@
 // GAZ (make 3) and UAZ (make 4): UAZ has the first four GAZ ECU types under
 // the same indices; only GAZ has the Euro-5 type on 22 00 01.
-#include <iterator>
-
 #include "sim/ecu_layouts.h"
 
 namespace kalvex::sim {
@@ -76,10 +74,7 @@ constexpr int kUazTypes = 4;  // the first four of GAZ
 
 }  // namespace
 
-const EcuLayout* GazLayout(int ecu) {
-  if (ecu < 0 || ecu >= static_cast<int>(std::size(kGaz))) return nullptr;
-  return kGaz[ecu];
-}
+const EcuLayout* GazLayout(int ecu) { return TypeAt(kGaz, ecu); }
 
 const EcuLayout* UazLayout(int ecu) { return ecu < kUazTypes ? GazLayout(ecu) : nullptr; }
 

@@ -1,7 +1,5 @@
 // GREATWALL (make 2): six types answer one long reply to 21 01; Delphi MT20
 // answers one quantity per common identifier.
-#include <iterator>
-
 #include "sim/ecu_layouts.h"
 
 namespace kalvex::sim {
@@ -78,17 +76,14 @@ const EcuLayout kMit = {{
 }};
 
 // Delphi MT20: one value per common identifier, right after 62 hi lo.
-DataReply Pid(uint8_t high, uint8_t low, size_t length, Rows rows) {
-  return Reply(Common(high, low), length, {std::move(rows)});
-}
 const EcuLayout kDelphiMt20 = {{
-    Pid(0x00, 0x11, 4, Throttle(3, kPercent)),
-    Pid(0x11, 0x41, 4, Battery(3, {0.1L})),
-    Pid(0x00, 0x0B, 4, Map(3)),
-    Pid(0x00, 0x0F, 4, Intake(3, {1, 1, -41})),
-    Pid(0x00, 0x05, 4, Coolant(3, {1, 1, -41})),
-    Pid(0x00, 0x0D, 4, Speed(3)),
-    Pid(0x00, 0x0C, 5, Rpm(Word(3, 4), {1, 400}, {1, 4})),
+    Reply(Common(0x00, 0x11), 4, {Throttle(3, kPercent)}),
+    Reply(Common(0x11, 0x41), 4, {Battery(3, {0.1L})}),
+    Reply(Common(0x00, 0x0B), 4, {Map(3)}),
+    Reply(Common(0x00, 0x0F), 4, {Intake(3, {1, 1, -41})}),
+    Reply(Common(0x00, 0x05), 4, {Coolant(3, {1, 1, -41})}),
+    Reply(Common(0x00, 0x0D), 4, {Speed(3)}),
+    Reply(Common(0x00, 0x0C), 5, {Rpm(Word(3, 4), {1, 400}, {1, 4})}),
 }};
 
 // In item order: DEEP DELPHI ECUS, DEEP SPACEFLIGHT, UECUS2G, GW413EF UEOBD,
@@ -98,9 +93,6 @@ const EcuLayout* const kGreatWall[] = {&kDeepDelphi, &kDeepSpaceflight, &kUecus2
 
 }  // namespace
 
-const EcuLayout* GreatWallLayout(int ecu) {
-  if (ecu < 0 || ecu >= static_cast<int>(std::size(kGreatWall))) return nullptr;
-  return kGreatWall[ecu];
-}
+const EcuLayout* GreatWallLayout(int ecu) { return TypeAt(kGreatWall, ecu); }
 
 }  // namespace kalvex::sim

@@ -1,8 +1,6 @@
 // HYUNDAI (make 1): most types answer several local identifiers, each with a
 // part of the live data; words are sent low byte first (the high byte sits at
 // the higher index).
-#include <iterator>
-
 #include "sim/ecu_layouts.h"
 
 namespace kalvex::sim {
@@ -177,9 +175,6 @@ const EcuLayout* const kHyundai[] = {&kV1, &kV2, &kV3,  &kV2,  &kV5, &kV6,  &kV7
 
 }  // namespace
 
-const EcuLayout* HyundaiLayout(int ecu) {
-  if (ecu < 0 || ecu >= static_cast<int>(std::size(kHyundai))) return nullptr;
-  return kHyundai[ecu];
-}
+const EcuLayout* HyundaiLayout(int ecu) { return TypeAt(kHyundai, ecu); }
 
 }  // namespace kalvex::sim

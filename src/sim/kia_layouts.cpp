@@ -28,17 +28,10 @@ const EcuLayout kEcuV1 = EngineData(AirFlow(Word(9, 8), kTenths));
 // ECU_v.2 (1.4L/1.6L MAP) CAN: manifold pressure in place of the air flow.
 const EcuLayout kEcuV2 = EngineData(Map(Word(17, 16), {2560, 65536000}));
 
+const EcuLayout* const kKia[] = {&kEcuV1, &kEcuV2};
+
 }  // namespace
 
-const EcuLayout* KiaLayout(int ecu) {
-  switch (ecu) {
-    case 0:
-      return &kEcuV1;
-    case 1:
-      return &kEcuV2;
-    default:
-      return nullptr;
-  }
-}
+const EcuLayout* KiaLayout(int ecu) { return TypeAt(kKia, ecu); }
 
 }  // namespace kalvex::sim

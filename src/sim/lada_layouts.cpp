@@ -1,6 +1,4 @@
 // LADA (make 0): every type answers one request that refreshes all gauges.
-#include <iterator>
-
 #include "sim/ecu_layouts.h"
 
 namespace kalvex::sim {
@@ -97,9 +95,6 @@ const EcuLayout* const kLada[] = {&kType0, &kType1, &kType2, &kType3, &kType4, &
 
 }  // namespace
 
-const EcuLayout* LadaLayout(int ecu) {
-  if (ecu < 0 || ecu >= static_cast<int>(std::size(kLada))) return nullptr;
-  return kLada[ecu];
-}
+const EcuLayout* LadaLayout(int ecu) { return TypeAt(kLada, ecu); }
 
 }  // namespace kalvex::sim

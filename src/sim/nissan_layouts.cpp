@@ -33,17 +33,10 @@ const EcuLayout kKLine = Ring({0x04, 0x01});
 // Общий CAN
 const EcuLayout kCan = Ring({});
 
+const EcuLayout* const kNissan[] = {&kKLine, &kCan};
+
 }  // namespace
 
-const EcuLayout* NissanLayout(int ecu) {
-  switch (ecu) {
-    case 0:
-      return &kKLine;
-    case 1:
-      return &kCan;
-    default:
-      return nullptr;
-  }
-}
+const EcuLayout* NissanLayout(int ecu) { return TypeAt(kNissan, ecu); }
 
 }  // namespace kalvex::sim
