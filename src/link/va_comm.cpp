@@ -151,34 +151,11 @@ void TVaCustomComm::SetUserBaudrate(int bitsPerSecond) {
   ApplyLineSettingsIfOpen();
 }
 
-void TVaCustomComm::SetParity(TVaParity parity) {
-  parity_ = parity;
-  ApplyLineSettingsIfOpen();
-}
-
-void TVaCustomComm::SetDatabits(TVaDatabits bits) {
-  databits_ = bits;
-  ApplyLineSettingsIfOpen();
-}
-
-void TVaCustomComm::SetStopbits(TVaStopbits bits) {
-  stopbits_ = bits;
-  ApplyLineSettingsIfOpen();
-}
-
-void TVaCustomComm::SetOptions(TVaCommOptions options) {
-  options_ = options;
-  ApplyLineSettingsIfOpen();
-}
-
-void TVaCustomComm::SetFlowControl(const TVaFlowControl& flow) {
-  flowControl_ = flow;
-  ApplyLineSettingsIfOpen();
-}
-
-void TVaCustomComm::SetEventChars(const TVaEventChars& chars) {
-  eventChars_ = chars;
-  ApplyLineSettingsIfOpen();
-}
+void TVaCustomComm::SetParity(TVaParity parity) { SetLine(parity_, parity); }
+void TVaCustomComm::SetDatabits(TVaDatabits bits) { SetLine(databits_, bits); }
+void TVaCustomComm::SetStopbits(TVaStopbits bits) { SetLine(stopbits_, bits); }
+void TVaCustomComm::SetOptions(TVaCommOptions options) { SetLine(options_, options); }
+void TVaCustomComm::SetFlowControl(const TVaFlowControl& flow) { SetLine(flowControl_, flow); }
+void TVaCustomComm::SetEventChars(const TVaEventChars& chars) { SetLine(eventChars_, chars); }
 
 }  // namespace kalvex

@@ -221,6 +221,12 @@ class TVaCustomComm : public SerialLink {
 
   void RequireClosed() const;
   void ApplyLineSettingsIfOpen();
+  // A line setting is stored and re-applied to an open device at once.
+  template <class T>
+  void SetLine(T& setting, const T& value) {
+    setting = value;
+    ApplyLineSettingsIfOpen();
+  }
 
   // Backend (posix/ or win32/).
   void BackendOpen(const std::string& path);
