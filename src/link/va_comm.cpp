@@ -108,35 +108,12 @@ void TVaCustomComm::ApplyLineSettingsIfOpen() {
   if (Active() && updateDcb_) BackendApplyLineSettings();
 }
 
-void TVaCustomComm::SetDeviceName(const std::string& name) {
-  RequireClosed();
-  deviceName_ = name;
-}
-
-void TVaCustomComm::SetPortNum(int num) {
-  RequireClosed();
-  portNum_ = num;
-}
-
-void TVaCustomComm::SetBuffers(const TVaBuffers& buffers) {
-  RequireClosed();
-  buffers_ = buffers;
-}
-
-void TVaCustomComm::SetMonitorEvents(TVaCommEvents events) {
-  RequireClosed();
-  monitorEvents_ = events;
-}
-
-void TVaCustomComm::SetDirectWrite(bool on) {
-  RequireClosed();
-  directWrite_ = on;
-}
-
-void TVaCustomComm::SetUpdateDCB(bool on) {
-  RequireClosed();
-  updateDcb_ = on;
-}
+void TVaCustomComm::SetDeviceName(const std::string& name) { SetClosed(deviceName_, name); }
+void TVaCustomComm::SetPortNum(int num) { SetClosed(portNum_, num); }
+void TVaCustomComm::SetBuffers(const TVaBuffers& buffers) { SetClosed(buffers_, buffers); }
+void TVaCustomComm::SetMonitorEvents(TVaCommEvents events) { SetClosed(monitorEvents_, events); }
+void TVaCustomComm::SetDirectWrite(bool on) { SetClosed(directWrite_, on); }
+void TVaCustomComm::SetUpdateDCB(bool on) { SetClosed(updateDcb_, on); }
 
 void TVaCustomComm::SetBaudrate(TVaBaudrate rate) {
   baudrate_ = rate;
