@@ -92,11 +92,10 @@ LinkParams Euro5Link() {
 
 // UAZ fits the first four GAZ types under the same indices.
 std::vector<EcuTypeEntry> GazUazTypes(bool euro5) {
-  std::vector<EcuTypeEntry> types = {
-      {"Bosch ME17.9.7 Euro-3", KLineLink(0x10)},
-      {QT_TRANSLATE_NOOP("kalvex", "Микас 10.3/11.3"), KLineLink(0x10)},
-      {QT_TRANSLATE_NOOP("kalvex", "Микас 11 Euro-2"), KLineLink(0x10)},
-      {"Bosch ME17.9.7 Euro-4", KLineLink(0x10)}};
+  std::vector<EcuTypeEntry> types =
+      EcuTypes({{KLineLink(0x10),
+                 {"Bosch ME17.9.7 Euro-3", QT_TRANSLATE_NOOP("kalvex", "Микас 10.3/11.3"),
+                  QT_TRANSLATE_NOOP("kalvex", "Микас 11 Euro-2"), "Bosch ME17.9.7 Euro-4"}}});
   if (euro5) types.emplace_back("Bosch ME 17.9.71 Euro-5", Euro5Link());
   return types;
 }
