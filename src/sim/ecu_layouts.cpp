@@ -7,13 +7,13 @@
 namespace kalvex::sim {
 namespace {
 
+using C = Component;
+
 Field Row(std::vector<Component> to, At at, Scale s, Quantity q) {
   return {std::move(to), at.hi, at.lo, s.m, s.d, s.a, s.round, q};
 }
 
 }  // namespace
-
-using C = Component;
 
 Field Speed(At at, Scale s) { return Row({C::VS_Speed, C::VI_Speed}, at, s, Quantity::Speed); }
 Field Battery(At at, Scale s) { return Row({C::VS_Ub, C::VI_Ub}, at, s, Quantity::Battery); }
