@@ -105,25 +105,15 @@ SessionHost::SessionHost(SessionView& view, QObject* parent)
 
 SessionHost::~SessionHost() { shutdown(); }
 
-void SessionHost::start() {
-  controller_->start();
+void SessionHost::command(void (SessionController::*request)()) {
+  (controller_.get()->*request)();
   rearm();
 }
 
-void SessionHost::stop() {
-  controller_->stop();
-  rearm();
-}
-
-void SessionHost::clearFaults() {
-  controller_->clearFaults();
-  rearm();
-}
-
-void SessionHost::readFaults() {
-  controller_->readFaults();
-  rearm();
-}
+void SessionHost::start() { command(&SessionController::start); }
+void SessionHost::stop() { command(&SessionController::stop); }
+void SessionHost::clearFaults() { command(&SessionController::clearFaults); }
+void SessionHost::readFaults() { command(&SessionController::readFaults); }
 
 void SessionHost::routeDevice(const std::string& devicePath, SerialLink& link) {
   link_->route(devicePath, link);

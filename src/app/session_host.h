@@ -51,7 +51,8 @@ class SessionHost : public QObject {
   PortLink& port() { return *port_; }
 
  private:
-  void rearm();    // the timer to the controller's next deadline
+  void rearm();  // the timer to the controller's next deadline
+  void command(void (SessionController::*request)());  // the request, then rearm()
   void onTimer();  // the deadline may not have passed yet: checked again
 
   SessionView& view_;

@@ -23,6 +23,7 @@
 #include <initializer_list>
 #include <limits>
 #include <span>
+#include <type_traits>
 
 #include "protocol/components.h"
 #include "protocol/response.h"
@@ -83,49 +84,14 @@ class Formula {
     for (size_t n = 0; n < count_; ++n) {
       const Op& op = ops_[n];
       if (!extended && op.integral) {
-        switch (op.kind) {
-          case OpKind::Mul:
-            i *= op.i;
-            break;
-          case OpKind::Add:
-            i += op.i;
-            break;
-          case OpKind::Sub:
-            i -= op.i;
-            break;
-          case OpKind::SubtractFrom:
-            i = op.i - i;
-            break;
-          case OpKind::Div:
-          case OpKind::Round:
-            break;  // Round of an integer is the integer itself
-        }
+        i = Step(op.kind, i, op.i);
         continue;
       }
       if (!extended) {
         x = static_cast<long double>(i);
         extended = true;
       }
-      switch (op.kind) {
-        case OpKind::Mul:
-          x *= op.x;
-          break;
-        case OpKind::Div:
-          x /= op.x;
-          break;
-        case OpKind::Add:
-          x += op.x;
-          break;
-        case OpKind::Sub:
-          x -= op.x;
-          break;
-        case OpKind::SubtractFrom:
-          x = op.x - x;
-          break;
-        case OpKind::Round:
-          x = std::nearbyintl(x);
-          break;
-      }
+      x = Step(op.kind, x, op.x);
     }
     return extended ? static_cast<float>(x) : static_cast<float>(i);
   }
@@ -133,6 +99,34 @@ class Formula {
  private:
   constexpr Formula(uint16_t first, uint16_t second, bool word)
       : first_(first), second_(second), word_(word) {}
+
+  // One step on the exact integer or on the extended value. The integer
+  // never sees a division (it leaves the integers), and Round of an integer
+  // is the integer itself.
+  template <typename T>
+  static T Step(OpKind kind, T v, T k) {
+    switch (kind) {
+      case OpKind::Mul:
+        return v * k;
+      case OpKind::Div:
+        if constexpr (std::is_integral_v<T>)
+          return v;
+        else
+          return v / k;
+      case OpKind::Add:
+        return v + k;
+      case OpKind::Sub:
+        return v - k;
+      case OpKind::SubtractFrom:
+        return k - v;
+      case OpKind::Round:
+        if constexpr (std::is_integral_v<T>)
+          return v;
+        else
+          return std::nearbyintl(v);
+    }
+    return v;
+  }
 
   static constexpr void CheckIndex(int n) {
     if (n < 0 || n >= static_cast<int>(kResponseSize)) throw "byte index outside ResponseBytes";

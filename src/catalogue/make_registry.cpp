@@ -46,6 +46,13 @@ LinkParams CanLink(uint16_t requestId) {
   return p;
 }
 
+std::vector<EcuTypeEntry> EcuTypes(std::initializer_list<TypesOnLink> runs) {
+  std::vector<EcuTypeEntry> types;
+  for (const TypesOnLink& run : runs)
+    for (const char* name : run.names) types.emplace_back(name, run.link);
+  return types;
+}
+
 namespace table {
 
 std::span<const Branch> BranchesOf(int make) {

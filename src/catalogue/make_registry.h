@@ -38,11 +38,22 @@ LinkParams KLineLink(uint8_t address, uint8_t format = 0x81);
 // identifier derived from the request identifier.
 LinkParams CanLink(uint16_t requestId);
 
-// The make files write kUnchanged as U, so a first-request row reads like a
-// table row.
+// A run of ECU types reached the same way, in item order; a make lists its
+// types as EcuTypes({{KLineLink(0x11), {"A", "B"}}, {CanLink(0x7E0), {"C"}}}).
+struct TypesOnLink {
+  LinkParams link;
+  std::vector<const char*> names;
+};
+std::vector<EcuTypeEntry> EcuTypes(std::initializer_list<TypesOnLink> runs);
+
+// What the make files write with: the decoder table notation, the
+// components by name, and kUnchanged as U, so a first-request row reads like
+// a table row. A make file says `using namespace MakeNotation;`.
 namespace MakeNotation {
+using namespace table;
+using enum Component;
 inline constexpr uint8_t U = kUnchanged;
-}
+}  // namespace MakeNotation
 
 // The first data request for a set of ECU types (empty set = every type); the
 // first row whose set holds the type wins. Columns follow FirstRequestPoint.

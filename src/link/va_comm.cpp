@@ -108,35 +108,12 @@ void TVaCustomComm::ApplyLineSettingsIfOpen() {
   if (Active() && updateDcb_) BackendApplyLineSettings();
 }
 
-void TVaCustomComm::SetDeviceName(const std::string& name) {
-  RequireClosed();
-  deviceName_ = name;
-}
-
-void TVaCustomComm::SetPortNum(int num) {
-  RequireClosed();
-  portNum_ = num;
-}
-
-void TVaCustomComm::SetBuffers(const TVaBuffers& buffers) {
-  RequireClosed();
-  buffers_ = buffers;
-}
-
-void TVaCustomComm::SetMonitorEvents(TVaCommEvents events) {
-  RequireClosed();
-  monitorEvents_ = events;
-}
-
-void TVaCustomComm::SetDirectWrite(bool on) {
-  RequireClosed();
-  directWrite_ = on;
-}
-
-void TVaCustomComm::SetUpdateDCB(bool on) {
-  RequireClosed();
-  updateDcb_ = on;
-}
+void TVaCustomComm::SetDeviceName(const std::string& name) { SetClosed(deviceName_, name); }
+void TVaCustomComm::SetPortNum(int num) { SetClosed(portNum_, num); }
+void TVaCustomComm::SetBuffers(const TVaBuffers& buffers) { SetClosed(buffers_, buffers); }
+void TVaCustomComm::SetMonitorEvents(TVaCommEvents events) { SetClosed(monitorEvents_, events); }
+void TVaCustomComm::SetDirectWrite(bool on) { SetClosed(directWrite_, on); }
+void TVaCustomComm::SetUpdateDCB(bool on) { SetClosed(updateDcb_, on); }
 
 void TVaCustomComm::SetBaudrate(TVaBaudrate rate) {
   baudrate_ = rate;
@@ -151,34 +128,11 @@ void TVaCustomComm::SetUserBaudrate(int bitsPerSecond) {
   ApplyLineSettingsIfOpen();
 }
 
-void TVaCustomComm::SetParity(TVaParity parity) {
-  parity_ = parity;
-  ApplyLineSettingsIfOpen();
-}
-
-void TVaCustomComm::SetDatabits(TVaDatabits bits) {
-  databits_ = bits;
-  ApplyLineSettingsIfOpen();
-}
-
-void TVaCustomComm::SetStopbits(TVaStopbits bits) {
-  stopbits_ = bits;
-  ApplyLineSettingsIfOpen();
-}
-
-void TVaCustomComm::SetOptions(TVaCommOptions options) {
-  options_ = options;
-  ApplyLineSettingsIfOpen();
-}
-
-void TVaCustomComm::SetFlowControl(const TVaFlowControl& flow) {
-  flowControl_ = flow;
-  ApplyLineSettingsIfOpen();
-}
-
-void TVaCustomComm::SetEventChars(const TVaEventChars& chars) {
-  eventChars_ = chars;
-  ApplyLineSettingsIfOpen();
-}
+void TVaCustomComm::SetParity(TVaParity parity) { SetLine(parity_, parity); }
+void TVaCustomComm::SetDatabits(TVaDatabits bits) { SetLine(databits_, bits); }
+void TVaCustomComm::SetStopbits(TVaStopbits bits) { SetLine(stopbits_, bits); }
+void TVaCustomComm::SetOptions(TVaCommOptions options) { SetLine(options_, options); }
+void TVaCustomComm::SetFlowControl(const TVaFlowControl& flow) { SetLine(flowControl_, flow); }
+void TVaCustomComm::SetEventChars(const TVaEventChars& chars) { SetLine(eventChars_, chars); }
 
 }  // namespace kalvex

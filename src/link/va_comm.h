@@ -221,6 +221,18 @@ class TVaCustomComm : public SerialLink {
 
   void RequireClosed() const;
   void ApplyLineSettingsIfOpen();
+  // A setting the port takes at its opening, refused while it is open.
+  template <class T>
+  void SetClosed(T& setting, const T& value) {
+    RequireClosed();
+    setting = value;
+  }
+  // A line setting is stored and re-applied to an open device at once.
+  template <class T>
+  void SetLine(T& setting, const T& value) {
+    setting = value;
+    ApplyLineSettingsIfOpen();
+  }
 
   // Backend (posix/ or win32/).
   void BackendOpen(const std::string& path);

@@ -1,113 +1,88 @@
 // Chery (make 7): six types answer one long reply to 21 01; the QQ3/QQ6
 // answers eight local identifiers with one word each.
-#include <iterator>
-#include <utility>
-
 #include "sim/ecu_layouts.h"
 
 namespace kalvex::sim {
 namespace {
 
-using C = Component;
-using Q = Quantity;
-
-constexpr int kByte = -1;
-
 // Tiggo Delphi system 2.0L-2.4L (4G63-4G64). The temperatures are rounded
 // before the offset; an offset of whole degrees rounds the same after it.
-const EcuLayout kTiggoDelphi = {{{
-    {0x21, 0x01},
-    {0x61, 0x01},
-    30,
-    {
-        {{C::VS_Nmot}, 26, 27, 1, 100, 0, true, Q::RpmHundreds},
-        {{C::VI_Nmot}, 26, 27, 1, 1, 0, false, Q::Rpm},
-        {{C::VS_TOG}, 14, kByte, 191.2L, 255, -40, true, Q::Coolant},
-        {{C::VS_TANS}, 12, kByte, 191.2L, 255, -40, true, Q::Intake},
-        {{C::VS_MAP}, 9, kByte, 94, 255, 10.4L, false, Q::Map},
-        {{C::VS_THR}, 24, kByte, 100, 255, 0, false, Q::Throttle},
-        {{C::VS_DV}, 28, 29, 2, 255, 0, false, Q::Injection},
-        {{C::VS_Ub, C::VI_Ub}, 10, kByte, 1, 10, 0, false, Q::Battery},
-        {{C::VS_Speed, C::VI_Speed}, 25, kByte, 1, 1, 0, false, Q::Speed},
-    },
-}}};
+const EcuLayout kTiggoDelphi = {{
+    Reply(Local(0x01), 30,
+          {
+              Rpm(Word(26, 27), {1, 100, 0, true}, {1, 1}),
+              Coolant(14, {191.2L, 255, -40, true}),
+              Intake(12, {191.2L, 255, -40, true}),
+              Map(9, {94, 255, 10.4L}),
+              Throttle(24, kPercent),
+              Injection(Word(28, 29), {2, 255}),
+              Battery(10, kTenths),
+              Speed(25),
+          }),
+}};
 
 // A15: no supply voltage, no speed.
-const EcuLayout kA15 = {{{
-    {0x21, 0x01},
-    {0x61, 0x01},
-    68,
-    {
-        {{C::VS_Nmot}, 34, 35, 1, 400, 0, true, Q::RpmHundreds},
-        {{C::VI_Nmot}, 34, 35, 1, 4, 0, true, Q::Rpm},
-        {{C::VS_TOG}, 41, kByte, 1, 1, -40, false, Q::Coolant},
-        {{C::VS_TANS}, 43, kByte, 1, 1, -40, false, Q::Intake},
-        {{C::VS_MAP}, 49, kByte, 1, 1, 0, false, Q::Map},
-        {{C::VS_THR}, 55, kByte, 100, 255, 0, false, Q::Throttle},
-        {{C::VS_DV}, 66, 67, 1, 2560, 0, false, Q::Injection},
-    },
-}}};
+const EcuLayout kA15 = {{
+    Reply(Local(0x01), 68,
+          {
+              Rpm(Word(34, 35), {1, 400, 0, true}, {1, 4, 0, true}),
+              Coolant(41, kMinus40),
+              Intake(43, kMinus40),
+              Map(49),
+              Throttle(55, kPercent),
+              Injection(Word(66, 67), {1, 2560}),
+          }),
+}};
 
 // Chery A3/A5 (3), Chery FORA 1.6/2.0 (5) and UAES (6) share the reply and
 // differ in the rpm rounding, the air flow word, the throttle byte and the
 // voltage factor.
 EcuLayout A3Fora(int type) {
   const bool a3 = type == 3;
-  const Field airFlow = a3 ? Field{{C::VS_MRV}, 48, 49, 1, 10, 0, false, Q::AirFlow}
-                           : Field{{C::VS_MRV}, 51, 52, 1, 1, 0, false, Q::AirFlow};
-  return {{{
-      {0x21, 0x01},
-      {0x61, 0x01},
-      68,
-      {
-          {{C::VS_Nmot}, 34, 35, 1, 400, 0, true, Q::RpmHundreds},
-          {{C::VI_Nmot}, 34, 35, 1, 4, 0, a3, Q::Rpm},
-          {{C::VS_TOG}, 41, kByte, 1, 1, -40, false, Q::Coolant},
-          {{C::VS_TANS}, 43, kByte, 1, 1, -40, false, Q::Intake},
-          airFlow,
-          {{C::VS_THR}, type == 5 ? 60 : 61, kByte, 100, 255, 0, false, Q::Throttle},
-          {{C::VS_DV}, 66, kByte, 1, 10, 0, false, Q::Injection},
-          {{C::VS_Ub, C::VI_Ub}, 33, kByte, type == 6 ? 0.07L : 0.065L, 1, 0, false, Q::Battery},
-          {{C::VS_Speed, C::VI_Speed}, 38, kByte, 1, 1, 0, false, Q::Speed},
-      },
-  }}};
+  return {{
+      Reply(Local(0x01), 68,
+            {
+                Rpm(Word(34, 35), {1, 400, 0, true}, {1, 4, 0, a3}),
+                Coolant(41, kMinus40),
+                Intake(43, kMinus40),
+                a3 ? AirFlow(Word(48, 49), kTenths) : AirFlow(Word(51, 52)),
+                Throttle(type == 5 ? 60 : 61, kPercent),
+                Injection(66, kTenths),
+                Battery(33, {type == 6 ? 0.07L : 0.065L}),
+                Speed(38),
+            }),
+  }};
 }
 const EcuLayout kA3A5 = A3Fora(3);
 const EcuLayout kFora = A3Fora(5);
 const EcuLayout kUaes = A3Fora(6);
 
 // Siemens 372 System
-const EcuLayout kSiemens372 = {{{
-    {0x21, 0x01},
-    {0x61, 0x01},
-    46,
-    {
-        {{C::VS_Nmot}, 21, 22, 1, 100, 0, true, Q::RpmHundreds},
-        {{C::VI_Nmot}, 21, 22, 1, 1, 0, false, Q::Rpm},
-        {{C::VS_TOG}, 5, kByte, 191, 255, -49, false, Q::Coolant},
-        {{C::VS_TANS}, 7, kByte, 191, 255, -49, false, Q::Intake},
-        {{C::VS_MAP}, 15, 16, 5434, 65535000, 0, false, Q::Map},
-        {{C::VS_THR}, 8, kByte, 100, 255, 0, false, Q::Throttle},
-        {{C::VS_DV}, 44, 45, 262.14L, 65535, 0, false, Q::Injection},
-        {{C::VS_Ub, C::VI_Ub}, 2, kByte, 25.9L, 255, 0, false, Q::Battery},
-        {{C::VS_Speed, C::VI_Speed}, 20, kByte, 1, 1, 0, false, Q::Speed},
-    },
-}}};
+const EcuLayout kSiemens372 = {{
+    Reply(Local(0x01), 46,
+          {
+              Rpm(Word(21, 22), {1, 100, 0, true}, {1, 1}),
+              Coolant(5, {191, 255, -49}),
+              Intake(7, {191, 255, -49}),
+              Map(Word(15, 16), {5434, 65535000}),
+              Throttle(8, kPercent),
+              Injection(Word(44, 45), {262.14L, 65535}),
+              Battery(2, {25.9L, 255}),
+              Speed(20),
+          }),
+}};
 
 // Chery QQ3/QQ6: 61 <id> then one word, high byte first.
-DataReply QqWord(uint8_t id, std::vector<Field> fields) {
-  return {{0x21, id}, {0x61, id}, 4, std::move(fields)};
-}
+const At kQqWord = Word(2, 3);
 const EcuLayout kQq = {{
-    QqWord(0x20, {{{C::VS_Nmot}, 2, 3, 1, 100, 0, true, Q::RpmHundreds},
-                  {{C::VI_Nmot}, 2, 3, 1, 1, 0, false, Q::Rpm}}),
-    QqWord(0x21, {{{C::VS_MAP}, 2, 3, 1, 10, 0, false, Q::Map}}),
-    QqWord(0x22, {{{C::VS_TANS}, 2, 3, 1, 1, -40, false, Q::Intake}}),
-    QqWord(0x23, {{{C::VS_TOG}, 2, 3, 1, 1, -40, false, Q::Coolant}}),
-    QqWord(0x24, {{{C::VS_THR}, 2, 3, 1, 10, 0, false, Q::Throttle}}),
-    QqWord(0x29, {{{C::VS_DV}, 2, 3, 1, 500, 0, false, Q::Injection}}),
-    QqWord(0x2C, {{{C::VS_Ub, C::VI_Ub}, 2, 3, 1, 10, 0, false, Q::Battery}}),
-    QqWord(0x43, {{{C::VS_Speed, C::VI_Speed}, 2, 3, 1, 10, 0, false, Q::Speed}}),
+    Reply(Local(0x20), 4, {Rpm(kQqWord, {1, 100, 0, true}, {1, 1})}),
+    Reply(Local(0x21), 4, {Map(kQqWord, kTenths)}),
+    Reply(Local(0x22), 4, {Intake(kQqWord, kMinus40)}),
+    Reply(Local(0x23), 4, {Coolant(kQqWord, kMinus40)}),
+    Reply(Local(0x24), 4, {Throttle(kQqWord, kTenths)}),
+    Reply(Local(0x29), 4, {Injection(kQqWord, {1, 500})}),
+    Reply(Local(0x2C), 4, {Battery(kQqWord, kTenths)}),
+    Reply(Local(0x43), 4, {Speed(kQqWord, kTenths)}),
 }};
 
 const EcuLayout* const kChery[] = {&kTiggoDelphi, &kA15,  &kQq,  &kA3A5,
@@ -115,9 +90,6 @@ const EcuLayout* const kChery[] = {&kTiggoDelphi, &kA15,  &kQq,  &kA3A5,
 
 }  // namespace
 
-const EcuLayout* CheryLayout(int ecu) {
-  if (ecu < 0 || ecu >= static_cast<int>(std::size(kChery))) return nullptr;
-  return kChery[ecu];
-}
+const EcuLayout* CheryLayout(int ecu) { return TypeAt(kChery, ecu); }
 
 }  // namespace kalvex::sim

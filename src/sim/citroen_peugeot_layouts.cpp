@@ -5,127 +5,62 @@
 namespace kalvex::sim {
 namespace {
 
-using C = Component;
-using Q = Quantity;
+// The replies echo the service and the first identifier byte only.
+DataReply ReplyC0(std::initializer_list<Rows> rows) {
+  return EchoingReply({0x21, 0xC0, 0x80, 0x01}, 2, 16, rows);
+}
+DataReply ReplyC4(std::initializer_list<Rows> rows) {
+  return EchoingReply({0x21, 0xC4, 0x80, 0x01}, 2, 21, rows);
+}
 
-constexpr int kByte = -1;
-constexpr int kCitroen = 14;
-constexpr int kPeugeot = 15;
-
-const std::vector<uint8_t> kRequestC0 = {0x21, 0xC0, 0x80, 0x01};
-const std::vector<uint8_t> kRequestC4 = {0x21, 0xC4, 0x80, 0x01};
-
-// Speed alone in the 0xC4 reply, one km/h per bit.
-const DataReply kPlainSpeedC4 = {
-    kRequestC4,
-    {0x61, 0xC4},
-    21,
-    {
-        {{C::VS_Speed, C::VI_Speed}, 20, kByte, 1, 1, 0, false, Q::Speed},
-    },
-};
+// The layout of the types with the engine data in the 0xC0 reply (engine
+// speed 32 rpm a step, the battery in tenths) and the speed alone in the
+// 0xC4 reply, one km/h per bit. They differ in the scales and the throttle.
+EcuLayout EngineInC0(Scale temperature, Scale map, Field throttle, Scale injection) {
+  return {{
+      ReplyC0({
+          Rpm(2, {32, 100}, {32, 1}),
+          Coolant(12, temperature),
+          Intake(14, temperature),
+          Map(15, map),
+          std::move(throttle),
+          Injection(6, injection),
+          Battery(3, kTenths),
+      }),
+      ReplyC4({Speed(20)}),
+  }};
+}
 
 // CITROEN Sagem S 2000 PM1
-const EcuLayout kSagem = {{
-    {
-        kRequestC0,
-        {0x61, 0xC0},
-        16,
-        {
-            {{C::VS_Nmot}, 2, kByte, 32, 100, 0, false, Q::RpmHundreds},
-            {{C::VI_Nmot}, 2, kByte, 32, 1, 0, false, Q::Rpm},
-            {{C::VS_TOG}, 12, kByte, 1, 1, -40, false, Q::Coolant},
-            {{C::VS_TANS}, 14, kByte, 1, 1, -40, false, Q::Intake},
-            {{C::VS_MAP}, 15, kByte, 1305, 255, 0, false, Q::Map},
-            {{C::VS_THR}, 8, kByte, 1, 1, 0, false, Q::Throttle},
-            {{C::VS_DV}, 6, kByte, 209, 255, 0, false, Q::Injection},
-            {{C::VS_Ub, C::VI_Ub}, 3, kByte, 1, 10, 0, false, Q::Battery},
-        },
-    },
-    kPlainSpeedC4,
-}};
+const EcuLayout kSagem = EngineInC0(kMinus40, {1305, 255}, Throttle(8), {209, 255});
 
 // CITROEN 1.6L 16V NFU: engine speed and voltage come with the speed.
 const EcuLayout kNfu = {{
-    {
-        kRequestC0,
-        {0x61, 0xC0},
-        16,
-        {
-            {{C::VS_TOG}, 12, kByte, 191.4L, 255, -48, false, Q::Coolant},
-            {{C::VS_TANS}, 14, kByte, 191.4L, 255, -48, false, Q::Intake},
-            {{C::VS_MAP}, 15, kByte, 10, 1, 0, false, Q::Map},
-            {{C::VS_THR}, 8, kByte, 1, 1, 0, false, Q::Throttle},
-            {{C::VS_DV}, 6, kByte, 99.44L, 255, 0, false, Q::Injection},
-        },
-    },
-    {
-        kRequestC4,
-        {0x61, 0xC4},
-        21,
-        {
-            {{C::VS_Nmot}, 2, kByte, 40, 100, 0, false, Q::RpmHundreds},
-            {{C::VI_Nmot}, 2, kByte, 40, 1, 0, false, Q::Rpm},
-            {{C::VS_Ub, C::VI_Ub}, 3, kByte, 28.1L, 255, 0, false, Q::Battery},
-            {{C::VS_Speed, C::VI_Speed}, 20, kByte, 318, 255, 0, false, Q::Speed},
-        },
-    },
+    ReplyC0({
+        Coolant(12, {191.4L, 255, -48}),
+        Intake(14, {191.4L, 255, -48}),
+        Map(15, {10}),
+        Throttle(8),
+        Injection(6, {99.44L, 255}),
+    }),
+    ReplyC4({
+        Rpm(2, {40, 100}, {40, 1}),
+        Battery(3, {28.1L, 255}),
+        Speed(20, {318, 255}),
+    }),
 }};
 
 // CITROEN 2.0L 16V RFJ/RFN: throttle in byte 9.
-const EcuLayout kRfj = {{
-    {
-        kRequestC0,
-        {0x61, 0xC0},
-        16,
-        {
-            {{C::VS_Nmot}, 2, kByte, 32, 100, 0, false, Q::RpmHundreds},
-            {{C::VI_Nmot}, 2, kByte, 32, 1, 0, false, Q::Rpm},
-            {{C::VS_TOG}, 12, kByte, 1, 1, -40, false, Q::Coolant},
-            {{C::VS_TANS}, 14, kByte, 1, 1, -40, false, Q::Intake},
-            {{C::VS_MAP}, 15, kByte, 3977, 255, 0, false, Q::Map},
-            {{C::VS_THR}, 9, kByte, 120, 255, 0, false, Q::Throttle},
-            {{C::VS_DV}, 6, kByte, 99.44L, 255, 0, false, Q::Injection},
-            {{C::VS_Ub, C::VI_Ub}, 3, kByte, 1, 10, 0, false, Q::Battery},
-        },
-    },
-    kPlainSpeedC4,
-}};
+const EcuLayout kRfj = EngineInC0(kMinus40, {3977, 255}, Throttle(9, {120, 255}), {99.44L, 255});
 
 // PEUGEOT MM6LP/MM4.8P(M): temperatures fall as the byte rises.
-const EcuLayout kMm6lp = {{
-    {
-        kRequestC0,
-        {0x61, 0xC0},
-        16,
-        {
-            {{C::VS_Nmot}, 2, kByte, 32, 100, 0, false, Q::RpmHundreds},
-            {{C::VI_Nmot}, 2, kByte, 32, 1, 0, false, Q::Rpm},
-            {{C::VS_TOG}, 12, kByte, -184, 255, 155, false, Q::Coolant},
-            {{C::VS_TANS}, 14, kByte, -184, 255, 155, false, Q::Intake},
-            {{C::VS_MAP}, 15, kByte, 400, 255, 0, false, Q::Map},
-            {{C::VS_THR}, 8, kByte, 1, 1, 0, false, Q::Throttle},
-            {{C::VS_DV}, 6, kByte, 100, 255, 0, false, Q::Injection},
-            {{C::VS_Ub, C::VI_Ub}, 3, kByte, 1, 10, 0, false, Q::Battery},
-        },
-    },
-    kPlainSpeedC4,
-}};
+const EcuLayout kMm6lp = EngineInC0({-184, 255, 155}, {400, 255}, Throttle(8), {100, 255});
+
+const EcuLayout* const kCitroen[] = {&kSagem, &kNfu, &kRfj};
 
 }  // namespace
 
-const EcuLayout* CitroenLayout(int ecu) {
-  switch (ecu) {
-    case 0:
-      return &kSagem;
-    case 1:
-      return &kNfu;
-    case 2:
-      return &kRfj;
-    default:
-      return nullptr;
-  }
-}
+const EcuLayout* CitroenLayout(int ecu) { return TypeAt(kCitroen, ecu); }
 
 const EcuLayout* PeugeotLayout(int ecu) { return ecu == 0 ? &kMm6lp : nullptr; }
 

@@ -1,121 +1,90 @@
 // GREATWALL (make 2): six types answer one long reply to 21 01; Delphi MT20
 // answers one quantity per common identifier.
-#include <iterator>
-
 #include "sim/ecu_layouts.h"
 
 namespace kalvex::sim {
 namespace {
 
-using C = Component;
-using Q = Quantity;
-
-constexpr int kByte = -1;
+constexpr Scale kMap{94.3L, 255, 10.4L};
+constexpr Scale kTemperature191{191, 255, -40, true};
 
 // DEEP DELPHI ECUS
-const EcuLayout kDeepDelphi = {{{
-    {0x21, 0x01},
-    {0x61, 0x01},
-    40,
-    {
-        {{C::VS_Ub, C::VI_Ub}, 33, kByte, 1, 10, 0, false, Q::Battery},
-        {{C::VS_Nmot}, 20, kByte, 25, 400, 0, true, Q::RpmHundreds},
-        {{C::VI_Nmot}, 20, kByte, 25, 1, 0, false, Q::Rpm},
-        {{C::VS_Speed, C::VI_Speed}, 39, kByte, 1, 1, 0, false, Q::Speed},
-        {{C::VS_TOG}, 34, kByte, 190, 255, -40, true, Q::Coolant},
-        {{C::VS_TANS}, 35, kByte, 190, 255, -40, true, Q::Intake},
-        {{C::VS_MAP}, 29, kByte, 94.3L, 255, 10.4L, true, Q::Map},
-        {{C::VS_THR}, 27, kByte, 100, 255, 0, false, Q::Throttle},
-        {{C::VS_DV}, 21, kByte, 20.4L, 255, 0, false, Q::Injection},
-    },
-}}};
+const EcuLayout kDeepDelphi = {{
+    Reply(Local(0x01), 40,
+          {
+              Battery(33, kTenths),
+              Rpm(20, {25, 400, 0, true}, {25, 1}),
+              Speed(39),
+              Coolant(34, {190, 255, -40, true}),
+              Intake(35, {190, 255, -40, true}),
+              Map(29, {94.3L, 255, 10.4L, true}),
+              Throttle(27, kPercent),
+              Injection(21, {20.4L, 255}),
+          }),
+}};
 
 // DEEP SPACEFLIGHT
-const EcuLayout kDeepSpaceflight = {{{
-    {0x21, 0x01},
-    {0x61, 0x01},
-    30,
-    {
-        {{C::VS_MAP}, 9, kByte, 94.3L, 255, 10.4L, false, Q::Map},
-        {{C::VS_Ub, C::VI_Ub}, 10, kByte, 1, 10, 0, false, Q::Battery},
-        {{C::VS_Nmot}, 26, 27, 1, 100, 0, true, Q::RpmHundreds},
-        {{C::VI_Nmot}, 26, 27, 1, 1, 0, false, Q::Rpm},
-        {{C::VS_Speed, C::VI_Speed}, 25, kByte, 1, 1, 0, false, Q::Speed},
-        {{C::VS_TOG}, 14, kByte, 191, 255, -40, true, Q::Coolant},
-        {{C::VS_TANS}, 12, kByte, 191, 255, -40, true, Q::Intake},
-        {{C::VS_THR}, 24, kByte, 100, 255, 0, false, Q::Throttle},
-        {{C::VS_DV}, 28, 29, 524.3L, 65535, 0, false, Q::Injection},
-    },
-}}};
+const EcuLayout kDeepSpaceflight = {{
+    Reply(Local(0x01), 30,
+          {
+              Map(9, kMap),
+              Battery(10, kTenths),
+              Rpm(Word(26, 27), {1, 100, 0, true}, {1, 1}),
+              Speed(25),
+              Coolant(14, kTemperature191),
+              Intake(12, kTemperature191),
+              Throttle(24, kPercent),
+              Injection(Word(28, 29), {524.3L, 65535}),
+          }),
+}};
 
 // UECUS2G, GW413EF UEOBD and ME7.9.7 share one layout; they differ in the
 // battery scale, the air-flow word, the throttle and the injection byte.
-EcuLayout SharedLayout(Field battery, int airFlowHigh, Field throttle, int injection) {
-  return {{{
-      {0x21, 0x01},
-      {0x61, 0x01},
-      68,
-      {
-          battery,
-          {{C::VS_Nmot}, 34, 35, 1, 400, 0, false, Q::RpmHundreds},
-          {{C::VI_Nmot}, 34, 35, 1, 4, 0, false, Q::Rpm},
-          {{C::VS_Speed, C::VI_Speed}, 38, kByte, 1, 1, 0, false, Q::Speed},
-          {{C::VS_TOG}, 41, kByte, 1, 1, -40, false, Q::Coolant},
-          {{C::VS_TANS}, 43, kByte, 1, 1, -40, false, Q::Intake},
-          {{C::VS_MRV}, airFlowHigh, airFlowHigh + 1, 1, 10, 0, false, Q::AirFlow},
-          throttle,
-          {{C::VS_DV}, injection, kByte, 1, 10, 0, false, Q::Injection},
-      },
-  }}};
+EcuLayout SharedLayout(Scale battery, int airFlowHigh, Field throttle, int injection) {
+  return {{
+      Reply(Local(0x01), 68,
+            {
+                Battery(33, battery),
+                Rpm(Word(34, 35), {1, 400}, {1, 4}),
+                Speed(38),
+                Coolant(41, kMinus40),
+                Intake(43, kMinus40),
+                AirFlow(Word(airFlowHigh, airFlowHigh + 1), kTenths),
+                std::move(throttle),
+                Injection(injection, kTenths),
+            }),
+  }};
 }
 
-const Field kBattery068 = {{C::VS_Ub, C::VI_Ub}, 33, kByte, 0.068L, 1, 0, false, Q::Battery};
-const EcuLayout kUecus2g =
-    SharedLayout(kBattery068, 50, {{C::VS_THR}, 55, 56, 100, 65536, 0, false, Q::Throttle}, 67);
-const EcuLayout kGw413ef =
-    SharedLayout(kBattery068, 48, {{C::VS_THR}, 57, kByte, 100, 255, 0, false, Q::Throttle}, 66);
-const EcuLayout kMe797 =
-    SharedLayout({{C::VS_Ub, C::VI_Ub}, 33, kByte, 18, 255, 0, false, Q::Battery}, 48,
-                 {{C::VS_THR}, 61, kByte, 100, 255, 0, false, Q::Throttle}, 66);
+const EcuLayout kUecus2g = SharedLayout({0.068L}, 50, Throttle(Word(55, 56), {100, 65536}), 67);
+const EcuLayout kGw413ef = SharedLayout({0.068L}, 48, Throttle(57, kPercent), 66);
+const EcuLayout kMe797 = SharedLayout({18, 255}, 48, Throttle(61, kPercent), 66);
 
 // MIT
-const EcuLayout kMit = {{{
-    {0x21, 0x01},
-    {0x61, 0x01},
-    36,
-    {
-        {{C::VS_MAP}, 15, kByte, 94.3L, 255, 10.4L, false, Q::Map},
-        {{C::VS_Ub, C::VI_Ub}, 16, kByte, 1, 10, 0, false, Q::Battery},
-        {{C::VS_TOG}, 20, kByte, 191, 255, -40, true, Q::Coolant},
-        {{C::VS_TANS}, 18, kByte, 191, 255, -40, true, Q::Intake},
-        {{C::VS_THR}, 29, kByte, 100, 255, 0, false, Q::Throttle},
-        {{C::VS_Nmot}, 32, 33, 1, 100, 0, true, Q::RpmHundreds},
-        {{C::VI_Nmot}, 32, 33, 1, 1, 0, false, Q::Rpm},
-        {{C::VS_Speed, C::VI_Speed}, 31, kByte, 1, 1, 0, false, Q::Speed},
-        {{C::VS_DV}, 34, 35, 524.3L, 65535, 0, false, Q::Injection},
-    },
-}}};
+const EcuLayout kMit = {{
+    Reply(Local(0x01), 36,
+          {
+              Map(15, kMap),
+              Battery(16, kTenths),
+              Coolant(20, kTemperature191),
+              Intake(18, kTemperature191),
+              Throttle(29, kPercent),
+              Rpm(Word(32, 33), {1, 100, 0, true}, {1, 1}),
+              Speed(31),
+              Injection(Word(34, 35), {524.3L, 65535}),
+          }),
+}};
 
 // Delphi MT20: one value per common identifier, right after 62 hi lo.
-// clang-format off
 const EcuLayout kDelphiMt20 = {{
-    {{0x22, 0x00, 0x11}, {0x62, 0x00, 0x11}, 4,
-     {{{C::VS_THR}, 3, kByte, 100, 255, 0, false, Q::Throttle}}},
-    {{0x22, 0x11, 0x41}, {0x62, 0x11, 0x41}, 4,
-     {{{C::VS_Ub, C::VI_Ub}, 3, kByte, 0.1L, 1, 0, false, Q::Battery}}},
-    {{0x22, 0x00, 0x0B}, {0x62, 0x00, 0x0B}, 4,
-     {{{C::VS_MAP}, 3, kByte, 1, 1, 0, false, Q::Map}}},
-    {{0x22, 0x00, 0x0F}, {0x62, 0x00, 0x0F}, 4,
-     {{{C::VS_TANS}, 3, kByte, 1, 1, -41, false, Q::Intake}}},
-    {{0x22, 0x00, 0x05}, {0x62, 0x00, 0x05}, 4,
-     {{{C::VS_TOG}, 3, kByte, 1, 1, -41, false, Q::Coolant}}},
-    {{0x22, 0x00, 0x0D}, {0x62, 0x00, 0x0D}, 4,
-     {{{C::VS_Speed, C::VI_Speed}, 3, kByte, 1, 1, 0, false, Q::Speed}}},
-    {{0x22, 0x00, 0x0C}, {0x62, 0x00, 0x0C}, 5,
-     {{{C::VS_Nmot}, 3, 4, 1, 400, 0, false, Q::RpmHundreds},
-      {{C::VI_Nmot}, 3, 4, 1, 4, 0, false, Q::Rpm}}},
+    Reply(Common(0x00, 0x11), 4, {Throttle(3, kPercent)}),
+    Reply(Common(0x11, 0x41), 4, {Battery(3, {0.1L})}),
+    Reply(Common(0x00, 0x0B), 4, {Map(3)}),
+    Reply(Common(0x00, 0x0F), 4, {Intake(3, {1, 1, -41})}),
+    Reply(Common(0x00, 0x05), 4, {Coolant(3, {1, 1, -41})}),
+    Reply(Common(0x00, 0x0D), 4, {Speed(3)}),
+    Reply(Common(0x00, 0x0C), 5, {Rpm(Word(3, 4), {1, 400}, {1, 4})}),
 }};
-// clang-format on
 
 // In item order: DEEP DELPHI ECUS, DEEP SPACEFLIGHT, UECUS2G, GW413EF UEOBD,
 // Delphi MT20, ME7.9.7, MIT.
@@ -124,9 +93,6 @@ const EcuLayout* const kGreatWall[] = {&kDeepDelphi, &kDeepSpaceflight, &kUecus2
 
 }  // namespace
 
-const EcuLayout* GreatWallLayout(int ecu) {
-  if (ecu < 0 || ecu >= static_cast<int>(std::size(kGreatWall))) return nullptr;
-  return kGreatWall[ecu];
-}
+const EcuLayout* GreatWallLayout(int ecu) { return TypeAt(kGreatWall, ecu); }
 
 }  // namespace kalvex::sim

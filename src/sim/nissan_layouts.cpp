@@ -8,29 +8,23 @@
 namespace kalvex::sim {
 namespace {
 
-using C = Component;
-using Q = Quantity;
-
-constexpr int kByte = -1;
-
-// The identifier's replies; `tail` is what the type sends after it.
+// The identifier's replies; `tail` is what the type sends after it, and the
+// reply echoes the identifier without it.
 EcuLayout Ring(const std::vector<uint8_t>& tail) {
-  auto reply = [&](uint8_t hi, uint8_t lo, size_t length, std::vector<Field> fields) {
-    std::vector<uint8_t> request{0x22, hi, lo};
+  auto reply = [&](uint8_t hi, uint8_t lo, size_t length, Rows rows) {
+    std::vector<uint8_t> request = Common(hi, lo);
     request.insert(request.end(), tail.begin(), tail.end());
-    return DataReply{request, {0x62, hi, lo}, length, std::move(fields)};
+    return EchoingReply(std::move(request), 3, length, {std::move(rows)});
   };
   return {{
-      reply(0x11, 0x01, 4, {{{C::VS_TOG}, 3, kByte, 1, 1, -50, false, Q::Coolant}}),
-      reply(0x11, 0x02, 4, {{{C::VI_Speed, C::VS_Speed}, 3, kByte, 2, 1, 0, false, Q::Speed}}),
-      reply(0x11, 0x03, 4, {{{C::VS_Ub, C::VI_Ub}, 3, kByte, 0.08L, 1, 0, false, Q::Battery}}),
-      reply(0x11, 0x06, 4, {{{C::VS_TANS}, 3, kByte, 1, 1, -50, false, Q::Intake}}),
-      reply(0x11, 0x0E, 4, {{{C::VS_MAP}, 3, kByte, 0.02L, 1, 0, false, Q::Map}}),
-      reply(0x11, 0x1E, 4, {{{C::VS_THR}, 3, kByte, 0.35L, 1, 0, false, Q::Throttle}}),
-      reply(0x12, 0x01, 5,
-            {{{C::VS_Nmot}, 3, 4, 12.5L, 100, 0, true, Q::RpmHundreds},
-             {{C::VI_Nmot}, 3, 4, 12.5L, 1, 0, true, Q::Rpm}}),
-      reply(0x12, 0x06, 5, {{{C::VS_DV}, 3, 4, 0.01L, 1, 0, false, Q::Injection}}),
+      reply(0x11, 0x01, 4, Coolant(3, {1, 1, -50})),
+      reply(0x11, 0x02, 4, Speed(3, {2})),
+      reply(0x11, 0x03, 4, Battery(3, {0.08L})),
+      reply(0x11, 0x06, 4, Intake(3, {1, 1, -50})),
+      reply(0x11, 0x0E, 4, Map(3, {0.02L})),
+      reply(0x11, 0x1E, 4, Throttle(3, {0.35L})),
+      reply(0x12, 0x01, 5, Rpm(Word(3, 4), {12.5L, 100, 0, true}, {12.5L, 1, 0, true})),
+      reply(0x12, 0x06, 5, Injection(Word(3, 4), {0.01L})),
   }};
 }
 
@@ -39,17 +33,10 @@ const EcuLayout kKLine = Ring({0x04, 0x01});
 // Общий CAN
 const EcuLayout kCan = Ring({});
 
+const EcuLayout* const kNissan[] = {&kKLine, &kCan};
+
 }  // namespace
 
-const EcuLayout* NissanLayout(int ecu) {
-  switch (ecu) {
-    case 0:
-      return &kKLine;
-    case 1:
-      return &kCan;
-    default:
-      return nullptr;
-  }
-}
+const EcuLayout* NissanLayout(int ecu) { return TypeAt(kNissan, ecu); }
 
 }  // namespace kalvex::sim

@@ -3,21 +3,17 @@
 #include "catalogue/make_registry.h"
 #include "catalogue/makes/chery.h"
 
-namespace kalvex::table {
+namespace kalvex {
 namespace {
 
+using namespace MakeNotation;
+
 // "F3 Delphi MT20U"
-constexpr Branch kByd[] = {
+constexpr Branch kBranches[] = {
     {Ecu(0, 0x61, 0x01), kCheryTiggoDelphi, Request(11)},
 };
 
 }  // namespace
-
-}  // namespace kalvex::table
-
-namespace kalvex {
-
-using MakeNotation::U;
 
 const MakeEntry& BydMake() {
   static const MakeEntry entry{
@@ -26,7 +22,7 @@ const MakeEntry& BydMake() {
       .firstRequests = {{{}, {11, 11, 11, 2, U}}},
       .visibility = MapShown(),
       .faults = FaultHandling::Read(2, true),
-      .branches = table::kByd,
+      .branches = kBranches,
   };
   return entry;
 }

@@ -5,15 +5,15 @@
 
 #include "catalogue/make_registry.h"
 
-namespace kalvex::table {
+namespace kalvex {
 
-using enum Component;
+using namespace MakeNotation;
 
 // clang-format off
 
 // "Tiggo Delphi system 2.0L-2.4L (4G63-4G64)", also BYD "F3 Delphi MT20U".
 // The temperatures are rounded before the offset.
-constexpr Row kCheryTiggoDelphi[] = {
+constexpr Row table::kCheryTiggoDelphi[] = {
     {{VS_Nmot},            W(26, 27) / 100,                       Round},
     {{VI_Nmot},            W(26, 27),                             Integer},
     {{VS_TOG},             Round((B(14) * 191.2L) / 255) - 40,    None},
@@ -83,7 +83,7 @@ constexpr Row kQqInjection[] = {{{VS_DV},              W(2, 3) / 500,         No
 constexpr Row kQqBattery[]   = {{{VS_Ub, VI_Ub},       W(2, 3) / 10,          None}};
 constexpr Row kQqSpeed[]     = {{{VS_Speed, VI_Speed}, W(2, 3) / 10,          None}};
 
-constexpr Branch kChery[] = {
+constexpr Branch kBranches[] = {
     {Ecu(0, 0x61, 0x01),          kCheryTiggoDelphi, Request(11)},
     {Ecu(1, 0x61, 0x01),          kA15,              Request(11)},
     {Ecus({3, 5, 6}, 0x61, 0x01), kA3Fora,           Request(11)},
@@ -103,28 +103,20 @@ constexpr Branch kChery[] = {
 
 }  // namespace
 
-}  // namespace kalvex::table
-
-namespace kalvex {
-
-using MakeNotation::U;
-
 const MakeEntry& CheryMake() {
-  using enum Component;
   static const MakeEntry entry{
       .text = "Chery",
-      .ecuTypes = {{"Tiggo Delphi system 2.0L-2.4L (4G63-4G64)", KLineLink(0x11)},
-                   {"A15", KLineLink(0x10)},
-                   {"Chery QQ3/QQ6", KLineLink(0x17)},
-                   {"Chery A3/A5", KLineLink(0x11)},
-                   {"Siemens 372 System", KLineLink(0x11)},
-                   {"Chery FORA 1.6/2.0", KLineLink(0x11)},
-                   {"UAES", KLineLink(0x11)}},
+      .ecuTypes = EcuTypes({
+          {KLineLink(0x11), {"Tiggo Delphi system 2.0L-2.4L (4G63-4G64)"}},
+          {KLineLink(0x10), {"A15"}},
+          {KLineLink(0x17), {"Chery QQ3/QQ6"}},
+          {KLineLink(0x11), {"Chery A3/A5", "Siemens 372 System", "Chery FORA 1.6/2.0", "UAES"}},
+      }),
       // clang-format off
       .firstRequests = {
-          // ECU types      ELM  0xC1  0x50  0x50 faults  Kesta CAN
-          {table::Set({2}), {30,  30,   30,   2,           U }},
-          {{},              {11,  11,   11,   2,           U }},
+          // ECU types ELM  0xC1  0x50  0x50 faults  Kesta CAN
+          {Set({2}),  {30,  30,   30,   2,           U }},
+          {{},        {11,  11,   11,   2,           U }},
       },
       // clang-format on
       // Type 5 shows VS_MRV: that is the gauge its decoder fills.
@@ -137,7 +129,7 @@ const MakeEntry& CheryMake() {
             {Show(VS_MRV), Show(VS_Speed), Show(VS_Ub), Show(VI_Speed), Show(VI_Ub),
              Hide(VS_MAP)}}}),
       .faults = FaultHandling::Read(2, true),
-      .branches = table::kChery,
+      .branches = kBranches,
   };
   return entry;
 }

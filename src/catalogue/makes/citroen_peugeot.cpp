@@ -3,12 +3,17 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/make_registry.h"
 
-namespace kalvex::table {
+namespace kalvex {
 namespace {
 
-using enum Component;
+using namespace MakeNotation;
 
 // clang-format off
+
+// The 0xC4 reply of every type but NFU: the speed alone.
+constexpr Row kPlainSpeedC4[] = {
+    {{VS_Speed, VI_Speed}, B(20),                             Integer},
+};
 
 // CITROEN "Sagem S 2000 PM1"
 constexpr Row kSagemC0[] = {
@@ -20,9 +25,6 @@ constexpr Row kSagemC0[] = {
     {{VS_THR},             B(8),                              Integer},
     {{VS_DV},              (B(6) * 209) / 255,                None},
     {{VS_Ub, VI_Ub},       B(3) / 10,                         None},
-};
-constexpr Row kSagemC4[] = {
-    {{VS_Speed, VI_Speed}, B(20),                             Integer},
 };
 
 // CITROEN "1.6L 16V NFU": engine speed and supply voltage come with 0xC4.
@@ -51,9 +53,6 @@ constexpr Row kRfjC0[] = {
     {{VS_DV},              (B(6) * 99.44L) / 255,             None},
     {{VS_Ub, VI_Ub},       B(3) / 10,                         None},
 };
-constexpr Row kRfjC4[] = {
-    {{VS_Speed, VI_Speed}, B(20),                             Integer},
-};
 
 // PEUGEOT "MM6LP/MM4.8P(M)": the temperatures fall as the byte rises.
 constexpr Row kMm6lpC0[] = {
@@ -66,32 +65,19 @@ constexpr Row kMm6lpC0[] = {
     {{VS_DV},              (B(6) * 100) / 255,                None},
     {{VS_Ub, VI_Ub},       B(3) / 10,                         None},
 };
-constexpr Row kMm6lpC4[] = {
-    {{VS_Speed, VI_Speed}, B(20),                             Integer},
-};
 
-constexpr Branch kCitroenPeugeot[] = {
-    {Ecu(0, 0x61, 0xC0).ForMakes({kCitroen}), kSagemC0, Command(61)},
-    {Ecu(0, 0x61, 0xC4).ForMakes({kCitroen}), kSagemC4, Command(60)},
-    {Ecu(1, 0x61, 0xC0).ForMakes({kCitroen}), kNfuC0,   Command(61)},
-    {Ecu(1, 0x61, 0xC4).ForMakes({kCitroen}), kNfuC4,   Command(60)},
-    {Ecu(2, 0x61, 0xC0).ForMakes({kCitroen}), kRfjC0,   Command(61)},
-    {Ecu(2, 0x61, 0xC4).ForMakes({kCitroen}), kRfjC4,   Command(60)},
-    {Ecu(0, 0x61, 0xC0).ForMakes({kPeugeot}), kMm6lpC0, Command(61)},
-    {Ecu(0, 0x61, 0xC4).ForMakes({kPeugeot}), kMm6lpC4, Command(60)},
+constexpr Branch kBranches[] = {
+    {Ecu(0, 0x61, 0xC0).ForMakes({kCitroen}), kSagemC0,       Command(61)},
+    {Ecu(0, 0x61, 0xC4).ForMakes({kCitroen}), kPlainSpeedC4,  Command(60)},
+    {Ecu(1, 0x61, 0xC0).ForMakes({kCitroen}), kNfuC0,         Command(61)},
+    {Ecu(1, 0x61, 0xC4).ForMakes({kCitroen}), kNfuC4,         Command(60)},
+    {Ecu(2, 0x61, 0xC0).ForMakes({kCitroen}), kRfjC0,         Command(61)},
+    {Ecu(2, 0x61, 0xC4).ForMakes({kCitroen}), kPlainSpeedC4,  Command(60)},
+    {Ecu(0, 0x61, 0xC0).ForMakes({kPeugeot}), kMm6lpC0,       Command(61)},
+    {Ecu(0, 0x61, 0xC4).ForMakes({kPeugeot}), kPlainSpeedC4,  Command(60)},
 };
 
 // clang-format on
-
-}  // namespace
-
-}  // namespace kalvex::table
-
-namespace kalvex {
-
-using MakeNotation::U;
-
-namespace {
 
 // CITROEN and PEUGEOT share the decoder, the first request and "17 FF 00".
 MakeEntry Psa(const char* text, std::vector<EcuTypeEntry> types) {
@@ -100,15 +86,15 @@ MakeEntry Psa(const char* text, std::vector<EcuTypeEntry> types) {
           .firstRequests = {{{}, {60, 60, U, U, U}}},
           .visibility = MapShown(),
           .faults = FaultHandling::Read(14, false),
-          .branches = table::kCitroenPeugeot};
+          .branches = kBranches};
 }
 
 }  // namespace
 
 const MakeEntry& CitroenMake() {
-  static const MakeEntry entry = Psa("CITROEN", {{"Sagem S 2000 PM1", KLineLink(0x10)},
-                                                 {"1.6L 16V NFU", KLineLink(0x10)},
-                                                 {"2.0L 16V RFJ/RFN", KLineLink(0x10)}});
+  static const MakeEntry entry =
+      Psa("CITROEN",
+          EcuTypes({{KLineLink(0x10), {"Sagem S 2000 PM1", "1.6L 16V NFU", "2.0L 16V RFJ/RFN"}}}));
   return entry;
 }
 

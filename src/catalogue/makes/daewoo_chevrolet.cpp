@@ -4,10 +4,10 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/make_registry.h"
 
-namespace kalvex::table {
+namespace kalvex {
 namespace {
 
-using enum Component;
+using namespace MakeNotation;
 
 // clang-format off
 
@@ -23,22 +23,12 @@ constexpr Row kSirius[] = {
     {{VS_Speed, VI_Speed}, B(6),                          Integer},
 };
 
-constexpr Branch kDaewooChevrolet[] = {
+constexpr Branch kBranches[] = {
     {Ecu(0, 0x61, 0x02).ForMakes({kChevrolet}), kSirius, Command(6)},
     {Ecu(0, 0x61, 0x02).ForMakes({kDaewoo}),    kSirius, Command(6)},
 };
 
 // clang-format on
-
-}  // namespace
-
-}  // namespace kalvex::table
-
-namespace kalvex {
-
-using MakeNotation::U;
-
-namespace {
 
 // DAEWOO and CHEVROLET: the same ECU under two makes.
 MakeEntry Sirius(const char* text) {
@@ -47,7 +37,7 @@ MakeEntry Sirius(const char* text) {
           .firstRequests = {{{}, {6, 6, U, U, U}}},
           .visibility = MapShown(),
           .faults = FaultHandling::Read(2, false),
-          .branches = table::kDaewooChevrolet};
+          .branches = kBranches};
 }
 
 }  // namespace

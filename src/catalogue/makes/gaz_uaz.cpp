@@ -4,10 +4,10 @@
 #include "catalogue/make_registry.h"
 #include "protocol/translate.h"
 
-namespace kalvex::table {
+namespace kalvex {
 namespace {
 
-using enum Component;
+using namespace MakeNotation;
 
 // clang-format off
 
@@ -68,7 +68,7 @@ constexpr Row kMe17971[] = {
     {{VS_TANS},            B(37) * 0.75L - 49,                  None},
 };
 
-constexpr Branch kGazUaz[] = {
+constexpr Branch kBranches[] = {
     {Ecus({0, 3}, 0x61, 0x01),     kMe1797,          Request(11)},
     {Ecu(1, 0x61, 0x01),           kMikas103,        Request(11)},
     {Ecu(2, 0x61, 0x01),           kMikas11Main,     Request(9)},
@@ -78,16 +78,6 @@ constexpr Branch kGazUaz[] = {
 };
 
 // clang-format on
-
-}  // namespace
-
-}  // namespace kalvex::table
-
-namespace kalvex {
-
-using MakeNotation::U;
-
-namespace {
 
 // "Bosch ME 17.9.71 Euro-5" is reached over CAN through the ELM327 but served
 // as a K-line type: no K-line header step, CanSession stays false, and the
@@ -102,11 +92,10 @@ LinkParams Euro5Link() {
 
 // UAZ fits the first four GAZ types under the same indices.
 std::vector<EcuTypeEntry> GazUazTypes(bool euro5) {
-  std::vector<EcuTypeEntry> types = {
-      {"Bosch ME17.9.7 Euro-3", KLineLink(0x10)},
-      {QT_TRANSLATE_NOOP("kalvex", "Микас 10.3/11.3"), KLineLink(0x10)},
-      {QT_TRANSLATE_NOOP("kalvex", "Микас 11 Euro-2"), KLineLink(0x10)},
-      {"Bosch ME17.9.7 Euro-4", KLineLink(0x10)}};
+  std::vector<EcuTypeEntry> types =
+      EcuTypes({{KLineLink(0x10),
+                 {"Bosch ME17.9.7 Euro-3", QT_TRANSLATE_NOOP("kalvex", "Микас 10.3/11.3"),
+                  QT_TRANSLATE_NOOP("kalvex", "Микас 11 Euro-2"), "Bosch ME17.9.7 Euro-4"}}});
   if (euro5) types.emplace_back("Bosch ME 17.9.71 Euro-5", Euro5Link());
   return types;
 }
@@ -119,14 +108,14 @@ const MakeEntry& GazMake() {
       .ecuTypes = GazUazTypes(true),
       // clang-format off
       .firstRequests = {
-          // ECU types      ELM  0xC1  0x50  0x50 faults  Kesta CAN
-          {table::Set({4}), {13,  13,   13,   2,           U }},
-          {{},              {11,  11,   11,   2,           U }},
+          // ECU types ELM  0xC1  0x50  0x50 faults  Kesta CAN
+          {Set({4}),  {13,  13,   13,   2,           U }},
+          {{},        {11,  11,   11,   2,           U }},
       },
       // clang-format on
       .visibility = MrvShown(),
       .faults = FaultHandling::Read(2, true).WithClearButton(),
-      .branches = table::kGazUaz,
+      .branches = kBranches,
   };
   return entry;
 }
@@ -138,7 +127,7 @@ const MakeEntry& UazMake() {
       .firstRequests = {{{}, {11, 11, 11, 2, U}}},
       .visibility = MrvShown(),
       .faults = FaultHandling::Read(2, true).WithClearButton(),
-      .branches = table::kGazUaz,
+      .branches = kBranches,
   };
   return entry;
 }

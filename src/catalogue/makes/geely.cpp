@@ -1,10 +1,10 @@
 // Geely: both types answer one long reply to 21 01, polled for good.
 #include "catalogue/make_registry.h"
 
-namespace kalvex::table {
+namespace kalvex {
 namespace {
 
-using enum Component;
+using namespace MakeNotation;
 
 // clang-format off
 
@@ -32,7 +32,7 @@ constexpr Row kDelphiMt20[] = {
     {{VS_Speed, VI_Speed}, B(38),                            Integer},
 };
 
-constexpr Branch kGeely[] = {
+constexpr Branch kBranches[] = {
     {Ecu(0, 0x61, 0x01), kM797,       Request(11)},
     {Ecu(1, 0x61, 0x01), kDelphiMt20, Request(11)},
 };
@@ -41,23 +41,16 @@ constexpr Branch kGeely[] = {
 
 }  // namespace
 
-}  // namespace kalvex::table
-
-namespace kalvex {
-
-using MakeNotation::U;
-
 const MakeEntry& GeelyMake() {
-  using enum Component;
   static const MakeEntry entry{
       .text = "Geely",
-      .ecuTypes = {{"M797", KLineLink(0x11)}, {"Delphi MT20/MT80", KLineLink(0x11)}},
+      .ecuTypes = EcuTypes({{KLineLink(0x11), {"M797", "Delphi MT20/MT80"}}}),
       .firstRequests = {{{}, {11, 11, 11, 2, U}}},
       .visibility =
           MrvShownNoTans({{{0}, {Show(VS_MRV), Show(VS_THR), Hide(VS_MAP), Hide(VS_TANS)}},
                           {{1}, {Show(VS_MAP), Show(VS_TANS), Hide(VS_MRV), Hide(VS_THR)}}}),
       .faults = FaultHandling::Read(2, true),
-      .branches = table::kGeely,
+      .branches = kBranches,
   };
   return entry;
 }

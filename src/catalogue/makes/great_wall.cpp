@@ -3,10 +3,10 @@
 // cycle of seven. All words have the high byte first.
 #include "catalogue/make_registry.h"
 
-namespace kalvex::table {
+namespace kalvex {
 namespace {
 
-using enum Component;
+using namespace MakeNotation;
 
 // clang-format off
 
@@ -80,7 +80,7 @@ constexpr Row kMt20Rpm[]      = {{{VS_Nmot},            W(3, 4) / 400,        No
 constexpr Row kMt20Throttle[] = {{{VS_THR},             (B(3) * 100) / 255,   None}};
 constexpr Row kMt20Battery[]  = {{{VS_Ub, VI_Ub},       B(3) * 0.1L,          None}};
 
-constexpr Branch kGreatWall[] = {
+constexpr Branch kBranches[] = {
     {Ecu(0, 0x61, 0x01),           kDeepDelphi,      Request(11)},
     {Ecu(1, 0x61, 0x01),           kDeepSpaceflight, Request(11)},
     {Ecus({2, 3, 5}, 0x61, 0x01),  kUecus,           Request(11)},
@@ -100,28 +100,17 @@ constexpr Branch kGreatWall[] = {
 
 }  // namespace
 
-}  // namespace kalvex::table
-
-namespace kalvex {
-
-using MakeNotation::U;
-
 const MakeEntry& GreatWallMake() {
-  using enum Component;
   static const MakeEntry entry{
       .text = "GREATWALL",
-      .ecuTypes = {{"DEEP DELPHI ECUS", KLineLink(0x11)},
-                   {"DEEP SPACEFLIGHT", KLineLink(0x11)},
-                   {"UECUS2G", KLineLink(0x11)},
-                   {"GW413EF UEOBD", KLineLink(0x11)},
-                   {"Delphi MT20", KLineLink(0x11)},
-                   {"ME7.9.7", KLineLink(0x11)},
-                   {"MIT", KLineLink(0x11)}},
+      .ecuTypes = EcuTypes({{KLineLink(0x11),
+                             {"DEEP DELPHI ECUS", "DEEP SPACEFLIGHT", "UECUS2G", "GW413EF UEOBD",
+                              "Delphi MT20", "ME7.9.7", "MIT"}}}),
       // clang-format off
       .firstRequests = {
-          // ECU types      ELM  0xC1  0x50  0x50 faults  Kesta CAN
-          {table::Set({4}), {20,  20,   20,   U,           U }},
-          {{},              {11,  11,   11,   U,           U }},
+          // ECU types ELM  0xC1  0x50  0x50 faults  Kesta CAN
+          {Set({4}),  {20,  20,   20,   U,           U }},
+          {{},        {11,  11,   11,   U,           U }},
       },
       // clang-format on
       .visibility = MrvShown({{{0, 1, 6}, {Show(VS_MAP), Show(VS_DV), Hide(VS_MRV)}},
@@ -129,7 +118,7 @@ const MakeEntry& GreatWallMake() {
                               {{4}, {Show(VS_MAP), Hide(VS_MRV), Hide(VS_DV)}}}),
       // A clear reply goes back to live data: "21 01", or "22 00 11" for Delphi MT20.
       .faults = FaultHandling::None(true).WithClearButton(),
-      .branches = table::kGreatWall,
+      .branches = kBranches,
   };
   return entry;
 }

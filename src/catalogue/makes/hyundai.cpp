@@ -4,10 +4,10 @@
 // ECUs, so W(6, 5) is B[6] * 256 + B[5].
 #include "catalogue/make_registry.h"
 
-namespace kalvex::table {
+namespace kalvex {
 namespace {
 
-using enum Component;
+using namespace MakeNotation;
 
 // clang-format off
 
@@ -28,7 +28,8 @@ constexpr Row kV1Id04[] = {
     {{VS_MAP},             (W(3, 2) * 256) / 65535,         Round},
 };
 
-// ECU_v.2 and ECU_v.4: 21 06 > 21 02 > 21 05 > 21 03
+// ECU_v.2 and ECU_v.4: 21 06 > 21 02 > 21 05 > 21 03. ECU_v.3 answers
+// 21 06 and 21 03 alike.
 constexpr Row kV2Id06[] = {
     {{VS_Speed, VI_Speed}, B(10) * 1.25L,                   Round},
 };
@@ -49,9 +50,6 @@ constexpr Row kV2Id03[] = {
 
 // ECU_v.3 (1.1L/1.3L/1.5L/1.6L): 21 06 > 21 02 > 21 03; engine speed comes
 // with the 0x02 block, in steps of 40 rpm.
-constexpr Row kV3Id06[] = {
-    {{VS_Speed, VI_Speed}, B(10) * 1.25L,                   Round},
-};
 constexpr Row kV3Id02[] = {
     {{VS_MAP},             (W(13, 12) * 256) / 65535,       None},
     {{VS_THR},             (B(22) * 100) / 255,             None},
@@ -60,9 +58,6 @@ constexpr Row kV3Id02[] = {
     {{VS_Ub, VI_Ub},       (B(27) * 17.9L) / 255,           None},
     {{VS_TOG},             B(29) * 0.75L - 48,              Round},
     {{VS_TANS},            B(31) * 0.75L - 48,              Round},
-};
-constexpr Row kV3Id03[] = {
-    {{VS_DV},              (B(10) * 208.1L) / 255,          None},
 };
 
 // ECU_v.5, v.6 and v.7 answer everything in one 21 01 reply.
@@ -103,23 +98,28 @@ constexpr Row kV7[] = {
     {{VS_DV},              (W(57, 56) * 262.1L) / 65535,    None},
 };
 
-// ECU_v.8 and ECU_v.12 CAN: 21 02 > 21 03. The injection word is divided
-// by 65536 here, unlike the other CAN types.
+// ECU_v.8 and ECU_v.12 CAN (7, 11), and ECU_v.13 (2.0L) CAN (12), which
+// differs in supply voltage and injection time: 21 02 > 21 03. The
+// injection word of ECU_v.8 and v.12 is divided by 65536, unlike the other
+// CAN types.
 constexpr Row kV8Id02[] = {
     {{VS_MAP},             (W(17, 16) * 2560) / 65536000,   None},
     {{VS_THR},             (B(26) * 100) / 255,             None},
-    {{VS_Ub, VI_Ub},       (B(31) * 24) / 255,              None},
+    {{VS_Ub, VI_Ub},       (B(31) * 24) / 255,              None,  Only({7, 11})},
+    {{VS_Ub, VI_Ub},       (B(31) * 17.4L) / 255,           None,  Only({12})},
     {{VS_Nmot},            (B(29) * 40) / 100,              None},
     {{VI_Nmot},            B(29) * 40,                      Integer},
     {{VS_TOG},             (B(33) * 191.2L) / 255 - 49,     None},
     {{VS_TANS},            (B(35) * 191.1L) / 255 - 49,     None},
-    {{VS_DV},              (W(45, 44) * 262.1L) / 65536,    None},
+    {{VS_DV},              (W(45, 44) * 262.1L) / 65536,    None,  Only({7, 11})},
+    {{VS_DV},              (W(45, 44) * 53717.2L) / 65535,  None,  Only({12})},
 };
 constexpr Row kV8Id03[] = {
     {{VS_Speed, VI_Speed}, (B(48) * 320) / 256,             None},
 };
 
-// ECU_v.9 (1.4L/1.6L) CAN: 21 01 > 21 02
+// ECU_v.9 (1.4L/1.6L) CAN: 21 01 > 21 02; its 0x02 reply is that of
+// ECU_v.10 and v.14.
 constexpr Row kV9Id01[] = {
     {{VS_THR},             (B(22) * 100) / 255,             None},
     {{VS_Ub, VI_Ub},       (B(7) * 17.37L) / 255,           None},
@@ -129,25 +129,25 @@ constexpr Row kV9Id01[] = {
     {{VS_TOG},             (B(27) * 191.4L) / 255 - 49,     None},
     {{VS_TANS},            (B(35) * 191.1L) / 255 - 49,     None},
 };
-constexpr Row kV9Id02[] = {
+constexpr Row kCanId02[] = {
     {{VS_DV},              (W(25, 24) * 53717.21L) / 65535, None},
     {{VS_Speed, VI_Speed}, (B(14) * 319) / 255,             None},
 };
 
-// ECU_v.10 (2.0L) CAN: 21 01 > 21 02 > 21 1F
+// ECU_v.10 (2.0L) CAN (9), and ECU_v.14 (1.8L/2.4L) CAN (13) with the
+// engine speed in rpm: 21 01 > 21 02 > 21 1F. The throttle word 0x1F is also
+// ECU_v.11's 0x06 reply.
 constexpr Row kV10Id01[] = {
     {{VS_Ub, VI_Ub},       (B(7) * 17.37L) / 255,           None},
-    {{VS_Nmot},            W(10, 9) / 400,                  None},
-    {{VI_Nmot},            W(10, 9) / 4,                    None},
+    {{VS_Nmot},            W(10, 9) / 400,                  None,  Only({9})},
+    {{VI_Nmot},            W(10, 9) / 4,                    None,  Only({9})},
+    {{VS_Nmot},            W(10, 9) / 100,                  None,  Only({13})},
+    {{VI_Nmot},            W(10, 9),                        Integer, Only({13})},
     {{VS_MAP},             (W(19, 18) * 2560) / 65536000,   None},
     {{VS_TOG},             (B(27) * 191.4L) / 255 - 49,     None},
     {{VS_TANS},            (B(35) * 191.1L) / 255 - 49,     None},
 };
-constexpr Row kV10Id02[] = {
-    {{VS_DV},              (W(25, 24) * 53717.21L) / 65535, None},
-    {{VS_Speed, VI_Speed}, (B(14) * 319) / 255,             None},
-};
-constexpr Row kV10Id1F[] = {
+constexpr Row kThrottleWord[] = {
     {{VS_THR},             (W(7, 6) * 480) / 65535,         None},
 };
 
@@ -162,134 +162,90 @@ constexpr Row kV11Id02[] = {
 constexpr Row kV11Id03[] = {
     {{VS_Speed, VI_Speed}, (B(48) * 319) / 255,             None},
 };
-constexpr Row kV11Id06[] = {
-    {{VS_THR},             (W(7, 6) * 480) / 65535,         None},
-};
 
-// ECU_v.13 (2.0L) CAN: as ECU_v.8 but for supply voltage and injection time.
-constexpr Row kV13Id02[] = {
-    {{VS_MAP},             (W(17, 16) * 2560) / 65536000,   None},
-    {{VS_THR},             (B(26) * 100) / 255,             None},
-    {{VS_Ub, VI_Ub},       (B(31) * 17.4L) / 255,           None},
-    {{VS_Nmot},            (B(29) * 40) / 100,              None},
-    {{VI_Nmot},            B(29) * 40,                      Integer},
-    {{VS_TOG},             (B(33) * 191.2L) / 255 - 49,     None},
-    {{VS_TANS},            (B(35) * 191.1L) / 255 - 49,     None},
-    {{VS_DV},              (W(45, 44) * 53717.2L) / 65535,  None},
-};
-constexpr Row kV13Id03[] = {
-    {{VS_Speed, VI_Speed}, (B(48) * 320) / 256,             None},
-};
-
-// ECU_v.14 (1.8L/2.4L) CAN: as ECU_v.10, but engine speed comes in rpm.
-constexpr Row kV14Id01[] = {
-    {{VS_Ub, VI_Ub},       (B(7) * 17.37L) / 255,           None},
-    {{VS_Nmot},            W(10, 9) / 100,                  None},
-    {{VI_Nmot},            W(10, 9),                        Integer},
-    {{VS_MAP},             (W(19, 18) * 2560) / 65536000,   None},
-    {{VS_TOG},             (B(27) * 191.4L) / 255 - 49,     None},
-    {{VS_TANS},            (B(35) * 191.1L) / 255 - 49,     None},
-};
-constexpr Row kV14Id02[] = {
-    {{VS_DV},              (W(25, 24) * 53717.21L) / 65535, None},
-    {{VS_Speed, VI_Speed}, (B(14) * 319) / 255,             None},
-};
-constexpr Row kV14Id1F[] = {
-    {{VS_THR},             (W(7, 6) * 480) / 65535,         None},
-};
 
 // Request numbers of the local identifiers polled.
 constexpr uint8_t k2101 = 11, k2102 = 6, k2103 = 9, k2104 = 7, k2105 = 8, k2106 = 1, k211F = 38;
 
-// ECU_v.2 and ECU_v.4, and ECU_v.8 and ECU_v.12, share their layouts but
-// each type keeps its own branches.
-constexpr Branch kHyundai[] = {
+// Types that share a reply share its rows, but each type keeps its own
+// branches.
+constexpr Branch kBranches[] = {
     // K-line
-    {Ecu(0, 0x61, 0x06),  kV1Id06,  Request(k2103)},
-    {Ecu(0, 0x61, 0x03),  kV1Id03,  Request(k2104)},
-    {Ecu(0, 0x61, 0x04),  kV1Id04,  Request(k2106)},
+    {Ecu(0, 0x61, 0x06),   kV1Id06,       Request(k2103)},
+    {Ecu(0, 0x61, 0x03),   kV1Id03,       Request(k2104)},
+    {Ecu(0, 0x61, 0x04),   kV1Id04,       Request(k2106)},
 
-    {Ecu(1, 0x61, 0x06),  kV2Id06,  Request(k2102)},
-    {Ecu(1, 0x61, 0x02),  kV2Id02,  Request(k2105)},
-    {Ecu(1, 0x61, 0x05),  kV2Id05,  Request(k2103)},
-    {Ecu(1, 0x61, 0x03),  kV2Id03,  Request(k2106)},
+    {Ecu(1, 0x61, 0x06),   kV2Id06,       Request(k2102)},
+    {Ecu(1, 0x61, 0x02),   kV2Id02,       Request(k2105)},
+    {Ecu(1, 0x61, 0x05),   kV2Id05,       Request(k2103)},
+    {Ecu(1, 0x61, 0x03),   kV2Id03,       Request(k2106)},
 
-    {Ecu(2, 0x61, 0x06),  kV3Id06,  Request(k2102)},
-    {Ecu(2, 0x61, 0x02),  kV3Id02,  Request(k2103)},
-    {Ecu(2, 0x61, 0x03),  kV3Id03,  Request(k2106)},
+    {Ecu(2, 0x61, 0x06),   kV2Id06,       Request(k2102)},
+    {Ecu(2, 0x61, 0x02),   kV3Id02,       Request(k2103)},
+    {Ecu(2, 0x61, 0x03),   kV2Id03,       Request(k2106)},
 
-    {Ecu(3, 0x61, 0x06),  kV2Id06,  Request(k2102)},
-    {Ecu(3, 0x61, 0x02),  kV2Id02,  Request(k2105)},
-    {Ecu(3, 0x61, 0x05),  kV2Id05,  Request(k2103)},
-    {Ecu(3, 0x61, 0x03),  kV2Id03,  Request(k2106)},
+    {Ecu(3, 0x61, 0x06),   kV2Id06,       Request(k2102)},
+    {Ecu(3, 0x61, 0x02),   kV2Id02,       Request(k2105)},
+    {Ecu(3, 0x61, 0x05),   kV2Id05,       Request(k2103)},
+    {Ecu(3, 0x61, 0x03),   kV2Id03,       Request(k2106)},
 
-    {Ecu(4, 0x61, 0x01),  kV5,      Request(k2101)},
-    {Ecu(5, 0x61, 0x01),  kV6,      Request(k2101)},
-    {Ecu(6, 0x61, 0x01),  kV7,      Request(k2101)},
+    {Ecu(4, 0x61, 0x01),   kV5,           Request(k2101)},
+    {Ecu(5, 0x61, 0x01),   kV6,           Request(k2101)},
+    {Ecu(6, 0x61, 0x01),   kV7,           Request(k2101)},
 
     // CAN
-    {Ecu(7, 0x61, 0x02),  kV8Id02,  Request(k2103)},
-    {Ecu(7, 0x61, 0x03),  kV8Id03,  Request(k2102)},
+    {Ecu(7, 0x61, 0x02),   kV8Id02,       Request(k2103)},
+    {Ecu(7, 0x61, 0x03),   kV8Id03,       Request(k2102)},
 
-    {Ecu(8, 0x61, 0x01),  kV9Id01,  Request(k2102)},
-    {Ecu(8, 0x61, 0x02),  kV9Id02,  Request(k2101)},
+    {Ecu(8, 0x61, 0x01),   kV9Id01,       Request(k2102)},
+    {Ecu(8, 0x61, 0x02),   kCanId02,      Request(k2101)},
 
-    {Ecu(9, 0x61, 0x01),  kV10Id01, Request(k2102)},
-    {Ecu(9, 0x61, 0x02),  kV10Id02, Request(k211F)},
-    {Ecu(9, 0x61, 0x1F),  kV10Id1F, Request(k2101)},
+    {Ecu(9, 0x61, 0x01),   kV10Id01,      Request(k2102)},
+    {Ecu(9, 0x61, 0x02),   kCanId02,      Request(k211F)},
+    {Ecu(9, 0x61, 0x1F),   kThrottleWord, Request(k2101)},
 
-    {Ecu(10, 0x61, 0x02), kV11Id02, Request(k2103)},
-    {Ecu(10, 0x61, 0x03), kV11Id03, Request(k2106)},
-    {Ecu(10, 0x61, 0x06), kV11Id06, Request(k2102)},
+    {Ecu(10, 0x61, 0x02),  kV11Id02,      Request(k2103)},
+    {Ecu(10, 0x61, 0x03),  kV11Id03,      Request(k2106)},
+    {Ecu(10, 0x61, 0x06),  kThrottleWord, Request(k2102)},
 
-    {Ecu(11, 0x61, 0x02), kV8Id02,  Request(k2103)},
-    {Ecu(11, 0x61, 0x03), kV8Id03,  Request(k2102)},
+    {Ecu(11, 0x61, 0x02),  kV8Id02,       Request(k2103)},
+    {Ecu(11, 0x61, 0x03),  kV8Id03,       Request(k2102)},
 
-    {Ecu(12, 0x61, 0x02), kV13Id02, Request(k2103)},
-    {Ecu(12, 0x61, 0x03), kV13Id03, Request(k2102)},
+    {Ecu(12, 0x61, 0x02),  kV8Id02,       Request(k2103)},
+    {Ecu(12, 0x61, 0x03),  kV8Id03,       Request(k2102)},
 
-    {Ecu(13, 0x61, 0x01), kV14Id01, Request(k2102)},
-    {Ecu(13, 0x61, 0x02), kV14Id02, Request(k211F)},
-    {Ecu(13, 0x61, 0x1F), kV14Id1F, Request(k2101)},
+    {Ecu(13, 0x61, 0x01),  kV10Id01,      Request(k2102)},
+    {Ecu(13, 0x61, 0x02),  kCanId02,      Request(k211F)},
+    {Ecu(13, 0x61, 0x1F),  kThrottleWord, Request(k2101)},
 };
 
 // clang-format on
 
 }  // namespace
 
-}  // namespace kalvex::table
-
-namespace kalvex {
-
-using MakeNotation::U;
-
 const MakeEntry& HyundaiMake() {
-  using enum Component;
   static const MakeEntry entry{
       .text = "HYUNDAI",
-      .ecuTypes = {{"ECU_v.1 (1.3L/1.5L/1.6L)", KLineLink(0x11)},
-                   {"ECU_v.2 (1.3L/1.5L/1.6L)", KLineLink(0x11)},
-                   {"ECU_v.3 (1.1L/1.3L/1.5L/1.6L)", KLineLink(0x11)},
-                   {"ECU_v.4 (1.6L)", KLineLink(0x0F)},
-                   {"ECU_v.5 (1.8L/2.0L)", KLineLink(0x11)},
-                   {"ECU_v.6 (1.8L/2.0L CVVT)", KLineLink(0x11)},
-                   {"ECU_v.7 (2.7L)", KLineLink(0x11)},
-                   {"ECU_v.8 (1.4L/1.6L) CAN", CanLink(0x7E7)},
-                   {"ECU_v.9 (1.4L/1.6L) CAN", CanLink(0x7E0)},
-                   {"ECU_v.10 (2.0L) CAN", CanLink(0x7E0)},
-                   {"ECU_v.11 (2.7L) CAN", CanLink(0x7E0)},
-                   {"ECU_v.12 (1.6L) CAN", CanLink(0x7E0)},
-                   {"ECU_v.13 (2.0L) CAN", CanLink(0x7E0)},
-                   {"ECU_v.14 (1.8L/2.4L) CAN", CanLink(0x7E0)}},
+      .ecuTypes = EcuTypes({
+          {KLineLink(0x11),
+           {"ECU_v.1 (1.3L/1.5L/1.6L)", "ECU_v.2 (1.3L/1.5L/1.6L)",
+            "ECU_v.3 (1.1L/1.3L/1.5L/1.6L)"}},
+          {KLineLink(0x0F), {"ECU_v.4 (1.6L)"}},
+          {KLineLink(0x11), {"ECU_v.5 (1.8L/2.0L)", "ECU_v.6 (1.8L/2.0L CVVT)", "ECU_v.7 (2.7L)"}},
+          {CanLink(0x7E7), {"ECU_v.8 (1.4L/1.6L) CAN"}},
+          {CanLink(0x7E0),
+           {"ECU_v.9 (1.4L/1.6L) CAN", "ECU_v.10 (2.0L) CAN", "ECU_v.11 (2.7L) CAN",
+            "ECU_v.12 (1.6L) CAN", "ECU_v.13 (2.0L) CAN", "ECU_v.14 (1.8L/2.4L) CAN"}},
+      }),
       // clang-format off
       .firstRequests = {
-          // ECU types             ELM  0xC1  0x50  0x50 faults  Kesta CAN
-          {table::Set({0, 1, 2, 3}), {1,   10,   1,    2,           U }},
-          {table::Set({4, 5, 6}),    {11,  10,   11,   2,           U }},
-          {table::Set({7, 11, 12}),  {6,   10,   6,    2,           6 }},
-          {table::Set({10}),         {6,   10,   U,    2,           6 }},
-          {table::Set({8, 9, 13}),   {11,  10,   11,   2,           11}},
-          {{},                       {U,   10,   U,    2,           U }},
+          // ECU types         ELM  0xC1  0x50  0x50 faults  Kesta CAN
+          {Set({0, 1, 2, 3}), {1,   10,   1,    2,           U }},
+          {Set({4, 5, 6}),    {11,  10,   11,   2,           U }},
+          {Set({7, 11, 12}),  {6,   10,   6,    2,           6 }},
+          {Set({10}),         {6,   10,   U,    2,           6 }},
+          {Set({8, 9, 13}),   {11,  10,   11,   2,           11}},
+          {{},                {U,   10,   U,    2,           U }},
       },
       // clang-format on
       // Type 4 shows VS_MAP: that is the gauge its decoder fills.
@@ -298,7 +254,7 @@ const MakeEntry& HyundaiMake() {
                               {{5, 6, 8}, {Show(VS_TOG), Show(VS_DV), Show(VS_MRV), Hide(VS_MAP)}},
                               {{10}, {Hide(VS_TOG), Hide(VS_DV), Hide(VS_MRV), Show(VS_MAP)}}}),
       .faults = FaultHandling::Read(2, true).WithClearButton(),  // "18 00 FF 00"
-      .branches = table::kHyundai,
+      .branches = kBranches,
   };
   return entry;
 }

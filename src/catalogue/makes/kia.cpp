@@ -3,10 +3,10 @@
 // load sensor: air mass flow on type 0, manifold pressure on type 1.
 #include "catalogue/make_registry.h"
 
-namespace kalvex::table {
+namespace kalvex {
 namespace {
 
-using enum Component;
+using namespace MakeNotation;
 
 // clang-format off
 
@@ -28,7 +28,7 @@ constexpr Row kSpeed[] = {
     {{VS_Speed, VI_Speed}, (B(48) * 320) / 256,               None},
 };
 
-constexpr Branch kKia[] = {
+constexpr Branch kBranches[] = {
     {EcuRange(0, 1, 0x61, 0x02), kEngine, Command(9)},
     {EcuRange(0, 1, 0x61, 0x03), kSpeed,  Command(6)},
 };
@@ -37,23 +37,16 @@ constexpr Branch kKia[] = {
 
 }  // namespace
 
-}  // namespace kalvex::table
-
-namespace kalvex {
-
-using MakeNotation::U;
-
 const MakeEntry& KiaMake() {
-  using enum Component;
   static const MakeEntry entry{
       .text = "KIA",
-      .ecuTypes = {{"ECU_v.1 (1.4L/1.6L MAF) CAN", CanLink(0x7E7)},
-                   {"ECU_v.2 (1.4L/1.6L MAP) CAN", CanLink(0x7E7)}},
+      .ecuTypes = EcuTypes(
+          {{CanLink(0x7E7), {"ECU_v.1 (1.4L/1.6L MAF) CAN", "ECU_v.2 (1.4L/1.6L MAP) CAN"}}}),
       .firstRequests = {{{}, {6, 6, U, U, 6}}},
       .visibility = MrvShown({{{0}, {Show(VS_TOG), Show(VS_DV), Show(VS_MRV), Hide(VS_MAP)}},
                               {{1}, {Show(VS_TOG), Show(VS_DV), Show(VS_MAP), Hide(VS_MRV)}}}),
       .faults = FaultHandling::Read(2, false),
-      .branches = table::kKia,
+      .branches = kBranches,
   };
   return entry;
 }

@@ -3,48 +3,27 @@
 #include "catalogue/make_registry.h"
 #include "protocol/translate.h"
 
-namespace kalvex::table {
+namespace kalvex {
 namespace {
 
-using enum Component;
+using namespace MakeNotation;
 
 // clang-format off
 
-// "Январь 5.1 P-83"
-constexpr Row kType0[] = {
+// "Январь 5.1 P-83" (0); "Январь 5.1 Euro 2" (1), whose two words sit two
+// bytes further on; "Январь 7.2" (2): as Euro 2 plus intake air temperature.
+constexpr Row kJanuary[] = {
     {{VS_Speed, VI_Speed}, B(19),                 Integer},
     {{VS_Nmot},            (B(13) * 40) / 100,    Round},
     {{VI_Nmot},            B(13) * 40,            Integer},
     {{VS_Ub, VI_Ub},       B(20) * 0.05L + 5.2L,  None},
     {{VS_TOG},             B(10) - 40,            Integer},
-    {{VS_MRV},             W(25, 24) * 0.1L,      None},
+    {{VS_TANS},            B(36) - 40,            Integer, Only({2})},
+    {{VS_MRV},             W(25, 24) * 0.1L,      None,    Only({0})},
+    {{VS_MRV},             W(27, 26) * 0.1L,      None,    Only({1, 2})},
     {{VS_THR},             B(12),                 Integer},
-    {{VS_DV},              W(23, 22) / 125,       None},
-};
-
-// "Январь 5.1 Euro 2": the two words sit two bytes further on.
-constexpr Row kType1[] = {
-    {{VS_Speed, VI_Speed}, B(19),                 Integer},
-    {{VS_Nmot},            (B(13) * 40) / 100,    Round},
-    {{VI_Nmot},            B(13) * 40,            Integer},
-    {{VS_Ub, VI_Ub},       B(20) * 0.05L + 5.2L,  None},
-    {{VS_TOG},             B(10) - 40,            Integer},
-    {{VS_MRV},             W(27, 26) * 0.1L,      None},
-    {{VS_THR},             B(12),                 Integer},
-    {{VS_DV},              W(25, 24) / 125,       None},
-};
-
-// "Январь 7.2": as Euro 2 plus intake air temperature.
-constexpr Row kType2[] = {
-    {{VS_Speed, VI_Speed}, B(19),                 Integer},
-    {{VS_Nmot},            (B(13) * 40) / 100,    Round},
-    {{VI_Nmot},            B(13) * 40,            Integer},
-    {{VS_Ub, VI_Ub},       B(20) * 0.05L + 5.2L,  None},
-    {{VS_TOG},             B(10) - 40,            Integer},
-    {{VS_TANS},            B(36) - 40,            Integer},
-    {{VS_MRV},             W(27, 26) * 0.1L,      None},
-    {{VS_THR},             B(12),                 Integer},
-    {{VS_DV},              W(25, 24) / 125,       None},
+    {{VS_DV},              W(23, 22) / 125,       None,    Only({0})},
+    {{VS_DV},              W(25, 24) / 125,       None,    Only({1, 2})},
 };
 
 // "M73 / Bosch M7.9.7": words high byte first.
@@ -100,28 +79,21 @@ constexpr Row kType6[] = {
 };
 
 // No LADA branch tests B[1]; the request chosen at start is polled for good.
-constexpr Branch kLada[] = {
-    {Ecu(0, 0x61), kType0, KeepRequest},
-    {Ecu(1, 0x61), kType1, KeepRequest},
-    {Ecu(2, 0x61), kType2, KeepRequest},
-    {Ecu(3, 0x61), kType3, KeepRequest},
-    {Ecu(4, 0x61), kType4, KeepRequest},
-    {Ecu(5, 0x61), kType5, KeepRequest},
-    {Ecu(6, 0x62), kType6, KeepRequest},
+constexpr Branch kBranches[] = {
+    {Ecu(0, 0x61), kJanuary,  KeepRequest},
+    {Ecu(1, 0x61), kJanuary,  KeepRequest},
+    {Ecu(2, 0x61), kJanuary,  KeepRequest},
+    {Ecu(3, 0x61), kType3,    KeepRequest},
+    {Ecu(4, 0x61), kType4,    KeepRequest},
+    {Ecu(5, 0x61), kType5,    KeepRequest},
+    {Ecu(6, 0x62), kType6,    KeepRequest},
 };
 
 // clang-format on
 
 }  // namespace
 
-}  // namespace kalvex::table
-
-namespace kalvex {
-
-using MakeNotation::U;
-
 const MakeEntry& LadaMake() {
-  using enum Component;
   const std::vector<ComponentSetting> all = {
       Show(VS_Speed), Show(VI_Speed), Show(VS_Nmot), Show(VI_Nmot), Show(VS_TOG), Show(VS_Ub),
       Show(VI_Ub),    Show(VS_THR),   Show(VS_DV),   Show(VS_MRV),  Hide(VS_MAP)};
@@ -132,24 +104,26 @@ const MakeEntry& LadaMake() {
   };
   static const MakeEntry entry{
       .text = QT_TRANSLATE_NOOP("kalvex", "LADA (ВАЗ)"),
-      .ecuTypes = {{QT_TRANSLATE_NOOP("kalvex", "Январь 5.1 P-83"), KLineLink(0x10)},
-                   {QT_TRANSLATE_NOOP("kalvex", "Январь 5.1 Euro 2"), KLineLink(0x10)},
-                   {QT_TRANSLATE_NOOP("kalvex", "Январь 7.2"), KLineLink(0x10)},
-                   {"M73 / Bosch M7.9.7", KLineLink(0x10)},
-                   {"Bosch MP7.0", KLineLink(0x11)},
-                   {"M74 / Bosch ME17.9.7", KLineLink(0x10)},
-                   {QT_TRANSLATE_NOOP("kalvex", "М74 CAN / Bosch ME17.9.7 CAN / M75 / M86"),
-                    CanLink(0x7E0)}},
+      .ecuTypes = EcuTypes({
+          {KLineLink(0x10),
+           {QT_TRANSLATE_NOOP("kalvex", "Январь 5.1 P-83"),
+            QT_TRANSLATE_NOOP("kalvex", "Январь 5.1 Euro 2"),
+            QT_TRANSLATE_NOOP("kalvex", "Январь 7.2"), "M73 / Bosch M7.9.7"}},
+          {KLineLink(0x11), {"Bosch MP7.0"}},
+          {KLineLink(0x10), {"M74 / Bosch ME17.9.7"}},
+          {CanLink(0x7E0),
+           {QT_TRANSLATE_NOOP("kalvex", "М74 CAN / Bosch ME17.9.7 CAN / M75 / M86")}},
+      }),
       // clang-format off
       .firstRequests = {
-          // ECU types    ELM  0xC1  0x50  0x50 faults  Kesta CAN
-          {table::Set({6}), {13,  11,   13,   12,          13}},
-          {{},              {11,  11,   11,   12,          U }},
+          // ECU types ELM  0xC1  0x50  0x50 faults  Kesta CAN
+          {Set({6}),  {13,  11,   13,   12,          13}},
+          {{},        {11,  11,   11,   12,          U }},
       },
       // clang-format on
       .visibility = MrvShownNoTans({{{0, 1, 4}, withTans(false)}, {{2, 3, 5, 6}, withTans(true)}}),
       .faults = FaultHandling::Read(12, true).WithClearButton(),  // "18 00 00 00"
-      .branches = table::kLada,
+      .branches = kBranches,
   };
   return entry;
 }

@@ -5,10 +5,10 @@
 #include "catalogue/make_registry.h"
 #include "protocol/translate.h"
 
-namespace kalvex::table {
+namespace kalvex {
 namespace {
 
-using enum Component;
+using namespace MakeNotation;
 
 // clang-format off
 
@@ -54,7 +54,7 @@ constexpr Row kInjection[] = {
 };
 
 // "Общий K-Line (10H)" (type 0) and "Общий CAN" (type 1), side by side.
-constexpr Branch kNissan[] = {
+constexpr Branch kBranches[] = {
     {Ecu(0, 0x62, 0x11, 0x01), kCoolant,     Command(41)},
     {Ecu(1, 0x62, 0x11, 0x01), kCoolant,     Command(51)},
     {Ecu(0, 0x62, 0x11, 0x02), kSpeed,       Command(42)},
@@ -74,16 +74,6 @@ constexpr Branch kNissan[] = {
 };
 
 // clang-format on
-
-}  // namespace
-
-}  // namespace kalvex::table
-
-namespace kalvex {
-
-using MakeNotation::U;
-
-namespace {
 
 // "Общий CAN" is a CAN session, but the ELM327 keeps protocol 5 and gets both
 // headers.
@@ -105,15 +95,15 @@ const MakeEntry& NissanMake() {
                    {QT_TRANSLATE_NOOP("kalvex", "Общий CAN"), GenericCanLink()}},
       // clang-format off
       .firstRequests = {
-          // ECU types      ELM  0xC1  0x50  0x50 faults  Kesta CAN
-          {table::Set({1}), {50,  U,    U,    U,           50}},
-          {table::Set({0}), {40,  40,   U,    U,           U }},
-          {{},              {40,  U,    U,    U,           U }},
+          // ECU types ELM  0xC1  0x50  0x50 faults  Kesta CAN
+          {Set({1}),  {50,  U,    U,    U,           50}},
+          {Set({0}),  {40,  40,   U,    U,           U }},
+          {{},        {40,  U,    U,    U,           U }},
       },
       // clang-format on
       .visibility = MapShown(),
       .faults = FaultHandling::Read(2, false),
-      .branches = table::kNissan,
+      .branches = kBranches,
   };
   return entry;
 }

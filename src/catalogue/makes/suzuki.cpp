@@ -3,10 +3,10 @@
 // The reply carries no supply voltage, so the voltage gauges are left alone.
 #include "catalogue/make_registry.h"
 
-namespace kalvex::table {
+namespace kalvex {
 namespace {
 
-using enum Component;
+using namespace MakeNotation;
 
 // clang-format off
 
@@ -21,19 +21,13 @@ constexpr Row kGrandVitara[] = {
     {{VS_DV},              W(39, 40) / 1000,       None},
 };
 
-constexpr Branch kSuzuki[] = {
+constexpr Branch kBranches[] = {
     {EcuRange(0, 1, 0x61, 0x00), kGrandVitara, Command(15)},
 };
 
 // clang-format on
 
 }  // namespace
-
-}  // namespace kalvex::table
-
-namespace kalvex {
-
-using MakeNotation::U;
 
 const MakeEntry& SuzukiMake() {
   static const MakeEntry entry{
@@ -44,7 +38,7 @@ const MakeEntry& SuzukiMake() {
       .firstRequests = {{{}, {15, 15, U, U, U}}},
       .visibility = MapShown(),
       .faults = FaultHandling::Read(12, false),  // "18 00 00 00"
-      .branches = table::kSuzuki,
+      .branches = kBranches,
   };
   return entry;
 }

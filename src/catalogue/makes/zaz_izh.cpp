@@ -4,10 +4,10 @@
 #include "catalogue/make_registry.h"
 #include "protocol/translate.h"
 
-namespace kalvex::table {
+namespace kalvex {
 namespace {
 
-using enum Component;
+using namespace MakeNotation;
 
 // clang-format off
 
@@ -25,21 +25,11 @@ constexpr Row kMikas[] = {
 };
 
 // The table serves makes 8 and 9 only, so the guard needs no make.
-constexpr Branch kZazIzh[] = {
+constexpr Branch kBranches[] = {
     {Ecu(0, 0x61, 0x01), kMikas, Request(11)},
 };
 
 // clang-format on
-
-}  // namespace
-
-}  // namespace kalvex::table
-
-namespace kalvex {
-
-using MakeNotation::U;
-
-namespace {
 
 // ZAZ and IZH: the same Микас family under two makes.
 MakeEntry Mikas(const char* text, EcuTypeEntry type) {
@@ -48,7 +38,7 @@ MakeEntry Mikas(const char* text, EcuTypeEntry type) {
           .firstRequests = {{{}, {11, 11, 11, 2, U}}},
           .visibility = MrvShown(),
           .faults = FaultHandling::Read(2, true),
-          .branches = table::kZazIzh};
+          .branches = kBranches};
 }
 
 }  // namespace

@@ -358,25 +358,21 @@ void TVaCustomComm::BackendOpen(const std::string& path) {
     open.writeCapacity = static_cast<size_t>(buffers_.WriteSize);
     open.writeQueue.reserve(open.writeCapacity);
 
+    // Each thread comes with its wake-up; either failing fails the open
+    // with `message`.
     std::weak_ptr<Core> weak = core_;
-    if (!monitorEvents_.Empty()) {
-      if (const int e = open.eventWake.Create())
-        throw EVaCommError(msg::WithCode(msg::kEventMask, e));
+    auto startThread = [&](WakePipe& wake, std::thread& thread, auto loop, const char* message) {
+      if (const int e = wake.Create()) throw EVaCommError(msg::WithCode(message, e));
       try {
-        open.eventThread = std::thread(VaCommPosting::EventLoop, weak, &open);
+        thread = std::thread(loop, weak, &open);
       } catch (const std::system_error& e) {
-        throw EVaCommError(msg::WithCode(msg::kEventMask, e.code().value()));
+        throw EVaCommError(msg::WithCode(message, e.code().value()));
       }
-    }
-    if (!directWrite_) {
-      if (const int e = open.writeWake.Create())
-        throw EVaCommError(msg::WithCode(msg::kInitBuffers, e));
-      try {
-        open.writeThread = std::thread(VaCommPosting::WriteLoop, weak, &open);
-      } catch (const std::system_error& e) {
-        throw EVaCommError(msg::WithCode(msg::kInitBuffers, e.code().value()));
-      }
-    }
+    };
+    if (!monitorEvents_.Empty())
+      startThread(open.eventWake, open.eventThread, VaCommPosting::EventLoop, msg::kEventMask);
+    if (!directWrite_)
+      startThread(open.writeWake, open.writeThread, VaCommPosting::WriteLoop, msg::kInitBuffers);
   } catch (...) {
     core.session.reset();  // stops what was started and lets the device go
     throw;
