@@ -43,10 +43,8 @@ count_suites build/ctest.log
 # and every golden decode case, byte for byte the same as the Linux build.
 if [ "$windows" = yes ]; then
   # With the cached Qt for MinGW-w64 the same build makes the window too.
-  # The window's checks under wine are opt-in for now: its widgets suite
-  # hangs at start under wine and the demo window does not always appear.
   win_gui=(-DKALVEX_QT_MINGW=)
-  if [ "${KALVEX_WINDOWS_WINDOW:-0}" = 1 ] && tools/build_qt_mingw.sh --check; then
+  if tools/build_qt_mingw.sh --check; then
     kalvex_install_missing "$KALVEX_WINDOWS_GUI_PACKAGES" --no-install-recommends
     qt_mingw=$(tools/build_qt_mingw.sh --prefix)
     win_gui=(-DKALVEX_GUI=ON -DKALVEX_QT_MINGW="$qt_mingw")
@@ -87,9 +85,6 @@ if [ "$windows" = yes ]; then
   if [ -n "${qt_mingw:-}" ]; then
     (cd build-win && cpack -G NSIS >/dev/null)
     tests/wine/window.sh build build-win
-  elif tools/build_qt_mingw.sh --check; then
-    echo "test.sh: SKIPPED the Windows window, its tests under wine and the installer:" \
-      "not yet reliable under wine; KALVEX_WINDOWS_WINDOW=1 ./test.sh runs them" >&2
   else
     echo "test.sh: SKIPPED the Windows window, its tests under wine and the installer:" \
       "no Qt for MinGW-w64 in $(tools/build_qt_mingw.sh --prefix) yet; ./package-windows.sh builds it" >&2
