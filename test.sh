@@ -61,8 +61,11 @@ if [ "$windows" = yes ]; then
       -print-file-name=libstdc++-6.dll)")")"
     export WINEPATH
   fi
-  # The prefix made once, before two test binaries could race to make it.
+  # The prefix made once, before two test binaries could race to make it,
+  # and settled: a window test started while a new prefix still sets itself
+  # up in the background waited for ever on its first multimedia timer.
   wineboot -u >/dev/null 2>&1 || true
+  wineserver -w || true
   xvfb_pid=""
   if [ -n "${qt_mingw:-}" ]; then
     # Wine makes its windows on an X display, even for Qt's minimal platform.

@@ -1,7 +1,8 @@
-#include "app/button_captions.h"
 #include "app/main_window.h"
 
 #include <gtest/gtest.h>
+
+#include "app/button_captions.h"
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -22,10 +24,10 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTabWidget>
-#include <functional>
-#include <future>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
+#include <future>
 
 #include "app/session_host.h"
 #ifdef Q_OS_WIN
@@ -34,8 +36,8 @@
 
 #include "app/settings_store.h"
 #include "catalogue/catalogue.h"
-#include "link/process_setup.h"
 #include "cli/sim_tcp_front.h"
+#include "link/process_setup.h"
 #include "session/log_file.h"
 #include "session/session_controller.h"
 #include "sim/pty_server.h"
@@ -52,7 +54,6 @@ QApplication* App() {
   QApplication::setApplicationName("Kalvex");
   return app;
 }
-
 
 WindowOptions TwoFakePorts() {
   WindowOptions o;
@@ -491,12 +492,26 @@ TEST_F(WindowTest, WifiDialogOffersTheUsualAddressOnlyAsAHint) {
   const int wifi = ports->count() - 1;
   std::string placeholder, shown;
   bool refusedEmpty = false;
-  // The dialog is modal: look at it from inside its own event loop.
-  QTimer::singleShot(0, [&] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    ASSERT_NE(dialog, nullptr);
+  // The dialog is modal: look at it from inside its own event loop, once it
+  // is on screen (under wine that is a moment after its loop starts). One
+  // that never shows fails the test rather than leave it waiting.
+  std::function<void(int)> answer = [&](int triesLeft) {
+    auto* dialog = w.findChild<QDialog*>("WifiDialog");
+    if (!dialog || !dialog->isVisible()) {
+      if (triesLeft > 0) {
+        QTimer::singleShot(20, [&answer, triesLeft] { answer(triesLeft - 1); });
+      } else {
+        ADD_FAILURE() << "the Wi-Fi dialog did not show";
+        if (dialog) dialog->reject();
+      }
+      return;
+    }
     auto* edit = dialog->findChild<QLineEdit*>("WifiAddress");
-    ASSERT_NE(edit, nullptr);
+    if (!edit) {
+      ADD_FAILURE() << "no address field";
+      dialog->reject();
+      return;
+    }
     placeholder = edit->placeholderText().toStdString();
     shown = edit->text().toStdString();
     auto* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
@@ -504,7 +519,8 @@ TEST_F(WindowTest, WifiDialogOffersTheUsualAddressOnlyAsAHint) {
     refusedEmpty = dialog->isVisible();
     edit->setText(" tcp://[::1]:35000 ");
     ok->click();
-  });
+  };
+  QTimer::singleShot(0, [&answer] { answer(500); });
   ports->setCurrentIndex(wifi);
   w.ComboBox1Activated(wifi);
   EXPECT_EQ(placeholder, "192.168.0.10:35000");
