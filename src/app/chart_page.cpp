@@ -373,6 +373,7 @@ bool ChartPage::startCsvSave(const std::string& path) {
 // meanwhile are not part of this save; rows the session lets go of before
 // they were copied are gone from it too, as they would be from a later save.
 void ChartPage::copyStep() {
+  if (!copy_) return;  // finished already by finishSave()
   CsvCopy& c = *copy_;
   const bool cleared = values_.appended() < c.end;  // a new session began
   if (!cleared && c.next < c.end) {
@@ -423,6 +424,11 @@ void ChartPage::copyStep() {
         },
         error);
   });
+}
+
+void ChartPage::finishSave() {
+  while (copy_) copyStep();
+  if (writer_) writer_->wait();
 }
 
 bool ChartPage::startPngSave(const std::string& path) {

@@ -79,6 +79,10 @@ class ChartPage : public QWidget {
   // another save runs. Failures go to onError; saveFinished follows either way.
   bool startCsvSave(const std::string& path);
   bool startPngSave(const std::string& path);
+  // The window is closing: a CSV save still copying takes the rest of its
+  // rows now, while the session's values are still there, and whatever save
+  // runs is written out before this returns.
+  void finishSave();
   bool saving() const { return saving_; }
   // Where failures of the save buttons go (the window's error display).
   std::function<void(const std::string&)> onError;

@@ -169,6 +169,9 @@ TForm1::~TForm1() {
   // it talks to is destroyed.
   if (host_) host_->shutdown();
   host_.reset();
+  // A save under way still reads the session's values, which go before the
+  // chart page does.
+  if (chart_) chart_->finishSave();
 }
 
 void TForm1::buildWidgets() {
@@ -509,6 +512,7 @@ void TForm1::FormClose() {
   if (closed_) return;
   closed_ = true;
   if (host_) host_->shutdown();
+  chart_->finishSave();
   if (options_.writeSettingsOnClose && settings_) {
     Settings s;
     const Settings stored = settings_->read();

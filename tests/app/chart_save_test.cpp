@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProgressBar>
@@ -107,6 +108,23 @@ TEST(ChartSave, RowsDroppedWhileCopyingAreNeitherRepeatedNorShifted) {
   for (size_t i = 1; i < back.size(); ++i)
     ASSERT_GT(back[i].ms, back[i - 1].ms) << "row " << i << " out of order or repeated";
   EXPECT_EQ(back.back().ms, 69'999 * 20) << "no row of after the click";
+}
+
+TEST(ChartSave, ClosingWhileCopyingStillWritesEveryRowOfTheClick) {
+  const std::string path = testing::TempDir() + "/chart_save_closing.csv";
+  QFile::remove(QString::fromStdString(path));
+  {
+    SaveHarness h;
+    AddRows(h.values, 0, 100'000);  // more than one piece of copying
+    ASSERT_TRUE(h.page.startCsvSave(path));
+    ASSERT_TRUE(h.page.saving());
+    h.page.finishSave();  // what the window does as it closes
+  }
+  SessionValues back;
+  std::string error;
+  ASSERT_TRUE(back.readCsv(path, error)) << error;
+  ASSERT_EQ(back.size(), 100'000u);
+  EXPECT_EQ(back.back().ms, 99'999 * 20);
 }
 
 TEST(ChartSave, FailuresNameTheFileAndLeaveNothingBehind) {
