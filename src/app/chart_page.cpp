@@ -118,10 +118,6 @@ std::vector<Component> DefaultChartComponents(const Visibility& available) {
 
 ChartPage::ChartPage(const SessionValues& values, QWidget* parent)
     : QWidget(parent), values_(values) {
-  // The image format plugins are loaded here, on the window's thread, not by
-  // the first picture saved on the writer thread: loaded there, a Windows
-  // program (under wine at least) could not end after a picture was saved.
-  QImageWriter::supportedImageFormats();
   auto* grid = new QGridLayout();
   grid->setSpacing(3);
   for (int i = 0; i < kMaxSeries; ++i) {
@@ -437,6 +433,10 @@ bool ChartPage::startPngSave(const std::string& path) {
   // Painting belongs to this thread; encoding and writing do not.
   refresh();
   const QImage image = chart_->grab().toImage();
+  // The image format plugins load here, on the window's thread (once; later
+  // calls find them loaded), not on the writer thread: loaded there, a
+  // Windows program (under wine at least) could not end after the save.
+  QImageWriter::supportedImageFormats();
   startWriting([image, path](std::string& error) { return SavePngAtomically(image, path, error); });
   return true;
 }

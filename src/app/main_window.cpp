@@ -512,7 +512,6 @@ void TForm1::FormClose() {
   if (closed_) return;
   closed_ = true;
   if (host_) host_->shutdown();
-  chart_->finishSave();
   if (options_.writeSettingsOnClose && settings_) {
     Settings s;
     const Settings stored = settings_->read();
