@@ -7,15 +7,16 @@ cd "$(dirname "$0")/../src"
 declare -A allowed=(
   [protocol]=""
   [catalogue]="protocol"
+  [obd]="protocol"
   [decode]="protocol catalogue"
   [faults]="protocol catalogue"
   [link]="protocol"
-  [adapter]="protocol catalogue link"
-  [session]="protocol catalogue decode faults link adapter"
-  [ui]="protocol catalogue"
+  [adapter]="protocol catalogue obd link"
+  [session]="protocol catalogue obd decode faults link adapter"
+  [ui]="protocol catalogue obd"
   [sim]="protocol catalogue"
-  [cli]="protocol catalogue decode faults link adapter session sim"
-  [app]="protocol catalogue decode faults link adapter session sim cli ui"
+  [cli]="protocol catalogue obd decode faults link adapter session sim"
+  [app]="protocol catalogue obd decode faults link adapter session sim cli ui"
 )
 
 bad=0
