@@ -419,6 +419,8 @@ void ObdElm327Sim::request(const std::string& hex, std::vector<TimedText>& out, 
   int listenUntil = t + wait;
   int counted = 0, maxGap = 0, previous = t;
   bool any = false, previousPending = false, countReached = false;
+  // An ECU that said "response pending" is waited for until it answers.
+  int pendingUntil[ObdCar::kEcuCount] = {};
   for (const ObdMessage& m : messages) {
     if (IsCan(p) && receiveFilter_ >= 0 &&
         static_cast<long>(ObdCar::CanReplyId(m.ecu, IsExtendedCan(p))) != receiveFilter_)
@@ -436,7 +438,9 @@ void ObdElm327Sim::request(const std::string& hex, std::vector<TimedText>& out, 
     previous = last;
     const bool pending = IsResponsePending(m.bytes);
     previousPending = pending;
-    listenUntil = last + (pending ? kPendingWaitMs : wait);
+    pendingUntil[m.ecu] = pending ? last + kPendingWaitMs : 0;
+    listenUntil = last + wait;
+    for (int until : pendingUntil) listenUntil = std::max(listenUntil, until);
     any = true;
     if (!pending) ++counted;
     if (expected && counted == expected) {

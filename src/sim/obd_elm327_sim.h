@@ -25,7 +25,8 @@
 //     shortens it from the longest gap r (request to first message, or
 //     between messages) of the last request that got an answer: AT1 (the
 //     default) min(ST, max(20, 2r + 8)), AT2 min(ST, max(8, r + 4)); AT0
-//     keeps ST. After a "response pending" (7F xx 78) it waits 5000 ms.
+//     keeps ST. An ECU that said "response pending" (7F xx 78) is waited
+//     for up to 5000 ms after it, whatever other ECUs say meanwhile.
 //     What arrives later is lost; no answer at all gives NO DATA at the
 //     end of the first wait.
 //   - With a reply count (a last hex digit, "01 0C 1"), the prompt follows
