@@ -3,8 +3,10 @@
 // set. Times are the chip's own (milliseconds after the request).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -444,6 +446,32 @@ TEST(ObdElm327Sim, PromptTimeFollowsTheTimeoutOrTheReplyCount) {
     size_t lines = 0;
     for (size_t at = 0; (at = text.find('\r', at)) != std::string::npos; ++at) ++lines;
     EXPECT_EQ(lines, c.replyLines + 1) << c.name << "\n" << text;  // + the empty line
+  }
+}
+
+TEST(ObdElm327Sim, AnyLineEndsInAPromptWithItsPartsInOrder) {
+  // Lines a confused or hostile scanner might send, built from pieces of
+  // real commands; every one must come back with exactly one prompt.
+  const char* pieces[] = {"AT", "SP",   "A",        "0",  "1",      "7",   "C",    "F",
+                          "H1", "S0",   "SH",       "7E", "DA10F1", "CRA", "CAF0", "ST",
+                          "FF", "01",   "09",       "02", "0D",     " ",   "\t",   "Z",
+                          "?",  "\x7f", "\xc3\xa9", "04", "7F",     "1",   "DP"};
+  uint32_t seed = 12345;
+  auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+  for (int bus = 0; bus < 4; ++bus) {
+    ObdCarOptions o;
+    o.bus = static_cast<ObdBus>(bus);
+    o.pendingMs = bus == 3 ? 2100 : 0;
+    Bench b(o);
+    for (int i = 0; i < 600; ++i) {
+      std::string line;
+      for (uint32_t n = next() % 6; n > 0; --n) line += pieces[next() % std::size(pieces)];
+      int promptAt = -1;
+      const std::string text = b.say(line, &promptAt);
+      ASSERT_EQ(text.back(), '>') << line;
+      ASSERT_EQ(std::count(text.begin(), text.end(), '>'), 1) << line << "\n" << text;
+      ASSERT_GE(promptAt, 0);
+    }
   }
 }
 
