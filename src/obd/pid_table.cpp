@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "obd/monitor_status.h"
-#include "obd/trouble_code_reply.h"
+#include "obd/trouble_codes.h"
 
 namespace kalvex::obd {
 namespace {
@@ -349,10 +349,8 @@ std::string DriveCycleWords(std::span<const uint8_t> b, Lang lang) {
 }
 
 std::string FreezeCodeWords(const uint8_t* b, Lang lang) {
-  const uint8_t reply[] = {0x43, b[0], b[1]};
-  const TroubleCodes codes = ParseTroubleCodes(reply, false);
-  if (codes.codes.empty()) return Pick2(lang, "нет", "none");
-  return codes.codes.front();
+  if (b[0] == 0 && b[1] == 0) return Pick2(lang, "нет", "none");
+  return DtcText(b[0], b[1]);
 }
 
 void AppendFixed(std::string& out, double v, int decimals) {
