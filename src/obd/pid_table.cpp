@@ -2,7 +2,6 @@
 // publishes for each PID; the ranges are its published min/max.
 #include "obd/pid_table.h"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>

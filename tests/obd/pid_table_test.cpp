@@ -205,13 +205,6 @@ TEST(PidTable, ColumnNames) {
   EXPECT_EQ(PidColumnName(*FindPid(0x05)), "OBD_05");
 }
 
-TEST(PidTable, CaptionsInAMechanicsWords) {
-  EXPECT_STREQ(FindPid(0x0C)->caption.ru, "Частота вращения двигателя");
-  EXPECT_STREQ(FindPid(0x0C)->caption.en, "Engine speed");
-  EXPECT_STREQ(FindPid(0x05)->caption.ru, "Температура охлаждающей жидкости");
-  EXPECT_STREQ(FindPid(0x05)->caption.en, "Coolant temperature");
-}
-
 // Bit-field and enumerated PIDs told in words.
 TEST(PidTable, Words) {
   struct Row {
