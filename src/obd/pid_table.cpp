@@ -160,6 +160,8 @@ const Pid kPids[] = {
     {0x59, "FUEL_RAIL_ABS", {"Абсолютное давление в топливной рампе", "Fuel rail absolute pressure"}, kKpa, 2, 0, 655350, 0, N, TenWord},
     {0x5A, "RELATIVE_PEDAL", {"Относительное положение педали акселератора", "Relative accelerator pedal position"}, kPercent, 1, 0, 100, 1, N, Percent},
     {0x5B, "HYBRID_BATTERY_LIFE", {"Остаточный ресурс батареи гибрида", "Hybrid battery remaining life"}, kPercent, 1, 0, 100, 1, N, Percent},
+    // 0x5C and 0x5E span what their scaling gives, -40-215 °C and 0-3276.75 L/h
+    // (some printed tables stop at 210 and 3212.75, short of what FF and FF FF read).
     {0x5C, "OIL_TEMP", {"Температура масла двигателя", "Engine oil temperature"}, kCelsius, 1, -40, 215, 0, N, Temperature},
     {0x5D, "INJECTION_TIMING", {"Угол начала впрыска", "Fuel injection timing"}, {"°", "°"}, 2, -210, 301.992, 2, N, InjectionTiming},
     {0x5E, "FUEL_RATE", {"Расход топлива", "Engine fuel rate"}, {"л/ч", "L/h"}, 2, 0, 3276.75, 2, N, FuelRate},
