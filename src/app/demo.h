@@ -10,7 +10,7 @@
 namespace kalvex {
 
 class SerialLink;
-class TForm1;
+class MainWindow;
 namespace sim {
 class PtyServer;
 }
@@ -38,6 +38,6 @@ std::unique_ptr<DemoSimulator> StartInProcessDemoSimulator();
 // Lets the simulator follow the make and ECU type chosen at each start, and
 // routes the sessions on its port to its link. The simulator must outlive
 // the form's session.
-void AttachDemoSimulator(DemoSimulator& sim, TForm1& form);
+void AttachDemoSimulator(DemoSimulator& sim, MainWindow& form);
 
 }  // namespace kalvex

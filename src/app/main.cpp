@@ -36,6 +36,7 @@
 #include "cli/language.h"
 #include "link/process_setup.h"
 #include "protocol/components.h"
+#include "protocol/languages.h"
 #include "protocol/text.h"
 #include "session/session_values.h"
 #include "ui/chart_data.h"
@@ -45,6 +46,9 @@
 using namespace kalvex;
 
 namespace {
+
+// The language Qt's own texts are written in.
+constexpr const char* kQtSourceLanguage = "en";
 
 struct Options {
   std::vector<std::string> ports;
@@ -59,15 +63,15 @@ struct Options {
   Millis pause = 200;
   std::string plot, out;
   std::vector<Component> columns;
-  std::string lang;  // --lang: "en", "ru", or empty (the stored choice)
+  std::string lang;  // --lang: a language code (protocol/languages.h), or empty (the stored choice)
 };
 
-// Said before the application (and its translator) exists: English only
-// when --lang en was given.
-bool gEarlyEnglish = false;
+// Said before the application (and its translator) exists: in the language
+// --lang gave, else Russian.
+std::string gEarlyLanguage;
 const char* Early(const char* russian) {
-  const char* english = gEarlyEnglish ? cli::EnglishText("main", russian) : nullptr;
-  return english ? english : russian;
+  const char* translated = cli::TranslatedText(gEarlyLanguage, "main", russian);
+  return translated ? translated : russian;
 }
 
 #ifdef _WIN32
@@ -152,7 +156,7 @@ struct CommandLine {
   QCommandLineOption lang{"lang",
                           "Show the window in English (en) or Russian (ru); without it, the "
                           "language chosen on the About tab, else Russian.",
-                          "en|ru"};
+                          QString::fromStdString(LanguageCodesText("|", "|"))};
   QCommandLineOption help{{"h", "help"}, "Show this help and exit."};
   QCommandLineOption version{{"v", "version"}, "Show the version and exit."};
 
@@ -220,7 +224,7 @@ std::string ParseArgs(CommandLine& cl, const QStringList& args, Options& o) {
   }
   if (cl.parser.isSet(cl.lang)) {
     o.lang = cl.parser.value(cl.lang).toStdString();
-    if (o.lang != "en" && o.lang != "ru") return "--lang is en or ru, not " + o.lang;
+    if (!IsLanguage(o.lang)) return "--lang is " + LanguageCodesText() + ", not " + o.lang;
   }
   o.plot = cl.parser.value(cl.plot).toStdString();
   o.out = cl.parser.value(cl.out).toStdString();
@@ -348,7 +352,7 @@ int main(int argc, char** argv) {
   Options o;
   const std::string error = ParseArgs(cl, args, o);
   if (!error.empty()) return Fail(error);
-  gEarlyEnglish = o.lang == "en";
+  gEarlyLanguage = o.lang;
   if (o.help || o.version) {
     QCoreApplication core(argc, argv);
     QCoreApplication::setApplicationName("kalvex");
@@ -382,23 +386,25 @@ int main(int argc, char** argv) {
 #endif
   // The language: --lang, else the choice remembered from "О программе",
   // else Russian, the window's own.
-  std::string language = o.lang;
-  if (language.empty()) language = SettingsStore().read().language;
-  if (language.empty()) language = "ru";
+  const std::string language =
+      ChooseLanguage(o.lang, o.lang.empty() ? SettingsStore().read().language : std::string());
+  const QString code = QString::fromStdString(language);
   QTranslator qtTranslator, kalvexTranslator;
-  if (language == "en") {
-    // Ours from the program's resources; Qt's own texts are English already.
-    if (kalvexTranslator.load(":/i18n/kalvex_en.qm"))
+  if (language != kSourceLanguage) {
+    // Ours from the program's resources, kalvex_XX.qm by the language's code.
+    if (kalvexTranslator.load(":/i18n/kalvex_" + code + ".qm"))
       QApplication::installTranslator(&kalvexTranslator);
     // Messages the core puts together (port errors, the log's) from the
     // same translations.
     cli::UseLanguage(language);
-  } else if (qtTranslator.load(QLocale(QLocale::Russian, QLocale::Russia), "qtbase", "_",
-                               QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    // Qt's own dialogs and buttons in Russian, like the rest of the window
-    // (qt6-translations-l10n); without the file they stay English.
-    QApplication::installTranslator(&qtTranslator);
   }
+  // Qt's own dialogs and buttons in the window's language, like the rest of
+  // it (qt6-translations-l10n); Qt writes them in English, and without the
+  // file they stay English.
+  if (language != kQtSourceLanguage &&
+      qtTranslator.load(QLocale(code), "qtbase", "_",
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtTranslator);
   // The application title (taskbar, message boxes). Set as the name, not as
   // the display name: Qt appends a display name to every window caption.
   QApplication::setApplicationName("Kalvex Scaner PC");
@@ -421,7 +427,7 @@ int main(int argc, char** argv) {
     wo.leadingPortSelected = true;
   }
 
-  TForm1 form(wo);
+  MainWindow form(wo);
   if (demo) AttachDemoSimulator(*demo, form);
   if (o.selectMake) form.selectMake(*o.selectMake);
   if (o.selectEcu) form.selectEcuType(*o.selectEcu);
@@ -434,12 +440,12 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     std::string saveError;
     if (!SavePngAtomically(form.grab().toImage(), o.screenshot, saveError)) return Fail(saveError);
-    form.FormClose();
+    form.shutDown();
     return 0;
   }
 
   form.show();
   const int rc = app.exec();
-  form.FormClose();
+  form.shutDown();
   return rc;
 }

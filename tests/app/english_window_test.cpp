@@ -59,7 +59,7 @@ class EnglishWindowTest : public ::testing::Test {
 };
 
 // Every text of every widget: captions, list items, tool tips, page texts.
-QStringList AllTexts(TForm1& w) {
+QStringList AllTexts(MainWindow& w) {
   QStringList texts = {w.windowTitle()};
   auto* tabs = w.findChild<QTabWidget*>("PageControl1");
   for (int i = 0; i < tabs->count(); ++i) texts << tabs->tabText(i);
@@ -76,12 +76,12 @@ QStringList AllTexts(TForm1& w) {
 }
 
 TEST_F(EnglishWindowTest, NothingIsLeftInRussian) {
-  TForm1 w(English());
+  MainWindow w(English());
   w.setModalErrors(false);
-  w.selectMake(kGaz);  // a make with Russian ECU names fills ComboBox4
+  w.selectMake(kGaz);  // a make with Russian ECU names fills the ECU type list
   for (const QString& text : AllTexts(w)) EXPECT_FALSE(HasCyrillic(text)) << text.toStdString();
   auto* tabs = w.findChild<QTabWidget*>("PageControl1");
-  EXPECT_EQ(tabs->tabText(1).toStdString(), cli::EnglishText("kalvex::TForm1", "Ошибки"));
+  EXPECT_EQ(tabs->tabText(1).toStdString(), cli::EnglishText("kalvex::MainWindow", "Ошибки"));
 
   // The session's own caption and status stay Russian underneath.
   auto* button = w.findChild<QPushButton*>("Button1");
@@ -113,7 +113,7 @@ TEST_F(EnglishWindowTest, TheChoiceOnTheAboutTabIsRememberedForTheNextStart) {
   const Row rows[] = {{-1, "", false}, {1, "en", false}, {0, "ru", true}};
   for (const Row& row : rows) {
     {
-      TForm1 w(English());
+      MainWindow w(English());
       auto* box = w.findChild<QComboBox*>("LanguageBox");
       ASSERT_NE(box, nullptr);
       EXPECT_EQ(box->currentData().toString(), "en");
@@ -122,7 +122,7 @@ TEST_F(EnglishWindowTest, TheChoiceOnTheAboutTabIsRememberedForTheNextStart) {
         emit box->activated(row.item);
       }
       EXPECT_EQ(!w.findChild<QLabel*>("LanguageNote")->isHidden(), row.noteShown) << row.item;
-      w.FormClose();
+      w.shutDown();
     }
     EXPECT_EQ(SettingsStore().read().language, row.stored) << row.item;
   }
