@@ -331,6 +331,74 @@ void FatalWithoutDisplay(QtMsgType type, const QMessageLogContext&, const QStrin
 }
 #endif
 
+// The language: --lang, else the choice remembered from "О программе",
+// else Russian, the window's own. Installs the translators (which must live
+// as long as the application) and returns the language's code.
+std::string UseChosenLanguage(const Options& o, QTranslator& qtTranslator,
+                              QTranslator& kalvexTranslator) {
+  const std::string language =
+      ChooseLanguage(o.lang, o.lang.empty() ? SettingsStore().read().language : std::string());
+  const QString code = QString::fromStdString(language);
+  if (language != kSourceLanguage) {
+    // Ours from the program's resources, kalvex_XX.qm by the language's code.
+    if (kalvexTranslator.load(":/i18n/kalvex_" + code + ".qm"))
+      QApplication::installTranslator(&kalvexTranslator);
+    // Messages the core puts together (port errors, the log's) from the
+    // same translations.
+    cli::UseLanguage(language);
+  }
+  // Qt's own dialogs and buttons in the window's language, like the rest of
+  // it (qt6-translations-l10n); Qt writes them in English, and without the
+  // file they stay English.
+  if (language != kQtSourceLanguage &&
+      qtTranslator.load(QLocale(code), "qtbase", "_",
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtTranslator);
+  return language;
+}
+
+// The window, with the demo's simulator behind its first port when asked;
+// a screenshot instead of a session when asked. The exit status.
+int RunWindow(const Options& o, const std::string& language, QApplication& app) {
+  WindowOptions wo;
+  wo.extraPorts = o.ports;
+  wo.writeSettingsOnClose = o.screenshot.empty();
+  wo.requestPause = o.pause;
+  wo.language = language;
+  std::unique_ptr<DemoSimulator> demo;
+  if (o.demo) {
+    std::string demoError;
+    demo = StartDemoSimulator(demoError);
+    if (!demo) return Fail("demo mode: " + demoError);
+    wo.leadingPorts.push_back(demo->portPath());
+    wo.leadingPortLabels.push_back(
+        QCoreApplication::translate("main", "Демо (симулятор)").toStdString());
+    wo.leadingPortSelected = true;
+  }
+
+  MainWindow form(wo);
+  if (demo) AttachDemoSimulator(*demo, form);
+  if (o.selectMake) form.selectMake(*o.selectMake);
+  if (o.selectEcu) form.selectEcuType(*o.selectEcu);
+  for (const auto& [c, v] : o.values) form.setGaugeValue(c, v);
+  for (Component c : o.stale) form.dashboard()->pinStale(c);
+
+  if (!o.screenshot.empty()) {
+    form.setModalErrors(false);
+    form.show();
+    QApplication::processEvents();
+    std::string saveError;
+    if (!SavePngAtomically(form.grab().toImage(), o.screenshot, saveError)) return Fail(saveError);
+    form.shutDown();
+    return 0;
+  }
+
+  form.show();
+  const int rc = app.exec();
+  form.shutDown();
+  return rc;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -384,68 +452,13 @@ int main(int argc, char** argv) {
 #else
   QApplication app(argc, argv);
 #endif
-  // The language: --lang, else the choice remembered from "О программе",
-  // else Russian, the window's own.
-  const std::string language =
-      ChooseLanguage(o.lang, o.lang.empty() ? SettingsStore().read().language : std::string());
-  const QString code = QString::fromStdString(language);
   QTranslator qtTranslator, kalvexTranslator;
-  if (language != kSourceLanguage) {
-    // Ours from the program's resources, kalvex_XX.qm by the language's code.
-    if (kalvexTranslator.load(":/i18n/kalvex_" + code + ".qm"))
-      QApplication::installTranslator(&kalvexTranslator);
-    // Messages the core puts together (port errors, the log's) from the
-    // same translations.
-    cli::UseLanguage(language);
-  }
-  // Qt's own dialogs and buttons in the window's language, like the rest of
-  // it (qt6-translations-l10n); Qt writes them in English, and without the
-  // file they stay English.
-  if (language != kQtSourceLanguage &&
-      qtTranslator.load(QLocale(code), "qtbase", "_",
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-    QApplication::installTranslator(&qtTranslator);
+  const std::string language = UseChosenLanguage(o, qtTranslator, kalvexTranslator);
   // The application title (taskbar, message boxes). Set as the name, not as
   // the display name: Qt appends a display name to every window caption.
   QApplication::setApplicationName("Kalvex Scaner PC");
   QApplication::setOrganizationName("Brenvik");
   if (!o.plot.empty()) return Plot(o);
 
-  WindowOptions wo;
-  wo.extraPorts = o.ports;
-  wo.writeSettingsOnClose = o.screenshot.empty();
-  wo.requestPause = o.pause;
-  wo.language = language;
-  std::unique_ptr<DemoSimulator> demo;
-  if (o.demo) {
-    std::string demoError;
-    demo = StartDemoSimulator(demoError);
-    if (!demo) return Fail("demo mode: " + demoError);
-    wo.leadingPorts.push_back(demo->portPath());
-    wo.leadingPortLabels.push_back(
-        QCoreApplication::translate("main", "Демо (симулятор)").toStdString());
-    wo.leadingPortSelected = true;
-  }
-
-  MainWindow form(wo);
-  if (demo) AttachDemoSimulator(*demo, form);
-  if (o.selectMake) form.selectMake(*o.selectMake);
-  if (o.selectEcu) form.selectEcuType(*o.selectEcu);
-  for (const auto& [c, v] : o.values) form.setGaugeValue(c, v);
-  for (Component c : o.stale) form.dashboard()->pinStale(c);
-
-  if (!o.screenshot.empty()) {
-    form.setModalErrors(false);
-    form.show();
-    QApplication::processEvents();
-    std::string saveError;
-    if (!SavePngAtomically(form.grab().toImage(), o.screenshot, saveError)) return Fail(saveError);
-    form.shutDown();
-    return 0;
-  }
-
-  form.show();
-  const int rc = app.exec();
-  form.shutDown();
-  return rc;
+  return RunWindow(o, language, app);
 }

@@ -18,6 +18,7 @@
 #include "catalogue/catalogue.h"
 #include "cli/language.h"
 #include "faults/faults.h"
+#include "protocol/languages.h"
 #include "session/session_controller.h"
 #include "session/session_view.h"
 #include "support/qt_test_app.h"
@@ -125,6 +126,28 @@ TEST_F(EnglishWindowTest, TheChoiceOnTheAboutTabIsRememberedForTheNextStart) {
       w.shutDown();
     }
     EXPECT_EQ(SettingsStore().read().language, row.stored) << row.item;
+  }
+}
+
+TEST_F(EnglishWindowTest, EveryLanguageFoundIsOfferedAndKept) {
+  {
+    MainWindow w(English());
+    auto* box = w.findChild<QComboBox*>("LanguageBox");
+    ASSERT_NE(box, nullptr);
+    const auto& languages = Languages();
+    ASSERT_EQ(box->count(), static_cast<int>(languages.size()));
+    for (int i = 0; i < box->count(); ++i) {
+      EXPECT_EQ(box->itemData(i).toString().toStdString(), languages[i].code);
+      EXPECT_EQ(box->itemText(i).toStdString(), languages[i].name);
+    }
+    w.shutDown();
+  }
+  // LANGUAGE keeps any language there is, and nothing else.
+  std::vector<std::pair<std::string, std::string>> rows = {{"xx", ""}, {"EN", ""}, {"english", ""}};
+  for (const Language& l : Languages()) rows.emplace_back(l.code, l.code);
+  for (const auto& [written, read] : rows) {
+    WriteConfig(QByteArray("LANGUAGE=") + written.c_str());
+    EXPECT_EQ(SettingsStore().read().language, read) << written;
   }
 }
 
