@@ -14,6 +14,7 @@
 #include "app/port_picker.h"
 #include "app/settings_store.h"
 #include "protocol/clock.h"
+#include "protocol/languages.h"
 #include "session/session_values.h"
 #include "session/session_view.h"
 #include "session/value_recorder.h"
@@ -35,9 +36,8 @@ class SessionHost;
 
 struct WindowOptions : PortSources {
   bool writeSettingsOnClose = true;
-  Millis requestPause = 200;  // --pause: before each data request
-  // The language the texts are shown in (a code of protocol/languages.h).
-  std::string language = "ru";
+  Millis requestPause = 200;               // --pause: before each data request
+  std::string language = kSourceLanguage;  // the texts are shown in (protocol/languages.h)
 };
 
 class MainWindow : public QWidget, public SessionView {
