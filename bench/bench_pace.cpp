@@ -288,7 +288,7 @@ void BM_FlashTickWithChart(benchmark::State& state) {
   wo.discoverPorts = false;
   wo.writeSettingsOnClose = false;
   wo.requestPause = 20;
-  TForm1 form(wo);
+  MainWindow form(wo);
   form.setModalErrors(false);
   AttachDemoSimulator(*demo, form);
   form.show();
@@ -311,7 +311,7 @@ void BM_FlashTickWithChart(benchmark::State& state) {
   const double rows = static_cast<double>(form.sessionValues().size());
   state.counters["rows_per_s"] = rows / seconds;
   state.counters["chart_rows"] = static_cast<double>(form.chartPage()->series().size());
-  form.FormClose();
+  form.shutDown();
 }
 BENCHMARK(BM_FlashTickWithChart)->Arg(30)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 

@@ -789,6 +789,76 @@
     </message>
 </context>
 <context>
+    <name>kalvex::AboutPage</name>
+    <message>
+        <source>Диагностический сканер для контроллеров ЭСУД (Kalvex).</source>
+        <translation>Diagnostic scanner for engine control units (Kalvex).</translation>
+    </message>
+    <message>
+        <source>Программа для чтения параметров и ошибок контроллеров ЭСУД.</source>
+        <translation>Reads live data and fault codes of engine control units.</translation>
+    </message>
+    <message>
+        <source>Программа работает с адаптером Kesta-mini и адаптерами на </source>
+        <translation>Works with the Kesta-mini adapter and with adapters </translation>
+    </message>
+    <message>
+        <source>базе ELM327.</source>
+        <translation>based on the ELM327.</translation>
+    </message>
+    <message>
+        <source>Версия 1.5</source>
+        <translation>Version 1.5</translation>
+    </message>
+    <message>
+        <source>Разработка: Brenvik</source>
+        <translation>Developed by Brenvik</translation>
+    </message>
+    <message>
+        <source>Сайт: kalvex.example.org</source>
+        <translation>Website: kalvex.example.org</translation>
+    </message>
+    <message>
+        <source>Вопросы и предложения: support@kalvex.example.org</source>
+        <translation>Questions and suggestions: support@kalvex.example.org</translation>
+    </message>
+    <message>
+        <source>Язык:</source>
+        <translation>Language:</translation>
+    </message>
+    <message>
+        <source>Язык сменится при следующем запуске программы.</source>
+        <translation>The language changes when Kalvex is started again.</translation>
+    </message>
+    <message>
+        <source>Журналы обмена (LOG-файлы): %1</source>
+        <translation>Exchange logs (LOG files): %1</translation>
+    </message>
+    <message>
+        <source>  (если в эту папку нельзя писать: %1)</source>
+        <translation>  (if this folder is not writable: %1)</translation>
+    </message>
+    <message>
+        <source>  (в папку рядом с программой %1 писать нельзя)</source>
+        <translation>  (the folder beside the program, %1, is not writable)</translation>
+    </message>
+    <message>
+        <source>Настройки: реестр, %1</source>
+        <translation>Settings: registry, %1</translation>
+    </message>
+    <message>
+        <source>Настройки: %1</source>
+        <translation>Settings: %1</translation>
+    </message>
+</context>
+<context>
+    <name>kalvex::Banner</name>
+    <message>
+        <source>Диагностика ЭСУД: параметры, ошибки, K-Line и CAN</source>
+        <translation>Engine diagnostics: live data, fault codes, K-Line and CAN</translation>
+    </message>
+</context>
+<context>
     <name>kalvex::ChartPage</name>
     <message>
         <source>Не удалось записать %1: %2</source>
@@ -848,75 +918,45 @@
     </message>
 </context>
 <context>
-    <name>kalvex::StripChart</name>
+    <name>kalvex::FaultsPage</name>
     <message>
-        <source>Нет выбранных величин</source>
-        <translation>No quantities selected</translation>
-    </message>
-</context>
-<context>
-    <name>kalvex::TForm1</name>
-    <message>
-        <source>Wi-Fi адаптер…</source>
-        <translation>Wi-Fi adapter…</translation>
+        <source>Неисправности электронной системы управления двигателем</source>
+        <translation>Engine management system faults</translation>
     </message>
     <message>
-        <source>Wi-Fi адаптер</source>
-        <translation>Wi-Fi adapter</translation>
+        <source>Сброс ошибок</source>
+        <translation>Clear faults</translation>
     </message>
     <message>
-        <source>Подключите компьютер к сети Wi-Fi адаптера
-и введите его адрес и порт (ХОСТ:ПОРТ):</source>
-        <translation>Connect the computer to the adapter&apos;s Wi-Fi network
-and enter its address and port (HOST:PORT):</translation>
+        <source>Прочитать ошибки</source>
+        <translation>Read faults</translation>
     </message>
     <message>
-        <source>ОК</source>
-        <translation>OK</translation>
+        <source>Стереть коды неисправностей в ЭБУ?</source>
+        <translation>Erase the fault codes stored in the ECU?</translation>
+    </message>
+    <message>
+        <source>Стереть</source>
+        <translation>Erase</translation>
     </message>
     <message>
         <source>Отмена</source>
         <translation>Cancel</translation>
     </message>
-    <message>
-        <source>Неверный адрес: нужно ХОСТ:ПОРТ</source>
-        <translation>Invalid address: HOST:PORT needed</translation>
-    </message>
-    <message>
-        <source>Диагностический сканер для контроллеров ЭСУД (Kalvex).</source>
-        <translation>Diagnostic scanner for engine control units (Kalvex).</translation>
-    </message>
-    <message>
-        <source>Программа для чтения параметров и ошибок контроллеров ЭСУД.</source>
-        <translation>Reads live data and fault codes of engine control units.</translation>
-    </message>
-    <message>
-        <source>Программа работает с адаптером Kesta-mini и адаптерами на </source>
-        <translation>Works with the Kesta-mini adapter and with adapters </translation>
-    </message>
-    <message>
-        <source>базе ELM327.</source>
-        <translation>based on the ELM327.</translation>
-    </message>
-    <message>
-        <source>Версия 1.5</source>
-        <translation>Version 1.5</translation>
-    </message>
-    <message>
-        <source>Разработка: Brenvik</source>
-        <translation>Developed by Brenvik</translation>
-    </message>
-    <message>
-        <source>Сайт: kalvex.example.org</source>
-        <translation>Website: kalvex.example.org</translation>
-    </message>
-    <message>
-        <source>Вопросы и предложения: support@kalvex.example.org</source>
-        <translation>Questions and suggestions: support@kalvex.example.org</translation>
-    </message>
+</context>
+<context>
+    <name>kalvex::MainWindow</name>
     <message>
         <source>Диагностический сканер для контроллеров ЭСУД (Kalvex)</source>
         <translation>Diagnostic scanner for engine control units (Kalvex)</translation>
+    </message>
+    <message>
+        <source>О программе</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Графики</source>
+        <translation>Charts</translation>
     </message>
     <message>
         <source>Параметры</source>
@@ -931,32 +971,12 @@ and enter its address and port (HOST:PORT):</translation>
         <translation>Reading fault codes: live data paused</translation>
     </message>
     <message>
-        <source>Неисправности электронной системы управления двигателем</source>
-        <translation>Engine management system faults</translation>
-    </message>
-    <message>
-        <source>Сброс ошибок</source>
-        <translation>Clear faults</translation>
-    </message>
-    <message>
-        <source>Прочитать ошибки</source>
-        <translation>Read faults</translation>
-    </message>
-    <message>
         <source>Ошибки</source>
         <translation>Faults</translation>
     </message>
     <message>
-        <source>О программе</source>
-        <translation>About</translation>
-    </message>
-    <message>
         <source>Список автомобилей</source>
         <translation>Vehicle list</translation>
-    </message>
-    <message>
-        <source>Графики</source>
-        <translation>Charts</translation>
     </message>
     <message>
         <source>Номер COM-порта:</source>
@@ -990,49 +1010,52 @@ and enter its address and port (HOST:PORT):</translation>
         <source>Связь с контроллером:    </source>
         <translation>ECU link:    </translation>
     </message>
+</context>
+<context>
+    <name>kalvex::PortPicker</name>
     <message>
-        <source>Диагностика ЭСУД: параметры, ошибки, K-Line и CAN</source>
-        <translation>Engine diagnostics: live data, fault codes, K-Line and CAN</translation>
+        <source>Wi-Fi адаптер…</source>
+        <translation>Wi-Fi adapter…</translation>
+    </message>
+    <message>
+        <source>Wi-Fi адаптер</source>
+        <translation>Wi-Fi adapter</translation>
+    </message>
+    <message>
+        <source>Подключите компьютер к сети Wi-Fi адаптера
+и введите его адрес и порт (ХОСТ:ПОРТ):</source>
+        <translation>Connect the computer to the adapter&apos;s Wi-Fi network
+and enter its address and port (HOST:PORT):</translation>
+    </message>
+    <message>
+        <source>ОК</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Неверный адрес: нужно ХОСТ:ПОРТ</source>
+        <translation>Invalid address: HOST:PORT needed</translation>
     </message>
     <message>
         <source>Адаптер Wi-Fi: подключитесь к его сети и укажите адрес ХОСТ:ПОРТ</source>
         <translation>Wi-Fi adapter: join its network and enter the address HOST:PORT</translation>
     </message>
+</context>
+<context>
+    <name>kalvex::StripChart</name>
     <message>
-        <source>Журналы обмена (LOG-файлы): %1</source>
-        <translation>Exchange logs (LOG files): %1</translation>
+        <source>Нет выбранных величин</source>
+        <translation>No quantities selected</translation>
     </message>
+</context>
+<context>
+    <name>language</name>
     <message>
-        <source>  (если в эту папку нельзя писать: %1)</source>
-        <translation>  (if this folder is not writable: %1)</translation>
-    </message>
-    <message>
-        <source>  (в папку рядом с программой %1 писать нельзя)</source>
-        <translation>  (the folder beside the program, %1, is not writable)</translation>
-    </message>
-    <message>
-        <source>Настройки: реестр, %1</source>
-        <translation>Settings: registry, %1</translation>
-    </message>
-    <message>
-        <source>Настройки: %1</source>
-        <translation>Settings: %1</translation>
-    </message>
-    <message>
-        <source>Язык:</source>
-        <translation>Language:</translation>
-    </message>
-    <message>
-        <source>Язык сменится при следующем запуске программы.</source>
-        <translation>The language changes when Kalvex is started again.</translation>
-    </message>
-    <message>
-        <source>Стереть коды неисправностей в ЭБУ?</source>
-        <translation>Erase the fault codes stored in the ECU?</translation>
-    </message>
-    <message>
-        <source>Стереть</source>
-        <translation>Erase</translation>
+        <source>Русский</source>
+        <translation>English</translation>
     </message>
 </context>
 <context>

@@ -1,4 +1,4 @@
-// The captions of Button1 for the two states of a session. Plain text, no
+// The captions of the start button for the two states of a session. Plain text, no
 // Qt: the window shows them translated, the tests' fake windows compare with them. The
 // session never reads a caption; it tells the window whether it runs.
 #pragma once

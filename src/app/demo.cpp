@@ -133,7 +133,7 @@ std::unique_ptr<DemoSimulator> StartDemoSimulator(std::string& error) {
 #endif
 }
 
-void AttachDemoSimulator(DemoSimulator& sim, TForm1& form) {
+void AttachDemoSimulator(DemoSimulator& sim, MainWindow& form) {
   SessionHost* host = form.sessionHost();
   if (!host) return;
   if (SerialLink* link = sim.link())

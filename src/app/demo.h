@@ -10,7 +10,7 @@
 namespace kalvex {
 
 class SerialLink;
-class TForm1;
+class MainWindow;
 namespace sim {
 class PtyServer;
 }
@@ -37,7 +37,7 @@ std::unique_ptr<DemoSimulator> StartDemoSimulator(std::string& error);
 std::unique_ptr<DemoSimulator> StartInProcessDemoSimulator();
 // Lets the simulator follow the make and ECU type chosen at each start, and
 // routes the sessions on its port to its link. The simulator must outlive
-// the form's session.
-void AttachDemoSimulator(DemoSimulator& sim, TForm1& form);
+// the window's session.
+void AttachDemoSimulator(DemoSimulator& sim, MainWindow& form);
 
 }  // namespace kalvex

@@ -36,6 +36,7 @@
 #include "cli/language.h"
 #include "link/process_setup.h"
 #include "protocol/components.h"
+#include "protocol/languages.h"
 #include "protocol/text.h"
 #include "session/session_values.h"
 #include "ui/chart_data.h"
@@ -45,6 +46,9 @@
 using namespace kalvex;
 
 namespace {
+
+// The language Qt's own texts are written in.
+constexpr const char* kQtSourceLanguage = "en";
 
 struct Options {
   std::vector<std::string> ports;
@@ -59,15 +63,15 @@ struct Options {
   Millis pause = 200;
   std::string plot, out;
   std::vector<Component> columns;
-  std::string lang;  // --lang: "en", "ru", or empty (the stored choice)
+  std::string lang;  // --lang: a language code (protocol/languages.h), or empty (the stored choice)
 };
 
-// Said before the application (and its translator) exists: English only
-// when --lang en was given.
-bool gEarlyEnglish = false;
+// Said before the application (and its translator) exists: in the language
+// --lang gave, else Russian.
+std::string gEarlyLanguage;
 const char* Early(const char* russian) {
-  const char* english = gEarlyEnglish ? cli::EnglishText("main", russian) : nullptr;
-  return english ? english : russian;
+  const char* translated = cli::TranslatedText(gEarlyLanguage, "main", russian);
+  return translated ? translated : russian;
 }
 
 #ifdef _WIN32
@@ -152,7 +156,7 @@ struct CommandLine {
   QCommandLineOption lang{"lang",
                           "Show the window in English (en) or Russian (ru); without it, the "
                           "language chosen on the About tab, else Russian.",
-                          "en|ru"};
+                          QString::fromStdString(LanguageCodesText("|", "|"))};
   QCommandLineOption help{{"h", "help"}, "Show this help and exit."};
   QCommandLineOption version{{"v", "version"}, "Show the version and exit."};
 
@@ -220,7 +224,7 @@ std::string ParseArgs(CommandLine& cl, const QStringList& args, Options& o) {
   }
   if (cl.parser.isSet(cl.lang)) {
     o.lang = cl.parser.value(cl.lang).toStdString();
-    if (o.lang != "en" && o.lang != "ru") return "--lang is en or ru, not " + o.lang;
+    if (!IsLanguage(o.lang)) return "--lang is " + LanguageCodesText() + ", not " + o.lang;
   }
   o.plot = cl.parser.value(cl.plot).toStdString();
   o.out = cl.parser.value(cl.out).toStdString();
@@ -327,6 +331,74 @@ void FatalWithoutDisplay(QtMsgType type, const QMessageLogContext&, const QStrin
 }
 #endif
 
+// The language: --lang, else the choice remembered from "О программе",
+// else Russian, the window's own. Installs the translators (which must live
+// as long as the application) and returns the language's code.
+std::string UseChosenLanguage(const Options& o, QTranslator& qtTranslator,
+                              QTranslator& kalvexTranslator) {
+  const std::string language =
+      ChooseLanguage(o.lang, o.lang.empty() ? SettingsStore().read().language : std::string());
+  const QString code = QString::fromStdString(language);
+  if (language != kSourceLanguage) {
+    // Ours from the program's resources, kalvex_XX.qm by the language's code.
+    if (kalvexTranslator.load(":/i18n/kalvex_" + code + ".qm"))
+      QApplication::installTranslator(&kalvexTranslator);
+    // Messages the core puts together (port errors, the log's) from the
+    // same translations.
+    cli::UseLanguage(language);
+  }
+  // Qt's own dialogs and buttons in the window's language, like the rest of
+  // it (qt6-translations-l10n); Qt writes them in English, and without the
+  // file they stay English.
+  if (language != kQtSourceLanguage &&
+      qtTranslator.load(QLocale(code), "qtbase", "_",
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtTranslator);
+  return language;
+}
+
+// The window, with the demo's simulator behind its first port when asked;
+// a screenshot instead of a session when asked. The exit status.
+int RunWindow(const Options& o, const std::string& language, QApplication& app) {
+  WindowOptions wo;
+  wo.extraPorts = o.ports;
+  wo.writeSettingsOnClose = o.screenshot.empty();
+  wo.requestPause = o.pause;
+  wo.language = language;
+  std::unique_ptr<DemoSimulator> demo;
+  if (o.demo) {
+    std::string demoError;
+    demo = StartDemoSimulator(demoError);
+    if (!demo) return Fail("demo mode: " + demoError);
+    wo.leadingPorts.push_back(demo->portPath());
+    wo.leadingPortLabels.push_back(
+        QCoreApplication::translate("main", "Демо (симулятор)").toStdString());
+    wo.leadingPortSelected = true;
+  }
+
+  MainWindow form(wo);
+  if (demo) AttachDemoSimulator(*demo, form);
+  if (o.selectMake) form.selectMake(*o.selectMake);
+  if (o.selectEcu) form.selectEcuType(*o.selectEcu);
+  for (const auto& [c, v] : o.values) form.setGaugeValue(c, v);
+  for (Component c : o.stale) form.dashboard()->pinStale(c);
+
+  if (!o.screenshot.empty()) {
+    form.setModalErrors(false);
+    form.show();
+    QApplication::processEvents();
+    std::string saveError;
+    if (!SavePngAtomically(form.grab().toImage(), o.screenshot, saveError)) return Fail(saveError);
+    form.shutDown();
+    return 0;
+  }
+
+  form.show();
+  const int rc = app.exec();
+  form.shutDown();
+  return rc;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -348,7 +420,7 @@ int main(int argc, char** argv) {
   Options o;
   const std::string error = ParseArgs(cl, args, o);
   if (!error.empty()) return Fail(error);
-  gEarlyEnglish = o.lang == "en";
+  gEarlyLanguage = o.lang;
   if (o.help || o.version) {
     QCoreApplication core(argc, argv);
     QCoreApplication::setApplicationName("kalvex");
@@ -380,66 +452,13 @@ int main(int argc, char** argv) {
 #else
   QApplication app(argc, argv);
 #endif
-  // The language: --lang, else the choice remembered from "О программе",
-  // else Russian, the window's own.
-  std::string language = o.lang;
-  if (language.empty()) language = SettingsStore().read().language;
-  if (language.empty()) language = "ru";
   QTranslator qtTranslator, kalvexTranslator;
-  if (language == "en") {
-    // Ours from the program's resources; Qt's own texts are English already.
-    if (kalvexTranslator.load(":/i18n/kalvex_en.qm"))
-      QApplication::installTranslator(&kalvexTranslator);
-    // Messages the core puts together (port errors, the log's) from the
-    // same translations.
-    cli::UseLanguage(language);
-  } else if (qtTranslator.load(QLocale(QLocale::Russian, QLocale::Russia), "qtbase", "_",
-                               QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    // Qt's own dialogs and buttons in Russian, like the rest of the window
-    // (qt6-translations-l10n); without the file they stay English.
-    QApplication::installTranslator(&qtTranslator);
-  }
+  const std::string language = UseChosenLanguage(o, qtTranslator, kalvexTranslator);
   // The application title (taskbar, message boxes). Set as the name, not as
   // the display name: Qt appends a display name to every window caption.
   QApplication::setApplicationName("Kalvex Scaner PC");
   QApplication::setOrganizationName("Brenvik");
   if (!o.plot.empty()) return Plot(o);
 
-  WindowOptions wo;
-  wo.extraPorts = o.ports;
-  wo.writeSettingsOnClose = o.screenshot.empty();
-  wo.requestPause = o.pause;
-  wo.language = language;
-  std::unique_ptr<DemoSimulator> demo;
-  if (o.demo) {
-    std::string demoError;
-    demo = StartDemoSimulator(demoError);
-    if (!demo) return Fail("demo mode: " + demoError);
-    wo.leadingPorts.push_back(demo->portPath());
-    wo.leadingPortLabels.push_back(
-        QCoreApplication::translate("main", "Демо (симулятор)").toStdString());
-    wo.leadingPortSelected = true;
-  }
-
-  TForm1 form(wo);
-  if (demo) AttachDemoSimulator(*demo, form);
-  if (o.selectMake) form.selectMake(*o.selectMake);
-  if (o.selectEcu) form.selectEcuType(*o.selectEcu);
-  for (const auto& [c, v] : o.values) form.setGaugeValue(c, v);
-  for (Component c : o.stale) form.dashboard()->pinStale(c);
-
-  if (!o.screenshot.empty()) {
-    form.setModalErrors(false);
-    form.show();
-    QApplication::processEvents();
-    std::string saveError;
-    if (!SavePngAtomically(form.grab().toImage(), o.screenshot, saveError)) return Fail(saveError);
-    form.FormClose();
-    return 0;
-  }
-
-  form.show();
-  const int rc = app.exec();
-  form.FormClose();
-  return rc;
+  return RunWindow(o, language, app);
 }

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #endif
 
+#include "protocol/languages.h"
+
 namespace kalvex {
 
 SettingsStore::SettingsStore() {
@@ -57,8 +59,7 @@ Settings SettingsStore::read() const {
   if (port.isValid() && port.typeId() == QMetaType::QString && !port.toString().isEmpty())
     s.port = port.toString().toStdString();
   const QVariant language = settings_->value("LANGUAGE");
-  if (language.typeId() == QMetaType::QString &&
-      (language.toString() == "ru" || language.toString() == "en"))
+  if (language.typeId() == QMetaType::QString && IsLanguage(language.toString().toStdString()))
     s.language = language.toString().toStdString();
   return s;
 }

@@ -16,16 +16,17 @@ class QSettings;
 namespace kalvex {
 
 struct Settings {
-  int com = -1;      // ComboBox1 item index; -1 = show item 0
-  int adapter = -1;  // ComboBoxTA item index; -1 = show item 0
+  int com = -1;      // port list item index; -1 = show item 0
+  int adapter = -1;  // adapter list item index; -1 = show item 0
   int logFile = 0;   // 1 = log switch on
-  int make = -1;     // ComboBoxTM item index; -1 = none
-  int ecu = -1;      // ComboBox4 item index; -1 = none
+  int make = -1;     // make list item index; -1 = none
+  int ecu = -1;      // ECU type list item index; -1 = none
   // Device path of the chosen port (Windows: its "COMn" text); none when
   // absent or not one non-empty text. Preferred over `com` when present.
   std::optional<std::string> port;
-  // LANGUAGE: "ru" or "en" as the user chose it on "О программе"; empty
-  // when never chosen (or not one of the two), which means Russian.
+  // LANGUAGE: a language code (protocol/languages.h) as the user chose it on
+  // "О программе"; empty when never chosen (or no language there is now),
+  // which means Russian.
   std::string language;
 };
 

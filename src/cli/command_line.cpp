@@ -8,6 +8,7 @@
 #include "catalogue/catalogue.h"
 #include "cli/cli_args.h"
 #include "cli/help.h"
+#include "protocol/languages.h"
 #include "protocol/text.h"
 
 namespace kalvex::cli {
@@ -127,7 +128,7 @@ void Build(CLI::App& app, RawLine& raw) {
                  "language of the status lines, fault lines and\n"
                  "error texts of every command (default ru); this\n"
                  "help is in English either way")
-      ->type_name("en|ru");
+      ->type_name(LanguageCodesText("|", "|"));
   app.footer(
       "`kalvex-cli COMMAND --help` shows the options of one command.\n"
       "\n"
@@ -482,14 +483,14 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args, CommandLine&
     // "--lang=" names an empty language rather than none.
     if (std::find(args.begin(), args.end(), "--lang=") != args.end()) {
       line.language = "";
-      return Fail("", "--lang is en or ru, not ");
+      return Fail("", "--lang is " + LanguageCodesText() + ", not ");
     }
-    return Fail("", "--lang needs en or ru");
+    return Fail("", "--lang needs " + LanguageCodesText());
   }
   if (app.get_option("--lang")->count() > 0) {
     line.language = raw.lang;
-    if (raw.lang != "en" && raw.lang != "ru")
-      return Fail("", "--lang is en or ru, not " + raw.lang);
+    if (!IsLanguage(raw.lang))
+      return Fail("", "--lang is " + LanguageCodesText() + ", not " + raw.lang);
   }
 
   if (failure && failure->get_name() == "CallForHelp") {

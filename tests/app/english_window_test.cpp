@@ -18,6 +18,7 @@
 #include "catalogue/catalogue.h"
 #include "cli/language.h"
 #include "faults/faults.h"
+#include "protocol/languages.h"
 #include "session/session_controller.h"
 #include "session/session_view.h"
 #include "support/qt_test_app.h"
@@ -59,7 +60,7 @@ class EnglishWindowTest : public ::testing::Test {
 };
 
 // Every text of every widget: captions, list items, tool tips, page texts.
-QStringList AllTexts(TForm1& w) {
+QStringList AllTexts(MainWindow& w) {
   QStringList texts = {w.windowTitle()};
   auto* tabs = w.findChild<QTabWidget*>("PageControl1");
   for (int i = 0; i < tabs->count(); ++i) texts << tabs->tabText(i);
@@ -76,12 +77,12 @@ QStringList AllTexts(TForm1& w) {
 }
 
 TEST_F(EnglishWindowTest, NothingIsLeftInRussian) {
-  TForm1 w(English());
+  MainWindow w(English());
   w.setModalErrors(false);
-  w.selectMake(kGaz);  // a make with Russian ECU names fills ComboBox4
+  w.selectMake(kGaz);  // a make with Russian ECU names fills the ECU type list
   for (const QString& text : AllTexts(w)) EXPECT_FALSE(HasCyrillic(text)) << text.toStdString();
   auto* tabs = w.findChild<QTabWidget*>("PageControl1");
-  EXPECT_EQ(tabs->tabText(1).toStdString(), cli::EnglishText("kalvex::TForm1", "Ошибки"));
+  EXPECT_EQ(tabs->tabText(1).toStdString(), cli::EnglishText("kalvex::MainWindow", "Ошибки"));
 
   // The session's own caption and status stay Russian underneath.
   auto* button = w.findChild<QPushButton*>("Button1");
@@ -106,25 +107,49 @@ TEST_F(EnglishWindowTest, NothingIsLeftInRussian) {
 
 TEST_F(EnglishWindowTest, TheChoiceOnTheAboutTabIsRememberedForTheNextStart) {
   struct Row {
-    int item;            // LanguageBox item picked; -1 none
+    const char* picked;  // the LanguageBox item of this language picked; null: none
     const char* stored;  // LANGUAGE afterwards
     bool noteShown;
   };
-  const Row rows[] = {{-1, "", false}, {1, "en", false}, {0, "ru", true}};
+  const Row rows[] = {{nullptr, "", false}, {"en", "en", false}, {"ru", "ru", true}};
   for (const Row& row : rows) {
     {
-      TForm1 w(English());
+      MainWindow w(English());
       auto* box = w.findChild<QComboBox*>("LanguageBox");
       ASSERT_NE(box, nullptr);
       EXPECT_EQ(box->currentData().toString(), "en");
-      if (row.item >= 0) {
-        box->setCurrentIndex(row.item);
-        emit box->activated(row.item);
+      if (row.picked) {
+        const int item = box->findData(row.picked);
+        ASSERT_GE(item, 0) << row.picked;
+        box->setCurrentIndex(item);
+        emit box->activated(item);
       }
-      EXPECT_EQ(!w.findChild<QLabel*>("LanguageNote")->isHidden(), row.noteShown) << row.item;
-      w.FormClose();
+      EXPECT_EQ(!w.findChild<QLabel*>("LanguageNote")->isHidden(), row.noteShown) << row.stored;
+      w.shutDown();
     }
-    EXPECT_EQ(SettingsStore().read().language, row.stored) << row.item;
+    EXPECT_EQ(SettingsStore().read().language, row.stored) << row.stored;
+  }
+}
+
+TEST_F(EnglishWindowTest, EveryLanguageFoundIsOfferedAndKept) {
+  {
+    MainWindow w(English());
+    auto* box = w.findChild<QComboBox*>("LanguageBox");
+    ASSERT_NE(box, nullptr);
+    const auto& languages = Languages();
+    ASSERT_EQ(box->count(), static_cast<int>(languages.size()));
+    for (int i = 0; i < box->count(); ++i) {
+      EXPECT_EQ(box->itemData(i).toString().toStdString(), languages[i].code);
+      EXPECT_EQ(box->itemText(i).toStdString(), languages[i].name);
+    }
+    w.shutDown();
+  }
+  // LANGUAGE keeps any language there is, and nothing else.
+  std::vector<std::pair<std::string, std::string>> rows = {{"xx", ""}, {"EN", ""}, {"english", ""}};
+  for (const Language& l : Languages()) rows.emplace_back(l.code, l.code);
+  for (const auto& [written, read] : rows) {
+    WriteConfig(QByteArray("LANGUAGE=") + written.c_str());
+    EXPECT_EQ(SettingsStore().read().language, read) << written;
   }
 }
 

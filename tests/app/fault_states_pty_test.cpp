@@ -31,7 +31,7 @@ size_t Count(const std::vector<std::string>& lines, const std::string& line) {
 }
 
 // Answers the clear question the way the user would.
-bool Answer(TForm1& form, const char* button) {
+bool Answer(MainWindow& form, const char* button) {
   QMessageBox* box = nullptr;
   if (!RunUntil([&] { return (box = form.findChild<QMessageBox*>("ClearConfirmation")); }, 2000))
     return false;
@@ -66,7 +66,7 @@ TEST(FaultStates, ListClearAndRecorderAroundAFaultRead) {
   o.discoverPorts = false;
   o.extraPorts = {peer.path()};
   o.writeSettingsOnClose = false;
-  auto form = std::make_unique<TForm1>(o);
+  auto form = std::make_unique<MainWindow>(o);
   form->setModalErrors(false);
   form->show();
   auto* clear = form->findChild<QPushButton*>("Button2");
@@ -86,11 +86,11 @@ TEST(FaultStates, ListClearAndRecorderAroundAFaultRead) {
   // Whatever an earlier test left in the settings: this port, an ELM327.
   form->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(0);
   form->findChild<QComboBox*>("ComboBoxTA")->setCurrentIndex(0);
-  form->Button1Click();
+  form->onStartClicked();
   ASSERT_TRUE(RunUntil([&] { return form->sessionValues().size() >= 2; }))
       << peer.lineCount() << " lines; errors: " << form->shownErrors().size();
   EXPECT_FALSE(form->faultReadNoteShown());
-  form->Button3Click();
+  form->onReadFaultsClicked();
   const std::string described = FaultDescriptionTable()[0].line;  // 0102
   ASSERT_TRUE(
       RunUntil([&] { return memo->toPlainText().startsWith(QString::fromStdString(described)); }));
@@ -117,7 +117,7 @@ TEST(FaultStates, ListClearAndRecorderAroundAFaultRead) {
 
   // A stop leaves every gauge on show stale, the note gone; another make
   // empties them.
-  form->Button1Click();
+  form->onStartClicked();
   EXPECT_FALSE(form->faultReadNoteShown());
   const Dashboard* d = form->dashboard();
   for (size_t i = 0; i < kComponentCount; ++i) {
@@ -132,7 +132,7 @@ TEST(FaultStates, ListClearAndRecorderAroundAFaultRead) {
     EXPECT_TRUE(d->gauge(c)->model().empty()) << ComponentName(c);
     EXPECT_FALSE(d->gauge(c)->stale()) << ComponentName(c);
   }
-  form->FormClose();
+  form->shutDown();
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ TEST(InProcessDemo, GaugesMoveOverBothAdaptersAndOtherPortsStillOpen) {
   WindowOptions wo = DemoWindowOptions(*demo);
   wo.extraPorts = {"no-such-port-for-kalvex"};
   wo.requestPause = 20;
-  TForm1 form(wo);
+  MainWindow form(wo);
   form.setModalErrors(false);
   AttachDemoSimulator(*demo, form);
   auto* ports = form.findChild<QComboBox*>("ComboBox1");
@@ -65,7 +65,7 @@ TEST(InProcessDemo, GaugesMoveOverBothAdaptersAndOtherPortsStillOpen) {
   ASSERT_EQ(form.shownErrors().size(), 1u);
   EXPECT_NE(form.shownErrors()[0].find("no-such-port-for-kalvex"), std::string::npos)
       << form.shownErrors()[0];
-  form.FormClose();
+  form.shutDown();
 }
 
 }  // namespace

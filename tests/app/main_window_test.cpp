@@ -36,6 +36,7 @@
 
 #include "app/settings_store.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/make_registry.h"
 #include "cli/sim_tcp_front.h"
 #include "link/process_setup.h"
 #include "session/log_file.h"
@@ -79,7 +80,7 @@ class WindowTest : public ::testing::Test {
 };
 
 TEST_F(WindowTest, TextsAndStateAfterStart) {
-  TForm1 w(TwoFakePorts());
+  MainWindow w(TwoFakePorts());
   EXPECT_EQ(w.windowTitle(), "Диагностический сканер для контроллеров ЭСУД (Kalvex)");
   EXPECT_EQ(w.size(), QSize(861, 555));
   EXPECT_EQ(w.minimumSize(), w.maximumSize());
@@ -121,7 +122,12 @@ TEST_F(WindowTest, TextsAndStateAfterStart) {
   EXPECT_EQ(ta->itemText(0), "Адаптер: ELM327");
   EXPECT_EQ(ta->itemText(1), "Адаптер: Kesta-mini");
   auto* tm = Child<QComboBox>(w, "ComboBoxTM");
-  ASSERT_EQ(tm->count(), 17);
+  // Every make of the registry, in its order, and nothing else.
+  int registered = 0;
+  while (FindMake(registered)) ++registered;
+  ASSERT_EQ(tm->count(), registered);
+  for (int make = 0; make < registered; ++make)
+    EXPECT_EQ(tm->itemText(make).toStdString(), FindMake(make)->text) << make;
   EXPECT_EQ(tm->currentIndex(), -1);
   EXPECT_EQ(tm->itemText(8), "ZAZ(ЗАЗ)");
   auto* c4 = Child<QComboBox>(w, "ComboBox4");
@@ -146,7 +152,7 @@ TEST_F(WindowTest, TextsAndStateAfterStart) {
 }
 
 TEST_F(WindowTest, MakeChoiceFillsEcuTypes) {
-  TForm1 w(TwoFakePorts());
+  MainWindow w(TwoFakePorts());
   auto* c4 = Child<QComboBox>(w, "ComboBox4");
   w.selectMake(kGaz);
   EXPECT_EQ(c4->count(), 5);
@@ -165,11 +171,11 @@ TEST_F(WindowTest, MakeChoiceFillsEcuTypes) {
 
 TEST_F(WindowTest, FirstRunDefaultsAndCloseWritesAll) {
   {
-    TForm1 w(TwoFakePorts());
+    MainWindow w(TwoFakePorts());
     EXPECT_EQ(w.portText(), "/dev/fake0");
     EXPECT_EQ(w.adapterIndex(), 0);
     EXPECT_FALSE(Child<QCheckBox>(w, "CheckBox1")->isChecked());
-    w.FormClose();
+    w.shutDown();
   }
   SettingsStore store;
   const Settings s = store.read();
@@ -181,12 +187,12 @@ TEST_F(WindowTest, FirstRunDefaultsAndCloseWritesAll) {
 TEST_F(WindowTest, StoredSettingsAreRestoredAndRewritten) {
   WriteConfig("[General]\nCOM=1\nADAPTER=1\nLOG_FILE=2\n");
   {
-    TForm1 w(TwoFakePorts());
+    MainWindow w(TwoFakePorts());
     EXPECT_EQ(w.portText(), "/dev/fake1");
     EXPECT_EQ(w.adapterIndex(), 1);
     // Only 1 switches the log on.
     EXPECT_FALSE(Child<QCheckBox>(w, "CheckBox1")->isChecked());
-    w.FormClose();
+    w.shutDown();
   }
   const Settings s = SettingsStore().read();
   EXPECT_EQ(s.com, 1);
@@ -196,11 +202,11 @@ TEST_F(WindowTest, StoredSettingsAreRestoredAndRewritten) {
 
 TEST_F(WindowTest, IndexBeyondListSelectsNothing) {
   WriteConfig("[General]\nCOM=7\nADAPTER=5\nLOG_FILE=1\n");
-  TForm1 w(TwoFakePorts());
+  MainWindow w(TwoFakePorts());
   EXPECT_EQ(w.portText(), "");
   EXPECT_EQ(w.adapterIndex(), -1);
   EXPECT_TRUE(Child<QCheckBox>(w, "CheckBox1")->isChecked());
-  w.FormClose();
+  w.shutDown();
   const Settings s = SettingsStore().read();
   EXPECT_EQ(s.com, -1);
   EXPECT_EQ(s.adapter, -1);
@@ -220,7 +226,7 @@ TEST_F(WindowTest, GarbageSettingsGiveDefaults) {
     EXPECT_EQ(s.com, -1) << c.toStdString();
     EXPECT_EQ(s.adapter, -1) << c.toStdString();
     EXPECT_EQ(s.logFile, c.contains("@ByteArray(1)") ? s.logFile : 0) << c.toStdString();
-    TForm1 w(TwoFakePorts());
+    MainWindow w(TwoFakePorts());
     EXPECT_EQ(w.portText(), "/dev/fake0");
   }
 }
@@ -255,7 +261,7 @@ TEST_F(WindowTest, SettingsPathThatIsAFifoOrADeviceIsNotOpened) {
 #endif
 
 TEST_F(WindowTest, ReadButtonBesideClearAndOnlyForMakesThatCanRead) {
-  TForm1 w(TwoFakePorts());
+  MainWindow w(TwoFakePorts());
   w.show();
   Child<QTabWidget>(w, "PageControl1")->setCurrentIndex(1);
   QApplication::processEvents();
@@ -273,7 +279,7 @@ TEST_F(WindowTest, ReadButtonBesideClearAndOnlyForMakesThatCanRead) {
     w.selectMake(make);
     EXPECT_EQ(read->isEnabled(), make != kGreatWall) << make;
   }
-  w.FormClose();
+  w.shutDown();
 }
 
 TEST_F(WindowTest, PortRememberedByDeviceMakeAndEcuRestored) {
@@ -299,11 +305,11 @@ TEST_F(WindowTest, PortRememberedByDeviceMakeAndEcuRestored) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.config);
     WriteConfig(QByteArray("[General]\n") + c.config + "\n");
-    TForm1 w(TwoFakePorts());
+    MainWindow w(TwoFakePorts());
     EXPECT_EQ(w.portText(), c.port);
     EXPECT_EQ(w.makeIndex(), c.make);
     EXPECT_EQ(w.ecuTypeIndex(), c.ecu);
-    w.FormClose();
+    w.shutDown();
     const Settings s = SettingsStore().read();
     EXPECT_EQ(s.make, c.make);
     EXPECT_EQ(s.ecu, c.ecu);
@@ -322,11 +328,11 @@ TEST_F(WindowTest, DemoPortShownByNameAndNeverStored) {
     o.leadingPorts = {"/dev/pts/77"};
     o.leadingPortLabels = {"Демо (симулятор)"};
     o.leadingPortSelected = true;
-    TForm1 w(o);
+    MainWindow w(o);
     auto* ports = Child<QComboBox>(w, "ComboBox1");
     EXPECT_EQ(ports->currentText(), "Демо (симулятор)");
     EXPECT_EQ(w.portText(), "/dev/pts/77");
-    w.FormClose();
+    w.shutDown();
   }
   const Settings s = SettingsStore().read();
   EXPECT_EQ(s.port, std::optional<std::string>("/dev/fake1"));
@@ -334,7 +340,7 @@ TEST_F(WindowTest, DemoPortShownByNameAndNeverStored) {
 }
 
 TEST_F(WindowTest, AboutNamesTheLogAndSettingsFolders) {
-  TForm1 w(TwoFakePorts());
+  MainWindow w(TwoFakePorts());
   const QString about = Child<QPlainTextEdit>(w, "Memo2")->toPlainText();
   EXPECT_TRUE(about.startsWith("Диагностический сканер для контроллеров ЭСУД (Kalvex)."));
   EXPECT_TRUE(
@@ -346,7 +352,7 @@ TEST_F(WindowTest, AboutNamesTheLogAndSettingsFolders) {
 #else
   EXPECT_TRUE(about.contains(QFileInfo(ConfigFile()).absolutePath())) << about.toStdString();
 #endif
-  w.FormClose();
+  w.shutDown();
 }
 
 #ifndef Q_OS_WIN  // the XDG folders; Windows has its own in the win32 suite
@@ -413,7 +419,7 @@ TEST_F(WindowTest, AdapterPluggedInAfterStartIsListedWhenTheListOpens) {
   AdapterFolder folder;
   WindowOptions o;
   o.discover = [&](const std::vector<std::string>&) { return folder.Discover(); };
-  TForm1 w(o);
+  MainWindow w(o);
   w.show();
   auto* ports = Child<QComboBox>(w, "ComboBox1");
   EXPECT_EQ(Items(ports), std::vector<std::string>{"Wi-Fi адаптер…"});
@@ -438,55 +444,55 @@ TEST_F(WindowTest, AdapterPluggedInAfterStartIsListedWhenTheListOpens) {
   ports->setCurrentIndex(1);
   w.selectMake(0);
   w.selectEcuType(0);
-  w.Button1Click();
+  w.onStartClicked();
   QElapsedTimer t;
   t.start();
   while (second->history().empty() && t.elapsed() < 15000) QApplication::processEvents();
   EXPECT_FALSE(second->history().empty());
-  w.Button1Click();
+  w.onStartClicked();
 
   first.reset();  // unplugged: its link now points nowhere
   OpenList(ports);
   EXPECT_EQ(Items(ports), (std::vector<std::string>{b, "Wi-Fi адаптер…"}));
   EXPECT_EQ(w.portText(), b);
-  w.FormClose();
+  w.shutDown();
 }
 #endif
 
 TEST_F(WindowTest, WifiAddressStandsInTheListAndIsRemembered) {
   const std::string address = "127.0.0.1:35000";  // never connected to here
   {
-    TForm1 w(TwoFakePorts());
+    MainWindow w(TwoFakePorts());
     auto* ports = Child<QComboBox>(w, "ComboBox1");
     ports->setCurrentIndex(1);
     const int wifi = ports->count() - 1;
     EXPECT_EQ(ports->itemText(wifi), "Wi-Fi адаптер…");
 
     // Cancelled: back on the port chosen before.
-    w.askWifiAddress = [] { return std::optional<std::string>(); };
+    w.portPicker().askWifiAddress = [] { return std::optional<std::string>(); };
     ports->setCurrentIndex(wifi);
-    w.ComboBox1Activated(wifi);
+    w.portPicker().onActivated(wifi);
     EXPECT_EQ(w.portText(), "/dev/fake1");
 
-    w.askWifiAddress = [&] { return std::optional<std::string>(address); };
+    w.portPicker().askWifiAddress = [&] { return std::optional<std::string>(address); };
     ports->setCurrentIndex(wifi);
-    w.ComboBox1Activated(wifi);
+    w.portPicker().onActivated(wifi);
     EXPECT_EQ(Items(ports),
               (std::vector<std::string>{"/dev/fake0", "/dev/fake1", address, "Wi-Fi адаптер…"}));
     EXPECT_EQ(w.portText(), address);
     OpenList(ports);  // a refresh keeps it
     EXPECT_EQ(w.portText(), address);
-    w.FormClose();
+    w.shutDown();
   }
   EXPECT_EQ(SettingsStore().read().port, std::optional<std::string>(address));
-  TForm1 again(TwoFakePorts());
+  MainWindow again(TwoFakePorts());
   EXPECT_EQ(again.portText(), address);
   EXPECT_EQ(Items(Child<QComboBox>(again, "ComboBox1")).at(2), address);
-  again.FormClose();
+  again.shutDown();
 }
 
 TEST_F(WindowTest, WifiDialogOffersTheUsualAddressOnlyAsAHint) {
-  TForm1 w(TwoFakePorts());
+  MainWindow w(TwoFakePorts());
   auto* ports = Child<QComboBox>(w, "ComboBox1");
   ports->setCurrentIndex(0);
   const int wifi = ports->count() - 1;
@@ -522,12 +528,12 @@ TEST_F(WindowTest, WifiDialogOffersTheUsualAddressOnlyAsAHint) {
   };
   QTimer::singleShot(0, [&answer] { answer(500); });
   ports->setCurrentIndex(wifi);
-  w.ComboBox1Activated(wifi);
+  w.portPicker().onActivated(wifi);
   EXPECT_EQ(placeholder, "192.168.0.10:35000");
   EXPECT_EQ(shown, "");
   EXPECT_TRUE(refusedEmpty);
   EXPECT_EQ(w.portText(), "tcp://[::1]:35000");
-  w.FormClose();
+  w.shutDown();
 }
 
 #ifndef Q_OS_WIN  // the simulator on a pseudo-terminal: POSIX only
@@ -539,16 +545,18 @@ TEST_F(WindowTest, SessionOverWifiToTheSimulator) {
   ASSERT_NE(front, nullptr) << error;
   WindowOptions o = TwoFakePorts();
   o.writeSettingsOnClose = false;
-  TForm1 w(o);
+  MainWindow w(o);
   w.setModalErrors(false);
   auto* ports = Child<QComboBox>(w, "ComboBox1");
   const int wifi = ports->count() - 1;
-  w.askWifiAddress = [&] { return std::optional<std::string>(front->address().Text()); };
+  w.portPicker().askWifiAddress = [&] {
+    return std::optional<std::string>(front->address().Text());
+  };
   ports->setCurrentIndex(wifi);
-  w.ComboBox1Activated(wifi);
+  w.portPicker().onActivated(wifi);
   w.selectMake(0);
   w.selectEcuType(0);
-  w.Button1Click();
+  w.onStartClicked();
   auto* status = Child<QLabel>(w, "Label10");
   QElapsedTimer t;
   t.start();
@@ -563,7 +571,7 @@ TEST_F(WindowTest, SessionOverWifiToTheSimulator) {
   EXPECT_EQ(w.buttonCaption(), kCaptionStart);
   ASSERT_FALSE(w.shownErrors().empty());
   EXPECT_EQ(w.shownErrors().back(), "Адаптер " + front->address().Text() + " закрыл соединение");
-  w.FormClose();
+  w.shutDown();
 }
 #endif
 

@@ -30,16 +30,16 @@ struct Window {
     o.discoverPorts = false;
     o.extraPorts = {port};
     o.writeSettingsOnClose = false;
-    form = std::make_unique<TForm1>(o);
+    form = std::make_unique<MainWindow>(o);
     form->setModalErrors(false);
     form->show();
   }
   ~Window() {
-    form->FormClose();
+    form->shutDown();
     form.reset();
   }
   QComboBox* combo(const char* name) { return form->findChild<QComboBox*>(name); }
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<MainWindow> form;
 };
 
 TEST(SessionPty, ElmSessionShowsLadaLiveData) {
@@ -56,7 +56,7 @@ TEST(SessionPty, ElmSessionShowsLadaLiveData) {
   w.form->sessionHost()->controller().onResponseAccepted = [&](const ResponseBytes&) {
     ++accepted;
   };
-  w.form->Button1Click();
+  w.form->onStartClicked();
   EXPECT_EQ(w.form->buttonCaption(), kCaptionStop);
   ASSERT_TRUE(RunUntil([&] { return accepted >= 3; })) << "lines seen: " << peer.lineCount();
   auto lines = peer.lines();
@@ -72,7 +72,7 @@ TEST(SessionPty, ElmSessionShowsLadaLiveData) {
   EXPECT_FLOAT_EQ(d->value(Component::VI_Nmot), 800.0f);
   EXPECT_FLOAT_EQ(d->value(Component::VS_Speed), 60.0f);
   EXPECT_FLOAT_EQ(d->value(Component::VS_TOG), 83.0f);
-  w.form->Button1Click();
+  w.form->onStartClicked();
   EXPECT_EQ(w.form->buttonCaption(), kCaptionStart);
 }
 
@@ -96,7 +96,7 @@ TEST(SessionPty, KestaSessionShowsLadaLiveData) {
   w.form->sessionHost()->controller().onResponseAccepted = [&](const ResponseBytes& rb) {
     if (++accepted == 2) firstBytes.assign(rb.b.begin(), rb.b.begin() + 26);
   };
-  w.form->Button1Click();
+  w.form->onStartClicked();
   ASSERT_TRUE(RunUntil([&] { return accepted >= 2; })) << "lines seen: " << peer.lineCount();
   EXPECT_EQ(firstBytes[13], 0x14);
   EXPECT_EQ(firstBytes[19], 0x3C);

@@ -44,7 +44,7 @@ TEST(DemoWindow, GaugesMoveOverBothAdapters) {
   ASSERT_NE(demo, nullptr) << error;
 
   WindowOptions wo = DemoWindowOptions(*demo);
-  TForm1 form(wo);
+  MainWindow form(wo);
   form.setModalErrors(false);
   AttachDemoSimulator(*demo, form);
   auto* ports = form.findChild<QComboBox*>("ComboBox1");
@@ -89,7 +89,7 @@ TEST(DemoWindow, GaugesMoveOverBothAdapters) {
     EXPECT_FALSE(form.sessionHost()->controller().running());
   }
   EXPECT_TRUE(form.shownErrors().empty());
-  form.FormClose();
+  form.shutDown();
 }
 
 // The "Графики" tab during a demo session: every accepted reply becomes a
@@ -100,7 +100,7 @@ TEST(ChartWindow, DemoSessionFillsTheChartAndSaves) {
   std::string error;
   auto demo = StartDemoSimulator(error);
   ASSERT_NE(demo, nullptr) << error;
-  TForm1 form(DemoOptions(*demo, 20));  // a K-line type: 55 ms
+  MainWindow form(DemoOptions(*demo, 20));  // a K-line type: 55 ms
   form.setModalErrors(false);
   AttachDemoSimulator(*demo, form);
   form.show();
@@ -191,7 +191,7 @@ TEST(ChartWindow, DemoSessionFillsTheChartAndSaves) {
   EXPECT_LT(values.size(), rowsSeen);
   form.findChild<QPushButton*>("Button1")->click();
   EXPECT_TRUE(form.shownErrors().empty());
-  form.FormClose();
+  form.shutDown();
 }
 
 // kalvex --plot as a user runs it, with a display that cannot be reached:
@@ -245,7 +245,7 @@ TEST(ChartWindow, DocImages) {
   std::string error;
   auto demo = StartDemoSimulator(error);
   ASSERT_NE(demo, nullptr) << error;
-  TForm1 form(DemoOptions(*demo, 20));
+  MainWindow form(DemoOptions(*demo, 20));
   form.setModalErrors(false);
   AttachDemoSimulator(*demo, form);
   form.show();
@@ -268,7 +268,7 @@ TEST(ChartWindow, DocImages) {
   form.grab().save(QString(dir) + "/chart_tab.png", "PNG");
   ASSERT_TRUE(chart->saveCsv(std::string(dir) + "/chart_drive.csv", error)) << error;
   form.findChild<QPushButton*>("Button1")->click();
-  form.FormClose();
+  form.shutDown();
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ class FakeView : public SessionView {
     portSelectorEnabled = enabled;
   }
   void setPortSelectorEnabled(bool enabled) override { portSelectorEnabled = enabled; }
-  // Button1's caption, as the window shows it for the session's state.
+  // The start button's caption, as the window shows it for the session's state.
   void showRunning(bool running) override { caption = running ? kCaptionStop : kCaptionStart; }
   void setStatusText(const std::string& text) override {
     status = text;

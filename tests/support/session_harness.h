@@ -66,7 +66,7 @@ struct SessionHarness {
     }
     return true;
   }
-  // Button1 as the window wires it: stop while running, else start.
+  // The start button as the window wires it: stop while running, else start.
   void click() {
     if (controller.running())
       stop();

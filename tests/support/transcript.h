@@ -20,7 +20,7 @@
 //                                selectors (on/off), running (yes/no),
 //                                response (hex bytes, the rest must be 0),
 //                                error (TEXT shown), errors (count),
-//                                gauge NAME VALUE, fault TEXT (a Memo1 line),
+//                                gauge NAME VALUE, fault TEXT (a fault list line),
 //                                faults (count), opened (count), labelsSet
 //                                (how often the status label was set)
 //

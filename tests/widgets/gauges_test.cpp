@@ -85,11 +85,11 @@ void ExpectNeedleFollowsPosition(Component c) {
 }
 
 TEST_F(Gauges, DialNeedlePointsLeftUpRight) {
-  ExpectNeedleFollowsPosition<TAb180Meter>(Component::VS_Speed);
-  ExpectNeedleFollowsPosition<TAb180Meter>(Component::VS_Nmot);
-  ExpectNeedleFollowsPosition<TAb120Meter>(Component::VS_Ub);
-  TAb180Meter m180(Quiet(Component::VS_Speed));
-  TAb120Meter m120(Quiet(Component::VS_Ub));
+  ExpectNeedleFollowsPosition<Dial180Gauge>(Component::VS_Speed);
+  ExpectNeedleFollowsPosition<Dial180Gauge>(Component::VS_Nmot);
+  ExpectNeedleFollowsPosition<Dial120Gauge>(Component::VS_Ub);
+  Dial180Gauge m180(Quiet(Component::VS_Speed));
+  Dial120Gauge m120(Quiet(Component::VS_Ub));
   EXPECT_DOUBLE_EQ(m180.angleAt(0), 180.0);
   EXPECT_DOUBLE_EQ(m180.angleAt(500), 90.0);
   EXPECT_DOUBLE_EQ(m120.angleAt(0), 150.0);
@@ -97,7 +97,7 @@ TEST_F(Gauges, DialNeedlePointsLeftUpRight) {
 }
 
 TEST_F(Gauges, DialNeedleFlashesInAlarm) {
-  TAb180Meter m(SetupOf(Component::VS_Speed).settings);
+  Dial180Gauge m(SetupOf(Component::VS_Speed).settings);
   m.resize(209, 145);
   m.setValue(200.0f);  // beyond the upper limit 180
   const double a = m.angleAt(m.model().position()) * std::numbers::pi / 180.0;
@@ -125,19 +125,19 @@ TEST_F(Gauges, DialNeedleFlashesInAlarm) {
 TEST_F(Gauges, FlashTimerRunsOnlyWhileAGaugeIsInAlarm) {
   EXPECT_FALSE(GaugeWidget::flashTimerActive());
   {
-    TAbVMeter dv(SetupOf(Component::VS_DV).settings);
+    VerticalGauge dv(SetupOf(Component::VS_DV).settings);
     dv.setValue(25.0f);
     EXPECT_TRUE(dv.model().inAlarm());
     EXPECT_TRUE(GaugeWidget::flashTimerActive());
   }
   EXPECT_FALSE(GaugeWidget::flashTimerActive());  // destroyed while in alarm
-  TAbThermometer tog(SetupOf(Component::VS_TOG).settings);
+  ThermometerGauge tog(SetupOf(Component::VS_TOG).settings);
   tog.setValue(-48.0f);
   EXPECT_FALSE(GaugeWidget::flashTimerActive());
 }
 
 TEST_F(Gauges, VerticalPointerAtBottomMiddleTop) {
-  TAbVMeter m(SetupOf(Component::VS_MRV).settings);
+  VerticalGauge m(SetupOf(Component::VS_MRV).settings);
   m.resize(105, 385);
   for (const auto& [value, pos] :
        {std::pair{0.0f, 0}, {50.0f, 500}, {100.0f, 1000}, {150.0f, 1000}}) {
@@ -151,7 +151,7 @@ TEST_F(Gauges, VerticalPointerAtBottomMiddleTop) {
     const int away = static_cast<int>(std::round(m.yAt(pos > 500 ? pos - 200 : pos + 200)));
     EXPECT_FALSE(IsLime(img.pixel(x, away))) << value;
   }
-  TAbVMeter dv(SetupOf(Component::VS_DV).settings);
+  VerticalGauge dv(SetupOf(Component::VS_DV).settings);
   dv.resize(97, 193);
   dv.setValue(25.0f);
   const QRectF lane = dv.pointerLane();
@@ -160,7 +160,7 @@ TEST_F(Gauges, VerticalPointerAtBottomMiddleTop) {
 }
 
 TEST_F(Gauges, ThermometerBarEmptyHalfFull) {
-  TAbThermometer t(SetupOf(Component::VS_TOG).settings);
+  ThermometerGauge t(SetupOf(Component::VS_TOG).settings);
   t.resize(105, 201);
   auto blueRows = [&](float value) {
     t.setValue(value);
@@ -179,8 +179,8 @@ TEST_F(Gauges, ThermometerBarEmptyHalfFull) {
 }
 
 TEST_F(Gauges, NumericBoxSizedByFormatNotValue) {
-  TAbValueInd nmot(SetupOf(Component::VI_Nmot).settings);
-  TAbValueInd speed(SetupOf(Component::VI_Speed).settings);
+  ValueDisplay nmot(SetupOf(Component::VI_Nmot).settings);
+  ValueDisplay speed(SetupOf(Component::VI_Speed).settings);
   const QSize before = nmot.sizeHint();
   nmot.setValue(8.0f);
   EXPECT_EQ(nmot.sizeHint(), before);
@@ -242,7 +242,7 @@ TEST_F(Gauges, StaleGaugesAreDimmedOnTheSessionClock) {
   d.setClock(&clock);
   d.applyMakeDefault(0);
   GaugeWidget* speed = d.gauge(Component::VS_Speed);
-  auto* box = static_cast<TAbValueInd*>(d.gauge(Component::VI_Speed));
+  auto* box = static_cast<ValueDisplay*>(d.gauge(Component::VI_Speed));
   box->resize(SetupOf(Component::VI_Speed).width, SetupOf(Component::VI_Speed).height);
   const QPoint corner(3, 3);  // inside the value box, away from the text
   const QRgb fresh = Render(*box).pixel(corner);

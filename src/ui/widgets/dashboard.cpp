@@ -9,17 +9,17 @@ namespace {
 GaugeWidget* MakeGauge(const ComponentSetup& setup, QWidget* parent) {
   switch (setup.kind) {
     case GaugeKind::Meter180:
-      return new TAb180Meter(setup.settings, parent);
+      return new Dial180Gauge(setup.settings, parent);
     case GaugeKind::Meter120:
-      return new TAb120Meter(setup.settings, parent);
+      return new Dial120Gauge(setup.settings, parent);
     case GaugeKind::VMeter:
-      return new TAbVMeter(setup.settings, parent);
+      return new VerticalGauge(setup.settings, parent);
     case GaugeKind::Thermometer:
-      return new TAbThermometer(setup.settings, parent);
+      return new ThermometerGauge(setup.settings, parent);
     case GaugeKind::ValueInd:
       break;
   }
-  return new TAbValueInd(setup.settings, parent);
+  return new ValueDisplay(setup.settings, parent);
 }
 
 }  // namespace

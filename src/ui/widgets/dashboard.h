@@ -31,7 +31,7 @@ class Dashboard : public QWidget {
   // or ECU type.
   void clearValues();
 
-  // Make default (ComboBoxTMChange) and ECU-type set-up (ComboBox4Change).
+  // Make default (a make chosen) and ECU-type set-up (an ECU type chosen).
   void applyMakeDefault(int make);
   void applyEcuType(int make, int ecu);
 

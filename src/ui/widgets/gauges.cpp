@@ -249,20 +249,20 @@ void GaugeWidget::paintEvent(QPaintEvent*) {
 
 // ---- dial meters --------------------------------------------------------------------
 
-TAbDialMeter::TAbDialMeter(GaugeKind kind, double sweep, GaugeSettings settings, QWidget* parent)
+DialGauge::DialGauge(GaugeKind kind, double sweep, GaugeSettings settings, QWidget* parent)
     : GaugeWidget(kind, std::move(settings), parent), sweep_(sweep) {}
 
-TAb180Meter::TAb180Meter(GaugeSettings settings, QWidget* parent)
-    : TAbDialMeter(GaugeKind::Meter180, 180.0, std::move(settings), parent) {}
+Dial180Gauge::Dial180Gauge(GaugeSettings settings, QWidget* parent)
+    : DialGauge(GaugeKind::Meter180, 180.0, std::move(settings), parent) {}
 
-TAb120Meter::TAb120Meter(GaugeSettings settings, QWidget* parent)
-    : TAbDialMeter(GaugeKind::Meter120, 120.0, std::move(settings), parent) {}
+Dial120Gauge::Dial120Gauge(GaugeSettings settings, QWidget* parent)
+    : DialGauge(GaugeKind::Meter120, 120.0, std::move(settings), parent) {}
 
-double TAbDialMeter::angleAt(double position) const {
+double DialGauge::angleAt(double position) const {
   return 90.0 + sweep_ / 2.0 - sweep_ * position / 1000.0;
 }
 
-QPointF TAbDialMeter::pointAt(double position, double r) const {
+QPointF DialGauge::pointAt(double position, double r) const {
   const double a = angleAt(position) * std::numbers::pi / 180.0;
   return pivot_ + QPointF(r * std::cos(a), -r * std::sin(a));
 }
@@ -287,7 +287,7 @@ double PlaceCaptions(const GaugeSettings& s, const QRectF& inner, double bottom,
 }
 }  // namespace
 
-void TAbDialMeter::relayout() {
+void DialGauge::relayout() {
   const GaugeSettings& s = settings();
   const double b = BevelWidth(s);
   const QRectF inner(b, b, width() - 2 * b, height() - 2 * b);
@@ -303,7 +303,7 @@ void TAbDialMeter::relayout() {
   pivot_ = QPointF(face_.center().x(), face_.top() + kPad + spare / 2 + radius_);
 }
 
-void TAbDialMeter::paintStatic(QPainter& p) {
+void DialGauge::paintStatic(QPainter& p) {
   const GaugeSettings& s = settings();
   DrawBevels(p, s, rect());
 
@@ -359,7 +359,7 @@ void TAbDialMeter::paintStatic(QPainter& p) {
   if (s.has(kOptName2)) DrawCaption(p, name2Rect_, s.name2, 11);
 }
 
-void TAbDialMeter::paintDynamic(QPainter& p) {
+void DialGauge::paintDynamic(QPainter& p) {
   const GaugeModel& m = model();
   const GaugeSettings& s = settings();
   const double r = radius_;
@@ -407,14 +407,14 @@ constexpr double kMajorTick = 9;
 constexpr double kMinorTick = 5;
 }  // namespace
 
-TAbVMeter::TAbVMeter(GaugeSettings settings, QWidget* parent)
+VerticalGauge::VerticalGauge(GaugeSettings settings, QWidget* parent)
     : GaugeWidget(GaugeKind::VMeter, std::move(settings), parent) {}
 
-double TAbVMeter::yAt(double position) const {
+double VerticalGauge::yAt(double position) const {
   return bottom_ - (bottom_ - top_) * position / 1000.0;
 }
 
-void TAbVMeter::relayout() {
+void VerticalGauge::relayout() {
   const GaugeSettings& s = settings();
   const double b = BevelWidth(s);
   const QRectF inner(b, b, width() - 2 * b, height() - 2 * b);
@@ -438,7 +438,7 @@ void TAbVMeter::relayout() {
   pointerLane_ = QRectF(scaleX_ + 1, top_ - 7, kLane, bottom_ - top_ + 14);
 }
 
-void TAbVMeter::paintStatic(QPainter& p) {
+void VerticalGauge::paintStatic(QPainter& p) {
   const GaugeSettings& s = settings();
   DrawBevels(p, s, rect());
   if (s.has(kOptValue)) {
@@ -474,7 +474,7 @@ void TAbVMeter::paintStatic(QPainter& p) {
   });
 }
 
-void TAbVMeter::paintDynamic(QPainter& p) {
+void VerticalGauge::paintDynamic(QPainter& p) {
   const GaugeModel& m = model();
   const GaugeSettings& s = settings();
   if (s.has(kOptValue)) {
@@ -507,10 +507,10 @@ namespace {
 constexpr double kBarWidth = 12;
 }  // namespace
 
-TAbThermometer::TAbThermometer(GaugeSettings settings, QWidget* parent)
+ThermometerGauge::ThermometerGauge(GaugeSettings settings, QWidget* parent)
     : GaugeWidget(GaugeKind::Thermometer, std::move(settings), parent) {}
 
-void TAbThermometer::relayout() {
+void ThermometerGauge::relayout() {
   const GaugeSettings& s = settings();
   double top = 2;
   if (s.has(kOptName1)) {
@@ -536,7 +536,7 @@ void TAbThermometer::relayout() {
   tickX_ = bar_.right() + spacing;
 }
 
-void TAbThermometer::paintStatic(QPainter& p) {
+void ThermometerGauge::paintStatic(QPainter& p) {
   const GaugeSettings& s = settings();
   if (s.has(kOptName1)) DrawCaption(p, name1Rect_, s.name1, 11);
   if (s.has(kOptName2)) DrawCaption(p, name2Rect_, s.name2, 11);
@@ -566,7 +566,7 @@ void TAbThermometer::paintStatic(QPainter& p) {
   });
 }
 
-void TAbThermometer::paintDynamic(QPainter& p) {
+void ThermometerGauge::paintDynamic(QPainter& p) {
   const GaugeModel& m = model();
   const GaugeSettings& s = settings();
   const double h = m.empty() ? 0.0 : std::round(bar_.height() * m.position() / 1000.0);
@@ -591,16 +591,16 @@ QString UnitSuffix(const GaugeSettings& s) {
 }
 }  // namespace
 
-TAbValueInd::TAbValueInd(GaugeSettings settings, QWidget* parent)
+ValueDisplay::ValueDisplay(GaugeSettings settings, QWidget* parent)
     : GaugeWidget(GaugeKind::ValueInd, std::move(settings), parent) {}
 
-QSize TAbValueInd::sizeHint() const {
+QSize ValueDisplay::sizeHint() const {
   const QFontMetricsF fm(GaugeFont(13, true));
   const QString widest = Q(WidestFormatText(settings().valueFormat)) + UnitSuffix(settings());
   return QSize(qCeil(fm.horizontalAdvance(widest)) + 10, qCeil(fm.height()) + 4);
 }
 
-void TAbValueInd::relayout() {
+void ValueDisplay::relayout() {
   // Sized by the widest text the format can give, so the unit stays put
   // whatever the value.
   const GaugeSettings& s = settings();
@@ -618,7 +618,7 @@ void TAbValueInd::relayout() {
   unitRect_ = QRectF(x0 + vw, 0, uw + 2, height());
 }
 
-void TAbValueInd::paintStatic(QPainter& p) {
+void ValueDisplay::paintStatic(QPainter& p) {
   const GaugeSettings& s = settings();
   p.fillRect(rect(), valueBoxColor());
   DrawBevel(p, rect(), false, 1);
@@ -629,7 +629,7 @@ void TAbValueInd::paintStatic(QPainter& p) {
   }
 }
 
-void TAbValueInd::paintDynamic(QPainter& p) {
+void ValueDisplay::paintDynamic(QPainter& p) {
   p.setFont(GaugeFont(fontPx_, true));
   p.setPen(valueTextColor());
   // A value wider than the format (out of range) may spill to the left.

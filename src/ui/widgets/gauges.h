@@ -64,7 +64,7 @@ class GaugeWidget : public QWidget {
 };
 
 // Dial meter with a symmetric sweep about the vertical.
-class TAbDialMeter : public GaugeWidget {
+class DialGauge : public GaugeWidget {
   Q_OBJECT
  public:
   double sweepDegrees() const { return sweep_; }
@@ -81,7 +81,7 @@ class TAbDialMeter : public GaugeWidget {
   double angleAt(double position) const;
 
  protected:
-  TAbDialMeter(GaugeKind kind, double sweep, GaugeSettings settings, QWidget* parent);
+  DialGauge(GaugeKind kind, double sweep, GaugeSettings settings, QWidget* parent);
   void relayout() override;
   void paintStatic(QPainter& p) override;
   void paintDynamic(QPainter& p) override;
@@ -97,22 +97,22 @@ class TAbDialMeter : public GaugeWidget {
   double radius_ = 0;
 };
 
-class TAb180Meter : public TAbDialMeter {
+class Dial180Gauge : public DialGauge {
   Q_OBJECT
  public:
-  explicit TAb180Meter(GaugeSettings settings, QWidget* parent = nullptr);
+  explicit Dial180Gauge(GaugeSettings settings, QWidget* parent = nullptr);
 };
 
-class TAb120Meter : public TAbDialMeter {
+class Dial120Gauge : public DialGauge {
   Q_OBJECT
  public:
-  explicit TAb120Meter(GaugeSettings settings, QWidget* parent = nullptr);
+  explicit Dial120Gauge(GaugeSettings settings, QWidget* parent = nullptr);
 };
 
-class TAbVMeter : public GaugeWidget {
+class VerticalGauge : public GaugeWidget {
   Q_OBJECT
  public:
-  explicit TAbVMeter(GaugeSettings settings, QWidget* parent = nullptr);
+  explicit VerticalGauge(GaugeSettings settings, QWidget* parent = nullptr);
   // Height of a drawing position on the scale, for tests; and the column
   // the pointer moves in.
   double yAt(double position) const;
@@ -138,10 +138,10 @@ class TAbVMeter : public GaugeWidget {
   double bottom_ = 0;
 };
 
-class TAbThermometer : public GaugeWidget {
+class ThermometerGauge : public GaugeWidget {
   Q_OBJECT
  public:
-  explicit TAbThermometer(GaugeSettings settings, QWidget* parent = nullptr);
+  explicit ThermometerGauge(GaugeSettings settings, QWidget* parent = nullptr);
   // The tube the bar fills, for tests.
   QRectF barRect() {
     ensureLayout();
@@ -161,10 +161,10 @@ class TAbThermometer : public GaugeWidget {
   double tickX_ = 0;
 };
 
-class TAbValueInd : public GaugeWidget {
+class ValueDisplay : public GaugeWidget {
   Q_OBJECT
  public:
-  explicit TAbValueInd(GaugeSettings settings, QWidget* parent = nullptr);
+  explicit ValueDisplay(GaugeSettings settings, QWidget* parent = nullptr);
   // The size that fits the widest text of the format and the unit.
   QSize sizeHint() const override;
 
