@@ -787,6 +787,10 @@
         <source>NISSAN - ECU: Общий CAN - &apos;Общий CAN&apos;</source>
         <translation>NISSAN - ECU: Generic CAN - &apos;Generic CAN&apos;</translation>
     </message>
+    <message>
+        <source>нет такой папки</source>
+        <translation>no such folder</translation>
+    </message>
 </context>
 <context>
     <name>kalvex::ChartPage</name>

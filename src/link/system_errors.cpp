@@ -97,6 +97,11 @@ std::string SystemReason(int code) {
                     {std::strerror(code), std::to_string(code)});
 }
 
+std::string SaveFailureReason(int code) {
+  if (code == ENOENT) return Tr(QT_TRANSLATE_NOOP("kalvex", "нет такой папки"));
+  return SystemReason(code);
+}
+
 std::string PermissionHintFor(const std::string& path, const DeviceOwnership& owner) {
   // A group helps only when it may read and write the device, and a user
   // joins it: not root's group.
