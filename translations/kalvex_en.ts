@@ -552,16 +552,12 @@
         <translation>*100 rpm</translation>
     </message>
     <message>
-        <source>Температура</source>
-        <translation>Temperature</translation>
-    </message>
-    <message>
         <source>охлаж. жид.</source>
-        <translation>coolant</translation>
+        <translation>temperature</translation>
     </message>
     <message>
         <source>воздуха на впуске</source>
-        <translation>intake air</translation>
+        <translation>temperature</translation>
     </message>
     <message>
         <source>Напряжение бортовой сети,</source>
@@ -790,6 +786,16 @@
     <message>
         <source>нет такой папки</source>
         <translation>no such folder</translation>
+    </message>
+    <message>
+        <source>Температура</source>
+        <comment>first line over the coolant temperature</comment>
+        <translation>Coolant</translation>
+    </message>
+    <message>
+        <source>Температура</source>
+        <comment>first line over the intake air temperature</comment>
+        <translation>Intake air</translation>
     </message>
 </context>
 <context>
