@@ -797,6 +797,14 @@
         <comment>first line over the intake air temperature</comment>
         <translation>Intake air</translation>
     </message>
+    <message>
+        <source>Адаптер не найден: подключите USB-адаптер, привяжите Bluetooth-адаптер или выберите «Wi-Fi адаптер…»</source>
+        <translation>No adapter found: plug in a USB adapter, pair a Bluetooth adapter or choose “Wi-Fi adapter…”</translation>
+    </message>
+    <message>
+        <source>Адаптер не найден: подключите USB-адаптер или привяжите Bluetooth-адаптер; Wi-Fi адаптер укажите как --port tcp://ХОСТ:ПОРТ, другое устройство — как --port ПУТЬ.</source>
+        <translation>No adapter found: plug in a USB adapter or pair a Bluetooth adapter; give a Wi-Fi adapter as --port tcp://HOST:PORT, any other device as --port PATH.</translation>
+    </message>
 </context>
 <context>
     <name>kalvex::ChartPage</name>
