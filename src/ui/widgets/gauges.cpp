@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QRadialGradient>
 #include <QTimer>
+#include <QtMath>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -157,7 +158,11 @@ void UpdateFlashTimer() {
 
 GaugeWidget::GaugeWidget(GaugeKind kind, GaugeSettings settings, QWidget* parent)
     : QWidget(parent), model_(kind, std::move(settings)) {
-  setAttribute(Qt::WA_OpaquePaintEvent);
+  // Not Qt::WA_OpaquePaintEvent, though the face covers the whole gauge: at
+  // a fractional scale (125 %, 150 %) the partly covered device pixels at
+  // its right and bottom edge are clipped away from the gauge's painter and
+  // left out of the page's as well, so an old picture (a value's text)
+  // stayed there. Without the flag the page paints them first.
   syncAlarmRegistration();
 }
 
@@ -231,8 +236,10 @@ void GaugeWidget::ensureLayout() {
 
 void GaugeWidget::paintEvent(QPaintEvent*) {
   ensureLayout();
+  // Rounded up, so the face reaches every device pixel the gauge touches
+  // (a 145-pixel gauge covers 181.25 of them at 125 %).
   const qreal dpr = devicePixelRatioF();
-  const QSize pixels(qRound(width() * dpr), qRound(height() * dpr));
+  const QSize pixels(qCeil(width() * dpr), qCeil(height() * dpr));
   if (background_.size() != pixels) {
     background_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     background_.setDevicePixelRatio(dpr);
