@@ -550,10 +550,10 @@ TEST_F(WindowTest, StoredWifiAddressThatIsNoneIsDropped) {
     WriteConfig(QByteArray("[General]\nPORT=") + stored + "\nCOM=1\n");
     EXPECT_EQ(SettingsStore().read().port, std::nullopt);
     {
-      TForm1 w(TwoFakePorts());
+      MainWindow w(TwoFakePorts());
       EXPECT_EQ(Items(Child<QComboBox>(w, "ComboBox1")),
                 (std::vector<std::string>{"/dev/fake0", "/dev/fake1", "Wi-Fi адаптер…"}));
-      w.FormClose();
+      w.shutDown();
     }
     EXPECT_EQ(SettingsStore().read().port, std::optional<std::string>("/dev/fake1"));
   }
