@@ -61,13 +61,13 @@ std::vector<uint8_t> Bytes(std::string_view digits) {
   return out;
 }
 
-// Replies a K-line ECU splits into several messages, one per item or per
-// three codes: joined into one, as CAN carries them.
+// Trouble codes a K-line ECU sends three to a message: joined into one,
+// as CAN carries them. (Vehicle information items stay one message each:
+// their sequence numbers say the order.)
 bool JoinsOnKLine(uint8_t replyService) {
   return replyService == (obd::kStoredCodes | obd::kPositiveReply) ||
          replyService == (obd::kPendingCodes | obd::kPositiveReply) ||
-         replyService == (obd::kPermanentCodes | obd::kPositiveReply) ||
-         replyService == (obd::kVehicleInfo | obd::kPositiveReply);
+         replyService == (obd::kPermanentCodes | obd::kPositiveReply);
 }
 
 }  // namespace
@@ -329,21 +329,13 @@ void ObdReplyAssembler::complete(uint32_t ecu, std::vector<uint8_t> data) {
     return;
   }
   std::erase(reply_.pending, ecu);
-  if (framing_ == ObdFraming::KLine || framing_ == ObdFraming::J1850) {
-    // "49 02 01 ..", "49 02 02 ..": item number dropped, items joined.
-    // "43 a b c d e f", "43 ...": the codes joined.
-    if (!data.empty() && JoinsOnKLine(data[0])) {
-      const bool info = data[0] == (obd::kVehicleInfo | obd::kPositiveReply);
-      for (obd::Message& m : reply_.messages) {
-        if (m.ecu != ecu || m.data.empty() || m.data[0] != data[0]) continue;
-        if (info && (m.data.size() < 2 || data.size() < 3 || m.data[1] != data[1])) continue;
-        const size_t skip = info ? 3 : 1;
-        if (m.data.size() + data.size() > kMaxMessage) return;
-        m.data.insert(m.data.end(), data.begin() + static_cast<long>(std::min(skip, data.size())),
-                      data.end());
-        return;
-      }
-      if (info && data.size() >= 3) data.erase(data.begin() + 2);  // the first item number
+  if ((framing_ == ObdFraming::KLine || framing_ == ObdFraming::J1850) && !data.empty() &&
+      JoinsOnKLine(data[0])) {
+    for (obd::Message& m : reply_.messages) {
+      if (m.ecu != ecu || m.data.empty() || m.data[0] != data[0]) continue;
+      if (m.data.size() + data.size() > kMaxMessage) return;
+      m.data.insert(m.data.end(), data.begin() + 1, data.end());
+      return;
     }
   }
   if (reply_.messages.size() >= kMaxEcus * 4) {
