@@ -51,11 +51,6 @@ const char* StatusName(ElmLineKind k) {
   }
 }
 
-bool IsLinkFailure(ElmLineKind k) {
-  return k == ElmLineKind::UnableToConnect || k == ElmLineKind::BusInitError ||
-         k == ElmLineKind::CanError || k == ElmLineKind::BusError || k == ElmLineKind::BusBusy;
-}
-
 }  // namespace
 
 // ---- results ------------------------------------------------------------------
@@ -131,6 +126,7 @@ void ObdSession::start(const std::string& portPath, const ObdOptions& options) {
   columns_.clear();
   misses_.clear();
   pollAt_ = 0;
+  roundsDone_ = 0;
   requestsWritten_ = 0;
   valuesRead_ = 0;
   framing_ = ObdProtocolOf(options_.protocol).framing;
@@ -508,7 +504,7 @@ void ObdSession::handleReply(const Request& r, const ObdReply& reply) {
           if (const auto neg = obd::ReadNegativeReply(m.data);
               neg && neg->service == obd::kClearCodes) {
             results_.clear = ObdClear::Refused;
-            results_.clearRefusal = obd::NegativeReplyName(neg->code, obd::Lang::Ru);
+            results_.clearRefusal = neg->code;
           }
         }
       }
@@ -567,6 +563,7 @@ void ObdSession::handleCodes(const Request& r, const ObdReply& reply) {
   }
   if (r.purpose == Purpose::PermanentCodes) {
     results_.codesRead = true;
+    codesReadAt_ = clock_.now();
     if (onCodes) onCodes();
   }
 }
@@ -639,9 +636,11 @@ void ObdSession::planPolling() {
       for (uint8_t pid : e.pids.list()) wanted.push_back(pid);
     std::sort(wanted.begin(), wanted.end());
     wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
-    std::erase_if(wanted, [](uint8_t pid) {
+    const bool words = options_.wordPids;
+    std::erase_if(wanted, [words](uint8_t pid) {
       const obd::Pid* row = obd::FindPid(pid);
-      return !row || row->kind != obd::PidKind::Number;
+      return !row ||
+             !(row->kind == obd::PidKind::Number || (words && row->kind == obd::PidKind::Words));
     });
   }
   pollPids_.clear();
@@ -713,6 +712,7 @@ void ObdSession::handlePoll(const Request& r, const ObdReply& reply) {
     }
   }
   pollAt_ += r.bytes.size() - 1;
+  if (pollAt_ >= pollPids_.size()) ++roundsDone_;
   // A PID that nobody answers, round after round (a bitmap that claims
   // everything), leaves the poll; its column stays, empty.
   for (auto it = r.bytes.begin() + 1; it != r.bytes.end(); ++it) {
@@ -728,9 +728,23 @@ void ObdSession::handlePoll(const Request& r, const ObdReply& reply) {
   }
   if (!changed.empty() && onValues) onValues(changed);
   if (!running()) return;
-  if (pollPids_.empty()) {
+  if (pollPids_.empty() || (options_.pollRounds > 0 && roundsDone_ >= options_.pollRounds)) {
     port_.closeDevice();
     setPhase(ObdPhase::Done);
+    return;
+  }
+  if (options_.codesEvery > 0 && now - codesReadAt_ >= options_.codesEvery) {
+    // Codes again between two rounds; polling goes on after them.
+    auto add = [this](Purpose p, std::initializer_list<uint8_t> bytes) {
+      std::vector<uint8_t> b(bytes);
+      queue_.push_back(Request{p, b, ObdRequestText(b)});
+    };
+    add(Purpose::MonitorStatus, {obd::kCurrentData, 0x01});
+    add(Purpose::StoredCodes, {obd::kStoredCodes});
+    add(Purpose::PendingCodes, {obd::kPendingCodes});
+    add(Purpose::PermanentCodes, {obd::kPermanentCodes});
+    codesReadAt_ = now;
+    sendNext();
     return;
   }
   send(nextPollRequest(), pauseFor());

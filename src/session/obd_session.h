@@ -114,7 +114,7 @@ struct ObdResults {
   std::vector<ObdCode> codes;
   std::vector<ObdFreezeFrame> freezeFrames;
   ObdClear clear = ObdClear::NotAsked;
-  std::string clearRefusal;  // the ECU's reason when refused (negative reply code, Russian)
+  std::optional<uint8_t> clearRefusal;  // the ECU's negative reply code when refused
 
   const ObdEcu* ecu(uint32_t id) const;
   bool mil() const;         // any ECU's lamp
@@ -138,6 +138,9 @@ struct ObdOptions {
   bool readCodes = true;                // 01 01, 03, 07, 0A, freeze frame
   bool readInfo = true;                 // 09 02, 09 04, 09 0A
   bool clear = false;                   // 04 after the first read, then read again
+  int pollRounds = 0;                   // with `poll`: done after this many rounds (0: never)
+  bool wordPids = false;                // poll the supported PIDs told in words too (pids empty)
+  Millis codesEvery = 0;                // while polling, read the codes again this often (0: never)
   Millis pause = kDefaultRequestPause;  // before each request (20..1000; K-line at least 55)
 };
 
@@ -268,6 +271,8 @@ class ObdSession {
   std::vector<ObdColumn> columns_;
   std::map<uint8_t, int> misses_;
   size_t pollAt_ = 0;
+  int roundsDone_ = 0;
+  Millis codesReadAt_ = 0;
   uint64_t requestsWritten_ = 0;
   uint64_t valuesRead_ = 0;
 };
