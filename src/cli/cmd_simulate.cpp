@@ -2,6 +2,9 @@
 //
 //   kalvex-cli simulate --make M --ecu E [--delay MS] [--searching]
 //                       [--tcp 127.0.0.1:PORT]
+//   kalvex-cli simulate --obd [--protocol can11|can29|kwp|iso9141] [--elm-version 1.0|1.5]
+//                       [--obd-silent] [--obd-refuse] [--obd-pending S] [--delay MS]
+//                       [--searching] [--tcp 127.0.0.1:PORT]
 //
 // Prints the terminal's path on the first line (with --tcp the address
 // listened on instead, loopback only, port 0 for any free one), serves
@@ -31,7 +34,19 @@ int RunSimulate(const SimulateOptions& options) {
   o.announceInit = options.searching;
   const std::optional<net::TcpAddress>& tcp = options.tcp;
   const int make = options.make, ecu = options.ecu;
-  if (!sim::EcuLayoutOf(make, ecu))
+  if (options.obd) {
+    sim::ObdSimOptions obd;
+    obd.searching = options.searching;
+    obd.oldChip = options.oldChip;
+    obd.car.bus = options.protocol == "can29"     ? sim::ObdBus::Can29
+                  : options.protocol == "kwp"     ? sim::ObdBus::Kwp
+                  : options.protocol == "iso9141" ? sim::ObdBus::Iso9141
+                                                  : sim::ObdBus::Can11;
+    obd.car.silent = options.obdSilent;
+    obd.car.refuse = options.obdRefuse;
+    obd.car.pendingMs = options.obdPendingMs;
+    o.obd = obd;
+  } else if (!sim::EcuLayoutOf(make, ecu))
     std::fprintf(stderr,
                  "kalvex-cli simulate: no live data for %s / %s yet; the ECU answers the "
                  "session and fault requests only\n",

@@ -22,6 +22,8 @@ struct RawLine {
   std::vector<std::string> ports;
   bool fromStdin = false;
   std::string make, ecu, next, delay, tcp, port, adapter, duration, csv, replies, pause, log;
+  std::string protocol, pending, elmVersion;
+  bool obd = false, obdSilent = false, obdRefuse = false;
   std::vector<std::string> hex;
   bool searching = false, writeLog = false, faults = false, clear = false, reconnect = false;
   bool obd = false, yes = false;
@@ -44,7 +46,10 @@ const CommandText kCommands[] = {
      "decode one reply given as hex, or many from stdin"},
     {"simulate",
      "Usage: kalvex-cli simulate --make M --ecu E [--delay MS] [--searching]\n"
-     "                           [--tcp 127.0.0.1:PORT]\n",
+     "                           [--tcp 127.0.0.1:PORT]\n"
+     "       kalvex-cli simulate --obd [--protocol P] [--elm-version V] [--obd-silent]\n"
+     "                           [--obd-refuse] [--obd-pending S] [--delay MS]\n"
+     "                           [--searching] [--tcp 127.0.0.1:PORT]\n",
      "a simulated adapter and ECU on a pseudo-terminal\nor a loopback TCP port (Linux only)"},
     {"monitor",
      "Usage: kalvex-cli monitor --port PORT --adapter elm327|kesta --make M --ecu E\n"
@@ -183,7 +188,11 @@ void Build(CLI::App& app, RawLine& raw) {
       Command(app, "simulate",
               "Serves a simulated adapter (ELM327 or Kesta-mini, whichever set-up line\n"
               "arrives) and ECU on a new pseudo-terminal, whose path is printed on the\n"
-              "first line, until SIGINT or SIGTERM. Linux only.\n",
+              "first line, until SIGINT or SIGTERM. Linux only.\n"
+              "With --obd: an ELM327 v1.5 in front of a generic OBD-II car (SAE J1979):\n"
+              "an engine ECU (7E8, K-line 10) and a transmission ECU (7E9, K-line 18),\n"
+              "current data, freeze frame, stored, pending and permanent codes, clear,\n"
+              "VIN, calibration ID and ECU name, answered with the chip's timing.\n",
               "Exit status: 0 after SIGINT or SIGTERM; 1 no pseudo-terminal (or, with\n"
               "--tcp, no listening socket) could be had;\n"
               "2 bad usage.\n");
@@ -199,6 +208,28 @@ void Build(CLI::App& app, RawLine& raw) {
                    "at a time; loopback only (127.0.0.1:PORT or [::1]:PORT;\n"
                    "port 0 picks a free one); the address is printed instead")
       ->type_name("ADDR");
+  simulate->add_flag("--obd", raw.obd, "the generic OBD-II car instead of --make and --ecu");
+  simulate
+      ->add_option("--protocol", raw.protocol,
+                   "with --obd, the car's bus: can11 (ISO 15765-4 CAN 11/500,\n"
+                   "the default), can29 (CAN 29/500), kwp (ISO 14230-4) or\n"
+                   "iso9141 (ISO 9141-2)")
+      ->type_name("P");
+  simulate
+      ->add_option("--elm-version", raw.elmVersion,
+                   "with --obd, 1.5 (the default) or 1.0: the old chip refuses\n"
+                   "reply-count digits and requests for several PIDs with \"?\"")
+      ->type_name("V");
+  simulate->add_flag("--obd-silent", raw.obdSilent,
+                     "with --obd, the car answers nothing (UNABLE TO CONNECT,\n"
+                     "NO DATA, BUS INIT: ...ERROR)");
+  simulate->add_flag("--obd-refuse", raw.obdRefuse,
+                     "with --obd, every ECU answers every request 7F xx 22");
+  simulate
+      ->add_option("--obd-pending", raw.pending,
+                   "with --obd, the engine says \"response pending\" (7F xx 78)\n"
+                   "for S seconds (0 to 60) before each answer")
+      ->type_name("S");
 
   CLI::App* monitor =
       Command(app, "monitor",
@@ -358,7 +389,34 @@ std::string TakeSimulate(const CLI::App& sub, const RawLine& raw, SimulateOption
       return "--tcp serves on a loopback address only (127.0.0.1 or ::1): " + raw.tcp;
   }
   o.searching = raw.searching;
-  return TakeMakeAndEcu(raw, o.make, o.ecu);
+  o.obd = raw.obd;
+  const bool obdOnly = Given(sub, "--protocol") || Given(sub, "--elm-version") ||
+                       Given(sub, "--obd-pending") || raw.obdSilent || raw.obdRefuse;
+  if (!o.obd) {
+    if (obdOnly) return "--protocol, --elm-version and --obd-* go with --obd";
+    return TakeMakeAndEcu(raw, o.make, o.ecu);
+  }
+  if (Given(sub, "--make") || Given(sub, "--ecu")) return "--obd takes no --make or --ecu";
+  if (Given(sub, "--protocol")) {
+    if (raw.protocol != "can11" && raw.protocol != "can29" && raw.protocol != "kwp" &&
+        raw.protocol != "iso9141")
+      return "--protocol is can11, can29, kwp or iso9141, not " + raw.protocol;
+    o.protocol = raw.protocol;
+  }
+  if (Given(sub, "--elm-version")) {
+    if (raw.elmVersion != "1.0" && raw.elmVersion != "1.5")
+      return "--elm-version is 1.0 or 1.5, not " + raw.elmVersion;
+    o.oldChip = raw.elmVersion == "1.0";
+  }
+  if (Given(sub, "--obd-pending")) {
+    const auto s = ParseNumber(raw.pending, 0, 60);
+    if (!s) return "--obd-pending needs seconds from 0 to 60";
+    o.obdPendingMs = static_cast<int>(*s * 1000 + 0.5);
+  }
+  o.obdSilent = raw.obdSilent;
+  o.obdRefuse = raw.obdRefuse;
+  if (o.obdSilent && o.obdRefuse) return "--obd-silent and --obd-refuse exclude each other";
+  return {};
 }
 
 // --protocol: the ELM327's protocol number; an error text, or empty.

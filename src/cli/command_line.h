@@ -32,6 +32,13 @@ struct SimulateOptions {
   int delayMs = 0;
   bool searching = false;
   std::optional<net::TcpAddress> tcp;
+  // --obd: the generic OBD-II car instead of a make's ECU.
+  bool obd = false;
+  std::string protocol = "can11";  // can11, can29, kwp, iso9141
+  bool obdSilent = false;
+  bool obdRefuse = false;
+  int obdPendingMs = 0;
+  bool oldChip = false;  // --elm-version 1.0
 };
 
 struct MonitorOptions {

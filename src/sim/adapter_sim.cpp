@@ -19,7 +19,21 @@ std::string Normalised(std::string_view s) {
 
 AdapterSim::AdapterSim(ElmOptions elmOptions) : elm_(ecu_, elmOptions), kesta_(ecu_) {}
 
+AdapterSim::AdapterSim(const ObdSimOptions& obd)
+    : elm_(ecu_),
+      kesta_(ecu_),
+      obdCar_(std::make_unique<ObdCar>(obd.car)),
+      obdElm_(std::make_unique<ObdElm327Sim>(*obdCar_, obd)),
+      mode_(Mode::Obd) {}
+
 bool AdapterSim::feed(std::string_view bytes, std::string& now, std::string& later) {
+  std::vector<TimedText> timed;
+  const bool started = feed(bytes, now, timed);
+  for (const TimedText& t : timed) later += t.text;
+  return started;
+}
+
+bool AdapterSim::feed(std::string_view bytes, std::string& now, std::vector<TimedText>& later) {
   bool started = false;
   for (char c : bytes) {
     if (line_.size() >= kMaxLine) line_.clear();  // no carriage return in sight: noise
@@ -32,10 +46,18 @@ bool AdapterSim::feed(std::string_view bytes, std::string& now, std::string& lat
   return started;
 }
 
-bool AdapterSim::handleChunk(const std::string& chunk, std::string& now, std::string& later) {
+bool AdapterSim::handleChunk(const std::string& chunk, std::string& now,
+                             std::vector<TimedText>& later) {
   const std::string_view body(chunk.data(), chunk.size() - 1);  // without the CR
   const std::string cmd = Normalised(body);
   bool started = false;
+  if (mode_ == Mode::Obd) {
+    std::string line;
+    for (char c : body)
+      if (c != '\n') line += c;  // the chip ignores line feeds
+    obdElm_->handleLine(line, now, later);
+    return cmd == "ATZ";
+  }
   if (cmd == "ATZ") {
     mode_ = Mode::Elm327;
     started = true;
@@ -44,14 +66,16 @@ bool AdapterSim::handleChunk(const std::string& chunk, std::string& now, std::st
     kesta_.reset();  // a new set-up line never continues an old frame
     started = true;
   }
+  std::string reply;
   if (mode_ == Mode::Kesta) {
-    kesta_.feed(chunk, later);
-    return started;
+    kesta_.feed(chunk, reply);
+  } else {
+    std::string line;
+    for (char c : body)
+      if (c != '\n') line += c;  // the chip ignores line feeds
+    elm_.handleLine(line, now, reply);
   }
-  std::string line;
-  for (char c : body)
-    if (c != '\n') line += c;  // the chip ignores line feeds
-  elm_.handleLine(line, now, later);
+  if (!reply.empty()) later.push_back({0, std::move(reply)});
   return started;
 }
 

@@ -60,8 +60,8 @@ std::string HexBytes(const std::vector<uint8_t>& bytes, bool spaces) {
   return s;
 }
 
-std::vector<std::string> CanReplyLines(const std::vector<uint8_t>& bytes, bool spaces,
-                                       bool padding) {
+std::vector<std::string> CanReplyLines(const std::vector<uint8_t>& bytes, bool spaces, bool padding,
+                                       uint8_t pad) {
   if (bytes.size() <= 7) return {HexBytes(bytes, spaces)};
   std::vector<std::string> lines;
   char count[8];
@@ -73,7 +73,7 @@ std::vector<std::string> CanReplyLines(const std::vector<uint8_t>& bytes, bool s
     std::vector<uint8_t> part(bytes.begin() + pos,
                               bytes.begin() + std::min(bytes.size(), pos + take));
     pos += take;
-    if (padding) part.resize(take, kCanPad);
+    if (padding) part.resize(take, pad);
     char index[4];
     std::snprintf(index, sizeof index, "%X:", frame & 0xF);  // the index wraps after F
     lines.push_back(std::string(index) + (spaces ? " " : "") + HexBytes(part, spaces));

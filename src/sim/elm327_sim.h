@@ -28,9 +28,10 @@ std::string HexBytes(const std::vector<uint8_t>& bytes, bool spaces);
 
 // The lines of a CAN reply with headers off: one line for up to 7 bytes,
 // else a 3-digit byte count and frames "0:" .. "F:", "0:" ... of 6 then 7
-// bytes each. Lines have no line ends.
-std::vector<std::string> CanReplyLines(const std::vector<uint8_t>& bytes, bool spaces,
-                                       bool padding);
+// bytes each, the last one filled up with `pad` when `padding`. Lines have
+// no line ends.
+std::vector<std::string> CanReplyLines(const std::vector<uint8_t>& bytes, bool spaces, bool padding,
+                                       uint8_t pad = 0xAA);
 
 class Elm327Sim {
  public:

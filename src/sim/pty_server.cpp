@@ -76,9 +76,10 @@ PtyServer::PtyServer(int master, int slave, int wakeRead, int wakeWrite, std::st
       wakeRead_(wakeRead),
       wakeWrite_(wakeWrite),
       slavePath_(std::move(path)),
-      sim_(ElmOptions{options.announceInit, true}),
+      sim_(options.obd ? std::make_unique<AdapterSim>(*options.obd)
+                       : std::make_unique<AdapterSim>(ElmOptions{options.announceInit, true})),
       replyDelayMs_(options.replyDelayMs < 0 ? 0 : options.replyDelayMs) {
-  sim_.ecu().select(options.make, options.ecu);
+  if (!options.obd) sim_->ecu().select(options.make, options.ecu);
 }
 
 #endif
@@ -107,12 +108,17 @@ void PtyServer::stop() {
 
 void PtyServer::select(int make, int ecu) {
   std::lock_guard lock(mutex_);
-  sim_.ecu().select(make, ecu);
+  sim_->ecu().select(make, ecu);
 }
 
 void PtyServer::setSilent(bool silent) {
   std::lock_guard lock(mutex_);
-  sim_.ecu().setSilent(silent);
+  sim_->ecu().setSilent(silent);
+  if (ObdCar* car = sim_->obdCar()) {
+    ObdCarOptions o = car->options();
+    o.silent = silent;
+    car->setOptions(o);
+  }
 }
 
 void PtyServer::setReplyDelayMs(int ms) {
@@ -122,7 +128,7 @@ void PtyServer::setReplyDelayMs(int ms) {
 
 std::vector<EncodedReply> PtyServer::history() const {
   std::lock_guard lock(mutex_);
-  const auto& h = sim_.ecu().history();
+  const auto& h = sim_->ecu().history();
   return {h.begin(), h.end()};
 }
 
@@ -133,12 +139,12 @@ std::vector<std::string> PtyServer::receivedLines() const {
 
 std::vector<FaultEntry> PtyServer::faults() const {
   std::lock_guard lock(mutex_);
-  return sim_.ecu().faults();
+  return sim_->ecu().faults();
 }
 
 AdapterSim::Mode PtyServer::mode() const {
   std::lock_guard lock(mutex_);
-  return sim_.mode();
+  return sim_->mode();
 }
 
 #ifndef _WIN32
@@ -185,8 +191,9 @@ void PtyServer::run() {
             if (received_.size() > kReceivedLinesKept) received_.pop_front();
           }
         }
-        std::string now, later;
-        if (sim_.feed(std::string_view(buf, static_cast<size_t>(n)), now, later)) {
+        std::string now;
+        std::vector<TimedText> later;
+        if (sim_->feed(std::string_view(buf, static_cast<size_t>(n)), now, later)) {
           // A new session: whatever the old one left unread is stale.
           out_.clear();
           ::tcflush(slave_, TCIFLUSH);
@@ -203,7 +210,8 @@ void PtyServer::run() {
           }
         };
         queue(t, std::move(now));
-        queue(t + std::chrono::milliseconds(replyDelayMs_), std::move(later));
+        for (TimedText& part : later)
+          queue(t + std::chrono::milliseconds(replyDelayMs_ + part.atMs), std::move(part.text));
         size_t queued = 0;
         for (const auto& p : out_) queued += p.bytes.size();
         while (queued > kMaxQueuedBytes && out_.size() > 1) {

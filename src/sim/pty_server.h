@@ -2,7 +2,10 @@
 // serial port and finds an ELM327 or a Kesta-mini (whichever its set-up line
 // asks for) in front of the selected ECU type. Serves in its own thread with
 // poll(); keeps its own descriptor of the slave open so the master never
-// sees a hang-up (and never spins) between sessions. POSIX only.
+// sees a hang-up (and never spins) between sessions. With `obd` set the
+// adapter is the ELM327 in front of the generic OBD-II car instead, and each
+// part of its reply leaves at the time the chip's model gives it (after the
+// reply delay). POSIX only.
 #pragma once
 
 #include <atomic>
@@ -11,6 +14,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,8 +26,9 @@ namespace kalvex::sim {
 struct PtyServerOptions {
   int make = -1;
   int ecu = -1;
-  int replyDelayMs = 0;       // before each reply (the ELM327 echo is immediate)
-  bool announceInit = false;  // "SEARCHING..." / "BUS INIT: ...OK"
+  int replyDelayMs = 0;              // before each reply (the ELM327 echo is immediate)
+  bool announceInit = false;         // "SEARCHING..." / "BUS INIT: ...OK"
+  std::optional<ObdSimOptions> obd;  // the generic OBD-II car instead of make and ECU
 };
 
 class PtyServer {
@@ -68,7 +73,7 @@ class PtyServer {
   int master_, slave_, wakeRead_, wakeWrite_;
   std::string slavePath_;
   mutable std::mutex mutex_;
-  AdapterSim sim_;
+  std::unique_ptr<AdapterSim> sim_;
   int replyDelayMs_;
   std::deque<Pending> out_;
   std::deque<std::string> received_;

@@ -239,5 +239,65 @@ TEST(CommandLine, HelpVersionAndUsage) {
   EXPECT_EQ(CommandHelp("help"), nullptr);
 }
 
+TEST(CommandLine, SimulateObdTakesTheCarsOptionsInsteadOfMakeAndEcu) {
+  struct Accepted {
+    std::vector<std::string> args;
+    std::string protocol;
+    bool silent, refuse, oldChip;
+    int pendingMs;
+  };
+  const Accepted accepted[] = {
+      {{"simulate", "--obd"}, "can11", false, false, false, 0},
+      {{"simulate", "--obd", "--protocol", "kwp", "--obd-silent"}, "kwp", true, false, false, 0},
+      {{"simulate", "--obd", "--protocol", "iso9141", "--obd-refuse", "--elm-version", "1.0"},
+       "iso9141",
+       false,
+       true,
+       true,
+       0},
+      {{"simulate", "--obd", "--protocol", "can29", "--obd-pending", "2.5", "--elm-version", "1.5",
+        "--searching", "--tcp", "127.0.0.1:0"},
+       "can29",
+       false,
+       false,
+       false,
+       2500},
+  };
+  for (const Accepted& a : accepted) {
+    const Parsed p = Parse(a.args);
+    ASSERT_EQ(p.outcome.status, -1) << p.outcome.err;
+    const SimulateOptions& o = p.line.simulate;
+    EXPECT_TRUE(o.obd);
+    EXPECT_EQ(o.protocol, a.protocol);
+    EXPECT_EQ(o.obdSilent, a.silent);
+    EXPECT_EQ(o.obdRefuse, a.refuse);
+    EXPECT_EQ(o.oldChip, a.oldChip);
+    EXPECT_EQ(o.obdPendingMs, a.pendingMs);
+  }
+  struct Refused {
+    std::vector<std::string> args;
+    std::string err;
+  };
+  const Refused refused[] = {
+      {{"simulate", "--obd", "--make", "0", "--ecu", "0"},
+       "kalvex-cli simulate: --obd takes no --make or --ecu"},
+      {{"simulate", "--obd", "--protocol", "j1850"},
+       "kalvex-cli simulate: --protocol is can11, can29, kwp or iso9141, not j1850"},
+      {{"simulate", "--obd", "--elm-version", "2.1"},
+       "kalvex-cli simulate: --elm-version is 1.0 or 1.5, not 2.1"},
+      {{"simulate", "--obd", "--obd-pending", "61"},
+       "kalvex-cli simulate: --obd-pending needs seconds from 0 to 60"},
+      {{"simulate", "--obd", "--obd-silent", "--obd-refuse"},
+       "kalvex-cli simulate: --obd-silent and --obd-refuse exclude each other"},
+      {{"simulate", "--make", "0", "--ecu", "0", "--protocol", "kwp"},
+       "kalvex-cli simulate: --protocol, --elm-version and --obd-* go with --obd"},
+  };
+  for (const Refused& r : refused) {
+    const Parsed p = Parse(r.args);
+    EXPECT_EQ(p.outcome.status, 2) << r.err;
+    EXPECT_EQ(p.outcome.err, r.err + "\n");
+  }
+}
+
 }  // namespace
 }  // namespace kalvex::cli
