@@ -26,8 +26,8 @@ struct RawLine {
   bool obd = false, obdSilent = false, obdRefuse = false;
   std::vector<std::string> hex;
   bool searching = false, writeLog = false, faults = false, clear = false, reconnect = false;
-  bool obd = false, yes = false;
-  std::string protocol, pids, action;
+  bool yes = false;
+  std::string pids, action;  // obd and protocol above serve monitor and obd too
 };
 
 struct CommandText {
