@@ -649,7 +649,8 @@ void ObdSession::planPolling() {
     std::vector<uint32_t> ecus;
     for (const ObdEcu& e : results_.ecus)
       if (e.pids.has(pid)) ecus.push_back(e.id);
-    if (ecus.empty()) continue;  // asked for, but no ECU supports it
+    if (ecus.empty()) continue;           // asked for, but no ECU supports it
+    std::sort(ecus.begin(), ecus.end());  // columns in address order, whoever answered first
     if (std::find(pollPids_.begin(), pollPids_.end(), pid) != pollPids_.end()) continue;
     pollPids_.push_back(pid);
     char hex[8];
