@@ -121,7 +121,7 @@ void ObdSession::start(const std::string& portPath, const ObdOptions& options) {
   silentRequests_ = 0;
   cleared_ = false;
   firstBitmapAsked_ = false;
-  multiPid_ = true;
+  multiPid_ = !options_.singlePid;
   pollPids_.clear();
   columns_.clear();
   misses_.clear();

@@ -141,6 +141,7 @@ struct ObdOptions {
   int pollRounds = 0;                   // with `poll`: done after this many rounds (0: never)
   bool wordPids = false;                // poll the supported PIDs told in words too (pids empty)
   Millis codesEvery = 0;                // while polling, read the codes again this often (0: never)
+  bool singlePid = false;               // one PID a request, no answer count, from the start
   Millis pause = kDefaultRequestPause;  // before each request (20..1000; K-line at least 55)
 };
 
