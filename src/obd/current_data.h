@@ -17,7 +17,7 @@ struct PidReply {
 
 struct SplitResult {
   std::vector<PidReply> pids;  // the PIDs read, in reply order
-  // false when the reply is not the expected positive reply, or the split
+  // false when the reply is not the expected positive reply, holds no PID, or the split
   // stopped before the end: a PID the table does not know (its length is
   // unknown, so nothing after it can be trusted) or a tail shorter than the
   // PID's length (including stray bytes after the last whole PID).

@@ -2,14 +2,13 @@
 // publishes for each PID; the ranges are its published min/max.
 #include "obd/pid_table.h"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
 #include "obd/monitor_status.h"
-#include "obd/trouble_code_reply.h"
+#include "obd/trouble_codes.h"
 
 namespace kalvex::obd {
 namespace {
@@ -161,9 +160,11 @@ const Pid kPids[] = {
     {0x59, "FUEL_RAIL_ABS", {"Абсолютное давление в топливной рампе", "Fuel rail absolute pressure"}, kKpa, 2, 0, 655350, 0, N, TenWord},
     {0x5A, "RELATIVE_PEDAL", {"Относительное положение педали акселератора", "Relative accelerator pedal position"}, kPercent, 1, 0, 100, 1, N, Percent},
     {0x5B, "HYBRID_BATTERY_LIFE", {"Остаточный ресурс батареи гибрида", "Hybrid battery remaining life"}, kPercent, 1, 0, 100, 1, N, Percent},
-    {0x5C, "OIL_TEMP", {"Температура масла двигателя", "Engine oil temperature"}, kCelsius, 1, -40, 210, 0, N, Temperature},
+    // 0x5C and 0x5E span what their scaling gives, -40-215 °C and 0-3276.75 L/h
+    // (some printed tables stop at 210 and 3212.75, short of what FF and FF FF read).
+    {0x5C, "OIL_TEMP", {"Температура масла двигателя", "Engine oil temperature"}, kCelsius, 1, -40, 215, 0, N, Temperature},
     {0x5D, "INJECTION_TIMING", {"Угол начала впрыска", "Fuel injection timing"}, {"°", "°"}, 2, -210, 301.992, 2, N, InjectionTiming},
-    {0x5E, "FUEL_RATE", {"Расход топлива", "Engine fuel rate"}, {"л/ч", "L/h"}, 2, 0, 3212.75, 2, N, FuelRate},
+    {0x5E, "FUEL_RATE", {"Расход топлива", "Engine fuel rate"}, {"л/ч", "L/h"}, 2, 0, 3276.75, 2, N, FuelRate},
     {0x5F, "EMISSION_REQUIREMENTS", {"Экологические нормы автомобиля", "Emission requirements"}, kNoUnit, 1, 0, 0, 0, W, nullptr},
     {0x60, "PIDS_61_80", {"Поддерживаемые PID 61–80", "Supported PIDs 61-80"}, kNoUnit, 4, 0, 0, 0, B, nullptr},
     {0x61, "DEMANDED_TORQUE", {"Крутящий момент, запрошенный водителем", "Driver's demand engine torque"}, kPercent, 1, -125, 130, 0, N, TorquePercent},
@@ -349,10 +350,8 @@ std::string DriveCycleWords(std::span<const uint8_t> b, Lang lang) {
 }
 
 std::string FreezeCodeWords(const uint8_t* b, Lang lang) {
-  const uint8_t reply[] = {0x43, b[0], b[1]};
-  const TroubleCodes codes = ParseTroubleCodes(reply, false);
-  if (codes.codes.empty()) return Pick2(lang, "нет", "none");
-  return codes.codes.front();
+  if (b[0] == 0 && b[1] == 0) return Pick2(lang, "нет", "none");
+  return DtcText(b[0], b[1]);
 }
 
 void AppendFixed(std::string& out, double v, int decimals) {

@@ -26,8 +26,8 @@ struct Pid {
   Text caption;  // a mechanic's words, "Частота вращения двигателя"/"Engine speed"
   Text unit;             // "об/мин"/"rpm", "°C", "%"; empty for ratios and counts
   uint8_t length = 0;    // data bytes A.. in the reply, after the PID byte
-  double min = 0;        // the standard's published range (gauges, checks);
-  double max = 0;        // a raw byte may still give a value beyond it (0x5C)
+  double min = 0;        // the range the scaling spans, as the standard publishes
+  double max = 0;        // it (lambda's "< 2" as 2); for gauges and checks
   uint8_t decimals = 0;  // digits after the point when shown
   PidKind kind = PidKind::Number;
   // Number kind only (nullptr otherwise); reads abcd[0 .. length-1]. PIDs that

@@ -712,7 +712,8 @@ void AddP2(Rows& r) {
       {{"неисправность процессора", "processor fault"}, {"нарушение работы", "performance fault"}});
   r.P(2109, "Датчик положения дроссельной заслонки / педали «A»: нарушение по нижнему упору",
       "Throttle/pedal position sensor A: minimum stop performance");
-  r.P(2110, tac.ru + ": принудительное ограничение оборотов", tac.en + ": forced limited speed");
+  r.P(2110, tac.ru + ": принудительное ограничение оборотов",
+      tac.en + ": forced engine speed limit");
   r.P(2111, tac.ru + ": заслонка заклинена в открытом положении", tac.en + ": stuck open");
   r.P(2112, tac.ru + ": заслонка заклинена в закрытом положении", tac.en + ": stuck closed");
   r.P(2118, motor.ru + ": ток вне нормы", motor.en + ": current range/performance");
@@ -925,8 +926,9 @@ struct Family {
 
 const Family kUnspecified{"подсистема стандартом не уточняется", "subsystem not specified"};
 const Family kReserved{"резерв стандарта", "reserved by the standard"};
-const Family kFuelAirAux{"система питания и подачи воздуха, вспомогательные системы экологии",
-                         "fuel and air metering, auxiliary emission controls"};
+const Family kFuelAirAux{
+    "система питания и подачи воздуха, вспомогательные системы снижения токсичности",
+    "fuel and air metering, auxiliary emission controls"};
 const Family kFuelAir{"система питания и подачи воздуха", "fuel and air metering"};
 const Family kIgnition{"система зажигания, пропуски воспламенения", "ignition system or misfire"};
 const Family kEmission{"вспомогательные системы снижения токсичности",

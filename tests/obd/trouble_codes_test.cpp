@@ -45,8 +45,8 @@ TEST(DescribeDtcTest, UndescribedGenericCodesGetTheirFamily) {
     const char* line;
   } cases[] = {
       {"P00FF", Lang::Ru,
-       "P0 — система питания и подачи воздуха, вспомогательные системы экологии, описание "
-       "неизвестно"},
+       "P0 — система питания и подачи воздуха, вспомогательные системы снижения "
+       "токсичности, описание неизвестно"},
       {"P01FF", Lang::Ru, "P0 — система питания и подачи воздуха, описание неизвестно"},
       {"P01FF", Lang::En, "P0 — fuel and air metering, no description known"},
       {"P02FF", Lang::Ru,
