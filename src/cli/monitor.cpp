@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "session/session_values.h"
+#include "protocol/csv_file.h"
 
 namespace kalvex::cli {
 namespace {
@@ -14,13 +14,6 @@ namespace {
 // the port and opens it again this much later.
 constexpr Millis kReconnectSilence = 10'000;
 constexpr Millis kReconnectWait = 2'000;
-
-// False when the row could not be written (a closed pipe, a full disk).
-bool WriteCsvRow(FILE* out, Millis sinceStart, const GaugeValues& values) {
-  std::fputs(CsvRow(sinceStart / 1000.0, values).c_str(), out);
-  // A reader on a pipe sees each reply, and Ctrl-C loses nothing.
-  return std::fflush(out) == 0 && !std::ferror(out);
-}
 
 std::optional<Micros> Earliest(std::optional<Micros> a, std::optional<Micros> b) {
   if (!a) return b;
@@ -33,12 +26,13 @@ std::optional<Micros> Earliest(std::optional<Micros> a, std::optional<Micros> b)
 Monitor::Monitor(const MonitorOptions& o, std::optional<uint8_t> firstRequest, FILE* csv,
                  const Clock& clock, EventLoop& loop)
     : o_(o),
-      csv_(csv),
       clock_(clock),
       loop_(loop),
       view_(o, log_, clock),
       port_(loop.dispatcher()),
       session_(view_, port_, clock, log_) {
+  // A reader on a pipe sees each reply, and Ctrl-C loses nothing.
+  if (csv) csv_.emplace(CsvFileSink(csv), 0);
   session_.setRecorder(&recorder_);
   session_.setLogEnabled(o.log);
   session_.setFirstRequestOverride(firstRequest);
@@ -125,7 +119,7 @@ void Monitor::onResponseAccepted(const ResponseBytes& rb) {
   // The recorder made a row only for replies that set values: a fault
   // read's replies set none.
   if (recorder_.lastReplyMadeRow() && csv_ &&
-      !WriteCsvRow(csv_, clock_.now() - start_, recorder_.current())) {
+      !csv_->row(static_cast<double>(clock_.now() - start_) / 1000.0, recorder_.current())) {
     failOutput("the CSV rows");
     return;
   }
@@ -152,9 +146,7 @@ void Monitor::startSession() {
 // Rows only come from the loop, so the header still leads them; a port
 // that fails to open leaves no CSV at all.
 void Monitor::writeHeader() {
-  if (!csv_) return;
-  std::fprintf(csv_, "%s\n", kCsvHeader);
-  if (std::fflush(csv_) != 0 || std::ferror(csv_)) failOutput("the CSV rows");
+  if (csv_ && !csv_->header()) failOutput("the CSV rows");
 }
 
 std::optional<Micros> Monitor::deadline() const {

@@ -14,6 +14,7 @@
 #include "cli/headless_view.h"
 #include "link/link_factory.h"
 #include "protocol/clock.h"
+#include "protocol/csv_file.h"
 #include "protocol/response.h"
 #include "session/log_file.h"
 #include "session/session_controller.h"
@@ -52,7 +53,7 @@ class Monitor {
   void reopenIfDue(Millis now);
 
   const MonitorOptions& o_;
-  FILE* csv_;
+  std::optional<CsvWriter> csv_;  // each row written at once
   const Clock& clock_;
   EventLoop& loop_;
   // In this order so the port (whose threads post to the loop) goes before
