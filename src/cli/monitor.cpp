@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "protocol/csv_file.h"
+#include "protocol/kwp_services.h"
 
 namespace kalvex::cli {
 namespace {
@@ -110,7 +111,7 @@ void Monitor::ecuStopped() {
 }
 
 void Monitor::onResponseAccepted(const ResponseBytes& rb) {
-  if (rb[0] == 0xC2)
+  if (rb[0] == kwp::kStopCommunicationReply)
     loop_.post([this] { ecuStopped(); });
   else
     ++accepted_;  // the stop is no data: alone it leaves the status of no reply
@@ -123,7 +124,7 @@ void Monitor::onResponseAccepted(const ResponseBytes& rb) {
     failOutput("the CSV rows");
     return;
   }
-  if (o_.faults && (rb[0] == 0x58 || rb[0] == 0x57)) printFaultList();
+  if (o_.faults && kwp::IsFaultListReply(rb[0])) printFaultList();
   if (o_.replies && accepted_ >= *o_.replies) loop_.quit();
 }
 

@@ -10,6 +10,7 @@
 #include "link/port_discovery.h"
 #include "link/serial_link.h"
 #include "link/system_errors.h"
+#include "protocol/kwp_services.h"
 #include "protocol/translate.h"
 #include "session/log_file.h"
 #include "session/reply_handling.h"
@@ -167,13 +168,11 @@ void SessionController::shutdown() {
 void SessionController::clearFaults() {
   const int make = view_.makeIndex();
   if (!ClearButtonActs(make)) return;
-  if (make == kLada) {
+  if (ClearTakenAtClick(make)) {
     st_.nextCommand = kClearRequest;
     asked_ = Asked::None;  // the later click wins
   } else if (running_) {
-    // These makes' decoders choose NextCommand on every reply, which would
-    // overwrite a plain assignment before it is ever sent.
-    asked_ = Asked::Clear;
+    asked_ = Asked::Clear;  // for the next send step
   }
 }
 
@@ -396,14 +395,15 @@ bool SessionController::acceptResponse() {
   memo1_ = std::move(rs.memo1);
   if (memoChanged) view_.setFaultLines(memo1_);
   const uint8_t sid = st_.response[0];
-  if (sid == 0xC1) st_.nextCommand = firstRequestAt(FirstRequestPoint::StartCommunication);
-  if (sid == 0x50) {
+  if (sid == kwp::kStartCommunicationReply)
+    st_.nextCommand = firstRequestAt(FirstRequestPoint::StartCommunication);
+  if (sid == kwp::kStartDiagnosticSessionReply) {
     st_.nextCommand = firstRequestAt(view_.activePage() == 1 ? FirstRequestPoint::SessionStartFaults
                                                              : FirstRequestPoint::SessionStartData);
   }
   if (recorder_) recorder_->replyAccepted(clock_.now());
   if (onResponseAccepted) onResponseAccepted(st_.response);
-  if (sid == 0xC2) {
+  if (sid == kwp::kStopCommunicationReply) {
     // StopCommunication accepted: the full stop, so the button and the
     // selectors never claim a session that is no longer running.
     stopSession();
