@@ -22,6 +22,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "adapter/adapter_registry.h"
 #include "app/button_captions.h"
 #include "app/chart_page.h"
 #include "app/session_host.h"
@@ -270,8 +271,7 @@ void TForm1::buildWidgets() {
   ComboBox1 = ports;
   Label9 = label("Label9", tr("Выбор адаптера"), 60);
   ComboBoxTA = combo("ComboBoxTA", 78);
-  ComboBoxTA->addItem(tr("Адаптер: ELM327"));
-  ComboBoxTA->addItem(tr("Адаптер: Kesta-mini"));
+  for (const AdapterEntry& a : Adapters()) ComboBoxTA->addItem(Shown(a.caption));
   Label5 = label("Label5", tr("Выбор марки автомобиля"), 112);
   ComboBoxTM = combo("ComboBoxTM", 130);
   for (const Make& m : Makes()) ComboBoxTM->addItem(Shown(m.text));

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "adapter/elm327_driver.h"
-#include "adapter/kesta_driver.h"
+#include "adapter/adapter_registry.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/first_request.h"
 #include "faults/faults.h"
@@ -89,7 +88,8 @@ void SessionController::startSession() {
   logBroken_ = false;
   errorShown_ = false;
   const int adapter = view_.adapterIndex();
-  if (adapter != 0 && adapter != 1) return;
+  const AdapterEntry* adapterEntry = FindAdapter(adapter);
+  if (!adapterEntry) return;
   st_.adapterType = static_cast<uint8_t>(adapter);
   const std::string portText = view_.portText();
   if (portText.empty()) {
@@ -118,11 +118,7 @@ void SessionController::startSession() {
   adapterAnswered_ = false;
   st_.canSession = LinkParamsOf(make, ecu).canSession;
   DriverServices& services = *this;
-  if (adapter == 0) {
-    driver_ = std::make_unique<Elm327Driver>(services);
-  } else {
-    driver_ = std::make_unique<KestaDriver>(services);
-  }
+  driver_ = adapterEntry->makeDriver(services);
   running_ = true;
   view_.showRunning(true);
   try {
@@ -424,14 +420,6 @@ uint8_t SessionController::firstRequestAt(FirstRequestPoint at) {
   const uint8_t n = FirstRequest(view_.makeIndex(), view_.ecuTypeIndex(), at);
   if (n == kUnchanged || n == st_.nextCommand) return st_.nextCommand;
   return applyOverride(n);
-}
-
-uint8_t SessionController::firstElmRequest() {
-  return firstRequestAt(FirstRequestPoint::ElmSetUpDone);
-}
-
-uint8_t SessionController::firstKestaCanRequest() {
-  return firstRequestAt(FirstRequestPoint::KestaCanSetUp);
 }
 
 }  // namespace kalvex
