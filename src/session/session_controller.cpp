@@ -5,6 +5,7 @@
 #include "adapter/adapter_registry.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/first_request.h"
+#include "decode/reply_handling.h"
 #include "faults/faults.h"
 #include "link/port_discovery.h"
 #include "link/serial_link.h"
@@ -12,7 +13,6 @@
 #include "protocol/kwp_services.h"
 #include "protocol/translate.h"
 #include "session/log_file.h"
-#include "session/reply_handling.h"
 #include "session/value_recorder.h"
 
 namespace kalvex {

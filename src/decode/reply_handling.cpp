@@ -1,4 +1,4 @@
-#include "session/reply_handling.h"
+#include "decode/reply_handling.h"
 
 #include "faults/faults.h"
 #include "protocol/kwp_services.h"
