@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "link/port_discovery.h"
 #include "support/session_harness.h"
 
@@ -19,7 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kEcuCounts[17] = {7, 14, 7, 5, 4, 1, 2, 7, 1, 1, 2, 2, 1, 1, 3, 1, 2};
+// Every make and ECU type the registry holds: a new make is checked too.
+int MakeCount() { return static_cast<int>(Makes().size()); }
+int EcuCount(int make) { return static_cast<int>(EcuTypesOf(make).size()); }
 
 std::string Text(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
 
@@ -290,8 +293,8 @@ std::vector<uint8_t> Resp(const SessionHarness& h, size_t n) {
 // ---- ELM327 set-up ---------------------------------------------------------------
 
 TEST(ElmSetUp, EveryTypeSendsItsCommandsThenItsFirstRequest) {
-  for (int make = 0; make < 17; ++make) {
-    for (int ecu = 0; ecu < kEcuCounts[make]; ++ecu) {
+  for (int make = 0; make < MakeCount(); ++make) {
+    for (int ecu = 0; ecu < EcuCount(make); ++ecu) {
       SCOPED_TRACE(testing::Message() << "make " << make << " ecu " << ecu);
       SessionHarness h;
       Select(h, make, ecu, 0);
@@ -898,8 +901,8 @@ TEST(MultiFrame, ABrokenCountIsRetriedLater) {
 // ---- Kesta-mini ------------------------------------------------------------------
 
 TEST(Kesta, StartLineAndTheRequestAfterPsForEveryType) {
-  for (int make = 0; make < 17; ++make) {
-    for (int ecu = 0; ecu < kEcuCounts[make]; ++ecu) {
+  for (int make = 0; make < MakeCount(); ++make) {
+    for (int ecu = 0; ecu < EcuCount(make); ++ecu) {
       SCOPED_TRACE(testing::Message() << "make " << make << " ecu " << ecu);
       SessionHarness h;
       Select(h, make, ecu, 1);
@@ -942,8 +945,8 @@ TEST(Kesta, SetUpLinesByteForByte) {
 
 TEST(Kesta, SessionStartReplyOnBothPagesForEveryType) {
   for (int page : {0, 1}) {
-    for (int make = 0; make < 17; ++make) {
-      for (int ecu = 0; ecu < kEcuCounts[make]; ++ecu) {
+    for (int make = 0; make < MakeCount(); ++make) {
+      for (int ecu = 0; ecu < EcuCount(make); ++ecu) {
         SCOPED_TRACE(testing::Message() << "make " << make << " ecu " << ecu << " page " << page);
         SessionHarness h;
         Select(h, make, ecu, 1, page);
