@@ -34,6 +34,7 @@ Monitor::Monitor(const MonitorOptions& o, std::optional<uint8_t> firstRequest, F
       session_(view_, port_, clock, log_) {
   // A reader on a pipe sees each reply, and Ctrl-C loses nothing.
   if (csv) csv_.emplace(CsvFileSink(csv), 0);
+  view_.attach(session_);
   session_.setRecorder(&recorder_);
   session_.setLogEnabled(o.log);
   session_.setFirstRequestOverride(firstRequest);
@@ -53,7 +54,7 @@ int Monitor::run() {
     // As the window shows it from the start. Nothing has been read yet:
     // the first write still waits for its pause. A port that does not
     // open leaves only its error line.
-    view_.setStatusText(kStatusNoLink);
+    view_.showStatus(LinkStatus::NoLink);
     writeHeader();
     std::optional<Millis> until;
     if (o_.durationS) until = start_ + static_cast<Millis>(*o_.durationS * 1000.0 + 0.5);

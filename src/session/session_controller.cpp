@@ -141,7 +141,7 @@ void SessionController::stopSession() {
   st_.rememberedFaultCount = 0;
   asked_ = Asked::None;
   // The port is closed: the label must not go on claiming a link.
-  view_.setStatusText(kStatusNoLink);
+  showStatus(LinkStatus::NoLink);
   view_.setGaugeValue(Component::VS_TOG, 0.0f);
   if (recorder_) recorder_->setGaugeValue(Component::VS_TOG, 0.0f);
   view_.setSelectorsEnabled(true);
@@ -301,14 +301,14 @@ void SessionController::fireTimer(int which) {
   switch (which) {
     case 1:
       advance(timer1_, kTimer1Interval);
-      view_.setStatusText(noLinkStatus());
+      showStatus(noLinkStatus());
       break;
     case 2:
       advance(*timer2_, kTimer2Interval);
       if (running_ && driver_) driver_->startRetry();
       // The first set-up line and its retry went unanswered: say so now
       // rather than at the next watchdog tick, and not as a silent ECU.
-      if (running_ && !adapterAnswered_) view_.setStatusText(kStatusNoAdapter);
+      if (running_ && !adapterAnswered_) showStatus(LinkStatus::NoAdapter);
       break;
     case 3:
       advance(*timer3_, kTimer3Interval);
@@ -372,7 +372,7 @@ void SessionController::onTimer() {
 bool SessionController::acceptResponse() {
   timer3_.reset();
   timer2_.reset();
-  view_.setStatusText(kStatusLinked);
+  showStatus(LinkStatus::Linked);
   const int make = view_.makeIndex();
   const int ecu = view_.ecuTypeIndex();
   // Lent to the reply handling and taken back, not copied.
