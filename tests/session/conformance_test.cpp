@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "adapter/adapter_registry.h"
 #include "catalogue/catalogue.h"
 #include "link/port_discovery.h"
 #include "support/session_harness.h"
@@ -1144,7 +1145,7 @@ TEST(Kesta, C2ReplyEndsTheSession) {
 TEST(StartStop, UnknownAdapterIndexOnlyCreatesTheLog) {
   const fs::path dir = fs::temp_directory_path() / "kalvex-conf-adapter";
   fs::remove_all(dir);
-  for (int adapter : {2, -1}) {
+  for (int adapter : {static_cast<int>(Adapters().size()), -1}) {  // past the registry, none
     SessionHarness h((dir / "LOG").string());
     Select(h, 0, 0, adapter);
     h.controller.setLogEnabled(true);
