@@ -925,6 +925,14 @@
         <source>Адаптер Kesta-mini не поддерживает режим OBD-II: он связывается только с одним блоком управления по его адресу. Выберите адаптер ELM327.</source>
         <translation>The Kesta-mini adapter cannot do generic OBD-II: it talks to one control unit by its address. Choose an ELM327 adapter.</translation>
     </message>
+    <message>
+        <source>Адаптер: ELM327</source>
+        <translation>Adapter: ELM327</translation>
+    </message>
+    <message>
+        <source>Адаптер: Kesta-mini</source>
+        <translation>Adapter: Kesta-mini</translation>
+    </message>
 </context>
 <context>
     <name>kalvex::AboutPage</name>
@@ -1123,14 +1131,6 @@
     <message>
         <source>Выбор адаптера</source>
         <translation>Adapter</translation>
-    </message>
-    <message>
-        <source>Адаптер: ELM327</source>
-        <translation>Adapter: ELM327</translation>
-    </message>
-    <message>
-        <source>Адаптер: Kesta-mini</source>
-        <translation>Adapter: Kesta-mini</translation>
     </message>
     <message>
         <source>Выбор марки автомобиля</source>

@@ -2,17 +2,17 @@
 
 #include <algorithm>
 
-#include "adapter/elm327_driver.h"
-#include "adapter/kesta_driver.h"
+#include "adapter/adapter_registry.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/first_request.h"
+#include "decode/reply_handling.h"
 #include "faults/faults.h"
 #include "link/port_discovery.h"
 #include "link/serial_link.h"
 #include "link/system_errors.h"
+#include "protocol/kwp_services.h"
 #include "protocol/translate.h"
 #include "session/log_file.h"
-#include "session/reply_handling.h"
 #include "session/value_recorder.h"
 
 namespace kalvex {
@@ -81,14 +81,15 @@ void SessionController::stop() {
 void SessionController::startSession() {
   if (logEnabled_) {
     if (int err = log_.create(); err != 0) {
-      view_.showError(LogErrorText(log_, err));
+      showLogError(err);
       return;
     }
   }
   logBroken_ = false;
   errorShown_ = false;
   const int adapter = view_.adapterIndex();
-  if (adapter != 0 && adapter != 1) return;
+  const AdapterEntry* adapterEntry = FindAdapter(adapter);
+  if (!adapterEntry) return;
   st_.adapterType = static_cast<uint8_t>(adapter);
   const std::string portText = view_.portText();
   if (portText.empty()) {
@@ -117,11 +118,7 @@ void SessionController::startSession() {
   adapterAnswered_ = false;
   st_.canSession = LinkParamsOf(make, ecu).canSession;
   DriverServices& services = *this;
-  if (adapter == 0) {
-    driver_ = std::make_unique<Elm327Driver>(services);
-  } else {
-    driver_ = std::make_unique<KestaDriver>(services);
-  }
+  driver_ = adapterEntry->makeDriver(services);
   running_ = true;
   view_.showRunning(true);
   try {
@@ -144,7 +141,7 @@ void SessionController::stopSession() {
   st_.rememberedFaultCount = 0;
   asked_ = Asked::None;
   // The port is closed: the label must not go on claiming a link.
-  view_.setStatusText(kStatusNoLink);
+  showStatus(LinkStatus::NoLink);
   view_.setGaugeValue(Component::VS_TOG, 0.0f);
   if (recorder_) recorder_->setGaugeValue(Component::VS_TOG, 0.0f);
   view_.setSelectorsEnabled(true);
@@ -167,13 +164,11 @@ void SessionController::shutdown() {
 void SessionController::clearFaults() {
   const int make = view_.makeIndex();
   if (!ClearButtonActs(make)) return;
-  if (make == kLada) {
+  if (ClearTakenAtClick(make)) {
     st_.nextCommand = kClearRequest;
     asked_ = Asked::None;  // the later click wins
   } else if (running_) {
-    // These makes' decoders choose NextCommand on every reply, which would
-    // overwrite a plain assignment before it is ever sent.
-    asked_ = Asked::Clear;
+    asked_ = Asked::Clear;  // for the next send step
   }
 }
 
@@ -203,7 +198,7 @@ void SessionController::setLogEnabled(bool on) {
   if (on && running_ && !logBroken_ && !log_.hasFile()) {
     if (int err = log_.create(); err != 0) {
       logBroken_ = true;
-      view_.showError(LogErrorText(log_, err));
+      showLogError(err);
     }
   }
 }
@@ -216,7 +211,7 @@ void SessionController::logLine(LogMarker marker, const std::string& text) {
   if (err != 0) {
     // Reported once; the session goes on without a log.
     logBroken_ = true;
-    view_.showError(LogErrorText(log_, err));
+    showLogError(err);
   }
 }
 
@@ -306,14 +301,14 @@ void SessionController::fireTimer(int which) {
   switch (which) {
     case 1:
       advance(timer1_, kTimer1Interval);
-      view_.setStatusText(noLinkStatus());
+      showStatus(noLinkStatus());
       break;
     case 2:
       advance(*timer2_, kTimer2Interval);
       if (running_ && driver_) driver_->startRetry();
       // The first set-up line and its retry went unanswered: say so now
       // rather than at the next watchdog tick, and not as a silent ECU.
-      if (running_ && !adapterAnswered_) view_.setStatusText(kStatusNoAdapter);
+      if (running_ && !adapterAnswered_) showStatus(LinkStatus::NoAdapter);
       break;
     case 3:
       advance(*timer3_, kTimer3Interval);
@@ -377,7 +372,7 @@ void SessionController::onTimer() {
 bool SessionController::acceptResponse() {
   timer3_.reset();
   timer2_.reset();
-  view_.setStatusText(kStatusLinked);
+  showStatus(LinkStatus::Linked);
   const int make = view_.makeIndex();
   const int ecu = view_.ecuTypeIndex();
   // Lent to the reply handling and taken back, not copied.
@@ -396,14 +391,15 @@ bool SessionController::acceptResponse() {
   memo1_ = std::move(rs.memo1);
   if (memoChanged) view_.setFaultLines(memo1_);
   const uint8_t sid = st_.response[0];
-  if (sid == 0xC1) st_.nextCommand = firstRequestAt(FirstRequestPoint::StartCommunication);
-  if (sid == 0x50) {
+  if (sid == kwp::kStartCommunicationReply)
+    st_.nextCommand = firstRequestAt(FirstRequestPoint::StartCommunication);
+  if (sid == kwp::kStartDiagnosticSessionReply) {
     st_.nextCommand = firstRequestAt(view_.activePage() == 1 ? FirstRequestPoint::SessionStartFaults
                                                              : FirstRequestPoint::SessionStartData);
   }
   if (recorder_) recorder_->replyAccepted(clock_.now());
   if (onResponseAccepted) onResponseAccepted(st_.response);
-  if (sid == 0xC2) {
+  if (sid == kwp::kStopCommunicationReply) {
     // StopCommunication accepted: the full stop, so the button and the
     // selectors never claim a session that is no longer running.
     stopSession();
@@ -424,14 +420,6 @@ uint8_t SessionController::firstRequestAt(FirstRequestPoint at) {
   const uint8_t n = FirstRequest(view_.makeIndex(), view_.ecuTypeIndex(), at);
   if (n == kUnchanged || n == st_.nextCommand) return st_.nextCommand;
   return applyOverride(n);
-}
-
-uint8_t SessionController::firstElmRequest() {
-  return firstRequestAt(FirstRequestPoint::ElmSetUpDone);
-}
-
-uint8_t SessionController::firstKestaCanRequest() {
-  return firstRequestAt(FirstRequestPoint::KestaCanSetUp);
 }
 
 }  // namespace kalvex

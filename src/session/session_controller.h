@@ -93,10 +93,15 @@ class SessionController : private DriverServices {
   void setRecorder(ValueRecorder* recorder) { recorder_ = recorder; }
 
   bool running() const { return running_; }
-  // The label's text for a link that is not (or no longer) answering.
-  const char* noLinkStatus() const {
-    return running_ && !adapterAnswered_ ? kStatusNoAdapter : kStatusNoLink;
+  // The label's state for a link that is not (or no longer) answering.
+  LinkStatus noLinkStatus() const {
+    return running_ && !adapterAnswered_ ? LinkStatus::NoAdapter : LinkStatus::NoLink;
   }
+  // What the label shows now.
+  LinkStatus linkStatus() const { return status_; }
+  // How many log failures were shown; an error display that sees it grow
+  // knows the message it shows is the log's.
+  uint64_t logFailures() const { return logFailures_; }
 
   // Read-only views for tests and tools.
   const RequestState& sessionState() const { return st_; }
@@ -108,6 +113,15 @@ class SessionController : private DriverServices {
   const std::vector<std::string>& faultLines() const { return memo1_; }
 
  private:
+  // The label's state, and its text to the view.
+  void showLogError(int err) {
+    ++logFailures_;
+    view_.showError(LogErrorText(log_, err));
+  }
+  void showStatus(LinkStatus s) {
+    status_ = s;
+    view_.setStatusText(StatusText(s));
+  }
   struct Pending {
     Micros due = 0;  // the first microsecond "more than" the pause after it was asked
     std::vector<uint8_t> bytes;
@@ -127,8 +141,6 @@ class SessionController : private DriverServices {
   void logLine(LogMarker marker, const std::string& text) override;
   void showErrorOnce(const std::string& message) override;
   bool acceptResponse() override;
-  uint8_t firstElmRequest() override;
-  uint8_t firstKestaCanRequest() override;
   bool takePendingRequest() override;
 
   void loadLinkParams();
@@ -138,7 +150,7 @@ class SessionController : private DriverServices {
   void fireTimer(int which);
   void fireTicksDueBy(Micros when);
   uint8_t applyOverride(uint8_t chosen);
-  uint8_t firstRequestAt(FirstRequestPoint at);
+  uint8_t firstRequestAt(FirstRequestPoint at) override;
   bool ensureLogFile();
   void guarded(const std::function<void()>& fn);
 
@@ -157,6 +169,8 @@ class SessionController : private DriverServices {
   bool running_ = false;
   bool adapterAnswered_ = false;  // a complete line came since the start
   bool shutDown_ = false;
+  LinkStatus status_ = LinkStatus::NoLink;
+  uint64_t logFailures_ = 0;
   // A request the user asked for with a button, written at the next data
   // send so that no decoder's choice overwrites it first.
   enum class Asked { None, Clear, Read };

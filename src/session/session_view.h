@@ -3,6 +3,7 @@
 // Every getter is read afresh at each decision (the lists are never cached).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,20 @@ inline constexpr const char* kStatusNoLink = QT_TRANSLATE_NOOP("kalvex", "Нет
 // Not one line from the adapter since the start, retries included: a wrong
 // port or an adapter without power, not a silent ECU.
 inline constexpr const char* kStatusNoAdapter = QT_TRANSLATE_NOOP("kalvex", "Адаптер не отвечает");
+
+// The label's states, for decisions; StatusText gives each its text.
+enum class LinkStatus : uint8_t { NoLink, Linked, NoAdapter };
+constexpr const char* StatusText(LinkStatus s) {
+  switch (s) {
+    case LinkStatus::Linked:
+      return kStatusLinked;
+    case LinkStatus::NoAdapter:
+      return kStatusNoAdapter;
+    case LinkStatus::NoLink:
+      break;
+  }
+  return kStatusNoLink;
+}
 
 class SessionView : public GaugeSink {
  public:

@@ -3,7 +3,6 @@
 #include "cli/help.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,30 +12,13 @@
 #include <set>
 #include <string>
 
+#include "support/run_cli.h"
+
 namespace {
 
-struct CliRun {
-  std::string out;
-  int status = -1;
-};
-
-// `command` through the shell, its standard output and exit status.
-CliRun RunCommand(const std::string& command) {
-  CliRun run;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return run;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) run.out.append(buf, n);
-  const int raw = pclose(p);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return run;
-}
-
-CliRun RunCli(const std::string& args) {
-  const char* dir = std::getenv("KALVEX_BINARY_DIR");
-  return RunCommand(std::string(dir ? dir : ".") + "/kalvex-cli " + args + " 2>/dev/null");
-}
+using kalvex::test::CliRun;
+using kalvex::test::RunCli;
+using kalvex::test::RunShell;
 
 TEST(CliHelp, HelpAndVersionGoToStdoutAndSucceed) {
   const struct {
@@ -115,7 +97,7 @@ TEST(CliHelp, TheManPagesRenderWithoutRawRoffCodes) {
     SCOPED_TRACE(p.page);
     const std::string path = std::string(data) + "/../../packaging/" + p.page;
     const CliRun run =
-        RunCommand("LANG=C.UTF-8 LC_ALL= MANWIDTH=80 man --warnings -l '" + path + "' 2>&1");
+        RunShell("LANG=C.UTF-8 LC_ALL= MANWIDTH=80 man --warnings -l '" + path + "' 2>&1");
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_GT(run.out.size(), 1000u);
     // No text of these pages has a backslash of its own.
