@@ -19,25 +19,19 @@
 // Exit status: 0 after --duration or Ctrl-C with at least one accepted
 // reply, 3 when the link never came up, 1 when the session could not
 // start, 2 for bad arguments, 4 when the port failed (not with --reconnect).
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <pthread.h>
 #include <signal.h>
-#endif
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "catalogue/catalogue.h"
 #include "cli/commands.h"
 #include "cli/event_loop.h"
 #include "cli/monitor.h"
+#include "cli/stop_signals.h"
 #include "faults/faults.h"
 #include "protocol/clock.h"
 #include "protocol/request_catalogue.h"
@@ -52,60 +46,6 @@ int MonitorUsage(const std::string& problem) {
   std::fprintf(stderr, "kalvex-cli monitor: %s\n", problem.c_str());
   return 2;
 }
-
-#ifdef _WIN32
-// Ctrl-C, Ctrl-Break and a closing console quit the loop. Windows runs the
-// handler on a thread of its own, and EventLoop::quit is thread-safe.
-class StopSignals {
- public:
-  explicit StopSignals(EventLoop& loop) {
-    loop_ = &loop;
-    ::SetConsoleCtrlHandler(Handler, TRUE);
-  }
-  ~StopSignals() {
-    ::SetConsoleCtrlHandler(Handler, FALSE);
-    loop_ = nullptr;
-  }
-
- private:
-  static BOOL WINAPI Handler(DWORD) {
-    if (EventLoop* loop = loop_) loop->quit();
-    return TRUE;
-  }
-  static inline std::atomic<EventLoop*> loop_{nullptr};
-};
-#else
-// Turns SIGINT/SIGTERM into a quit of the loop. The signals are blocked in
-// every thread (the mask is set before any thread starts), so only sigwait
-// sees them; SIGUSR2 wakes the watcher when the run ends on its own.
-class StopSignals {
- public:
-  explicit StopSignals(EventLoop& loop) {
-    sigemptyset(&set_);
-    sigaddset(&set_, SIGINT);
-    sigaddset(&set_, SIGTERM);
-    sigaddset(&set_, SIGUSR2);
-    pthread_sigmask(SIG_BLOCK, &set_, nullptr);
-    thread_ = std::thread([this, &loop] {
-      int sig = 0;
-      while (sigwait(&set_, &sig) == 0) {
-        if (sig == SIGUSR2) return;
-        loop.quit();
-      }
-    });
-  }
-  // The mask stays: the process is about to exit, and a second Ctrl-C
-  // still pending must not kill it on the way out.
-  ~StopSignals() {
-    pthread_kill(thread_.native_handle(), SIGUSR2);
-    thread_.join();
-  }
-
- private:
-  sigset_t set_;
-  std::thread thread_;
-};
-#endif
 
 }  // namespace
 
@@ -144,7 +84,7 @@ int RunMonitor(const MonitorOptions& o) {
   int status = 0;
   {
     // The signal watcher goes last, after the monitor and its port.
-    StopSignals signals(loop);
+    LoopStopSignals signals(loop);
     Monitor monitor(o, firstRequest, csv, clock, loop);
     status = monitor.run();
   }

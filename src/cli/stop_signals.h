@@ -1,7 +1,6 @@
 // Ctrl-C (SIGINT), SIGTERM and, on Windows, a closing console end a
 // command's event loop instead of the process, so the port is closed and
-// the output finished. The generic OBD-II commands use it; the makers'
-// monitor keeps its own copy until the two meet in one place.
+// the output finished. Every command that runs a session uses it.
 #pragma once
 
 #ifdef _WIN32
@@ -57,6 +56,8 @@ class LoopStopSignals {
       }
     });
   }
+  // The mask stays: the process is about to exit, and a second Ctrl-C
+  // still pending must not kill it on the way out.
   ~LoopStopSignals() {
     pthread_kill(thread_.native_handle(), SIGUSR2);
     thread_.join();
