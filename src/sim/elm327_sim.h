@@ -33,6 +33,10 @@ std::string HexBytes(const std::vector<uint8_t>& bytes, bool spaces);
 std::vector<std::string> CanReplyLines(const std::vector<uint8_t>& bytes, bool spaces, bool padding,
                                        uint8_t pad = 0xAA);
 
+// A line as the chip reads it: spaces, control characters and case do not
+// count ("at sp 6" is "ATSP6").
+std::string ElmCommandText(std::string_view line);
+
 class Elm327Sim {
  public:
   explicit Elm327Sim(SimulatedEcu& ecu, ElmOptions options = {});

@@ -97,12 +97,7 @@ void ObdElm327Sim::handleLine(std::string_view line, std::string& echo,
     echo.append(line);
     echo += eol();
   }
-  // The chip ignores spaces, case and control characters in commands.
-  std::string cmd;
-  for (char c : line) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (u > 0x20 && u < 0x7F) cmd += static_cast<char>(std::toupper(u));
-  }
+  std::string cmd = ElmCommandText(line);
   // A lone carriage return repeats the previous command.
   if (cmd.empty()) cmd = lastCommand_;
   if (cmd.empty()) {
