@@ -21,14 +21,13 @@
 // start, 2 for bad arguments, 4 when the port failed (not with --reconnect).
 #include <signal.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string>
 
 #include "catalogue/catalogue.h"
 #include "cli/commands.h"
+#include "cli/csv_output.h"
 #include "cli/event_loop.h"
 #include "cli/monitor.h"
 #include "cli/stop_signals.h"
@@ -36,7 +35,6 @@
 #include "protocol/clock.h"
 #include "protocol/request_catalogue.h"
 #include "protocol/translate.h"
-#include "protocol/utf8_path.h"
 
 namespace kalvex::cli {
 namespace {
@@ -63,20 +61,11 @@ int RunMonitor(const MonitorOptions& o) {
   }
 
   FILE* csv = nullptr;
-  if (!o.csv.empty()) {
-    csv = OpenFileUtf8(o.csv, "wb");
-    if (!csv) {
-      std::fprintf(stderr, "kalvex-cli monitor: cannot write %s: %s\n", o.csv.c_str(),
-                   std::strerror(errno));
-      return 1;
-    }
-  } else if (!o.faults) {
-    csv = stdout;
-  }
+  if (const int failed = OpenCsvOutput(o, csv)) return failed;
 
+#ifndef _WIN32
   // A closed output pipe is a write error to stop on, not a signal to die of
   // with the port still open.
-#ifndef _WIN32
   ::signal(SIGPIPE, SIG_IGN);
 #endif
   SteadyClock clock;
@@ -88,7 +77,7 @@ int RunMonitor(const MonitorOptions& o) {
     Monitor monitor(o, firstRequest, csv, clock, loop);
     status = monitor.run();
   }
-  if (csv && csv != stdout) std::fclose(csv);
+  CloseCsvOutput(csv);
   return status;
 }
 

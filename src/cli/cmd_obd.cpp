@@ -29,6 +29,7 @@
 
 #include "adapter/elm327_obd.h"
 #include "cli/commands.h"
+#include "cli/csv_output.h"
 #include "cli/event_loop.h"
 #include "cli/stop_signals.h"
 #include "link/link_factory.h"
@@ -262,8 +263,10 @@ int RunObdInfo(const ObdInfoOptions& o) {
   return status;
 }
 
-int RunObdMonitor(const MonitorOptions& o) {
-  const obd::Lang lang = o.english ? obd::Lang::En : obd::Lang::Ru;
+namespace {
+
+// --clear asks first on a terminal unless --yes; an answer of no ends the run.
+std::optional<int> RefuseObdMonitor(const MonitorOptions& o) {
   if (o.adapter == 1) {
     std::fprintf(stderr, "kalvex-cli monitor: %s\n", T(kObdKestaRefused).c_str());
     return 2;
@@ -278,113 +281,146 @@ int RunObdMonitor(const MonitorOptions& o) {
       return 0;
     }
   }
-  FILE* csv = nullptr;
-  if (!o.csv.empty()) {
-    csv = OpenFileUtf8(o.csv, "wb");
-    if (!csv) {
-      std::fprintf(stderr, "kalvex-cli monitor: cannot write %s: %s\n", o.csv.c_str(),
-                   std::strerror(errno));
+  return std::nullopt;
+}
+
+ObdOptions MonitorSessionOptions(const MonitorOptions& o) {
+  ObdOptions options;
+  options.protocol = static_cast<ObdProtocol>(o.obdProtocol);
+  options.pids = o.pids;
+  options.poll = true;
+  options.pause = o.pause;
+  options.readInfo = false;
+  options.readCodes = o.faults;
+  options.clear = o.clear;
+  options.codesEvery = o.faults ? kCodesEvery : 0;
+  return options;
+}
+
+bool Flushed(FILE* f) { return std::fflush(f) == 0 && !std::ferror(f); }
+
+// One monitor run: the session's phases, values and codes go out as CSV rows
+// and fault lists until the run ends or an output fails.
+class ObdMonitor {
+ public:
+  ObdMonitor(const MonitorOptions& o, FILE* csv)
+      : o_(o), csv_(csv), lang_(o.english ? obd::Lang::En : obd::Lang::Ru) {
+    session_.setLogEnabled(o.log);
+    start_ = run_.clock.now();
+    session_.onPhase = [this](ObdPhase p) { onPhase(p); };
+    session_.onValues = [this](const std::vector<std::pair<uint32_t, uint8_t>>&) { onValues(); };
+    session_.onCodes = [this] { onCodes(); };
+  }
+
+  int run() {
+    // The signal watcher goes after the session and its port.
+    LoopStopSignals signals(run_.loop);
+    session_.start(o_.port, MonitorSessionOptions(o_));
+    if (session_.failure() == ObdFailure::Port) {
+      run_.sayFailure();
       return 1;
     }
-  } else if (!o.faults) {
-    csv = stdout;
+    std::optional<Millis> until;
+    if (o_.durationS) until = start_ + static_cast<Millis>(*o_.durationS * 1000.0 + 0.5);
+    run_.go(until);
+    session_.stop();
+    run_.port.closeDevice();
+    run_.sayFailure();
+    const bool read = session_.valuesRead() > 0 || session_.results().codesRead;
+    return outputFailed_ ? 1 : run_.portFailed ? 4 : read ? 0 : 3;
   }
+
+ private:
+  void failOutput(const char* what) {
+    if (outputFailed_) return;
+    outputFailed_ = true;
+    std::fprintf(stderr, "kalvex-cli monitor: cannot write %s: %s\n", what, std::strerror(errno));
+    run_.loop.quit();
+  }
+
+  void onPhase(ObdPhase p) {
+    if (p == ObdPhase::Polling && csv_ && !headerWritten_) {
+      headerWritten_ = true;
+      std::string header = "time";
+      for (const ObdColumn& c : session_.columns()) header += "," + c.name;
+      std::fprintf(csv_, "%s\n", header.c_str());
+      if (!Flushed(csv_)) failOutput("the CSV rows");
+    }
+    if (p == ObdPhase::Polling && session_.columns().empty())
+      std::fprintf(stderr, "kalvex-cli monitor: %s\n", T(kNothingToPoll).c_str());
+    if (p == ObdPhase::Done || p == ObdPhase::Failed) run_.loop.post([this] { run_.loop.quit(); });
+  }
+
+  void onValues() {
+    if (!csv_ || outputFailed_) return;
+    std::string row;
+    AppendFixed3(row, static_cast<double>(run_.clock.now() - start_) / 1000.0);
+    for (const ObdColumn& c : session_.columns()) {
+      row += ',';
+      const auto it = session_.results().values.find({c.ecu.value_or(0), c.pid});
+      if (it != session_.results().values.end() && it->second.value)
+        AppendGeneral9(row, *it->second.value);
+    }
+    row += '\n';
+    std::fputs(row.c_str(), csv_);
+    if (!Flushed(csv_)) failOutput("the CSV rows");
+  }
+
+  // The outcome of --clear, once it is known.
+  void showClear(const ObdResults& r) {
+    if (!o_.clear || r.clear == ObdClear::NotAsked || r.clear == ObdClear::Asked ||
+        shownClear_ == r.clear)
+      return;
+    shownClear_ = r.clear;
+    if (r.clear == ObdClear::Done) std::printf("%s\n", T(kCleared).c_str());
+    if (r.clear == ObdClear::Refused)
+      std::printf(
+          "%s\n",
+          F(kClearRefused, {obd::NegativeReplyName(r.clearRefusal.value_or(0), lang_)}).c_str());
+    if (r.clear == ObdClear::NoAnswer) std::printf("%s\n", T(kClearUnanswered).c_str());
+  }
+
+  void onCodes() {
+    if (!o_.faults || outputFailed_) return;
+    const ObdResults& r = session_.results();
+    showClear(r);
+    std::vector<std::string> lines = CodeLines(r, lang_);
+    if (shownCodes_ == lines) return;
+    shownCodes_ = lines;
+    std::printf("%s\n", F(r.mil() ? kMilOn : kMilOff, {std::to_string(r.storedCount())}).c_str());
+    if (lines.empty()) std::printf("%s\n", T(kNoCodes).c_str());
+    for (const std::string& l : lines) std::printf("%s\n", l.c_str());
+    std::printf("\n");
+    if (!Flushed(stdout)) failOutput("the fault list");
+  }
+
+  const MonitorOptions& o_;
+  FILE* const csv_;
+  const obd::Lang lang_;
+  Run run_{"monitor"};
+  ObdSession& session_ = run_.session;
+  Millis start_ = 0;
+  bool outputFailed_ = false;
+  bool headerWritten_ = false;
+  std::optional<std::vector<std::string>> shownCodes_;
+  std::optional<ObdClear> shownClear_;
+};
+
+}  // namespace
+
+int RunObdMonitor(const MonitorOptions& o) {
+  if (const std::optional<int> refused = RefuseObdMonitor(o)) return *refused;
+  FILE* csv = nullptr;
+  if (const int failed = OpenCsvOutput(o, csv)) return failed;
 #ifndef _WIN32
   ::signal(SIGPIPE, SIG_IGN);
 #endif
   int status = 0;
   {
-    Run run("monitor");
-    LoopStopSignals signals(run.loop);
-    ObdOptions options;
-    options.protocol = static_cast<ObdProtocol>(o.obdProtocol);
-    options.pids = o.pids;
-    options.poll = true;
-    options.pause = o.pause;
-    options.readInfo = false;
-    options.readCodes = o.faults;
-    options.clear = o.clear;
-    options.codesEvery = o.faults ? kCodesEvery : 0;
-    ObdSession& session = run.session;
-    session.setLogEnabled(o.log);
-
-    const Millis start = run.clock.now();
-    bool outputFailed = false;
-    auto failOutput = [&](const char* what) {
-      if (outputFailed) return;
-      outputFailed = true;
-      std::fprintf(stderr, "kalvex-cli monitor: cannot write %s: %s\n", what, std::strerror(errno));
-      run.loop.quit();
-    };
-    auto flushed = [](FILE* f) { return std::fflush(f) == 0 && !std::ferror(f); };
-    bool headerWritten = false;
-    session.onPhase = [&](ObdPhase p) {
-      if (p == ObdPhase::Polling && csv && !headerWritten) {
-        headerWritten = true;
-        std::string header = "time";
-        for (const ObdColumn& c : session.columns()) header += "," + c.name;
-        std::fprintf(csv, "%s\n", header.c_str());
-        if (!flushed(csv)) failOutput("the CSV rows");
-      }
-      if (p == ObdPhase::Polling && session.columns().empty())
-        std::fprintf(stderr, "kalvex-cli monitor: %s\n", T(kNothingToPoll).c_str());
-      if (p == ObdPhase::Done || p == ObdPhase::Failed) run.loop.post([&run] { run.loop.quit(); });
-    };
-    session.onValues = [&](const std::vector<std::pair<uint32_t, uint8_t>>&) {
-      if (!csv || outputFailed) return;
-      std::string row;
-      AppendFixed3(row, static_cast<double>(run.clock.now() - start) / 1000.0);
-      for (const ObdColumn& c : session.columns()) {
-        row += ',';
-        const auto it = session.results().values.find({c.ecu.value_or(0), c.pid});
-        if (it != session.results().values.end() && it->second.value)
-          AppendGeneral9(row, *it->second.value);
-      }
-      row += '\n';
-      std::fputs(row.c_str(), csv);
-      if (!flushed(csv)) failOutput("the CSV rows");
-    };
-    std::optional<std::vector<std::string>> shownCodes;
-    std::optional<ObdClear> shownClear;
-    session.onCodes = [&] {
-      if (!o.faults || outputFailed) return;
-      const ObdResults& r = session.results();
-      if (o.clear && r.clear != ObdClear::NotAsked && r.clear != ObdClear::Asked &&
-          shownClear != r.clear) {
-        shownClear = r.clear;
-        if (r.clear == ObdClear::Done) std::printf("%s\n", T(kCleared).c_str());
-        if (r.clear == ObdClear::Refused)
-          std::printf(
-              "%s\n",
-              F(kClearRefused, {obd::NegativeReplyName(r.clearRefusal.value_or(0), lang)}).c_str());
-        if (r.clear == ObdClear::NoAnswer) std::printf("%s\n", T(kClearUnanswered).c_str());
-      }
-      std::vector<std::string> lines = CodeLines(r, lang);
-      if (shownCodes == lines) return;
-      shownCodes = lines;
-      std::printf("%s\n", F(r.mil() ? kMilOn : kMilOff, {std::to_string(r.storedCount())}).c_str());
-      if (lines.empty()) std::printf("%s\n", T(kNoCodes).c_str());
-      for (const std::string& l : lines) std::printf("%s\n", l.c_str());
-      std::printf("\n");
-      if (!flushed(stdout)) failOutput("the fault list");
-    };
-
-    session.start(o.port, options);
-    if (session.failure() == ObdFailure::Port) {
-      run.sayFailure();
-      status = 1;
-    } else {
-      std::optional<Millis> until;
-      if (o.durationS) until = start + static_cast<Millis>(*o.durationS * 1000.0 + 0.5);
-      run.go(until);
-      session.stop();
-      run.port.closeDevice();
-      run.sayFailure();
-      const bool read = session.valuesRead() > 0 || session.results().codesRead;
-      status = outputFailed ? 1 : run.portFailed ? 4 : read ? 0 : 3;
-    }
+    ObdMonitor monitor(o, csv);
+    status = monitor.run();
   }
-  if (csv && csv != stdout) std::fclose(csv);
+  CloseCsvOutput(csv);
   return status;
 }
 
