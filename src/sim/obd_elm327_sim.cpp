@@ -124,6 +124,19 @@ void ObdElm327Sim::handleLine(std::string_view line, std::string& echo,
 }
 
 std::string ObdElm327Sim::atCommand(const std::string& c) {
+  for (auto group :
+       {&ObdElm327Sim::switchCommand, &ObdElm327Sim::chipCommand, &ObdElm327Sim::protocolCommand,
+        &ObdElm327Sim::addressCommand, &ObdElm327Sim::timingCommand})
+    if (std::optional<std::string> text = (this->*group)(c)) return *text;
+  // Accepted, with nothing here for them to change.
+  if (c == "IB10" || c == "IB96" || c == "KW0" || c == "KW1" || c == "M0" || c == "M1" ||
+      c == "AL" || c == "NL" || c == "SI" || c == "FI" || c == "BI" || c == "CFC0" || c == "CFC1" ||
+      c == "R0" || c == "R1" || c == "D0" || c == "D1")
+    return "OK";
+  return "?";
+}
+
+std::optional<std::string> ObdElm327Sim::switchCommand(const std::string& c) {
   auto flag = [&](const char* name, bool& target) -> bool {
     const std::string n = name;
     if (c == n + "0") return target = false, true;
@@ -133,6 +146,10 @@ std::string ObdElm327Sim::atCommand(const std::string& c) {
   if (flag("E", echo_) || flag("H", headers_) || flag("S", spaces_) || flag("L", linefeeds_) ||
       flag("CAF", autoFormat_))
     return "OK";
+  return std::nullopt;
+}
+
+std::optional<std::string> ObdElm327Sim::chipCommand(const std::string& c) {
   if (c == "I") return "\x01";  // the identity, filled in by the caller
   if (c == "@1") return "OBDII to RS232 Interpreter";
   if (c == "D") {
@@ -151,6 +168,10 @@ std::string ObdElm327Sim::atCommand(const std::string& c) {
     std::snprintf(buf, sizeof buf, "%.1fV", v);
     return buf;
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> ObdElm327Sim::protocolCommand(const std::string& c) {
   if (c == "DP") return describeProtocol();
   if (c == "DPN") {
     const int p = active_ ? active_ : chosen_;
@@ -158,22 +179,25 @@ std::string ObdElm327Sim::atCommand(const std::string& c) {
   }
   // Protocol: SP h / SP Ah (automatic, h the first guess); TP the same
   // without the EEPROM write, which is nothing here.
-  if ((c.compare(0, 2, "SP") == 0 || c.compare(0, 2, "TP") == 0) && c.size() >= 3) {
-    std::string arg = c.substr(2);
-    bool automatic = false;
-    if (arg.size() == 2 && arg[0] == 'A') {
-      automatic = true;
-      arg = arg.substr(1);
-    }
-    if (arg.size() != 1 || !IsHex(arg)) return "?";
-    const int p = HexDigit(arg[0]);
-    if (p > 0xC) return "?";
-    automatic_ = automatic || p == 0;
-    chosen_ = p;
-    active_ = 0;
-    announce_ = automatic_;
-    return "OK";
+  if ((c.compare(0, 2, "SP") != 0 && c.compare(0, 2, "TP") != 0) || c.size() < 3)
+    return std::nullopt;
+  std::string arg = c.substr(2);
+  bool automatic = false;
+  if (arg.size() == 2 && arg[0] == 'A') {
+    automatic = true;
+    arg = arg.substr(1);
   }
+  if (arg.size() != 1 || !IsHex(arg)) return "?";
+  const int p = HexDigit(arg[0]);
+  if (p > 0xC) return "?";
+  automatic_ = automatic || p == 0;
+  chosen_ = p;
+  active_ = 0;
+  announce_ = automatic_;
+  return "OK";
+}
+
+std::optional<std::string> ObdElm327Sim::addressCommand(const std::string& c) {
   if (c.compare(0, 2, "SH") == 0) {
     const std::string arg = c.substr(2);
     if (!IsHex(arg) || (arg.size() != 3 && arg.size() != 6)) return "?";
@@ -190,6 +214,10 @@ std::string ObdElm327Sim::atCommand(const std::string& c) {
     receiveFilter_ = std::stol(arg, nullptr, 16);
     return "OK";
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> ObdElm327Sim::timingCommand(const std::string& c) {
   // Two hex digits: timeout, wake-up interval, CAN priority.
   if (c.size() == 4 && IsHex(c.substr(2)) &&
       (c.compare(0, 2, "ST") == 0 || c.compare(0, 2, "SW") == 0 || c.compare(0, 2, "CP") == 0)) {
@@ -203,11 +231,7 @@ std::string ObdElm327Sim::atCommand(const std::string& c) {
     adaptive_ = c[2] - '0';
     return "OK";
   }
-  if (c == "IB10" || c == "IB96" || c == "KW0" || c == "KW1" || c == "M0" || c == "M1" ||
-      c == "AL" || c == "NL" || c == "SI" || c == "FI" || c == "BI" || c == "CFC0" || c == "CFC1" ||
-      c == "R0" || c == "R1" || c == "D0" || c == "D1")
-    return "OK";
-  return "?";
+  return std::nullopt;
 }
 
 std::string ObdElm327Sim::describeProtocol() const {
@@ -330,82 +354,96 @@ std::vector<TimedText> ObdElm327Sim::frameLines(const ObdMessage& m, int p) cons
 }
 
 void ObdElm327Sim::request(const std::string& hex, std::vector<TimedText>& out, int& promptAt) {
-  const std::string e = eol();
-  auto say = [&](int at, const std::string& text) {
-    out.push_back({at, text + e});
-    promptAt = at;
-  };
-  if (!IsHex(hex)) return say(0, "?");
-  // An odd digit at the end is the number of replies to wait for.
+  std::vector<uint8_t> bytes;
   int expected = 0;
+  int t = 0;
+  const char* failure = nullptr;
+  if (!parseRequest(hex, bytes, expected))
+    failure = "?";
+  else if (active_ == 0)
+    failure = connect(out, t);
+  if (!failure) return relayReplies(bytes, expected, t, out, promptAt);
+  out.push_back({t, failure + eol()});
+  promptAt = t;
+}
+
+bool ObdElm327Sim::parseRequest(const std::string& hex, std::vector<uint8_t>& bytes,
+                                int& expected) const {
+  if (!IsHex(hex)) return false;
+  // An odd digit at the end is the number of replies to wait for.
   std::string digits = hex;
   if (digits.size() % 2 != 0) {
-    if (options_.oldChip) return say(0, "?");
+    if (options_.oldChip) return false;
     expected = HexDigit(digits.back());
     digits.pop_back();
-    if (expected == 0 || digits.empty()) return say(0, "?");
+    if (expected == 0 || digits.empty()) return false;
   }
-  std::vector<uint8_t> bytes;
   for (size_t i = 0; i < digits.size(); i += 2)
     bytes.push_back(static_cast<uint8_t>(HexDigit(digits[i]) * 16 + HexDigit(digits[i + 1])));
   // Without CAN formatting the tester writes the PCI byte itself.
   if (!autoFormat_ && IsCan(active_ ? active_ : chosen_)) {
-    if (bytes.size() < 2 || bytes[0] != bytes.size() - 1) return say(0, "?");
+    if (bytes.size() < 2 || bytes[0] != bytes.size() - 1) return false;
     bytes.erase(bytes.begin());
   }
-  if (bytes.size() > kMaxRequestBytes) return say(0, "?");
-  if (options_.oldChip && (bytes[0] == 0x01 || bytes[0] == 0x02) && bytes.size() > 3)
-    return say(0, "?");
-  if (options_.oldChip && bytes[0] == 0x01 && bytes.size() > 2) return say(0, "?");
+  if (bytes.size() > kMaxRequestBytes) return false;
+  if (options_.oldChip && (bytes[0] == 0x01 || bytes[0] == 0x02) && bytes.size() > 3) return false;
+  if (options_.oldChip && bytes[0] == 0x01 && bytes.size() > 2) return false;
+  return true;
+}
 
-  int t = 0;
+const char* ObdElm327Sim::connect(std::vector<TimedText>& out, int& t) {
+  if (automatic_) return searchProtocol(out, t);
+  const int p = chosen_;
+  if (IsKLine(p)) {
+    out.push_back({0, "BUS INIT: "});
+    t += p == 5 ? kFastInitMs : kFiveBaudWakeUpMs;
+    if (!carSpeaks(p) || car_.options().silent) return "...ERROR";
+    out.push_back({t, "...OK" + eol()});
+    active_ = p;
+    return nullptr;
+  }
+  if (!carSpeaks(p)) {
+    t = waitMs();
+    return "UNABLE TO CONNECT";
+  }
+  active_ = p;  // a silent car still acknowledges frames: NO DATA later
+  return nullptr;
+}
+
+const char* ObdElm327Sim::searchProtocol(std::vector<TimedText>& out, int& t) {
+  if (announce_) out.push_back({0, "SEARCHING..." + eol()});
+  announce_ = false;
   const bool carThere = !car_.options().silent;
-  if (active_ == 0) {
-    if (!automatic_) {
-      const int p = chosen_;
-      if (IsKLine(p)) {
-        out.push_back({0, "BUS INIT: "});
-        t += p == 5 ? kFastInitMs : kFiveBaudWakeUpMs;
-        if (!carSpeaks(p) || !carThere) return say(t, "...ERROR");
-        out.push_back({t, "...OK" + e});
-        active_ = p;
-      } else if (carSpeaks(p)) {
-        active_ = p;  // a silent car still acknowledges frames: NO DATA below
-      } else {
-        return say(waitMs(), "UNABLE TO CONNECT");
+  std::vector<int> order;
+  if (chosen_) order.push_back(chosen_);
+  for (int p = 1; p <= 9; ++p)
+    if (p != chosen_) order.push_back(p);
+  bool fiveBaudTried = false;
+  for (int p : order) {
+    const bool speaks = carThere && carSpeaks(p);
+    if (p == 3 || p == 4) {
+      // One 5-baud wake-up answers for both: the key bytes tell them apart.
+      if (fiveBaudTried) continue;
+      fiveBaudTried = true;
+      t += kFiveBaudWakeUpMs;
+      const int found = carThere && carSpeaks(3) ? 3 : carThere && carSpeaks(4) ? 4 : 0;
+      if (found) {
+        active_ = found;
+        break;
       }
-    } else {
-      if (announce_) out.push_back({0, "SEARCHING..." + e});
-      announce_ = false;
-      std::vector<int> order;
-      if (chosen_) order.push_back(chosen_);
-      for (int p = 1; p <= 9; ++p)
-        if (p != chosen_) order.push_back(p);
-      bool fiveBaudTried = false;
-      for (int p : order) {
-        const bool speaks = carThere && carSpeaks(p);
-        if (p == 3 || p == 4) {
-          // One 5-baud wake-up answers for both: the key bytes tell them apart.
-          if (fiveBaudTried) continue;
-          fiveBaudTried = true;
-          t += kFiveBaudWakeUpMs;
-          const int found = carThere && carSpeaks(3) ? 3 : carThere && carSpeaks(4) ? 4 : 0;
-          if (found) {
-            active_ = found;
-            break;
-          }
-        } else if (speaks) {
-          if (p == 5) t += kFastInitMs;
-          active_ = p;
-          break;
-        } else if (p <= 9) {
-          t += kFailedTryMs;
-        }
-      }
-      if (active_ == 0) return say(t, "UNABLE TO CONNECT");
+    } else if (speaks) {
+      if (p == 5) t += kFastInitMs;
+      active_ = p;
+      break;
+    } else if (p <= 9) {
+      t += kFailedTryMs;
     }
   }
+  return active_ == 0 ? "UNABLE TO CONNECT" : nullptr;
+}
 
+void ObdElm327Sim::relayReplies(const std::vector<uint8_t>& bytes, int expected, int t,
+                                std::vector<TimedText>& out, int& promptAt) {
   const int p = active_;
   const int to = target();
   std::vector<ObdMessage> messages;
@@ -413,7 +451,7 @@ void ObdElm327Sim::request(const std::string& hex, std::vector<TimedText>& out, 
   const int wait = waitMs();
   int listenUntil = t + wait;
   int counted = 0, maxGap = 0, previous = t;
-  bool any = false, previousPending = false, countReached = false;
+  bool any = false, previousPending = false;
   // An ECU that said "response pending" is waited for until it answers.
   int pendingUntil[ObdCar::kEcuCount] = {};
   for (const ObdMessage& m : messages) {
@@ -439,14 +477,18 @@ void ObdElm327Sim::request(const std::string& hex, std::vector<TimedText>& out, 
     any = true;
     if (!pending) ++counted;
     if (expected && counted == expected) {
-      countReached = true;
+      learnedMs_ = maxGap;
       promptAt = last;
-      break;
+      return;
     }
   }
-  if (!any) return say(listenUntil, "NO DATA");
+  if (!any) {
+    out.push_back({listenUntil, "NO DATA" + eol()});
+    promptAt = listenUntil;
+    return;
+  }
   learnedMs_ = maxGap;
-  if (!countReached) promptAt = listenUntil;
+  promptAt = listenUntil;
 }
 
 }  // namespace kalvex::sim

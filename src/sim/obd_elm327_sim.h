@@ -38,6 +38,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,7 +83,22 @@ class ObdElm327Sim {
 
  private:
   std::string atCommand(const std::string& cmd);  // text before the prompt, or "?"
+  // The AT commands by group; each answers only the commands of its group.
+  std::optional<std::string> switchCommand(const std::string& cmd);
+  std::optional<std::string> chipCommand(const std::string& cmd);
+  std::optional<std::string> protocolCommand(const std::string& cmd);
+  std::optional<std::string> addressCommand(const std::string& cmd);
+  std::optional<std::string> timingCommand(const std::string& cmd);
   void request(const std::string& hex, std::vector<TimedText>& out, int& promptAt);
+  // The request's bytes and reply count from its hex digits; false: "?".
+  bool parseRequest(const std::string& hex, std::vector<uint8_t>& bytes, int& expected) const;
+  // Brings the bus up before the first request; the failure text, or null.
+  // t advances by the time it takes.
+  const char* connect(std::vector<TimedText>& out, int& t);
+  const char* searchProtocol(std::vector<TimedText>& out, int& t);
+  // The car's messages to a request sent at t, as the chip passes them on.
+  void relayReplies(const std::vector<uint8_t>& bytes, int expected, int t,
+                    std::vector<TimedText>& out, int& promptAt);
   bool carSpeaks(int protocol) const;
   int target() const;  // -1 functional, an ECU index, or -2 nobody
   std::vector<TimedText> frameLines(const ObdMessage& m, int protocol) const;
