@@ -148,24 +148,23 @@ AdapterSim::Mode PtyServer::mode() const {
 }
 
 #ifndef _WIN32
+int PtyServer::nextDueMs(bool& wantWrite) const {
+  wantWrite = false;
+  std::lock_guard lock(mutex_);
+  if (out_.empty()) return -1;
+  const auto now = std::chrono::steady_clock::now();
+  if (out_.front().due <= now) {
+    wantWrite = true;
+    return -1;
+  }
+  return static_cast<int>(
+      std::chrono::ceil<std::chrono::milliseconds>(out_.front().due - now).count());
+}
+
 void PtyServer::run() {
-  char buf[4096];
   for (;;) {
-    int timeoutMs = -1;
     bool wantWrite = false;
-    {
-      std::lock_guard lock(mutex_);
-      if (!out_.empty()) {
-        const auto now = std::chrono::steady_clock::now();
-        if (out_.front().due <= now) {
-          wantWrite = true;
-        } else {
-          const auto wait =
-              std::chrono::ceil<std::chrono::milliseconds>(out_.front().due - now).count();
-          timeoutMs = static_cast<int>(wait);
-        }
-      }
-    }
+    const int timeoutMs = nextDueMs(wantWrite);
     pollfd fds[2] = {{master_, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
                      {wakeRead_, POLLIN, 0}};
     const int r = ::poll(fds, 2, timeoutMs);
@@ -175,68 +174,82 @@ void PtyServer::run() {
       return;
     }
     if (fds[1].revents & POLLIN) {
+      char buf[4096];
       while (::read(wakeRead_, buf, sizeof buf) > 0) {
       }
     }
-    if (fds[0].revents & POLLIN) {
-      const ssize_t n = ::read(master_, buf, sizeof buf);
-      if (n > 0) {
-        std::lock_guard lock(mutex_);
-        // Keep a transcript of the lines received, for checks.
-        for (ssize_t i = 0; i < n; ++i) {
-          if (partialLine_.size() < AdapterSim::kMaxLine) partialLine_ += buf[i];
-          if (buf[i] == '\r') {
-            received_.push_back(std::move(partialLine_));
-            partialLine_.clear();
-            if (received_.size() > kReceivedLinesKept) received_.pop_front();
-          }
-        }
-        std::string now;
-        std::vector<TimedText> later;
-        if (sim_->feed(std::string_view(buf, static_cast<size_t>(n)), now, later)) {
-          // A new session: whatever the old one left unread is stale.
-          out_.clear();
-          ::tcflush(slave_, TCIFLUSH);
-        }
-        const auto t = std::chrono::steady_clock::now();
-        // Without a delay the echo and the reply leave in one write, as from
-        // an adapter that answers instantly.
-        auto queue = [&](TimePoint due, std::string bytes) {
-          if (bytes.empty()) return;
-          if (!out_.empty() && out_.back().due >= due) {
-            out_.back().bytes += bytes;
-          } else {
-            out_.push_back({due, std::move(bytes)});
-          }
-        };
-        queue(t, std::move(now));
-        for (TimedText& part : later)
-          queue(t + std::chrono::milliseconds(replyDelayMs_ + part.atMs), std::move(part.text));
-        size_t queued = 0;
-        for (const auto& p : out_) queued += p.bytes.size();
-        while (queued > kMaxQueuedBytes && out_.size() > 1) {
-          queued -= out_.front().bytes.size();
-          out_.pop_front();
-        }
-      } else if (n < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) {
-        return;
-      }
-    }
+    if ((fds[0].revents & POLLIN) && !readFromScanner()) return;
     if (fds[0].revents & (POLLHUP | POLLERR)) {
       // Cannot happen while we hold the slave open; avoid spinning if it does.
       ::usleep(10000);
     }
-    // Write everything that is due.
-    std::lock_guard lock(mutex_);
-    const auto now = std::chrono::steady_clock::now();
-    while (!out_.empty() && out_.front().due <= now) {
-      std::string& bytes = out_.front().bytes;
-      const ssize_t w = ::write(master_, bytes.data(), bytes.size());
-      if (w < 0) break;  // EAGAIN: the scanner is not reading; try on POLLOUT
-      bytes.erase(0, static_cast<size_t>(w));
-      if (!bytes.empty()) break;
-      out_.pop_front();
+    writeDue();
+  }
+}
+
+bool PtyServer::readFromScanner() {
+  char buf[4096];
+  const ssize_t n = ::read(master_, buf, sizeof buf);
+  if (n <= 0) return !(n < 0 && errno != EAGAIN && errno != EINTR && errno != EIO);
+  std::lock_guard lock(mutex_);
+  noteReceived(buf, static_cast<size_t>(n));
+  std::string now;
+  std::vector<TimedText> later;
+  if (sim_->feed(std::string_view(buf, static_cast<size_t>(n)), now, later)) {
+    // A new session: whatever the old one left unread is stale.
+    out_.clear();
+    ::tcflush(slave_, TCIFLUSH);
+  }
+  queueReplies(std::move(now), later);
+  return true;
+}
+
+void PtyServer::noteReceived(const char* bytes, size_t n) {
+  // Keep a transcript of the lines received, for checks.
+  for (size_t i = 0; i < n; ++i) {
+    if (partialLine_.size() < AdapterSim::kMaxLine) partialLine_ += bytes[i];
+    if (bytes[i] == '\r') {
+      received_.push_back(std::move(partialLine_));
+      partialLine_.clear();
+      if (received_.size() > kReceivedLinesKept) received_.pop_front();
     }
+  }
+}
+
+void PtyServer::queueReplies(std::string now, std::vector<TimedText>& later) {
+  const auto t = std::chrono::steady_clock::now();
+  // Without a delay the echo and the reply leave in one write, as from
+  // an adapter that answers instantly.
+  auto queue = [&](TimePoint due, std::string bytes) {
+    if (bytes.empty()) return;
+    if (!out_.empty() && out_.back().due >= due) {
+      out_.back().bytes += bytes;
+    } else {
+      out_.push_back({due, std::move(bytes)});
+    }
+  };
+  queue(t, std::move(now));
+  for (TimedText& part : later)
+    queue(t + std::chrono::milliseconds(replyDelayMs_ + part.atMs), std::move(part.text));
+  size_t queued = 0;
+  for (const auto& p : out_) queued += p.bytes.size();
+  while (queued > kMaxQueuedBytes && out_.size() > 1) {
+    queued -= out_.front().bytes.size();
+    out_.pop_front();
+  }
+}
+
+// Writes everything that is due.
+void PtyServer::writeDue() {
+  std::lock_guard lock(mutex_);
+  const auto now = std::chrono::steady_clock::now();
+  while (!out_.empty() && out_.front().due <= now) {
+    std::string& bytes = out_.front().bytes;
+    const ssize_t w = ::write(master_, bytes.data(), bytes.size());
+    if (w < 0) break;  // EAGAIN: the scanner is not reading; try on POLLOUT
+    bytes.erase(0, static_cast<size_t>(w));
+    if (!bytes.empty()) break;
+    out_.pop_front();
   }
 }
 

@@ -63,6 +63,15 @@ class PtyServer {
             const PtyServerOptions& options);
   void run();
   void wake();
+  // The poll timeout until the next queued reply is due (-1: none queued);
+  // wantWrite when one is due now.
+  int nextDueMs(bool& wantWrite) const;
+  // One read from the scanner side, fed to the adapter; false: stop serving.
+  bool readFromScanner();
+  // Under mutex_: the transcript of the lines received, and the replies queued.
+  void noteReceived(const char* bytes, size_t n);
+  void queueReplies(std::string now, std::vector<TimedText>& later);
+  void writeDue();
 
   using TimePoint = std::chrono::steady_clock::time_point;
   struct Pending {
