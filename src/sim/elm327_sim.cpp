@@ -237,61 +237,64 @@ std::string Elm327Sim::request(const std::vector<uint8_t>& bytes) {
   const auto answer = addressed ? ecu_.answer(bytes, onCan) : std::nullopt;
   if (!answer) return firstContact && !onCan ? failedInit : "NO DATA";
   busUp_ = true;
+  return prefix + replyText(*answer, onCan, link.ecuAddress);
+}
 
-  std::string out = prefix;
-  const std::string e = eol();
+std::string Elm327Sim::replyText(const std::vector<uint8_t>& answer, bool onCan,
+                                 uint8_t ecuAddress) const {
   if (!headers_) {
-    if (onCan) {
-      const auto lines = CanReplyLines(*answer, spaces_, options_.canPadding);
-      for (size_t i = 0; i < lines.size(); ++i) out += (i ? e : "") + lines[i];
-    } else {
-      out += HexBytes(*answer, spaces_);
-    }
+    if (!onCan) return HexBytes(answer, spaces_);
+    std::string out;
+    const auto lines = CanReplyLines(answer, spaces_, options_.canPadding);
+    for (size_t i = 0; i < lines.size(); ++i) out += (i ? eol() : "") + lines[i];
     return out;
   }
-  if (onCan) {
-    // Headers on: every frame with the reply identifier and its PCI byte.
-    char id[8];
-    std::snprintf(id, sizeof id, "%03X",
-                  static_cast<unsigned>((canId_ == 0x7DF ? 0x7E0 : canId_) + 8));
-    const std::string sep = spaces_ ? " " : "";
-    const std::vector<uint8_t>& a = *answer;
-    if (a.size() <= 7) {
-      std::vector<uint8_t> f{static_cast<uint8_t>(a.size())};
-      f.insert(f.end(), a.begin(), a.end());
-      f.resize(8, kCanPad);
-      return out + id + sep + HexBytes(f, spaces_);
-    }
-    size_t pos = 0;
-    for (unsigned frame = 0; pos < a.size(); ++frame) {
-      std::vector<uint8_t> f;
-      if (frame == 0) {
-        f = {static_cast<uint8_t>(0x10 | ((a.size() >> 8) & 0x0F)),
-             static_cast<uint8_t>(a.size() & 0xFF)};
-      } else {
-        f = {static_cast<uint8_t>(0x20 | (frame & 0x0F))};
-      }
-      const size_t take = 8 - f.size();
-      f.insert(f.end(), a.begin() + pos, a.begin() + std::min(a.size(), pos + take));
-      pos += take;
-      f.resize(8, kCanPad);
-      out += (frame ? e : "") + id + sep + HexBytes(f, spaces_);
-    }
-    return out;
-  }
+  if (onCan) return canFramesWithIds(answer);
   // K-line with headers: format byte, tester, ECU, data, checksum.
   std::vector<uint8_t> frame;
-  const size_t n = answer->size();
+  const size_t n = answer.size();
   if (n < 64) {
-    frame = {static_cast<uint8_t>(0x80 | n), 0xF1, link.ecuAddress};
+    frame = {static_cast<uint8_t>(0x80 | n), 0xF1, ecuAddress};
   } else {
-    frame = {0x80, 0xF1, link.ecuAddress, static_cast<uint8_t>(std::min<size_t>(n, 255))};
+    frame = {0x80, 0xF1, ecuAddress, static_cast<uint8_t>(std::min<size_t>(n, 255))};
   }
-  frame.insert(frame.end(), answer->begin(), answer->end());
+  frame.insert(frame.end(), answer.begin(), answer.end());
   unsigned sum = 0;
   for (uint8_t b : frame) sum += b;
   frame.push_back(static_cast<uint8_t>(sum & 0xFF));
-  return out + HexBytes(frame, spaces_);
+  return HexBytes(frame, spaces_);
+}
+
+// Headers on: every frame with the reply identifier and its PCI byte.
+std::string Elm327Sim::canFramesWithIds(const std::vector<uint8_t>& a) const {
+  char id[8];
+  std::snprintf(id, sizeof id, "%03X",
+                static_cast<unsigned>((canId_ == 0x7DF ? 0x7E0 : canId_) + 8));
+  const std::string sep = spaces_ ? " " : "";
+  if (a.size() <= 7) {
+    std::vector<uint8_t> f{static_cast<uint8_t>(a.size())};
+    f.insert(f.end(), a.begin(), a.end());
+    f.resize(8, kCanPad);
+    return id + sep + HexBytes(f, spaces_);
+  }
+  const std::string e = eol();
+  std::string out;
+  size_t pos = 0;
+  for (unsigned frame = 0; pos < a.size(); ++frame) {
+    std::vector<uint8_t> f;
+    if (frame == 0) {
+      f = {static_cast<uint8_t>(0x10 | ((a.size() >> 8) & 0x0F)),
+           static_cast<uint8_t>(a.size() & 0xFF)};
+    } else {
+      f = {static_cast<uint8_t>(0x20 | (frame & 0x0F))};
+    }
+    const size_t take = 8 - f.size();
+    f.insert(f.end(), a.begin() + pos, a.begin() + std::min(a.size(), pos + take));
+    pos += take;
+    f.resize(8, kCanPad);
+    out += (frame ? e : "") + id + sep + HexBytes(f, spaces_);
+  }
+  return out;
 }
 
 }  // namespace kalvex::sim

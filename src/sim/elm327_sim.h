@@ -58,6 +58,9 @@ class Elm327Sim {
  private:
   std::string atCommand(const std::string& cmd);  // text before the prompt, or "?"
   std::string request(const std::vector<uint8_t>& bytes);
+  // The ECU's answer as the chip prints it, with or without headers.
+  std::string replyText(const std::vector<uint8_t>& answer, bool onCan, uint8_t ecuAddress) const;
+  std::string canFramesWithIds(const std::vector<uint8_t>& answer) const;
   std::string eol() const { return linefeeds_ ? "\r\n" : "\r"; }
 
   SimulatedEcu& ecu_;
