@@ -228,23 +228,58 @@ bool ObdCar::pidData(int ecu, uint8_t pid, std::vector<uint8_t>& out) const {
     }
     if (!Holds(kEnginePids, pid)) return false;
   }
+  return encodePid(pid, out);
+}
+
+namespace {
+
+struct FixedPid {
+  uint8_t pid;
+  uint8_t value;
+};
+
+// The PIDs whose one byte never changes while the engine runs.
+const std::vector<FixedPid>& FixedPids() {
+  static const std::vector<FixedPid> rows = {
+      {0x07, Byte(3.1 * 128.0 / 100.0 + 128.0)},  // long-term trim: +3.1 %
+      {0x13, 0x03},                               // oxygen sensors present: bank 1 sensors 1 and 2
+      {0x1C, 0x06},                               // EOBD
+      {0x2F, Percent(63.0)},                      // fuel level
+      {0x33, 101},                                // barometric pressure, kPa
+      {0x46, Celsius(18.0)},                      // ambient air
+      {0x51, 0x01},                               // petrol
+  };
+  return rows;
+}
+
+}  // namespace
+
+void ObdCar::monitorStatus(std::vector<uint8_t>& out) const {
+  const uint8_t count = static_cast<uint8_t>(std::min<size_t>(stored_.size(), 0x7F));
+  out.push_back(static_cast<uint8_t>((milOn() ? 0x80 : 0x00) | count));
+  out.push_back(kContinuousMonitors);  // bit 3 clear: spark ignition
+  out.push_back(kMonitorsAvailable);
+  out.push_back(monitorsReset_ ? kMonitorsAvailable : kMonitorsIncomplete);
+}
+
+// One case a PID: the value the engine has now, scaled as J1979 encodes it.
+bool ObdCar::encodePid(uint8_t pid, std::vector<uint8_t>& out) const {
+  for (const FixedPid& f : FixedPids()) {
+    if (f.pid != pid) continue;
+    out.push_back(f.value);
+    return true;
+  }
   const EngineState s = EngineAt(step_);
-  const double load = std::min(100.0, 18.0 + s.throttlePct * 0.9);
   switch (pid) {
-    case 0x01: {
-      const uint8_t count = static_cast<uint8_t>(std::min<size_t>(stored_.size(), 0x7F));
-      out.push_back(static_cast<uint8_t>((milOn() ? 0x80 : 0x00) | count));
-      out.push_back(kContinuousMonitors);  // bit 3 clear: spark ignition
-      out.push_back(kMonitorsAvailable);
-      out.push_back(monitorsReset_ ? kMonitorsAvailable : kMonitorsIncomplete);
+    case 0x01:
+      monitorStatus(out);
       break;
-    }
     case 0x03:  // fuel system 1: open loop while cold, then closed loop
       out.push_back(s.coolantC < 60 ? 0x01 : 0x02);
       out.push_back(0x00);
       break;
-    case 0x04:
-      out.push_back(Percent(load));
+    case 0x04:  // load follows the throttle
+      out.push_back(Percent(std::min(100.0, 18.0 + s.throttlePct * 0.9)));
       break;
     case 0x05:
       out.push_back(Celsius(s.coolantC));
@@ -254,9 +289,6 @@ bool ObdCar::pidData(int ecu, uint8_t pid, std::vector<uint8_t>& out) const {
       out.push_back(Byte(trim * 128.0 / 100.0 + 128.0));
       break;
     }
-    case 0x07:
-      out.push_back(Byte(3.1 * 128.0 / 100.0 + 128.0));
-      break;
     case 0x0B:
       out.push_back(Byte(s.mapKPa));
       break;
@@ -278,15 +310,9 @@ bool ObdCar::pidData(int ecu, uint8_t pid, std::vector<uint8_t>& out) const {
     case 0x11:
       out.push_back(Percent(s.throttlePct));
       break;
-    case 0x13:  // oxygen sensors present: bank 1 sensors 1 and 2
-      out.push_back(0x03);
-      break;
     case 0x15:  // bank 1 sensor 2: volts in 5 mV steps, no trim (FF)
       out.push_back(Byte((0.70 + (step_ % 3) * 0.01) / 0.005));
       out.push_back(0xFF);
-      break;
-    case 0x1C:  // EOBD
-      out.push_back(0x06);
       break;
     case 0x1F:  // seconds since start, five steps a second
       Word(out, step_ / 5.0);
@@ -294,23 +320,11 @@ bool ObdCar::pidData(int ecu, uint8_t pid, std::vector<uint8_t>& out) const {
     case 0x21:  // kilometres driven with the lamp on
       Word(out, milOn() ? 42 : 0);
       break;
-    case 0x2F:
-      out.push_back(Percent(63.0));
-      break;
-    case 0x33:
-      out.push_back(101);
-      break;
     case 0x42:  // millivolts
       Word(out, s.batteryV * 1000.0);
       break;
-    case 0x46:
-      out.push_back(Celsius(18.0));
-      break;
     case 0x49:  // pedal position D rests near 15 %
       out.push_back(Percent(14.5 + s.throttlePct * 0.8));
-      break;
-    case 0x51:  // petrol
-      out.push_back(0x01);
       break;
     default:
       return false;

@@ -88,6 +88,8 @@ class ObdCar {
   std::vector<std::vector<uint8_t>> codes(int ecu, uint8_t service);
   std::vector<std::vector<uint8_t>> vehicleInfo(int ecu, const std::vector<uint8_t>& req);
   bool pidData(int ecu, uint8_t pid, std::vector<uint8_t>& out) const;
+  bool encodePid(uint8_t pid, std::vector<uint8_t>& out) const;  // false: not a value PID
+  void monitorStatus(std::vector<uint8_t>& out) const;           // PID 01
   void clear();
 
   ObdCarOptions options_;
