@@ -177,7 +177,7 @@ TEST_F(EnglishWindowTest, EveryLanguageFoundIsOfferedAndKept) {
   std::vector<std::pair<std::string, std::string>> rows = {{"xx", ""}, {"EN", ""}, {"english", ""}};
   for (const Language& l : Languages()) rows.emplace_back(l.code, l.code);
   for (const auto& [written, read] : rows) {
-    WriteConfig(QByteArray("LANGUAGE=") + written.c_str());
+    WriteConfig(QByteArray("[General]\nLANGUAGE=") + written.c_str());
     EXPECT_EQ(SettingsStore().read().language, read) << written;
   }
 }
