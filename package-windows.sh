@@ -10,6 +10,7 @@ cd "$(dirname "$0")"
 kalvex_install_missing "$KALVEX_PACKAGES $KALVEX_WINDOWS_PACKAGES $KALVEX_WINDOWS_GUI_PACKAGES"
 tools/build_qt_mingw.sh
 kalvex_build build-win-package -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DKALVEX_GUI=ON -DKALVEX_QT_MINGW="$(tools/build_qt_mingw.sh --prefix)"
+  -DCMAKE_BUILD_TYPE=Release -DKALVEX_GUI=ON -DKALVEX_QT_MINGW="$(tools/build_qt_mingw.sh --prefix)" \
+  -DKALVEX_TESTS=OFF -DKALVEX_BENCH=OFF  # only what the installer ships
 (cd build-win-package && cpack -G NSIS)
 ls -1 build-win-package/Kalvex-*-win64.exe

@@ -2,7 +2,9 @@
 # Writes the finished messages of a Qt Linguist file as C++ initialisers
 # {"context", "source", "translation"}, for kalvex-cli, which has no Qt.
 # Unfinished, vanished and obsolete entries are left out (their source text
-# is shown then); plural entries are not used by the program.
+# is shown then); plural entries are not used by the program, and entries
+# told apart by a <comment> (two translations of one Russian text) are the
+# window's own: a table keyed by the source alone could hold only one.
 file(READ "${TS}" content)
 # Characters that CMake's lists would take apart are held as control
 # characters (never in a .ts) until each text is written out.
@@ -50,6 +52,8 @@ foreach(line IN LISTS lines)
       if(line MATCHES "numerus=")
         set(finished FALSE)
       endif()
+    elseif(line MATCHES "<comment>")
+      set(finished FALSE)
     elseif(line MATCHES "<source>(.*)$")
       set(in source)
       set(text "${CMAKE_MATCH_1}")

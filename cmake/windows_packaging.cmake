@@ -31,6 +31,39 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   install(FILES ${path} DESTINATION .)
 endforeach()
 
+# The window draws with DejaVu Sans, which Windows lacks: the fonts go in
+# fonts\ beside the program (kalvex.exe loads them at start) with their
+# licence beside them.
+set(KALVEX_DEJAVU_DIR /usr/share/fonts/truetype/dejavu CACHE PATH "DejaVu Sans .ttf files")
+set(KALVEX_DEJAVU_LICENSE /usr/share/doc/fonts-dejavu-core/copyright
+    CACHE FILEPATH "The DejaVu fonts' licence")
+foreach(file ${KALVEX_DEJAVU_DIR}/DejaVuSans.ttf ${KALVEX_DEJAVU_DIR}/DejaVuSans-Bold.ttf
+             ${KALVEX_DEJAVU_LICENSE})
+  if(NOT EXISTS ${file})
+    message(FATAL_ERROR "${file} not found (the window's font for the installer)")
+  endif()
+endforeach()
+install(FILES ${KALVEX_DEJAVU_DIR}/DejaVuSans.ttf ${KALVEX_DEJAVU_DIR}/DejaVuSans-Bold.ttf
+        DESTINATION fonts)
+install(FILES ${KALVEX_DEJAVU_LICENSE} DESTINATION fonts RENAME LICENSE-DejaVu.txt)
+
+# The DLLs copied above keep their debug sections (Qt's cross build is
+# RelWithDebInfo-like); the installed copies lose them, the originals stay.
+# CPACK_STRIP_FILES strips only the programs built here.
+find_program(KALVEX_MINGW_STRIP NAMES x86_64-w64-mingw32-strip ${CMAKE_STRIP})
+if(NOT KALVEX_MINGW_STRIP)
+  message(FATAL_ERROR "x86_64-w64-mingw32-strip not found (strips the installer's DLLs)")
+endif()
+install(CODE "
+  file(GLOB_RECURSE kalvex_dlls \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/*.dll\")
+  foreach(dll IN LISTS kalvex_dlls)
+    execute_process(COMMAND \"${KALVEX_MINGW_STRIP}\" --strip-debug \"\${dll}\"
+                    RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+      message(FATAL_ERROR \"cannot strip \${dll}\")
+    endif()
+  endforeach()")
+
 set(CPACK_GENERATOR NSIS)
 set(CPACK_PACKAGE_NAME Kalvex)
 set(CPACK_PACKAGE_VENDOR Brenvik)
@@ -77,6 +110,14 @@ kalvex_nsis_replace("HKLM \"Software\\Microsoft" "HKCU \"Software\\Microsoft")
 kalvex_nsis_replace("DeleteRegKey /ifempty SHCTX \"${vendor_key}\""
   "DeleteRegKey /ifempty SHCTX \"${vendor_key} Installer\"\n  DeleteRegKey /ifempty SHCTX \"Software\\@CPACK_PACKAGE_VENDOR@\"")
 kalvex_nsis_replace("${vendor_key}\"" "${vendor_key} Installer\"")
+# The folder the installation goes in (%LOCALAPPDATA%\Programs, or the
+# parent of a /D= folder) is removed again on uninstalling when this
+# installer made it (this time or at an earlier install over which this
+# one goes) and nothing else is left in it.
+kalvex_nsis_replace("  SetOutPath \"$INSTDIR\"\n  @CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS@"
+  "  ReadRegStr $0 SHCTX \"${vendor_key} Installer\" \"MadeParentFolder\"\n  StrCmp $0 1 +4\n  StrCpy $0 0\n  IfFileExists \"$INSTDIR\\..\\*.*\" +2 0\n    StrCpy $0 1\n  SetOutPath \"$INSTDIR\"\n  WriteRegStr SHCTX \"${vendor_key} Installer\" \"MadeParentFolder\" $0\n  @CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS@")
+kalvex_nsis_replace("  RMDir \"$INSTDIR\"\n"
+  "  RMDir \"$INSTDIR\"\n  ReadRegStr $0 SHCTX \"${vendor_key} Installer\" \"MadeParentFolder\"\n  StrCmp $0 1 0 +2\n    RMDir \"$INSTDIR\\..\"\n")
 file(WRITE ${CMAKE_BINARY_DIR}/nsis/NSIS.template.in "${template}")
 file(COPY ${CMAKE_ROOT}/Modules/Internal/CPack/NSIS.InstallOptions.ini.in
      DESTINATION ${CMAKE_BINARY_DIR}/nsis)

@@ -552,16 +552,12 @@
         <translation>*100 rpm</translation>
     </message>
     <message>
-        <source>Температура</source>
-        <translation>Temperature</translation>
-    </message>
-    <message>
         <source>охлаж. жид.</source>
-        <translation>coolant</translation>
+        <translation>temperature</translation>
     </message>
     <message>
         <source>воздуха на впуске</source>
-        <translation>intake air</translation>
+        <translation>temperature</translation>
     </message>
     <message>
         <source>Напряжение бортовой сети,</source>
@@ -786,6 +782,28 @@
     <message>
         <source>NISSAN - ECU: Общий CAN - &apos;Общий CAN&apos;</source>
         <translation>NISSAN - ECU: Generic CAN - &apos;Generic CAN&apos;</translation>
+    </message>
+    <message>
+        <source>нет такой папки</source>
+        <translation>no such folder</translation>
+    </message>
+    <message>
+        <source>Температура</source>
+        <comment>first line over the coolant temperature</comment>
+        <translation>Coolant</translation>
+    </message>
+    <message>
+        <source>Температура</source>
+        <comment>first line over the intake air temperature</comment>
+        <translation>Intake air</translation>
+    </message>
+    <message>
+        <source>Адаптер не найден: подключите USB-адаптер, привяжите Bluetooth-адаптер или выберите «Wi-Fi адаптер…»</source>
+        <translation>No adapter found: plug in a USB adapter, pair a Bluetooth adapter or choose “Wi-Fi adapter…”</translation>
+    </message>
+    <message>
+        <source>Адаптер не найден: подключите USB-адаптер или привяжите Bluetooth-адаптер; Wi-Fi адаптер укажите как --port tcp://ХОСТ:ПОРТ, другое устройство — как --port ПУТЬ.</source>
+        <translation>No adapter found: plug in a USB adapter or pair a Bluetooth adapter; give a Wi-Fi adapter as --port tcp://HOST:PORT, any other device as --port PATH.</translation>
     </message>
 </context>
 <context>

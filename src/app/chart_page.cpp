@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -51,17 +52,24 @@ bool SameQuantity(Component a, Component b) {
 
 // Writes `path` through a file beside it that is renamed over it only when
 // complete, so a failure leaves no truncated file. The error names the file
-// and the reason.
+// and the reason in our words: Qt's own text is often "Unknown error" for a
+// full disk, so the system's code is taken as the failing call left it (on
+// POSIX; Windows calls leave errno alone, and Qt's text of the system's
+// reason is kept there).
 bool SaveAtomically(const std::string& path, const std::function<bool(QSaveFile&)>& write,
                     std::string& error) {
   QSaveFile file(QString::fromStdString(path));
   const auto fail = [&] {
+    const int code = errno;
+    const QString reason =
+        code != 0 ? QString::fromStdString(SaveFailureReason(code)) : file.errorString();
     error = ChartPage::tr("Не удалось записать %1: %2")
-                .arg(QString::fromStdString(path), file.errorString())
+                .arg(QString::fromStdString(path), reason)
                 .toStdString();
     file.cancelWriting();
     return false;
   };
+  errno = 0;
   if (!file.open(QIODevice::WriteOnly)) return fail();
   if (!write(file) || file.error() != QFileDevice::NoError) return fail();
   if (!file.commit()) return fail();

@@ -6,6 +6,7 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFontDatabase>
 #include <QImage>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -451,6 +452,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", m.toLocal8Bit().constData());
 #else
   QApplication app(argc, argv);
+  // Windows has no DejaVu Sans, which the window draws with: the installer
+  // puts it in fonts\ beside the program. Without it (a build folder) Qt
+  // falls back to a font of the system's.
+  for (const char* file : {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf"})
+    QFontDatabase::addApplicationFont(QCoreApplication::applicationDirPath() + "/fonts/" + file);
 #endif
   QTranslator qtTranslator, kalvexTranslator;
   const std::string language = UseChosenLanguage(o, qtTranslator, kalvexTranslator);

@@ -5,6 +5,8 @@
 #include <QStandardPaths>
 #include <cstdio>
 
+#include "link/link_factory.h"
+
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
@@ -45,6 +47,13 @@ int ReadInt(const QSettings& s, const char* key, int def) {
   return ParseDecimal(v.toString().toStdString()).value_or(def);
 }
 
+// A Wi-Fi address the dialog would refuse (an older version let any
+// "tcp://" text through) is never kept: restored, it would come back
+// selected and fail at every start.
+bool StorablePort(const std::string& port) {
+  return port.rfind("tcp://", 0) != 0 || IsNetworkPortText(port);
+}
+
 }  // namespace
 
 Settings SettingsStore::read() const {
@@ -56,7 +65,8 @@ Settings SettingsStore::read() const {
   s.make = ReadInt(*settings_, "MAKE", -1);
   s.ecu = ReadInt(*settings_, "ECU", -1);
   const QVariant port = settings_->value("PORT");
-  if (port.isValid() && port.typeId() == QMetaType::QString && !port.toString().isEmpty())
+  if (port.isValid() && port.typeId() == QMetaType::QString && !port.toString().isEmpty() &&
+      StorablePort(port.toString().toStdString()))
     s.port = port.toString().toStdString();
   const QVariant language = settings_->value("LANGUAGE");
   if (language.typeId() == QMetaType::QString && IsLanguage(language.toString().toStdString()))
@@ -75,7 +85,10 @@ void SettingsStore::write(const Settings& s) {
   settings_->setValue("LOG_FILE", QString::number(s.logFile));
   settings_->setValue("MAKE", QString::number(s.make));
   settings_->setValue("ECU", QString::number(s.ecu));
-  if (s.port) settings_->setValue("PORT", QString::fromStdString(*s.port));
+  if (s.port && StorablePort(*s.port))
+    settings_->setValue("PORT", QString::fromStdString(*s.port));
+  else if (!read().port)
+    settings_->remove("PORT");  // nothing stored, or a refused address
   if (!s.language.empty()) settings_->setValue("LANGUAGE", QString::fromStdString(s.language));
   settings_->sync();
 }

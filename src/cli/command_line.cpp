@@ -147,7 +147,8 @@ void Build(CLI::App& app, RawLine& raw) {
               "the serial drivers registered (even when in use) and those of COM1 to\n"
               "COM256 that open.\n"
               "A port this user may not open is listed with \"(нет доступа)\" (with --lang\n"
-              "en \"(no access)\") and what to do on stderr.\n",
+              "en \"(no access)\") and what to do on stderr; when no port is found at all,\n"
+              "stderr says how to connect an adapter or give one with --port.\n",
               "Exit status: 0 listed (even none); 1 the list cannot be written; 2 bad\n"
               "usage.\n");
   ports->add_option("--port", raw.ports, "also list PATH, after the ports found (repeatable)")

@@ -1,5 +1,7 @@
 #include "link/link_factory.h"
 
+#include <string_view>
+
 #include "link/port_discovery.h"
 #include "link/tcp_link.h"
 #include "link/tcp_socket.h"
@@ -7,14 +9,16 @@
 namespace kalvex {
 
 bool IsNetworkPortText(const std::string& text) {
-  if (text.rfind("tcp://", 0) == 0) return true;
-  if (text.empty() || text[0] == '/' || text[0] == '\\' || text[0] == '.') return false;
+  const std::string_view bare = std::string_view(text).substr(text.rfind("tcp://", 0) == 0 ? 6 : 0);
+  if (bare.empty() || bare[0] == '/' || bare[0] == '\\' || bare[0] == '.') return false;
   return net::ParseTcpAddress(text).has_value();
 }
 
 std::unique_ptr<SerialLink> OpenLink(const std::string& text, TVaDispatcher dispatch,
                                      const TVaBuffers& buffers) {
-  if (IsNetworkPortText(text)) {
+  // A "tcp://" text that is no address still goes to the TCP link, whose
+  // error names the address; a serial port of that name would not.
+  if (text.rfind("tcp://", 0) == 0 || IsNetworkPortText(text)) {
     auto link = std::make_unique<TcpLink>(std::move(dispatch), buffers);
     link->openDevice(text);
     return link;

@@ -12,8 +12,9 @@
 
 namespace kalvex {
 
-// "tcp://HOST:PORT", or HOST:PORT that names no device ("/dev/...",
-// "COM3", "\\.\COM3" never do).
+// A valid "tcp://HOST:PORT" or HOST:PORT that names no device ("/dev/...",
+// "COM3", "\\.\COM3" never do): the same check with or without "tcp://",
+// so what the Wi-Fi dialog accepts is what the TCP link can open.
 bool IsNetworkPortText(const std::string& text);
 
 // A new link for `text`, opened: a TcpLink, or a TVaComm with `buffers` at

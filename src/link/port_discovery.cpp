@@ -1,11 +1,11 @@
 #include "link/port_discovery.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 
 #include "link/link_factory.h"
-#include <cctype>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -135,7 +135,8 @@ std::string SerialByIdName(const std::string&) { return {}; }
 
 // A path given whole ("\\.\COM3", "\\.\pipe\x") is opened as it is.
 std::string DevicePathForPortText(const std::string& text) {
-  if (IsNetworkPortText(text)) return text;  // opened by the TCP link as it is
+  if (text.rfind("tcp://", 0) == 0 || IsNetworkPortText(text))
+    return text;  // opened by the TCP link as it is
   return text.rfind("\\\\", 0) == 0 ? text : "\\\\.\\" + text;
 }
 

@@ -29,6 +29,18 @@ struct PortEntry {
 };
 inline constexpr const char* kNoAccessMark = QT_TRANSLATE_NOOP("kalvex", " (нет доступа)");
 
+// What to do when no port at all is found: in the window, whose list ends
+// with the Wi-Fi item; and in kalvex-cli, where a port is given by --port.
+inline constexpr const char* kNoAdapterFound =
+    QT_TRANSLATE_NOOP("kalvex",
+                      "Адаптер не найден: подключите USB-адаптер, привяжите Bluetooth-адаптер или "
+                      "выберите «Wi-Fi адаптер…»");
+inline constexpr const char* kNoAdapterFoundCli =
+    QT_TRANSLATE_NOOP("kalvex",
+                      "Адаптер не найден: подключите USB-адаптер или привяжите Bluetooth-адаптер; "
+                      "Wi-Fi адаптер укажите как --port tcp://ХОСТ:ПОРТ, другое устройство — как "
+                      "--port ПУТЬ.");
+
 // As DiscoverPorts, plus the ports refused for lack of permission (Linux;
 // on Windows every entry opens).
 std::vector<PortEntry> DiscoverPortEntries(const std::vector<std::string>& extra = {});

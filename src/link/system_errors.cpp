@@ -35,6 +35,15 @@ std::string Lead(const char* pattern) {
   return std::string(pattern, pct ? static_cast<size_t>(pct - pattern) : std::strlen(pattern));
 }
 
+// The system's own text for a port layer code.
+std::string SystemText(int code) {
+#ifdef _WIN32
+  return va_comm_messages::PlatformErrorText(code);
+#else
+  return std::strerror(code);
+#endif
+}
+
 // The port layer's codes: GetLastError on Windows, errno elsewhere.
 std::string PortReason(int code) {
 #ifdef _WIN32
@@ -95,6 +104,11 @@ std::string SystemReason(int code) {
   }
   return FormatText(Tr(QT_TRANSLATE_NOOP("kalvex", "%1 (код %2)")),
                     {std::strerror(code), std::to_string(code)});
+}
+
+std::string SaveFailureReason(int code) {
+  if (code == ENOENT) return Tr(QT_TRANSLATE_NOOP("kalvex", "нет такой папки"));
+  return SystemReason(code);
 }
 
 std::string PermissionHintFor(const std::string& path, const DeviceOwnership& owner) {
@@ -186,6 +200,10 @@ std::string PortErrorText(const std::string& port, const std::string& message) {
     if (message.find(port) != std::string::npos) return message;
     return FormatText(Tr(QT_TRANSLATE_NOOP("kalvex", "Порт %1: %2")), {port, message});
   }
+  // The port layer's message is kept for whoever reads it to support, unless
+  // the reason already is the system's own text with its code: it would only
+  // say the same again ("Not ready (код 21) (Write error (21), Not ready)").
+  if (code != 0 && text.find(SystemText(code)) != std::string::npos) return text + ".";
   return text + " (" + message + ").";
 }
 

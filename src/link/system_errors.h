@@ -11,6 +11,10 @@ namespace kalvex {
 // the code for codes we do not word.
 std::string SystemReason(int code);
 
+// Why a file could not be saved, for an errno value: as SystemReason, but a
+// missing file is the folder it was to go in.
+std::string SaveFailureReason(int code);
+
 // What to do about a device the user may not open: join the device's group
 // when its group may read and write it and is one a user joins; otherwise
 // (owned by root, mode 0600 and the like) that a group will not help.

@@ -17,6 +17,12 @@
 #ifndef QT_TRANSLATE_NOOP
 #define QT_TRANSLATE_NOOP(context, text) text
 #endif
+// A text that reads the same in Russian in two places but not in English:
+// the note tells its translations apart (Qt's disambiguation).
+#ifndef QT_TRANSLATE_NOOP3
+#define QT_TRANSLATE_NOOP3(context, text, note) \
+  { text, note }
+#endif
 
 namespace kalvex {
 

@@ -21,6 +21,17 @@ struct Signal {
   float start;
 };
 
+// The first line of a caption whose English reads the other way round
+// ("Температура / охлаж. жид." is "Coolant / temperature").
+struct NotedText {
+  const char* text;
+  const char* note;
+};
+constexpr NotedText kCoolantTitle =
+    QT_TRANSLATE_NOOP3("kalvex", "Температура", "first line over the coolant temperature");
+constexpr NotedText kIntakeAirTitle =
+    QT_TRANSLATE_NOOP3("kalvex", "Температура", "first line over the intake air temperature");
+
 struct Scale {
   int steps, subSteps;
   const char* format;
@@ -97,10 +108,10 @@ std::array<ComponentSetup, kComponentCount> BuildSetup() {
         {"SignalName1", "SignalName2", QT_TRANSLATE_NOOP("kalvex", "об/мин"), "####0", 0, 10000, 10, 90, 0},
         kOptUnit, kNoScale, kDefaultSectors, Look::LimeOnBlack, kMinMarker),
     Row(C::VS_TOG, K::Thermometer, 448, 184, 105, 201,
-        {QT_TRANSLATE_NOOP("kalvex", "Температура"), QT_TRANSLATE_NOOP("kalvex", "охлаж. жид."), "°C", "##0.0", -40, 160, 10, 90, -20},
+        {kCoolantTitle.text, QT_TRANSLATE_NOOP("kalvex", "охлаж. жид."), "°C", "##0.0", -40, 160, 10, 90, -20},
         kThermo, {5, 5, "##0", false, 2}, kDefaultSectors, Look::Thermometer, kNoMinMarker),
     Row(C::VS_TANS, K::Thermometer, 448, 0, 96, 177,
-        {QT_TRANSLATE_NOOP("kalvex", "Температура"), QT_TRANSLATE_NOOP("kalvex", "воздуха на впуске"), "°C", "##0.0", -30, 70, 10, 90, 0},
+        {kIntakeAirTitle.text, QT_TRANSLATE_NOOP("kalvex", "воздуха на впуске"), "°C", "##0.0", -30, 70, 10, 90, 0},
         kThermo, {5, 5, "##0", false, 2}, kDefaultSectors, Look::Thermometer, kMinMarker),
     Row(C::VS_Ub, K::Meter120, 8, 208, 209, 169,
         {QT_TRANSLATE_NOOP("kalvex", "Напряжение бортовой сети,"), QT_TRANSLATE_NOOP("kalvex", "В"), "%", "##0.0", 6, 18, 9, 15, 12},
@@ -131,7 +142,12 @@ std::array<ComponentSetup, kComponentCount> BuildSetup() {
 }  // namespace
 
 const std::array<ComponentSetup, kComponentCount>& DashboardSetup() {
-  static const std::array<ComponentSetup, kComponentCount> setup = BuildSetup();
+  static const std::array<ComponentSetup, kComponentCount> setup = [] {
+    auto rows = BuildSetup();
+    rows[static_cast<size_t>(C::VS_TOG)].settings.name1Note = kCoolantTitle.note;
+    rows[static_cast<size_t>(C::VS_TANS)].settings.name1Note = kIntakeAirTitle.note;
+    return rows;
+  }();
   return setup;
 }
 

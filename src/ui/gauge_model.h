@@ -57,6 +57,10 @@ constexpr Sectors kDefaultSectors = {Sector{0, 333, colors::kYellow},
 struct GaugeSettings {
   std::string name1 = "SignalName1";
   std::string name2 = "SignalName2";
+  // Tells name1's translation apart where the same Russian first line
+  // belongs to different captions ("Температура" over the coolant and over
+  // the intake air: "Coolant" / "Intake air" in English); empty for none.
+  std::string name1Note;
   std::string unit = "%";
   std::string valueFormat = "##0.0";
   double valueFrom = 0;

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QProgressBar>
 #include <QPushButton>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -134,7 +135,7 @@ TEST(ChartSave, FailuresNameTheFileAndLeaveNothingBehind) {
   ASSERT_TRUE(h.page.startCsvSave(missing));
   ASSERT_TRUE(h.waitForResults(1));
   ASSERT_EQ(h.errors.size(), 1u);
-  EXPECT_NE(h.errors[0].find(missing), std::string::npos) << h.errors[0];
+  EXPECT_EQ(h.errors[0], "Не удалось записать " + missing + ": нет такой папки");
   EXPECT_EQ(h.results, std::vector<bool>{false});
 
   const std::string missingPng = "/nonexistent-kalvex-dir/chart.png";
@@ -160,6 +161,61 @@ TEST(ChartSave, FailuresNameTheFileAndLeaveNothingBehind) {
   ASSERT_TRUE(image.load(QString::fromStdString(png)));
   EXPECT_GT(image.width(), 300);
 }
+
+#ifndef Q_OS_WIN
+// A small file system of its own, mounted in the test's temporary folder
+// and gone with it; none where mounting is not permitted (not root, a
+// container without the right).
+struct SmallFileSystem {
+  explicit SmallFileSystem(const std::string& path) : dir(path) {
+    QDir(QString::fromStdString(dir)).removeRecursively();
+    QDir().mkpath(QString::fromStdString(dir));
+    mounted =
+        std::system(("mount -t tmpfs -o size=64k kalvex-test '" + dir + "' 2>/dev/null").c_str()) ==
+        0;
+  }
+  ~SmallFileSystem() {
+    if (mounted) std::system(("umount '" + dir + "'").c_str());
+    QDir(QString::fromStdString(dir)).removeRecursively();
+  }
+  // Fills what is left, so even a small picture does not fit.
+  void fill() const {
+    std::ofstream out(dir + "/filler", std::ios::binary);
+    const std::string block(4096, 'x');
+    for (int i = 0; i < 64 && out; ++i) out.write(block.data(), block.size()), out.flush();
+  }
+  QStringList entries() const {
+    return QDir(QString::fromStdString(dir))
+        .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
+  }
+  std::string dir;
+  bool mounted = false;
+};
+
+TEST(ChartSave, AFullDiskIsSaidSoAndLeavesNoFile) {
+  SmallFileSystem fs(testing::TempDir() + "/chart_save_full");
+  if (!fs.mounted) GTEST_SKIP() << "mounting a small file system is not permitted here";
+  SaveHarness h;
+  AddRows(h.values, 0, 20'000);  // about a megabyte of text
+  const std::string csv = fs.dir + "/values.csv";
+  ASSERT_TRUE(h.page.startCsvSave(csv));
+  ASSERT_TRUE(h.waitForResults(1));
+  EXPECT_EQ(h.results, std::vector<bool>{false});
+  ASSERT_EQ(h.errors.size(), 1u);
+  EXPECT_EQ(h.errors[0], "Не удалось записать " + csv + ": нет места на диске");
+  EXPECT_EQ(fs.entries(), QStringList{});
+
+  fs.fill();
+  const std::string png = fs.dir + "/chart.png";
+  h.page.resize(640, 360);
+  ASSERT_TRUE(h.page.startPngSave(png));
+  ASSERT_TRUE(h.waitForResults(2));
+  EXPECT_FALSE(h.results[1]);
+  ASSERT_EQ(h.errors.size(), 2u);
+  EXPECT_EQ(h.errors[1], "Не удалось записать " + png + ": нет места на диске");
+  EXPECT_EQ(fs.entries(), QStringList{"filler"});
+}
+#endif
 
 }  // namespace
 }  // namespace kalvex

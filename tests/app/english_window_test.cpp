@@ -23,6 +23,7 @@
 #include "session/session_view.h"
 #include "support/qt_test_app.h"
 #include "support/window_settings.h"
+#include "ui/dashboard_layout.h"
 
 namespace kalvex {
 namespace {
@@ -103,6 +104,34 @@ TEST_F(EnglishWindowTest, NothingIsLeftInRussian) {
   w.findChild<QPushButton*>("Button1")->click();
   ASSERT_FALSE(w.shownErrors().empty());
   EXPECT_EQ(w.shownErrors().back(), kNoPortMessage);
+}
+
+// The gauges' two caption lines read as one English phrase, in English
+// word order, though the Russian first line "Температура" is shared.
+TEST_F(EnglishWindowTest, GaugeCaptionsReadInEnglishOrder) {
+  const struct {
+    Component component;
+    const char* caption;
+  } kRows[] = {
+      {Component::VS_Speed, "Speed, km/h"},       {Component::VS_Nmot, "Engine speed, *100 rpm"},
+      {Component::VS_TOG, "Coolant temperature"}, {Component::VS_TANS, "Intake air temperature"},
+      {Component::VS_Ub, "Battery voltage, V"},   {Component::VS_THR, "Throttle position"},
+      {Component::VS_DV, "Injection time"},       {Component::VS_MRV, "Air flow"},
+      {Component::VS_MAP, "Manifold pressure"},
+  };
+  for (const auto& row : kRows) {
+    const GaugeSettings& s = SetupOf(row.component).settings;
+    const QString first = QCoreApplication::translate(
+        "kalvex", s.name1.c_str(), s.name1Note.empty() ? nullptr : s.name1Note.c_str());
+    const QString second = QCoreApplication::translate("kalvex", s.name2.c_str());
+    EXPECT_EQ((first + " " + second).toStdString(), row.caption) << s.name1 << " " << s.name2;
+  }
+  // In Russian the shared first line stays as it is.
+  QApplication::removeTranslator(&translator_);
+  const GaugeSettings& coolant = SetupOf(Component::VS_TOG).settings;
+  EXPECT_EQ(QCoreApplication::translate("kalvex", coolant.name1.c_str(), coolant.name1Note.c_str())
+                .toStdString(),
+            "Температура");
 }
 
 TEST_F(EnglishWindowTest, TheChoiceOnTheAboutTabIsRememberedForTheNextStart) {

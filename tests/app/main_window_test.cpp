@@ -498,6 +498,7 @@ TEST_F(WindowTest, WifiDialogOffersTheUsualAddressOnlyAsAHint) {
   const int wifi = ports->count() - 1;
   std::string placeholder, shown;
   bool refusedEmpty = false;
+  std::vector<std::string> accepted;  // bad addresses the dialog took
   // The dialog is modal: look at it from inside its own event loop, once it
   // is on screen (under wine that is a moment after its loop starts). One
   // that never shows fails the test rather than leave it waiting.
@@ -523,6 +524,12 @@ TEST_F(WindowTest, WifiDialogOffersTheUsualAddressOnlyAsAHint) {
     auto* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
     ok->click();  // empty: refused, the dialog stays
     refusedEmpty = dialog->isVisible();
+    // "tcp://" does not let a bad address through
+    for (const char* bad : {"::::", "tcp://::::", "tcp://127.0.0.1:99999", "tcp://:35000"}) {
+      edit->setText(bad);
+      ok->click();
+      if (!dialog->isVisible()) accepted.push_back(bad);
+    }
     edit->setText(" tcp://[::1]:35000 ");
     ok->click();
   };
@@ -532,8 +539,30 @@ TEST_F(WindowTest, WifiDialogOffersTheUsualAddressOnlyAsAHint) {
   EXPECT_EQ(placeholder, "192.168.0.10:35000");
   EXPECT_EQ(shown, "");
   EXPECT_TRUE(refusedEmpty);
+  EXPECT_EQ(accepted, std::vector<std::string>{});
   EXPECT_EQ(w.portText(), "tcp://[::1]:35000");
   w.shutDown();
+}
+
+TEST_F(WindowTest, StoredWifiAddressThatIsNoneIsDropped) {
+  for (const char* stored : {"tcp://127.0.0.1:99999", "tcp://::::"}) {
+    SCOPED_TRACE(stored);
+    WriteConfig(QByteArray("[General]\nPORT=") + stored + "\nCOM=1\n");
+    EXPECT_EQ(SettingsStore().read().port, std::nullopt);
+    {
+      TForm1 w(TwoFakePorts());
+      EXPECT_EQ(Items(Child<QComboBox>(w, "ComboBox1")),
+                (std::vector<std::string>{"/dev/fake0", "/dev/fake1", "Wi-Fi адаптер…"}));
+      w.FormClose();
+    }
+    EXPECT_EQ(SettingsStore().read().port, std::optional<std::string>("/dev/fake1"));
+  }
+  // Nor is one ever written.
+  WriteConfig("[General]\nPORT=tcp://nothing\n");
+  Settings s;
+  s.port = "tcp://127.0.0.1:65536";
+  SettingsStore().write(s);
+  EXPECT_EQ(QSettings("Brenvik", "Kalvex").value("PORT"), QVariant());
 }
 
 #ifndef Q_OS_WIN  // the simulator on a pseudo-terminal: POSIX only

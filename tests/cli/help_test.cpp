@@ -20,9 +20,8 @@ struct CliRun {
   int status = -1;
 };
 
-CliRun RunCli(const std::string& args) {
-  const char* dir = std::getenv("KALVEX_BINARY_DIR");
-  const std::string command = std::string(dir ? dir : ".") + "/kalvex-cli " + args + " 2>/dev/null";
+// `command` through the shell, its standard output and exit status.
+CliRun RunCommand(const std::string& command) {
   CliRun run;
   FILE* p = popen(command.c_str(), "r");
   if (!p) return run;
@@ -32,6 +31,11 @@ CliRun RunCli(const std::string& args) {
   const int raw = pclose(p);
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   return run;
+}
+
+CliRun RunCli(const std::string& args) {
+  const char* dir = std::getenv("KALVEX_BINARY_DIR");
+  return RunCommand(std::string(dir ? dir : ".") + "/kalvex-cli " + args + " 2>/dev/null");
 }
 
 TEST(CliHelp, HelpAndVersionGoToStdoutAndSucceed) {
@@ -94,6 +98,33 @@ TEST(CliHelp, TheManPageNamesEveryOptionOfTheHelp) {
     options.insert(it->str());
   EXPECT_GE(options.size(), 15u);
   for (const std::string& o : options) EXPECT_NE(man.find(o), std::string::npos) << o;
+}
+
+// The pages as `man` shows them: a font or minus code written with one
+// backslash too many ("\\fB") comes out as raw text; Cyrillic the page's
+// encoding does not carry comes out as mojibake, with a troff warning.
+TEST(CliHelp, TheManPagesRenderWithoutRawRoffCodes) {
+  const char* data = std::getenv("KALVEX_TEST_DATA");
+  ASSERT_NE(data, nullptr);
+  if (std::system("command -v man >/dev/null 2>&1") != 0) GTEST_SKIP() << "no man here";
+  const struct {
+    const char* page;
+    const char* russian;  // a text of the page that must come out as it is
+  } kPages[] = {{"kalvex.1", "“Номер COM-порта”"}, {"kalvex-cli.1", "“(нет доступа)”"}};
+  for (const auto& p : kPages) {
+    SCOPED_TRACE(p.page);
+    const std::string path = std::string(data) + "/../../packaging/" + p.page;
+    const CliRun run =
+        RunCommand("LANG=C.UTF-8 LC_ALL= MANWIDTH=80 man --warnings -l '" + path + "' 2>&1");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_GT(run.out.size(), 1000u);
+    // No text of these pages has a backslash of its own.
+    const size_t raw = run.out.find('\\');
+    EXPECT_EQ(raw, std::string::npos)
+        << "raw roff code: " << run.out.substr(raw == std::string::npos ? 0 : raw, 24);
+    EXPECT_EQ(run.out.find("warning"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(p.russian), std::string::npos) << run.out;
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <optional>
 #include <regex>
 #include <string>
@@ -97,7 +98,9 @@ TEST(Language, EveryRussianTextTheCoreShowsHasAnEnglishOne) {
                                     kStatusNoAdapter, kNoFaultsLine, kNoAccessMark, kNoPortMessage};
   for (const FaultRow& row : FaultDescriptionTable()) shown.push_back(row.line);
   for (const ComponentSetup& s : DashboardSetup()) {
-    shown.push_back(s.settings.name1);
+    // A first line told apart by a note is the window's alone (checked
+    // with its translator).
+    if (s.settings.name1Note.empty()) shown.push_back(s.settings.name1);
     shown.push_back(s.settings.name2);
     shown.push_back(s.settings.unit);
   }
@@ -173,6 +176,32 @@ TEST(Language, ComposedMessagesInBothLanguages) {
   for (const Row& row : rows) EXPECT_EQ(row.make(), row.russian);
   InEnglish english;
   for (const Row& row : rows) EXPECT_EQ(row.make(), row.english);
+}
+
+// Why a save failed, for the system's codes a user can do something about;
+// the rest keep the system's own text with the code.
+TEST(Language, SaveFailureReasonsInBothLanguages) {
+  struct Row {
+    int code;
+    const char* russian;
+    const char* english;
+  };
+  const Row rows[] = {
+      {ENOSPC, "нет места на диске", "no space left on the disk"},
+      {EROFS, "файловая система только для чтения", "read-only file system"},
+      {EACCES, "нет прав доступа", "permission denied"},
+      {EPERM, "нет прав доступа", "permission denied"},
+      {ENOENT, "нет такой папки", "no such folder"},
+      {ENOTDIR, "часть пути не является папкой", "part of the path is not a folder"},
+      {EISDIR, "это папка, а не файл или порт", "this is a folder, not a file or port"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(SaveFailureReason(r.code), r.russian) << r.code;
+  const std::string other = SaveFailureReason(EFBIG);
+  EXPECT_EQ(other, std::string(std::strerror(EFBIG)) + " (код " + std::to_string(EFBIG) + ")");
+  InEnglish english;
+  for (const Row& r : rows) EXPECT_EQ(SaveFailureReason(r.code), r.english) << r.code;
+  EXPECT_EQ(SaveFailureReason(EFBIG),
+            std::string(std::strerror(EFBIG)) + " (code " + std::to_string(EFBIG) + ")");
 }
 
 TEST(Language, FormatTextFillsNumberedPlacesOnce) {

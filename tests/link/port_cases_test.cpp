@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -175,6 +177,27 @@ TEST(PortCases, PortLayerFailuresInRussianWithTheOriginalKept) {
     const std::string text = PortErrorText("/dev/ttyUSB0", c.message);
     EXPECT_EQ(text.rfind(c.want, 0), 0u) << text;
   }
+}
+
+// A code we have no words for is given as the system's text and code, once:
+// the port layer's message, which says only that again, is not repeated.
+TEST(PortCases, TheSystemsOwnReasonIsSaidOnce) {
+  const std::string reason =
+      std::string(std::strerror(EPROTO)) + " (код " + std::to_string(EPROTO) + ")";
+  const struct {
+    std::string message;
+    std::string want;
+  } cases[] = {
+      {"Write error (" + std::to_string(EPROTO) + "), " + std::strerror(EPROTO),
+       "Ошибка записи в порт /dev/ttyUSB0: " + reason + "."},
+      {"Read error (" + std::to_string(EPROTO) + "), " + std::strerror(EPROTO),
+       "Ошибка чтения из порта /dev/ttyUSB0: " + reason + "."},
+      // Our own words keep the original after them.
+      {"Write error (5), Input/output error",
+       "Ошибка записи в порт /dev/ttyUSB0: ошибка ввода-вывода (адаптер отключён или "
+       "неисправен?) (Write error (5), Input/output error)."},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PortErrorText("/dev/ttyUSB0", c.message), c.want);
 }
 
 }  // namespace

@@ -125,6 +125,32 @@ TEST(TcpAddress, PortTextsThatOpenTheTcpLink) {
       {"127.0.0.1:", false, "", 0},
       {":35000", false, "", 0},
       {"my host:35000", false, "", 0},
+      // "tcp://" changes nothing: each text is checked as it is without it
+      {"127.0.0.1:65535", true, "127.0.0.1", 65535},
+      {"tcp://127.0.0.1:65535", true, "127.0.0.1", 65535},
+      {"tcp://[::1]:35000", true, "::1", 35000},
+      {"tcp://localhost:1", true, "localhost", 1},
+      {"::::", false, "", 0},
+      {"tcp://::::", false, "", 0},
+      {"127.0.0.1:99999", false, "", 0},
+      {"tcp://127.0.0.1:99999", false, "", 0},
+      {"tcp://127.0.0.1:65536", false, "", 0},
+      {"tcp://127.0.0.1:0", false, "", 0},
+      {"tcp://::1:35000", false, "", 0},
+      {"tcp://[::1]", false, "", 0},
+      {"tcp://[]:35000", false, "", 0},
+      {"[]:35000", false, "", 0},
+      {"tcp://:35000", false, "", 0},
+      {"tcp://", false, "", 0},
+      {"tcp://127.0.0.1:", false, "", 0},
+      {"tcp://my host:35000", false, "", 0},
+      {"tcp:// 127.0.0.1:35000", false, "", 0},
+      {"127.0.0.1: 35000", false, "", 0},
+      {"tcp://127.0.0.1:35000 ", false, "", 0},
+      {"tcp:///dev/ttyUSB0:1", false, "", 0},
+      {"tcp://./x:1", false, "", 0},
+      {"tcp://.x:1", false, "", 0},
+      {".x:1", false, "", 0},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.text);
@@ -239,6 +265,15 @@ TEST(TcpLink, AnAddressThatIsNoneIsRefusedBeforeConnecting) {
     FAIL();
   } catch (const EVaCommError& e) {
     EXPECT_STREQ(e.what(), "Неверный адрес адаптера: tcp://nothing (нужно ХОСТ:ПОРТ)");
+  }
+  // Through OpenLink too: a bad "tcp://" text is refused as an address, never
+  // tried as a serial port of that name.
+  TestDispatcher ui;
+  try {
+    OpenLink("tcp://127.0.0.1:99999", ui.dispatcher());
+    FAIL();
+  } catch (const EVaCommError& e) {
+    EXPECT_STREQ(e.what(), "Неверный адрес адаптера: tcp://127.0.0.1:99999 (нужно ХОСТ:ПОРТ)");
   }
 }
 

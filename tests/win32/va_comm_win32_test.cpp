@@ -10,6 +10,7 @@
 #include <string>
 
 #include "link/port_discovery.h"
+#include "link/system_errors.h"
 #include "link/va_comm.h"
 #include "session/log_file.h"
 
@@ -80,6 +81,15 @@ TEST(VaCommWin32, ABusyDeviceNamesTheSystemsCodeAndText) {
             "Can't open specified device " + pipe.path() + " (Error 231, " + text + ")");
   EXPECT_FALSE(port.Active());
   ::CloseHandle(first);
+}
+
+// A Windows code we have no words for ("Not ready", 21) is said once, as the
+// system's text with its code, not again in the port layer's message after it.
+TEST(VaCommWin32, TheSystemsOwnReasonIsSaidOnce) {
+  const std::string system = msg::PlatformErrorText(ERROR_NOT_READY);
+  ASSERT_FALSE(system.empty());
+  const std::string text = PortErrorText("COM7", msg::WithCode(msg::kWriteError, ERROR_NOT_READY));
+  EXPECT_EQ(text, "Ошибка записи в порт COM7: " + system + " (код 21).");
 }
 
 TEST(VaCommWin32, AFailureAfterTheOpenClosesTheHandle) {

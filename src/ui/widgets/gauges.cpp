@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QRadialGradient>
 #include <QTimer>
+#include <QtMath>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -22,7 +23,9 @@ QColor ToColor(Rgb c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xF
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 // Captions and units are Russian in the layout; shown in the chosen language.
-QString T(const std::string& s) { return QCoreApplication::translate("kalvex", s.c_str()); }
+QString T(const std::string& s, const std::string& note = {}) {
+  return QCoreApplication::translate("kalvex", s.c_str(), note.empty() ? nullptr : note.c_str());
+}
 
 QFont GaugeFont(int px, bool bold = false) {
   QFont f(QStringLiteral("DejaVu Sans"));
@@ -102,8 +105,9 @@ void ForEachTick(const GaugeSettings& s, F&& f) {
   }
 }
 
-void DrawCaption(QPainter& p, const QRectF& r, const std::string& text, int px, bool bold = false) {
-  const QString t = T(text);
+void DrawCaption(QPainter& p, const QRectF& r, const std::string& text, int px, bool bold = false,
+                 const std::string& note = {}) {
+  const QString t = T(text, note);
   p.setFont(FitFont(t, r.width(), px, 7, bold));
   p.setPen(Qt::black);
   p.drawText(r, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextDontClip, t);
@@ -154,7 +158,11 @@ void UpdateFlashTimer() {
 
 GaugeWidget::GaugeWidget(GaugeKind kind, GaugeSettings settings, QWidget* parent)
     : QWidget(parent), model_(kind, std::move(settings)) {
-  setAttribute(Qt::WA_OpaquePaintEvent);
+  // Not Qt::WA_OpaquePaintEvent, though the face covers the whole gauge: at
+  // a fractional scale (125 %, 150 %) the partly covered device pixels at
+  // its right and bottom edge are clipped away from the gauge's painter and
+  // left out of the page's as well, so an old picture (a value's text)
+  // stayed there. Without the flag the page paints them first.
   syncAlarmRegistration();
 }
 
@@ -228,8 +236,10 @@ void GaugeWidget::ensureLayout() {
 
 void GaugeWidget::paintEvent(QPaintEvent*) {
   ensureLayout();
+  // Rounded up, so the face reaches every device pixel the gauge touches
+  // (a 145-pixel gauge covers 181.25 of them at 125 %).
   const qreal dpr = devicePixelRatioF();
-  const QSize pixels(qRound(width() * dpr), qRound(height() * dpr));
+  const QSize pixels(qCeil(width() * dpr), qCeil(height() * dpr));
   if (background_.size() != pixels) {
     background_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     background_.setDevicePixelRatio(dpr);
@@ -355,7 +365,7 @@ void DialGauge::paintStatic(QPainter& p) {
     p.drawText(QRectF(pivot_.x() - r / 2, pivot_.y() - r * 0.55, r, 16), Qt::AlignCenter,
                T(s.unit));
   }
-  if (s.has(kOptName1)) DrawCaption(p, name1Rect_, s.name1, 11);
+  if (s.has(kOptName1)) DrawCaption(p, name1Rect_, s.name1, 11, false, s.name1Note);
   if (s.has(kOptName2)) DrawCaption(p, name2Rect_, s.name2, 11);
 }
 
@@ -446,7 +456,7 @@ void VerticalGauge::paintStatic(QPainter& p) {
     DrawBevel(p, valueBox_.toAlignedRect(), false, 1);
   }
   if (s.has(kOptUnit)) DrawCaption(p, unitRect_, s.unit, 11, true);
-  if (s.has(kOptName1)) DrawCaption(p, name1Rect_, s.name1, 11);
+  if (s.has(kOptName1)) DrawCaption(p, name1Rect_, s.name1, 11, false, s.name1Note);
   if (s.has(kOptName2)) DrawCaption(p, name2Rect_, s.name2, 11);
 
   // A light track for the pointer keeps the scale readable at a glance.
@@ -538,7 +548,7 @@ void ThermometerGauge::relayout() {
 
 void ThermometerGauge::paintStatic(QPainter& p) {
   const GaugeSettings& s = settings();
-  if (s.has(kOptName1)) DrawCaption(p, name1Rect_, s.name1, 11);
+  if (s.has(kOptName1)) DrawCaption(p, name1Rect_, s.name1, 11, false, s.name1Note);
   if (s.has(kOptName2)) DrawCaption(p, name2Rect_, s.name2, 11);
   p.fillRect(bar_, ToColor(s.barBackground));
   DrawBevel(p, bar_.toAlignedRect().adjusted(-1, -1, 1, 1), false, 1);
