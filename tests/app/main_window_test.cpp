@@ -341,7 +341,8 @@ TEST_F(WindowTest, DemoPortShownByNameAndNeverStored) {
 
 TEST_F(WindowTest, AboutNamesTheLogAndSettingsFolders) {
   MainWindow w(TwoFakePorts());
-  const QString about = Child<QPlainTextEdit>(w, "Memo2")->toPlainText();
+  // The paths as they read, without the breaks that let them wrap.
+  const QString about = Child<QPlainTextEdit>(w, "Memo2")->toPlainText().remove(QChar(0x200B));
   EXPECT_TRUE(about.startsWith("Диагностический сканер для контроллеров ЭСУД (Kalvex)."));
   EXPECT_TRUE(
       about.contains(QDir::toNativeSeparators(QString::fromStdString(LogFile::DefaultFolder()))))
@@ -550,10 +551,10 @@ TEST_F(WindowTest, StoredWifiAddressThatIsNoneIsDropped) {
     WriteConfig(QByteArray("[General]\nPORT=") + stored + "\nCOM=1\n");
     EXPECT_EQ(SettingsStore().read().port, std::nullopt);
     {
-      TForm1 w(TwoFakePorts());
+      MainWindow w(TwoFakePorts());
       EXPECT_EQ(Items(Child<QComboBox>(w, "ComboBox1")),
                 (std::vector<std::string>{"/dev/fake0", "/dev/fake1", "Wi-Fi адаптер…"}));
-      w.FormClose();
+      w.shutDown();
     }
     EXPECT_EQ(SettingsStore().read().port, std::optional<std::string>("/dev/fake1"));
   }
