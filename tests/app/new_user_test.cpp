@@ -12,6 +12,7 @@
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -198,6 +199,7 @@ TEST(PortList, AccessMarkShownWholeAndNeverPreselected) {
        nullptr,
        "/dev/ttyACM0"},
       {"the one the settings name, though refused", {{"/dev/ttyS0", true}}, "COM=0", "/dev/ttyS0"},
+      {"a long refused name the settings name", {{longPath, true}}, "COM=0", longPath.c_str()},
   };
   for (const char* language : {"ru", "en"}) {
     const Language shown(language);
@@ -230,6 +232,8 @@ TEST(PortList, AccessMarkShownWholeAndNeverPreselected) {
       // The field shortens the path, never the mark, and the whole text is
       // its tool tip.
       if (list->currentIndex() >= 0) EXPECT_EQ(list->toolTip(), list->currentText());
+      if (std::string(c.what).starts_with("a long refused"))
+        SaveShot(*list, (std::string("port_field_") + language + ".png").c_str());
       w.shutDown();
     }
   }
@@ -277,6 +281,13 @@ TEST(PortList, NoPortAtAllSaysWhatToDo) {
     w.onStartClicked();
     ASSERT_FALSE(w.shownErrors().empty());
     EXPECT_EQ(w.shownErrors().back(), c.error);
+    if (c.ports.empty()) {
+      // The box the user sees (offscreen, the window opens none).
+      QMessageBox box(QMessageBox::Critical, "Kalvex",
+                      QCoreApplication::translate(kTextContext, c.error), QMessageBox::Ok);
+      box.show();
+      SaveShot(box, "no_adapter.png");
+    }
     w.shutDown();
   }
 }
