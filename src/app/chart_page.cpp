@@ -64,7 +64,11 @@ bool SaveAtomically(const std::string& path, const std::function<bool(QSaveFile&
                     std::string& error) {
   QSaveFile file(QString::fromStdString(path));
   const auto fail = [&] {
+#ifdef _WIN32
+    const int code = 0;
+#else
     const int code = errno;
+#endif
     const QString reason =
         code != 0 ? QString::fromStdString(SaveFailureReason(code)) : file.errorString();
     error = ChartPage::tr("Не удалось записать %1: %2")

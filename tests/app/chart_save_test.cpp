@@ -135,7 +135,11 @@ TEST(ChartSave, FailuresNameTheFileAndLeaveNothingBehind) {
   ASSERT_TRUE(h.page.startCsvSave(missing));
   ASSERT_TRUE(h.waitForResults(1));
   ASSERT_EQ(h.errors.size(), 1u);
+#ifdef Q_OS_WIN  // the reason there is the system's text, through Qt
+  EXPECT_NE(h.errors[0].find(missing), std::string::npos) << h.errors[0];
+#else
   EXPECT_EQ(h.errors[0], "Не удалось записать " + missing + ": нет такой папки");
+#endif
   EXPECT_EQ(h.results, std::vector<bool>{false});
 
   const std::string missingPng = "/nonexistent-kalvex-dir/chart.png";
