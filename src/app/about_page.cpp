@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
+#include <QTextDocumentFragment>
 
 #include "app/settings_store.h"
 #include "app/window_text.h"
@@ -115,8 +116,9 @@ void AboutPage::showText(const SettingsStore* settings) {
 
 QMimeData* AboutPage::createMimeDataFromSelection() const {
   // A copied path is the path: without the breaks put in to wrap it.
-  QMimeData* data = QPlainTextEdit::createMimeDataFromSelection();
-  if (data && data->hasText()) data->setText(data->text().remove(kPathBreak));
+  // Plain text only, so no other format carries them along.
+  auto* data = new QMimeData;
+  data->setText(textCursor().selection().toPlainText().remove(kPathBreak));
   return data;
 }
 
