@@ -407,6 +407,9 @@ void MainWindow::setFaultLines(const std::vector<std::string>& lines) {
 
 void MainWindow::showError(const std::string& said) {
   // No port to choose at all: say what to do about it, not what is missing.
+  // The list is looked at afresh: an adapter plugged in since it was built
+  // makes the message "choose the port", not "plug it in".
+  if (said == kNoPortMessage) ports_->refresh();
   const std::string message =
       said == kNoPortMessage && !ports_->hasPorts() ? std::string(kNoAdapterFound) : said;
   errors_.push_back(message);

@@ -292,6 +292,24 @@ TEST(PortList, NoPortAtAllSaysWhatToDo) {
   }
 }
 
+TEST(PortList, AnAdapterPluggedInSinceTheListWasBuiltIsNoMissingAdapter) {
+  App();
+  RemoveConfig();
+  std::vector<PortEntry> found;
+  WindowOptions o = FakePorts({});
+  o.discoverPorts = true;
+  o.discoverEntries = [&](const std::vector<std::string>&) { return found; };
+  MainWindow w(o);
+  w.setModalErrors(false);
+  w.selectMake(kLada);
+  w.findChild<QComboBox*>("ComboBoxTA")->setCurrentIndex(0);
+  found = {{"/dev/ttyUSB0", false}};  // plugged in, the list not opened
+  w.onStartClicked();
+  ASSERT_FALSE(w.shownErrors().empty());
+  EXPECT_EQ(w.shownErrors().back(), kNoPortMessage);
+  w.shutDown();
+}
+
 // ---- the save dialogs ----------------------------------------------------------
 
 TEST(SaveDialogs, NameOfTheMakeAndTheTime) {
