@@ -1148,6 +1148,14 @@
         <source>Связь с контроллером:    </source>
         <translation>ECU link:    </translation>
     </message>
+    <message>
+        <source>Чтобы они снова обновлялись, нажмите:</source>
+        <translation>To get it back, press:</translation>
+    </message>
+    <message>
+        <source>Продолжить чтение параметров</source>
+        <translation>Resume live data</translation>
+    </message>
 </context>
 <context>
     <name>kalvex::PortPicker</name>

@@ -116,6 +116,9 @@ class AdapterDriver {
   virtual void receive(size_t count) = 0;
   virtual void startRetry() = 0;    // Timer2 tick
   virtual void requestRetry() = 0;  // Timer3 tick
+  // Where in its set-up this adapter's session chooses its first data
+  // request (live data resumed after a fault read chooses it again there).
+  virtual FirstRequestPoint dataStartPoint(bool canSession) const = 0;
 
   const AdapterState& state() const { return own_; }
   // Receive state as a stop leaves it.

@@ -68,6 +68,7 @@ class Elm327Driver final : public AdapterDriver {
   void receive(size_t count) override;  // ElmReceive
   void startRetry() override;           // ElmStartRetry
   void requestRetry() override;         // ElmRequestRetry
+  FirstRequestPoint dataStartPoint(bool) const override { return FirstRequestPoint::ElmSetUpDone; }
 
  private:
   std::string chooseText();  // by LinkState, as the send step does

@@ -49,6 +49,9 @@ class KestaDriver final : public AdapterDriver {
   void receive(size_t count) override;  // KestaReceive
   void startRetry() override;           // KestaStartRetry
   void requestRetry() override;         // KestaRequestRetry
+  FirstRequestPoint dataStartPoint(bool canSession) const override {
+    return canSession ? FirstRequestPoint::KestaCanSetUp : FirstRequestPoint::StartCommunication;
+  }
   void clearReceive() override {
     AdapterDriver::clearReceive();
     lineOpen_ = false;

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMimeData>
+#include <QTextDocumentFragment>
 
 #include "app/settings_store.h"
 #include "app/window_text.h"
@@ -30,6 +32,21 @@ const char* const kAboutLines[] = {
 };
 
 }  // namespace
+
+QString WrappablePath(const QString& path) {
+  QString shown;
+  for (const QChar c : path) {
+    shown += c;
+    if (c == '/' || c == '\\') shown += kPathBreak;
+  }
+  return shown;
+}
+
+QString RegistryKeyText(const QString& location) {
+  QString key = location;
+  while (key.startsWith('\\')) key.remove(0, 1);
+  return key;
+}
 
 AboutPage::AboutPage(const std::string& shownLanguage) : shownLanguage_(shownLanguage) {
   setObjectName("Memo2");
@@ -74,23 +91,35 @@ void AboutPage::showText(const SettingsStore* settings) {
   for (const char* l : kAboutLines) about << tr(l);
   about << "";
   const std::string logFolder = LogFile::DefaultFolder();
-  about << tr("Журналы обмена (LOG-файлы): %1").arg(QDir::toNativeSeparators(Q(logFolder)));
+  auto path = [](const std::string& p) { return WrappablePath(QDir::toNativeSeparators(Q(p))); };
+  about << tr("Журналы обмена (LOG-файлы): %1").arg(path(logFolder));
 #ifdef Q_OS_WIN
   // Both places a log may go, so the user knows where to look.
   if (logFolder == LogFile::ProgramFolder() && !LogFile::UserFolder().empty())
-    about << tr("  (если в эту папку нельзя писать: %1)").arg(Q(LogFile::UserFolder()));
+    about << tr("  (если в эту папку нельзя писать: %1)").arg(path(LogFile::UserFolder()));
   else if (logFolder == LogFile::UserFolder())
-    about << tr("  (в папку рядом с программой %1 писать нельзя)").arg(Q(LogFile::ProgramFolder()));
+    about << tr("  (в папку рядом с программой %1 писать нельзя)")
+                 .arg(path(LogFile::ProgramFolder()));
 #endif
   if (settings) {
 #ifdef Q_OS_WIN
     // Windows keeps the settings in the registry: name the key.
-    about << tr("Настройки: реестр, %1").arg(Q(settings->location()));
+    about
+        << tr("Настройки: реестр, %1").arg(WrappablePath(RegistryKeyText(Q(settings->location()))));
 #else
-    about << tr("Настройки: %1").arg(QFileInfo(Q(settings->location())).absolutePath());
+    about << tr("Настройки: %1")
+                 .arg(path(QFileInfo(Q(settings->location())).absolutePath().toStdString()));
 #endif
   }
   setPlainText(about.join('\n'));
+}
+
+QMimeData* AboutPage::createMimeDataFromSelection() const {
+  // A copied path is the path: without the breaks put in to wrap it.
+  // Plain text only, so no other format carries them along.
+  auto* data = new QMimeData;
+  data->setText(textCursor().selection().toPlainText().remove(kPathBreak));
+  return data;
 }
 
 }  // namespace kalvex

@@ -2,15 +2,27 @@
 // are, and the choice of language (taken at the next start).
 #pragma once
 
+#include <QChar>
 #include <QPlainTextEdit>
+#include <QString>
 #include <string>
 
 class QComboBox;
 class QLabel;
+class QMimeData;
 
 namespace kalvex {
 
 class SettingsStore;
+
+// After each separator of a shown path: a long path wraps there, never
+// between "C:" and the rest.
+inline constexpr QChar kPathBreak{0x200B};
+// `path` with kPathBreak after each "/" and "\".
+QString WrappablePath(const QString& path);
+// QSettings names a registry key "\HKEY_CURRENT_USER\..."; the page names it
+// without the leading backslash.
+QString RegistryKeyText(const QString& location);
 
 class AboutPage : public QPlainTextEdit {
   Q_OBJECT
@@ -26,6 +38,9 @@ class AboutPage : public QPlainTextEdit {
   void setStoredLanguage(const std::string& code) { language_ = code; }
   // LANGUAGE as stored or chosen; empty: never chosen.
   const std::string& language() const { return language_; }
+
+ protected:
+  QMimeData* createMimeDataFromSelection() const override;
 
  private:
   void buildLanguageChoice();

@@ -3,7 +3,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImage>
@@ -21,6 +24,7 @@
 #include <limits>
 #include <optional>
 
+#include "app/save_target.h"
 #include "link/system_errors.h"
 #include "session/session_values.h"
 
@@ -351,16 +355,25 @@ bool ChartPage::savePng(const std::string& path, std::string& error) {
   return SavePngAtomically(chart_->grab().toImage(), path, error);
 }
 
+QString ChartPage::chooseSavePath(const QString& title, const QString& suffix,
+                                  const QString& filter) {
+  const QString proposed =
+      QDir(SaveStartFolder(saveFolder_))
+          .filePath(ProposedSaveName(makeText_, QDateTime::currentDateTime(), suffix));
+  const QString path = askSavePath ? askSavePath(title, proposed, filter)
+                                   : QFileDialog::getSaveFileName(this, title, proposed, filter);
+  if (!path.isEmpty()) saveFolder_ = QFileInfo(path).absolutePath();
+  return path;
+}
+
 void ChartPage::saveCsvClicked() {
-  const QString path =
-      QFileDialog::getSaveFileName(this, tr("Сохранить значения"), "kalvex.csv", "CSV (*.csv)");
+  const QString path = chooseSavePath(tr("Сохранить значения"), "csv", "CSV (*.csv)");
   if (path.isEmpty()) return;
   startCsvSave(path.toStdString());
 }
 
 void ChartPage::savePngClicked() {
-  const QString path =
-      QFileDialog::getSaveFileName(this, tr("Сохранить график"), "kalvex.png", "PNG (*.png)");
+  const QString path = chooseSavePath(tr("Сохранить график"), "png", "PNG (*.png)");
   if (path.isEmpty()) return;
   startPngSave(path.toStdString());
 }

@@ -6,6 +6,7 @@
 // only) while it is shown.
 #pragma once
 
+#include <QString>
 #include <QThread>
 #include <QWidget>
 #include <array>
@@ -86,6 +87,15 @@ class ChartPage : public QWidget {
   bool saving() const { return saving_; }
   // Where failures of the save buttons go (the window's error display).
   std::function<void(const std::string&)> onError;
+  // The save dialogs: they start in saveFolder() (the folder of the last
+  // save, kept in the settings) and propose the make's name with the time.
+  void setMakeText(const QString& text) { makeText_ = text; }
+  void setSaveFolder(const QString& folder) { saveFolder_ = folder; }
+  const QString& saveFolder() const { return saveFolder_; }
+  // Asks for the file to save to (a dialog; tests replace it): the title,
+  // the proposed path, the filter; empty when cancelled.
+  std::function<QString(const QString& title, const QString& proposed, const QString& filter)>
+      askSavePath;
 
  signals:
   void saveFinished(bool ok);
@@ -102,6 +112,7 @@ class ChartPage : public QWidget {
   void takeRows(bool rebuild);
   void saveCsvClicked();
   void savePngClicked();
+  QString chooseSavePath(const QString& title, const QString& suffix, const QString& filter);
   struct CsvCopy;
   void copyStep();
   void startWriting(std::function<bool(std::string& error)> write);
@@ -109,6 +120,8 @@ class ChartPage : public QWidget {
   void setSaving(bool on, size_t total);
 
   const SessionValues& values_;
+  QString makeText_;
+  QString saveFolder_;
   Visibility available_{};
   std::array<QComboBox*, kMaxSeries> selectors_{};
   StripChart* chart_ = nullptr;

@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QFontMetrics>
+#include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -12,6 +14,7 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QUrl>
+#include <cstdlib>
 
 #include "adapter/adapter_registry.h"
 #include "app/about_page.h"
@@ -23,6 +26,7 @@
 #include "catalogue/catalogue.h"
 #include "faults/faults.h"
 #include "link/link_factory.h"
+#include "link/port_discovery.h"
 #include "session/session_controller.h"
 #include "ui/widgets/dashboard.h"
 
@@ -36,6 +40,23 @@ constexpr const char* kHomePage = KALVEX_HOMEPAGE;
 // The right-hand column of selectors.
 constexpr int kColumnX = 696;
 constexpr int kColumnWidth = 161;
+// The fault-read note, in that column under the log switch.
+constexpr int kNoteTop = 296;
+constexpr int kNoteHeight = 116;
+
+// A caption wider than `width` breaks at the space nearest its middle.
+QString FitCaption(const QString& caption, const QFont& font, int width) {
+  if (QFontMetrics(font).horizontalAdvance(caption) <= width) return caption;
+  int best = -1;
+  for (int i = 0; i < caption.size(); ++i)
+    if (caption[i] == ' ' &&
+        (best < 0 || std::abs(i - caption.size() / 2) < std::abs(best - caption.size() / 2)))
+      best = i;
+  if (best < 0) return caption;
+  QString two = caption;
+  two[best] = '\n';
+  return two;
+}
 
 }  // namespace
 
@@ -50,6 +71,7 @@ MainWindow::MainWindow(const WindowOptions& options, QWidget* parent)
   pages->setObjectName("PageControl1");
   pages->setGeometry(0, 0, 689, 417);
   buildDashboardPage();
+  buildFaultReadNote();
   buildFaultsPage();
   aboutText = new AboutPage(options_.language);
   pages->addTab(aboutText, tr("О программе"));
@@ -88,6 +110,10 @@ void MainWindow::connectSession() {
       dashboard_->sessionStarted();
     } else {
       dashboard_->sessionStopped();
+      // The stop puts the coolant temperature back to 0 in the session's
+      // state; that is no reading, so the gauge shows none rather than a
+      // false 0.0 °C among the others' last values.
+      dashboard_->clearValue(Component::VS_TOG);
       faultReadNote->hide();
     }
   };
@@ -116,12 +142,34 @@ void MainWindow::buildDashboardPage() {
   chooseMakeHint->setGeometry(32, 160, 641, 33);
   chooseMakeHint->setAlignment(Qt::AlignCenter);
   chooseMakeHint->setFont(UiFont(24));
-  faultReadNote = new QLabel(tr("Чтение ошибок: параметры не обновляются"), dashboard_);
-  faultReadNote->setObjectName("Label12");
-  faultReadNote->setGeometry(172, 4, 340, 24);
-  faultReadNote->setAlignment(Qt::AlignCenter);
-  faultReadNote->setFont(UiFont(13, true));
-  faultReadNote->setStyleSheet("background: #fff3b0; border: 1px solid #b09000;");
+}
+
+void MainWindow::buildFaultReadNote() {
+  // Under the selectors, beside the pages: it covers no gauge of any make,
+  // and it is seen on the fault tab too, where the read was asked for.
+  faultReadNote = new QFrame(this);
+  faultReadNote->setObjectName("FaultReadNote");
+  faultReadNote->setGeometry(kColumnX, kNoteTop, kColumnWidth, kNoteHeight);
+  // Text and background both fixed: the theme's text colour (white in a
+  // dark one) on the pale yellow was unreadable.
+  faultReadNote->setStyleSheet(
+      "#FaultReadNote { background: #fff3b0; border: 1px solid #8a7000; }"
+      " #Label12 { color: #2b2200; background: transparent; border: none; }");
+  auto* text = new QLabel(tr("Чтение ошибок: параметры не обновляются") + ".\n" +
+                              tr("Чтобы они снова обновлялись, нажмите:"),
+                          faultReadNote);
+  text->setObjectName("Label12");
+  text->setWordWrap(true);
+  text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  text->setFont(UiFont(11, true));
+  text->setGeometry(5, 4, kColumnWidth - 10, 66);
+  auto* resume = new QPushButton(faultReadNote);
+  resume->setObjectName("ResumeLiveData");
+  resume->setFont(UiFont(11));
+  resume->setGeometry(4, kNoteHeight - 44, kColumnWidth - 8, 40);
+  resume->setText(
+      FitCaption(tr("Продолжить чтение параметров"), resume->font(), resume->width() - 12));
+  connect(resume, &QPushButton::clicked, this, [this] { onResumeLiveDataClicked(); });
   faultReadNote->hide();
 }
 
@@ -237,10 +285,13 @@ void MainWindow::restoreSettings() {
     if (s.ecu >= 0 && s.ecu < ecuTypeList->count()) selectEcuType(s.ecu);
   }
   faultsPage->showMake(makeList->currentIndex());
+  chart_->setSaveFolder(Q(s.saveFolder));
   aboutText->setStoredLanguage(s.language);
   aboutText->showText(settings_.get());
-  // VS_TOG is built with -20 and set to 0 as soon as the window exists.
+  // VS_TOG is built with -20 and set to 0 as soon as the window exists;
+  // nothing was measured yet, so the gauge shows no value.
   setGaugeValue(Component::VS_TOG, 0.0f);
+  dashboard_->clearValue(Component::VS_TOG);
 }
 
 void MainWindow::shutDown() {
@@ -255,6 +306,7 @@ void MainWindow::shutDown() {
     s.make = makeList->currentIndex();
     s.ecu = ecuTypeList->currentIndex();
     s.language = aboutText->language();
+    s.saveFolder = chart_->saveFolder().toStdString();
     settings_->write(s);
   }
   settings_.reset();
@@ -278,6 +330,7 @@ void MainWindow::onMakeChosen() {
   // GREATWALL and Chery differ from their make default).
   if (ecuTypeList->count() > 0) dashboard_->applyEcuType(make, 0);
   faultsPage->showMake(makeList->currentIndex());
+  chart_->setMakeText(makeList->currentText());
   chart_->setAvailable(
       DashboardVisibility(make, ecuTypeList->count() > 0 ? 0 : std::optional<int>()));
 }
@@ -305,6 +358,9 @@ void MainWindow::onClearFaultsConfirmed() {
 }
 
 void MainWindow::onReadFaultsClicked() { host_->readFaults(); }
+
+// Only the next request changes, no deadline: the host's timer stays as armed.
+void MainWindow::onResumeLiveDataClicked() { host_->controller().resumeLiveData(); }
 
 void MainWindow::onLogToggled() { host_->setLogEnabled(logCheckBox->isChecked()); }
 
@@ -349,7 +405,13 @@ void MainWindow::setFaultLines(const std::vector<std::string>& lines) {
   faultsPage->setLines(lines);
 }
 
-void MainWindow::showError(const std::string& message) {
+void MainWindow::showError(const std::string& said) {
+  // No port to choose at all: say what to do about it, not what is missing.
+  // The list is looked at afresh: an adapter plugged in since it was built
+  // makes the message "choose the port", not "plug it in".
+  if (said == kNoPortMessage) ports_->refresh();
+  const std::string message =
+      said == kNoPortMessage && !ports_->hasPorts() ? std::string(kNoAdapterFound) : said;
   errors_.push_back(message);
   if (modalErrors_ && !QGuiApplication::platformName().contains("offscreen")) {
     // Window-modal but not blocking: the session keeps running behind it and

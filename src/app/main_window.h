@@ -21,6 +21,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QFrame;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -57,6 +58,7 @@ class MainWindow : public QWidget, public SessionView {
   void onStartClicked();          // start or stop, by the session's state
   void onClearFaultsConfirmed();  // "Сброс ошибок", once the user said yes
   void onReadFaultsClicked();     // "Прочитать ошибки"
+  void onResumeLiveDataClicked();  // "Продолжить чтение параметров", on the fault-read note
 
   PortPicker& portPicker() const { return *ports_; }
 
@@ -86,8 +88,8 @@ class MainWindow : public QWidget, public SessionView {
   SessionHost* sessionHost() const { return host_.get(); }
   // Errors shown so far (the error display also keeps them for tests).
   const std::vector<std::string>& shownErrors() const { return errors_; }
-  // The dashboard's note that fault codes are being read, so the gauges
-  // stand still.
+  // The note that fault codes are being read, so the gauges stand still,
+  // with the button that brings live data back.
   bool faultReadNoteShown() const;
   // When false, showError does not open a modal box (tests, screenshots).
   void setModalErrors(bool on) { modalErrors_ = on; }
@@ -99,6 +101,7 @@ class MainWindow : public QWidget, public SessionView {
  private:
   void connectSession();
   void buildDashboardPage();
+  void buildFaultReadNote();
   void buildFaultsPage();
   void buildVehicleListPage();
   void buildSelectors();
@@ -121,7 +124,7 @@ class MainWindow : public QWidget, public SessionView {
   AboutPage* aboutText = nullptr;  // "О программе", with the language choice
   std::unique_ptr<SessionValues> values_ = std::make_unique<SessionValues>();
   ValueRecorder recorder_{values_.get()};  // the session's values, rows into values_
-  QLabel* faultReadNote = nullptr;         // "Чтение ошибок: ..." over the dashboard
+  QFrame* faultReadNote = nullptr;  // "Чтение ошибок: ..." and the way back to live data
   QLabel* chooseMakeHint = nullptr;
   FaultsPage* faultsPage = nullptr;  // faultList, clearFaultsButton, readFaultsButton
   QPlainTextEdit* vehicleListText = nullptr;

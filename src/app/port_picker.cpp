@@ -1,12 +1,17 @@
 #include "app/port_picker.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -21,6 +26,8 @@ namespace {
 // The last item of the port list, and the data role that marks it.
 constexpr const char* kWifiItem = QT_TRANSLATE_NOOP("kalvex::PortPicker", "Wi-Fi адаптер…");
 constexpr int kWifiRole = Qt::UserRole + 1;
+// Marks a port this user may not open.
+constexpr int kNoAccessRole = Qt::UserRole + 2;
 
 // The port list, built again just before it opens: adapters plugged in
 // after start appear, unplugged ones go.
@@ -28,9 +35,25 @@ class PortComboBox : public QComboBox {
  public:
   using QComboBox::QComboBox;
   std::function<void()> beforePopup;
+  QString keep;  // the end of the current text that must show whole
   void showPopup() override {
     if (beforePopup) beforePopup();
     QComboBox::showPopup();
+  }
+
+ protected:
+  // As QComboBox draws itself, but a text too long for the field is elided
+  // in the middle, the access mark kept whole, instead of being cut off.
+  void paintEvent(QPaintEvent*) override {
+    QStylePainter p(this);
+    p.setPen(palette().color(QPalette::Text));
+    QStyleOptionComboBox opt;
+    initStyleOption(&opt);
+    p.drawComplexControl(QStyle::CC_ComboBox, opt);
+    const QRect field =
+        style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this);
+    opt.currentText = FitPortText(opt.currentText, keep, fontMetrics(), field.width() - 4);
+    p.drawControl(QStyle::CE_ComboBoxLabel, opt);
   }
 };
 
@@ -78,7 +101,9 @@ std::optional<std::string> AskWifiAddress(QWidget* parent) {
 // missing.
 std::vector<PortEntry> FoundPorts(const PortSources& sources) {
   std::vector<PortEntry> found;
-  if (!sources.discoverPorts) {
+  if (sources.discoverPorts && sources.discoverEntries) {
+    found = sources.discoverEntries(sources.extraPorts);
+  } else if (!sources.discoverPorts) {
     for (const std::string& p : sources.extraPorts) found.push_back({p, false});
   } else if (sources.discover) {
     for (const std::string& p : sources.discover(sources.extraPorts)) found.push_back({p, false});
@@ -90,6 +115,17 @@ std::vector<PortEntry> FoundPorts(const PortSources& sources) {
 
 }  // namespace
 
+QString FitPortText(const QString& text, const QString& keep, const QFontMetrics& metrics,
+                    int width) {
+  if (metrics.horizontalAdvance(text) <= width) return text;
+  if (keep.isEmpty() || !text.endsWith(keep))
+    return metrics.elidedText(text, Qt::ElideMiddle, width);
+  const QString head = text.left(text.size() - keep.size());
+  return metrics.elidedText(head, Qt::ElideMiddle,
+                            std::max(0, width - metrics.horizontalAdvance(keep))) +
+         keep;
+}
+
 PortPicker::PortPicker(const PortSources& sources, QWidget* parent, const QRect& geometry)
     : QObject(parent), sources_(sources) {
   auto* list = new PortComboBox(parent);
@@ -99,9 +135,13 @@ PortPicker::PortPicker(const PortSources& sources, QWidget* parent, const QRect&
   list_ = list;
   connect(list_, QOverload<int>::of(&QComboBox::activated), this,
           [this](int index) { onActivated(index); });
-  connect(list_, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int index) {
-    if (index >= 0 && !isWifiItem(index)) lastPort_ = list_->itemData(index).toString();
-  });
+  connect(list_, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+          [this, list](int index) {
+            if (index >= 0 && !isWifiItem(index)) lastPort_ = list_->itemData(index).toString();
+            // The whole text on hover, for when the field had to shorten it.
+            list_->setToolTip(index >= 0 ? list_->itemText(index) : QString());
+            list->keep = index >= 0 && !isAccessible(index) ? Shown(kNoAccessMark) : QString();
+          });
 }
 
 void PortPicker::refresh() {
@@ -121,6 +161,7 @@ void PortPicker::refresh() {
     }
     for (const PortEntry& p : FoundPorts(sources_)) {
       list_->addItem(Q(p.path) + (p.noPermission ? Shown(kNoAccessMark) : QString()), Q(p.path));
+      if (p.noPermission) list_->setItemData(list_->count() - 1, true, kNoAccessRole);
       // A USB adapter's name tells which of several it is.
       if (const std::string id = SerialByIdName(p.path); !id.empty())
         list_->setItemData(list_->count() - 1, Q(id), Qt::ToolTipRole);
@@ -137,7 +178,19 @@ void PortPicker::refresh() {
                        Qt::ToolTipRole);
     list_->setCurrentIndex(-1);
   }
+  fitPopupWidth();
   if (!keep.isEmpty()) selectDevice(keep);
+}
+
+void PortPicker::fitPopupWidth() {
+  // The open list is as wide as its longest item, so no mark is cut off.
+  const QFontMetrics metrics(list_->view()->font());
+  int widest = 0;
+  for (int i = 0; i < list_->count(); ++i)
+    widest = std::max(widest, metrics.horizontalAdvance(list_->itemText(i)));
+  const int margins = 2 * list_->view()->frameWidth() +
+                      list_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16;
+  list_->view()->setMinimumWidth(std::max(list_->width(), widest + margins));
 }
 
 void PortPicker::restore(const Settings& s) {
@@ -160,10 +213,19 @@ void PortPicker::restore(const Settings& s) {
     list_->setCurrentIndex(found);
     return;
   }
+  const int listed = list_->count() - 1;  // not the Wi-Fi item
+  if (s.com == -1) {
+    // Nothing stored: the first port this user may open; one that start
+    // would refuse (the machine's own console) is never offered as a choice.
+    int first = -1;
+    for (int i = leading; i < listed && first < 0; ++i)
+      if (isAccessible(i)) first = i;
+    list_->setCurrentIndex(first);
+    return;
+  }
   // The stored index counts only the discovered ports; an index beyond
   // the list selects nothing.
-  const int com = s.com == -1 ? 0 : s.com;
-  const int listed = list_->count() - 1;  // not the Wi-Fi item
+  const int com = s.com;
   list_->setCurrentIndex(com >= 0 && com + leading < listed ? com + leading : -1);
 }
 
@@ -178,6 +240,16 @@ void PortPicker::store(Settings& s, const Settings& stored) const {
 
 void PortPicker::selectDevice(const QString& device) {
   list_->setCurrentIndex(device.isEmpty() ? -1 : list_->findData(device));
+}
+
+bool PortPicker::isAccessible(int index) const {
+  return !list_->itemData(index, kNoAccessRole).toBool();
+}
+
+bool PortPicker::hasPorts() const {
+  for (int i = 0; i < list_->count(); ++i)
+    if (!isWifiItem(i)) return true;
+  return false;
 }
 
 bool PortPicker::isWifiItem(int index) const {

@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "app/settings_store.h"
+#include "link/port_discovery.h"
 
 class QComboBox;
+class QFontMetrics;
 class QRect;
 class QWidget;
 
@@ -29,7 +31,15 @@ struct PortSources {
   // The port discovery, at start and whenever the list is opened; empty:
   // the platform's own (DiscoverPorts).
   std::function<std::vector<std::string>(const std::vector<std::string>& extra)> discover;
+  // The same with each port's access (tests); preferred over `discover`.
+  std::function<std::vector<PortEntry>(const std::vector<std::string>& extra)> discoverEntries;
 };
+
+// `text` as it fits in `width`: whole when it fits, else the part before
+// `keep` (which ends the text) elided in the middle so that `keep` shows
+// whole: "/dev/…USB0 (нет доступа)".
+QString FitPortText(const QString& text, const QString& keep, const QFontMetrics& metrics,
+                    int width);
 
 class PortPicker : public QObject {
   Q_OBJECT
@@ -54,10 +64,14 @@ class PortPicker : public QObject {
   void store(Settings& s, const Settings& stored) const;
   // The device the selected item opens; empty for none or the Wi-Fi item.
   std::string portText() const;
+  // False when the list holds nothing but the Wi-Fi item.
+  bool hasPorts() const;
 
  private:
   void selectDevice(const QString& device);
   bool isWifiItem(int index) const;
+  bool isAccessible(int index) const;
+  void fitPopupWidth();
   int leadingCount() const { return static_cast<int>(sources_.leadingPorts.size()); }
 
   PortSources sources_;

@@ -71,6 +71,8 @@ Settings SettingsStore::read() const {
   const QVariant language = settings_->value("LANGUAGE");
   if (language.typeId() == QMetaType::QString && IsLanguage(language.toString().toStdString()))
     s.language = language.toString().toStdString();
+  const QVariant folder = settings_->value("SAVE_FOLDER");
+  if (folder.typeId() == QMetaType::QString) s.saveFolder = folder.toString().toStdString();
   return s;
 }
 
@@ -90,6 +92,8 @@ void SettingsStore::write(const Settings& s) {
   else if (!read().port)
     settings_->remove("PORT");  // nothing stored, or a refused address
   if (!s.language.empty()) settings_->setValue("LANGUAGE", QString::fromStdString(s.language));
+  if (!s.saveFolder.empty())
+    settings_->setValue("SAVE_FOLDER", QString::fromStdString(s.saveFolder));
   settings_->sync();
 }
 

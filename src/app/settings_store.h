@@ -1,5 +1,6 @@
 // The settings that survive between runs: COM, ADAPTER, LOG_FILE, MAKE and
-// ECU, each stored as decimal text, and PORT, the device of the chosen port. Linux:
+// ECU, each stored as decimal text, PORT, the device of the chosen port, and
+// SAVE_FOLDER, where the last save went. Linux:
 // ~/.config/Brenvik/Kalvex.conf (XDG_CONFIG_HOME honoured; a path that is
 // not a regular file, a FIFO or a device, is never opened and the defaults
 // are used); Windows: HKCU\SOFTWARE\Brenvik\Kalvex.
@@ -28,6 +29,8 @@ struct Settings {
   // "О программе"; empty when never chosen (or no language there is now),
   // which means Russian.
   std::string language;
+  // SAVE_FOLDER: the folder of the last chart save; empty when none.
+  std::string saveFolder;
 };
 
 class SettingsStore {

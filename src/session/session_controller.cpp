@@ -177,6 +177,23 @@ void SessionController::readFaults() {
   asked_ = Asked::Read;
 }
 
+void SessionController::resumeLiveData() {
+  if (running_) asked_ = Asked::Resume;
+}
+
+uint8_t SessionController::firstDataRequest() const {
+  // The moments at which this adapter's sessions choose their first request,
+  // in the order they pass them.
+  if (!driver_) return kUnchanged;
+  const FirstRequestPoint points[] = {driver_->dataStartPoint(st_.canSession),
+                                      FirstRequestPoint::SessionStartData};
+  for (FirstRequestPoint at : points)
+    if (const uint8_t n = FirstRequest(view_.makeIndex(), view_.ecuTypeIndex(), at);
+        n != kUnchanged)
+      return n;
+  return kUnchanged;
+}
+
 bool SessionController::takePendingRequest() {
   // StartDiagnosticSession must still go out first.
   if (asked_ == Asked::None || st_.nextCommand == kStartDiagnosticSession) return false;
@@ -184,6 +201,12 @@ bool SessionController::takePendingRequest() {
   const std::optional<uint8_t> read = FaultReadRequest(view_.makeIndex());
   const Asked asked = asked_;
   asked_ = Asked::None;
+  if (asked == Asked::Resume) {
+    const uint8_t first = firstDataRequest();
+    if (first == kUnchanged) return false;
+    st_.nextCommand = first;
+    return true;
+  }
   if (asked == Asked::Read && !read) return false;
   st_.nextCommand = asked == Asked::Read ? *read : kClearRequest;
   return true;

@@ -54,6 +54,9 @@ class SessionController : private DriverServices {
   // "Прочитать ошибки": the make's fault read request at the next data send.
   // Asked while idle, it waits for the next session's first data send.
   void readFaults();
+  // Back from a fault read to live data: the ECU type's first data request
+  // at the next data send, as a start would choose it (running sessions only).
+  void resumeLiveData();
   void setLogEnabled(bool on);  // CheckBox1Click / stored setting
   bool logEnabled() const { return logEnabled_; }
   void VaComm1RxChar(size_t count);  // the port's bytes-received notification
@@ -151,6 +154,7 @@ class SessionController : private DriverServices {
   void fireTicksDueBy(Micros when);
   uint8_t applyOverride(uint8_t chosen);
   uint8_t firstRequestAt(FirstRequestPoint at) override;
+  uint8_t firstDataRequest() const;
   bool ensureLogFile();
   void guarded(const std::function<void()>& fn);
 
@@ -173,7 +177,7 @@ class SessionController : private DriverServices {
   uint64_t logFailures_ = 0;
   // A request the user asked for with a button, written at the next data
   // send so that no decoder's choice overwrites it first.
-  enum class Asked { None, Clear, Read };
+  enum class Asked { None, Clear, Read, Resume };
   Asked asked_ = Asked::None;
   bool firstChosen_ = false;
   std::optional<uint8_t> firstOverride_;

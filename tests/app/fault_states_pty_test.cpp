@@ -20,6 +20,7 @@
 #include "session/session_controller.h"
 #include "support/adapter_peer.h"
 #include "support/qt_test_app.h"
+#include "support/shots.h"
 #include "ui/widgets/dashboard.h"
 #include "ui/widgets/gauges.h"
 
@@ -115,17 +116,34 @@ TEST(FaultStates, ListClearAndRecorderAroundAFaultRead) {
   EXPECT_EQ(Count(peer.lines(), "14 FF 00"), 1u);
   EXPECT_EQ(form->sessionValues().size(), rows);
 
-  // A stop leaves every gauge on show stale, the note gone; another make
-  // empties them.
+  // The note's button brings live data back without a stop: the type's
+  // first data request again, rows again, the note gone.
+  auto* resume = form->findChild<QPushButton*>("ResumeLiveData");
+  ASSERT_NE(resume, nullptr);
+  EXPECT_TRUE(resume->isVisible());
+  const size_t polls = Count(peer.lines(), "21 01");
+  resume->click();
+  ASSERT_TRUE(RunUntil([&] { return form->sessionValues().size() > rows + 1; }));
+  EXPECT_GT(Count(peer.lines(), "21 01"), polls);
+  EXPECT_FALSE(form->faultReadNoteShown());
+  EXPECT_FALSE(form->dashboard()->gauge(Component::VS_TOG)->model().empty());
+
+  // A stop leaves every gauge on show stale with its last value, the note
+  // gone, except the coolant temperature: the stop's reset to 0 is no
+  // reading, so it shows none. Another make empties them all.
   form->onStartClicked();
   EXPECT_FALSE(form->faultReadNoteShown());
   const Dashboard* d = form->dashboard();
+  EXPECT_TRUE(d->gauge(Component::VS_TOG)->model().empty());
+  EXPECT_EQ(d->value(Component::VS_TOG), 0.0f) << "the session's state keeps its reset";
   for (size_t i = 0; i < kComponentCount; ++i) {
     const auto c = static_cast<Component>(i);
-    if (d->isComponentVisible(c)) {
+    if (d->isComponentVisible(c) && c != Component::VS_TOG) {
       EXPECT_TRUE(d->gauge(c)->stale()) << ComponentName(c);
+      EXPECT_FALSE(d->gauge(c)->model().empty()) << ComponentName(c);
     }
   }
+  SaveShot(*form, "gauges_after_stop.png");
   form->selectMake(kHyundai);
   for (size_t i = 0; i < kComponentCount; ++i) {
     const auto c = static_cast<Component>(i);

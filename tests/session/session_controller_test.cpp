@@ -426,6 +426,26 @@ TEST(ReadButton, NoReadForGreatWallAndAnIdleClickWaitsForTheSession) {
   EXPECT_EQ(ElmToPolling(h), "21C08001");
 }
 
+TEST(ReadButton, ResumeGoesBackToTheFirstDataRequestWithoutAStop) {
+  SessionHarness h;
+  h.view.make = kCitroen;
+  h.view.ecu = 0;
+  h.controller.resumeLiveData();  // idle: nothing to resume, the start polls as usual
+  const std::string first = ElmToPolling(h);
+  EXPECT_EQ(first, "21C08001");
+  h.controller.readFaults();
+  h.receive(first + "\r7F 21 12\r\r>");
+  ASSERT_TRUE(h.runUntilWrites(h.port.writes.size() + 1));
+  EXPECT_EQ(h.lastWrite(), "17 FF 00\r");
+  // The reads would go on; resumed, the next send is the type's first data
+  // request, and the session never stopped.
+  h.controller.resumeLiveData();
+  h.receive("17 FF 00\r57 00\r\r>");
+  ASSERT_TRUE(h.runUntilWrites(h.port.writes.size() + 1));
+  EXPECT_EQ(h.lastWrite(), first + "\r");
+  EXPECT_TRUE(h.controller.running());
+}
+
 // ---- buffers ---------------------------------------------------------------
 
 TEST(Buffers, AnnouncedCountIsNeverTrusted) {

@@ -54,6 +54,11 @@ void Dashboard::clearValues() {
   checkStale();
 }
 
+void Dashboard::clearValue(Component c) {
+  const auto i = static_cast<size_t>(c);
+  if (i < gauges_.size()) gauges_[i]->clearValue();
+}
+
 void Dashboard::sessionStarted() {
   pace_.start(clock_->now());
   checkStale();

@@ -30,6 +30,8 @@ class Dashboard : public QWidget {
   // Every gauge shows no value: what they showed belonged to another make
   // or ECU type.
   void clearValues();
+  // That one gauge shows no value; value() keeps what was set.
+  void clearValue(Component c);
 
   // Make default (a make chosen) and ECU-type set-up (an ECU type chosen).
   void applyMakeDefault(int make);
