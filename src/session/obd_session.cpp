@@ -345,179 +345,207 @@ ObdEcu& ObdSession::ecuEntry(uint32_t id) {
 
 void ObdSession::handleReply(const Request& r, const ObdReply& reply) {
   switch (r.purpose) {
-    case Purpose::Setup: {
-      if (++setupStep_ < setup_.size()) {
-        send(Request{Purpose::Setup, {}, setup_[setupStep_]}, 0);
-        return;
-      }
-      setPhase(ObdPhase::Connecting);
-      const uint8_t first[] = {obd::kCurrentData, 0x00};
-      send(Request{Purpose::Connect, {first, first + 2}, ObdRequestText(first)}, 0);
-      return;
-    }
-    case Purpose::Connect: {
-      const bool answered =
-          !reply.messages.empty() || reply.badLines > 0 || reply.status == ElmLineKind::Data;
-      if (!answered) {
-        const ElmLineKind k =
-            reply.status == ElmLineKind::Empty ? ElmLineKind::NoData : reply.status;
-        fail(ObdFailure::NoCar, FormatText(TranslateText(kNoCarText), {StatusName(k)}));
-        return;
-      }
-      // With the protocol chosen the answer is readable already.
-      if (!reply.messages.empty()) {
-        handleBitmaps(reply);
-        for (ObdEcu& e : results_.ecus) e.bitmapsAsked |= 1;
-        firstBitmapAsked_ = true;
-      }
-      setPhase(ObdPhase::Identifying);
-      send(Request{Purpose::DescribeProtocol, {}, "AT DPN"}, 0);
-      return;
-    }
-    case Purpose::DescribeProtocol: {
-      std::optional<ObdProtocol> found;
-      for (const ObdLine& l : setupLines_) {
-        if (l.overlong) continue;
-        if ((found = ParseDescribeProtocolNumber(l.text))) {
-          results_.protocolChosenByAdapter = !l.text.empty() && l.text[0] == 'A';
-          break;
-        }
-      }
-      if (found) {
-        results_.protocol = *found;
-        framing_ = ObdProtocolOf(*found).framing;
-      }
-      if (framing_ == ObdFraming::Unknown) {
-        fail(ObdFailure::NoAdapter, kNoProtocolText);
-        return;
-      }
-      send(Request{Purpose::Voltage, {}, "AT RV"}, 0);
-      return;
-    }
-    case Purpose::Voltage: {
-      for (const ObdLine& l : setupLines_)
-        if (const auto v = ParseAdapterVoltage(l.text)) results_.voltage = v;
-      if (onIdentity) onIdentity();
-      setPhase(ObdPhase::Discovering);
-      if (auto next = nextBitmapRequest()) {
-        send(std::move(*next), pauseFor());
-        return;
-      }
-      queueReading();
-      sendNext();
-      return;
-    }
-    case Purpose::Bitmap: {
-      handleBitmaps(reply);
-      if (auto next = nextBitmapRequest()) {
-        send(std::move(*next), pauseFor());
-        return;
-      }
-      if (onIdentity) onIdentity();
-      queueReading();
-      sendNext();
-      return;
-    }
+    // The set-up, the search and the discovery send their next step themselves.
+    case Purpose::Setup:
+      return stepSetup();
+    case Purpose::Connect:
+      return stepConnect(reply);
+    case Purpose::DescribeProtocol:
+      return stepDescribeProtocol();
+    case Purpose::Voltage:
+      return stepVoltage();
+    case Purpose::Bitmap:
+      return stepBitmap(reply);
+    case Purpose::Poll:
+      return handlePoll(r, reply);
+    // What is read goes into the results; the queue says what comes next.
     case Purpose::MonitorStatus:
-      for (const obd::Message& m : positive(reply, obd::kCurrentData)) {
-        if (m.data.size() < 2 || m.data[1] != 0x01) continue;
-        const auto status = obd::DecodeMonitorStatus(std::span<const uint8_t>(m.data).subspan(2));
-        if (status) ecuEntry(m.ecu).status = status;
-      }
+      readMonitorStatus(reply);
       break;
     case Purpose::StoredCodes:
     case Purpose::PendingCodes:
     case Purpose::PermanentCodes:
       handleCodes(r, reply);
       break;
-    case Purpose::FreezeFrameCode: {
-      std::set<uint32_t> withFrame;
-      for (const obd::Message& m : positive(reply, obd::kFreezeFrame)) {
-        for (const obd::PidReply& pr : obd::SplitFreezeFrame(m.data).pids) {
-          if (pr.pid != 0x02 || pr.bytes.size() < 2) continue;
-          if (pr.bytes[0] == 0 && pr.bytes[1] == 0) continue;  // no frame stored
-          const std::string code = obd::DtcText(pr.bytes[0], pr.bytes[1]);
-          std::erase_if(results_.freezeFrames,
-                        [&](const ObdFreezeFrame& f) { return f.ecu == m.ecu; });
-          results_.freezeFrames.push_back(ObdFreezeFrame{m.ecu, code, {}});
-          withFrame.insert(m.ecu);
-        }
-      }
-      if (!withFrame.empty()) {
-        const uint8_t ask[] = {obd::kFreezeFrame, 0x00, 0x00};
-        queue_.push_front(Request{Purpose::FreezeFrameBitmap, {ask, ask + 3}, ObdRequestText(ask)});
-      }
+    case Purpose::FreezeFrameCode:
+      readFreezeFrameCode(reply);
       break;
-    }
-    case Purpose::FreezeFrameBitmap: {
-      std::set<uint8_t> pids;
-      for (const obd::Message& m : positive(reply, obd::kFreezeFrame)) {
-        for (const obd::PidReply& pr : obd::SplitFreezeFrame(m.data).pids) {
-          if (pr.pid != 0x00 || pr.bytes.size() < 4) continue;
-          obd::SupportedPids s;
-          s.addBitmap(0x00, pr.bytes);
-          for (uint8_t pid : s.list()) {
-            const obd::Pid* row = obd::FindPid(pid);
-            if (pid != 0x02 && row && row->kind != obd::PidKind::Bitmap) pids.insert(pid);
-          }
-        }
-      }
-      // Asked in PID order after the bitmap, ahead of what else waits.
-      std::vector<Request> asks;
-      for (uint8_t pid : pids) {
-        if (asks.size() >= kMaxFreezeFramePids) break;
-        const uint8_t ask[] = {obd::kFreezeFrame, pid, 0x00};
-        asks.push_back(Request{Purpose::FreezeFramePid, {ask, ask + 3}, ObdRequestText(ask)});
-      }
-      queue_.insert(queue_.begin(), asks.begin(), asks.end());
+    case Purpose::FreezeFrameBitmap:
+      readFreezeFrameBitmap(reply);
       break;
-    }
     case Purpose::FreezeFramePid:
-      for (const obd::Message& m : positive(reply, obd::kFreezeFrame)) {
-        for (obd::PidReply& pr : obd::SplitFreezeFrame(m.data).pids) {
-          for (ObdFreezeFrame& f : results_.freezeFrames)
-            if (f.ecu == m.ecu && pr.frame == 0) f.pids.push_back(pr);
-        }
-      }
+      readFreezeFramePid(reply);
       break;
     case Purpose::Vin:
     case Purpose::CalibrationIds:
-    case Purpose::EcuNames: {
-      const uint8_t infoType = r.bytes.size() > 1 ? r.bytes[1] : 0;
-      std::map<uint32_t, std::vector<obd::Message>> byEcu;
-      for (const obd::Message& m : positive(reply, obd::kVehicleInfo))
-        if (m.data.size() >= 2 && m.data[1] == infoType) byEcu[m.ecu].push_back(m);
-      for (const auto& [ecu, messages] : byEcu) {
-        ObdEcu& e = ecuEntry(ecu);
-        if (r.purpose == Purpose::Vin) e.vin = obd::ParseVin(messages);
-        if (r.purpose == Purpose::CalibrationIds)
-          e.calibrationIds = obd::ParseCalibrationIds(messages);
-        if (r.purpose == Purpose::EcuNames) e.name = obd::ParseEcuName(messages);
-      }
-      if (onIdentity) onIdentity();
+    case Purpose::EcuNames:
+      readVehicleInfo(r, reply);
       break;
-    }
-    case Purpose::Clear: {
-      if (!positive(reply, obd::kClearCodes).empty()) {
-        results_.clear = ObdClear::Done;
-      } else {
-        results_.clear = ObdClear::NoAnswer;
-        for (const obd::Message& m : reply.messages) {
-          if (const auto neg = obd::ReadNegativeReply(m.data);
-              neg && neg->service == obd::kClearCodes) {
-            results_.clear = ObdClear::Refused;
-            results_.clearRefusal = neg->code;
-          }
-        }
-      }
-      queueRereadAfterClear();
+    case Purpose::Clear:
+      readClearReply(reply);
       break;
-    }
-    case Purpose::Poll:
-      handlePoll(r, reply);
-      return;
   }
   sendNext();
+}
+
+void ObdSession::stepSetup() {
+  if (++setupStep_ < setup_.size()) {
+    send(Request{Purpose::Setup, {}, setup_[setupStep_]}, 0);
+    return;
+  }
+  setPhase(ObdPhase::Connecting);
+  const uint8_t first[] = {obd::kCurrentData, 0x00};
+  send(Request{Purpose::Connect, {first, first + 2}, ObdRequestText(first)}, 0);
+}
+
+void ObdSession::stepConnect(const ObdReply& reply) {
+  const bool answered =
+      !reply.messages.empty() || reply.badLines > 0 || reply.status == ElmLineKind::Data;
+  if (!answered) {
+    const ElmLineKind k = reply.status == ElmLineKind::Empty ? ElmLineKind::NoData : reply.status;
+    fail(ObdFailure::NoCar, FormatText(TranslateText(kNoCarText), {StatusName(k)}));
+    return;
+  }
+  // With the protocol chosen the answer is readable already.
+  if (!reply.messages.empty()) {
+    handleBitmaps(reply);
+    for (ObdEcu& e : results_.ecus) e.bitmapsAsked |= 1;
+    firstBitmapAsked_ = true;
+  }
+  setPhase(ObdPhase::Identifying);
+  send(Request{Purpose::DescribeProtocol, {}, "AT DPN"}, 0);
+}
+
+void ObdSession::stepDescribeProtocol() {
+  std::optional<ObdProtocol> found;
+  for (const ObdLine& l : setupLines_) {
+    if (l.overlong) continue;
+    if ((found = ParseDescribeProtocolNumber(l.text))) {
+      results_.protocolChosenByAdapter = !l.text.empty() && l.text[0] == 'A';
+      break;
+    }
+  }
+  if (found) {
+    results_.protocol = *found;
+    framing_ = ObdProtocolOf(*found).framing;
+  }
+  if (framing_ == ObdFraming::Unknown) {
+    fail(ObdFailure::NoAdapter, kNoProtocolText);
+    return;
+  }
+  send(Request{Purpose::Voltage, {}, "AT RV"}, 0);
+}
+
+void ObdSession::stepVoltage() {
+  for (const ObdLine& l : setupLines_)
+    if (const auto v = ParseAdapterVoltage(l.text)) results_.voltage = v;
+  if (onIdentity) onIdentity();
+  setPhase(ObdPhase::Discovering);
+  if (auto next = nextBitmapRequest()) {
+    send(std::move(*next), pauseFor());
+    return;
+  }
+  queueReading();
+  sendNext();
+}
+
+void ObdSession::stepBitmap(const ObdReply& reply) {
+  handleBitmaps(reply);
+  if (auto next = nextBitmapRequest()) {
+    send(std::move(*next), pauseFor());
+    return;
+  }
+  if (onIdentity) onIdentity();
+  queueReading();
+  sendNext();
+}
+
+void ObdSession::readMonitorStatus(const ObdReply& reply) {
+  for (const obd::Message& m : positive(reply, obd::kCurrentData)) {
+    if (m.data.size() < 2 || m.data[1] != 0x01) continue;
+    const auto status = obd::DecodeMonitorStatus(std::span<const uint8_t>(m.data).subspan(2));
+    if (status) ecuEntry(m.ecu).status = status;
+  }
+}
+
+void ObdSession::readFreezeFrameCode(const ObdReply& reply) {
+  std::set<uint32_t> withFrame;
+  for (const obd::Message& m : positive(reply, obd::kFreezeFrame)) {
+    for (const obd::PidReply& pr : obd::SplitFreezeFrame(m.data).pids) {
+      if (pr.pid != 0x02 || pr.bytes.size() < 2) continue;
+      if (pr.bytes[0] == 0 && pr.bytes[1] == 0) continue;  // no frame stored
+      const std::string code = obd::DtcText(pr.bytes[0], pr.bytes[1]);
+      std::erase_if(results_.freezeFrames, [&](const ObdFreezeFrame& f) { return f.ecu == m.ecu; });
+      results_.freezeFrames.push_back(ObdFreezeFrame{m.ecu, code, {}});
+      withFrame.insert(m.ecu);
+    }
+  }
+  if (!withFrame.empty()) {
+    const uint8_t ask[] = {obd::kFreezeFrame, 0x00, 0x00};
+    queue_.push_front(Request{Purpose::FreezeFrameBitmap, {ask, ask + 3}, ObdRequestText(ask)});
+  }
+}
+
+void ObdSession::readFreezeFrameBitmap(const ObdReply& reply) {
+  std::set<uint8_t> pids;
+  for (const obd::Message& m : positive(reply, obd::kFreezeFrame)) {
+    for (const obd::PidReply& pr : obd::SplitFreezeFrame(m.data).pids) {
+      if (pr.pid != 0x00 || pr.bytes.size() < 4) continue;
+      obd::SupportedPids s;
+      s.addBitmap(0x00, pr.bytes);
+      for (uint8_t pid : s.list()) {
+        const obd::Pid* row = obd::FindPid(pid);
+        if (pid != 0x02 && row && row->kind != obd::PidKind::Bitmap) pids.insert(pid);
+      }
+    }
+  }
+  // Asked in PID order after the bitmap, ahead of what else waits.
+  std::vector<Request> asks;
+  for (uint8_t pid : pids) {
+    if (asks.size() >= kMaxFreezeFramePids) break;
+    const uint8_t ask[] = {obd::kFreezeFrame, pid, 0x00};
+    asks.push_back(Request{Purpose::FreezeFramePid, {ask, ask + 3}, ObdRequestText(ask)});
+  }
+  queue_.insert(queue_.begin(), asks.begin(), asks.end());
+}
+
+void ObdSession::readFreezeFramePid(const ObdReply& reply) {
+  for (const obd::Message& m : positive(reply, obd::kFreezeFrame)) {
+    for (obd::PidReply& pr : obd::SplitFreezeFrame(m.data).pids) {
+      for (ObdFreezeFrame& f : results_.freezeFrames)
+        if (f.ecu == m.ecu && pr.frame == 0) f.pids.push_back(pr);
+    }
+  }
+}
+
+void ObdSession::readVehicleInfo(const Request& r, const ObdReply& reply) {
+  const uint8_t infoType = r.bytes.size() > 1 ? r.bytes[1] : 0;
+  std::map<uint32_t, std::vector<obd::Message>> byEcu;
+  for (const obd::Message& m : positive(reply, obd::kVehicleInfo))
+    if (m.data.size() >= 2 && m.data[1] == infoType) byEcu[m.ecu].push_back(m);
+  for (const auto& [ecu, messages] : byEcu) {
+    ObdEcu& e = ecuEntry(ecu);
+    if (r.purpose == Purpose::Vin) e.vin = obd::ParseVin(messages);
+    if (r.purpose == Purpose::CalibrationIds) e.calibrationIds = obd::ParseCalibrationIds(messages);
+    if (r.purpose == Purpose::EcuNames) e.name = obd::ParseEcuName(messages);
+  }
+  if (onIdentity) onIdentity();
+}
+
+void ObdSession::readClearReply(const ObdReply& reply) {
+  if (!positive(reply, obd::kClearCodes).empty()) {
+    results_.clear = ObdClear::Done;
+  } else {
+    results_.clear = ObdClear::NoAnswer;
+    for (const obd::Message& m : reply.messages) {
+      if (const auto neg = obd::ReadNegativeReply(m.data);
+          neg && neg->service == obd::kClearCodes) {
+        results_.clear = ObdClear::Refused;
+        results_.clearRefusal = neg->code;
+      }
+    }
+  }
+  queueRereadAfterClear();
 }
 
 void ObdSession::handleBitmaps(const ObdReply& reply) {

@@ -230,6 +230,18 @@ class ObdSession {
   // pending answer ran out.
   void finishReply(bool timedOut, bool giveUpWaiting = false);
   void handleReply(const Request& r, const ObdReply& reply);
+  // One step of handleReply each, by the request's purpose.
+  void stepSetup();
+  void stepConnect(const ObdReply& reply);
+  void stepDescribeProtocol();
+  void stepVoltage();
+  void stepBitmap(const ObdReply& reply);
+  void readMonitorStatus(const ObdReply& reply);
+  void readFreezeFrameCode(const ObdReply& reply);
+  void readFreezeFrameBitmap(const ObdReply& reply);
+  void readFreezeFramePid(const ObdReply& reply);
+  void readVehicleInfo(const Request& r, const ObdReply& reply);
+  void readClearReply(const ObdReply& reply);
   void handleBitmaps(const ObdReply& reply);
   void handlePoll(const Request& r, const ObdReply& reply);
   void handleCodes(const Request& r, const ObdReply& reply);
