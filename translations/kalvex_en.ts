@@ -787,6 +787,126 @@
         <source>NISSAN - ECU: Общий CAN - &apos;Общий CAN&apos;</source>
         <translation>NISSAN - ECU: Generic CAN - &apos;Generic CAN&apos;</translation>
     </message>
+    <message>
+        <source>Протокол: %1</source>
+        <translation>Protocol: %1</translation>
+    </message>
+    <message>
+        <source>(найден автоматическим поиском)</source>
+        <translation>(found by the automatic search)</translation>
+    </message>
+    <message>
+        <source>Напряжение адаптера: %1 В</source>
+        <translation>Adapter voltage: %1 V</translation>
+    </message>
+    <message>
+        <source>Ответившие блоки: %1</source>
+        <translation>ECUs that answered: %1</translation>
+    </message>
+    <message>
+        <source>VIN (%1): %2</source>
+        <translation>VIN (%1): %2</translation>
+    </message>
+    <message>
+        <source>Калибровка (%1): %2</source>
+        <translation>Calibration ID (%1): %2</translation>
+    </message>
+    <message>
+        <source>Имя блока (%1): %2</source>
+        <translation>ECU name (%1): %2</translation>
+    </message>
+    <message>
+        <source>Лампа MIL: горит, подтверждённых кодов: %1</source>
+        <translation>MIL: on, confirmed codes: %1</translation>
+    </message>
+    <message>
+        <source>Лампа MIL: не горит, подтверждённых кодов: %1</source>
+        <translation>MIL: off, confirmed codes: %1</translation>
+    </message>
+    <message>
+        <source>Коды неисправностей: нет</source>
+        <translation>Trouble codes: none</translation>
+    </message>
+    <message>
+        <source>Коды неисправностей:</source>
+        <translation>Trouble codes:</translation>
+    </message>
+    <message>
+        <source>сохранённый</source>
+        <translation>stored</translation>
+    </message>
+    <message>
+        <source>ожидающий</source>
+        <translation>pending</translation>
+    </message>
+    <message>
+        <source>постоянный</source>
+        <translation>permanent</translation>
+    </message>
+    <message>
+        <source>Готовность систем (%1):</source>
+        <translation>Readiness (%1):</translation>
+    </message>
+    <message>
+        <source>готово</source>
+        <translation>complete</translation>
+    </message>
+    <message>
+        <source>не готово</source>
+        <translation>not complete</translation>
+    </message>
+    <message>
+        <source>Стоп-кадр (%1), код %2:</source>
+        <translation>Freeze frame (%1), code %2:</translation>
+    </message>
+    <message>
+        <source>Параметры (%1):</source>
+        <translation>PIDs (%1):</translation>
+    </message>
+    <message>
+        <source>Коды неисправностей стёрты</source>
+        <translation>Trouble codes cleared</translation>
+    </message>
+    <message>
+        <source>Блок управления отказался стереть коды: %1</source>
+        <translation>The ECU refused to clear the codes: %1</translation>
+    </message>
+    <message>
+        <source>Ни один блок не ответил на запрос стирания кодов</source>
+        <translation>No ECU answered the request to clear the codes</translation>
+    </message>
+    <message>
+        <source>Стереть коды неисправностей и стоп-кадр? Лампа MIL погаснет, готовность систем будет сброшена. [y/N] </source>
+        <translation>Clear the trouble codes and the freeze frame? The MIL goes out and the readiness monitors are reset. [y/N] </translation>
+    </message>
+    <message>
+        <source>Стирание кодов требует подтверждения: запустите в терминале или добавьте --yes</source>
+        <translation>Clearing the codes needs a confirmation: run it in a terminal or add --yes</translation>
+    </message>
+    <message>
+        <source>Стирание кодов отменено</source>
+        <translation>Clearing the codes cancelled</translation>
+    </message>
+    <message>
+        <source>Опрашивать нечего: блоки не поддерживают ни одного из выбранных параметров</source>
+        <translation>Nothing to poll: the ECUs support none of the PIDs chosen</translation>
+    </message>
+    <message>
+        <source>Автомобиль не отвечает: адаптер не смог установить связь (%1)</source>
+        <translation>The car does not answer: the adapter could not connect (%1)</translation>
+    </message>
+    <message>
+        <source>Адаптер не назвал протокол связи с автомобилем</source>
+        <translation>The adapter did not name the protocol it uses with the car</translation>
+    </message>
+    <message>
+        <source>Не удалось записать в порт</source>
+        <translation>Cannot write to the port</translation>
+    </message>
+    <message>
+        <source>Адаптер Kesta-mini не поддерживает режим OBD-II: он связывается только с одним блоком управления по его адресу. Выберите адаптер ELM327.</source>
+        <translation>The Kesta-mini adapter cannot do generic OBD-II: it talks to one control unit by its address. Choose an ELM327 adapter.</translation>
+    </message>
 </context>
 <context>
     <name>kalvex::AboutPage</name>

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 
+#include "adapter/elm327_obd.h"
 #include "catalogue/catalogue.h"
 #include "cli/cli_args.h"
 #include "cli/help.h"
@@ -26,6 +27,8 @@ struct RawLine {
   bool obd = false, obdSilent = false, obdRefuse = false;
   std::vector<std::string> hex;
   bool searching = false, writeLog = false, faults = false, clear = false, reconnect = false;
+  bool yes = false;
+  std::string pids, action;  // obd and protocol above serve monitor and obd too
 };
 
 struct CommandText {
@@ -52,8 +55,13 @@ const CommandText kCommands[] = {
     {"monitor",
      "Usage: kalvex-cli monitor --port PORT --adapter elm327|kesta --make M --ecu E\n"
      "                          [--log] [--duration S] [--replies N] [--csv FILE]\n"
-     "                          [--faults [--clear]] [--pause MS] [--reconnect]\n",
+     "                          [--faults [--clear]] [--pause MS] [--reconnect]\n"
+     "       kalvex-cli monitor --obd --port PORT [--protocol P] [--pids 0C,0D,...]\n"
+     "                          [--log] [--duration S] [--csv FILE] [--pause MS]\n"
+     "                          [--faults [--clear [--yes]]]\n",
      "a session on a serial port: gauge values as CSV,\nor the fault list"},
+    {"obd", "Usage: kalvex-cli obd info --port PORT [--protocol P] [--log]\n",
+     "what a car tells in generic OBD-II (SAE J1979)"},
     {"replay", "Usage: kalvex-cli replay LOGFILE --make M --ecu E [--csv FILE]\n",
      "the CSV a session's ELM327 log file stands for"},
 };
@@ -103,6 +111,13 @@ void MakeAndEcuOptions(CLI::App* sub, RawLine& raw) {
       ->type_name("E");
 }
 
+void ObdProtocolOption(CLI::App* sub, RawLine& raw) {
+  sub->add_option("--protocol", raw.protocol,
+                  "auto (default), can11, can29, can11-250, can29-250, kwp,\n"
+                  "kwp-slow or iso9141")
+      ->type_name("P");
+}
+
 CLI::App* Command(CLI::App& app, const char* name, const char* description, const char* footer) {
   CLI::App* sub = app.add_subcommand(name, description);
   sub->set_help_flag("-h,--help", "show this help and exit");
@@ -136,8 +151,8 @@ void Build(CLI::App& app, RawLine& raw) {
       "  0  done\n"
       "  1  a file, port or output failed (see the command)\n"
       "  2  bad usage\n"
-      "  3  monitor: no reply accepted\n"
-      "  4  monitor: the port failed during the run\n");
+      "  3  monitor: no reply accepted; obd, monitor --obd: the car never answered\n"
+      "  4  monitor, obd: the port failed during the run\n");
 
   CLI::App* ports =
       Command(app, "ports",
@@ -259,6 +274,31 @@ void Build(CLI::App& app, RawLine& raw) {
   monitor->add_flag("--reconnect", raw.reconnect,
                     "when the port fails or no reply came for 10 s, close it,\n"
                     "wait 2 s and start again; the CSV goes on");
+  monitor->add_flag("--obd", raw.obd,
+                    "generic OBD-II (ELM327 only): the supported PIDs polled,\n"
+                    "columns OBD_0C ... (OBD_0D_7E9 where two ECUs answer)");
+  ObdProtocolOption(monitor, raw);
+  monitor->add_option("--pids", raw.pids, "with --obd: the PIDs to poll, hex, comma-separated")
+      ->type_name("LIST");
+  monitor->add_flag("--yes", raw.yes,
+                    "with --obd --clear: clear without asking (scripts); without\n"
+                    "it the question needs a terminal");
+
+  CLI::App* obd =
+      Command(app, "obd",
+              "Talks to a car in generic OBD-II (SAE J1979) through an ELM327 and prints\n"
+              "what it tells: protocol, adapter voltage, VIN, calibration IDs, the ECUs\n"
+              "that answered, their supported PIDs with current values, the MIL, trouble\n"
+              "codes (stored, pending, permanent) with descriptions, readiness and the\n"
+              "freeze frame. With --lang en the standard's words are English.\n",
+              "Exit status: 0 read; 1 the port cannot be opened or the output cannot be\n"
+              "written; 2 bad usage; 3 the adapter or the car never answered; 4 the port\n"
+              "failed during the run.\n");
+  obd->add_option("ACTION", raw.action, "info")->type_name("");
+  obd->add_option("--port", raw.port, "the serial device, or a Wi-Fi adapter's HOST:PORT")
+      ->type_name("PORT");
+  ObdProtocolOption(obd, raw);
+  obd->add_flag("--log", raw.writeLog, "write the session log file");
 
   CLI::App* replay =
       Command(app, "replay",
@@ -380,8 +420,43 @@ std::string TakeSimulate(const CLI::App& sub, const RawLine& raw, SimulateOption
   return {};
 }
 
+// --protocol: the ELM327's protocol number; an error text, or empty.
+std::string TakeObdProtocol(const CLI::App& sub, const RawLine& raw, uint8_t& protocol) {
+  if (!Given(sub, "--protocol")) return {};
+  const auto p = ParseObdProtocolOption(raw.protocol);
+  if (!p)
+    return "--protocol is auto, can11, can29, can11-250, can29-250, kwp, kwp-slow or iso9141, "
+           "not " +
+           raw.protocol;
+  protocol = static_cast<uint8_t>(*p);
+  return {};
+}
+
+// --pids 0C,0D,05: hex PIDs (1 to 2 digits, either case), at most 64.
+std::string TakePids(const std::string& text, std::vector<uint8_t>& pids) {
+  const std::string bad = "--pids needs hex PIDs separated by commas (0C,0D,05), not " + text;
+  size_t at = 0;
+  while (at <= text.size()) {
+    const size_t comma = std::min(text.find(',', at), text.size());
+    const std::string one = text.substr(at, comma - at);
+    if (one.empty() || one.size() > 2) return bad;
+    int v = 0;
+    for (char c : one) {
+      const int d = hex::LenientValue(c);
+      if (d < 0) return bad;
+      v = v * 16 + d;
+    }
+    if (std::find(pids.begin(), pids.end(), v) == pids.end())
+      pids.push_back(static_cast<uint8_t>(v));
+    if (pids.size() > 64) return bad;
+    at = comma + 1;
+  }
+  return {};
+}
+
 std::string TakeMonitor(const CLI::App& sub, const RawLine& raw, MonitorOptions& o) {
   o.port = raw.port;
+  o.obd = raw.obd;
   if (Given(sub, "--adapter")) {
     if (raw.adapter == "elm327")
       o.adapter = 0;
@@ -411,11 +486,36 @@ std::string TakeMonitor(const CLI::App& sub, const RawLine& raw, MonitorOptions&
   o.faults = raw.faults;
   o.clear = raw.clear;
   o.reconnect = raw.reconnect;
+  o.yes = raw.yes;
+  if (o.obd) {
+    if (o.port.empty()) return "--port is needed";
+    if (Given(sub, "--make") || Given(sub, "--ecu")) return "--obd takes no --make or --ecu";
+    if (o.reconnect) return "--obd does not take --reconnect";
+    if (o.replies) return "--obd does not take --replies";
+    if (std::string problem = TakeObdProtocol(sub, raw, o.obdProtocol); !problem.empty())
+      return problem;
+    if (Given(sub, "--pids"))
+      if (std::string problem = TakePids(raw.pids, o.pids); !problem.empty()) return problem;
+    if (o.clear && !o.faults) return "--clear goes with --faults";
+    if (o.yes && !o.clear) return "--yes goes with --clear";
+    return {};
+  }
+  if (Given(sub, "--protocol") || Given(sub, "--pids") || o.yes)
+    return "--protocol, --pids and --yes go with --obd";
   if (o.port.empty()) return "--port is needed";
   if (o.adapter < 0) return "--adapter is needed";
   if (std::string problem = TakeMakeAndEcu(raw, o.make, o.ecu); !problem.empty()) return problem;
   if (o.clear && !o.faults) return "--clear goes with --faults";
   return {};
+}
+
+std::string TakeObd(const CLI::App& sub, const RawLine& raw, ObdInfoOptions& o) {
+  if (raw.action != "info")
+    return raw.action.empty() ? "what to do is needed: info" : "unknown action: " + raw.action;
+  o.port = raw.port;
+  o.log = raw.writeLog;
+  if (o.port.empty()) return "--port is needed";
+  return TakeObdProtocol(sub, raw, o.protocol);
 }
 
 std::string TakeReplay(const CLI::App& sub, const RawLine& raw, ReplayOptions& o) {
@@ -523,6 +623,8 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args, CommandLine&
   if (command == "simulate") problem = TakeSimulate(*sub, raw, line.simulate);
   if (command == "monitor") problem = TakeMonitor(*sub, raw, line.monitor);
   if (command == "replay") problem = TakeReplay(*sub, raw, line.replay);
+  if (command == "obd") problem = TakeObd(*sub, raw, line.obd);
+  line.monitor.english = line.obd.english = line.language == "en";
   if (!problem.empty()) return Fail(command, problem);
   line.command = command;
   return {};

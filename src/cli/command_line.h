@@ -43,7 +43,14 @@ struct SimulateOptions {
 
 struct MonitorOptions {
   std::string port;
-  int adapter = -1;  // ComboBoxTA index: 0 ELM327, 1 Kesta-mini
+  // --obd: the generic OBD-II mode (ELM327 only); --adapter, --make and
+  // --ecu are not needed then.
+  bool obd = false;
+  uint8_t obdProtocol = 0;    // ObdProtocol, --protocol
+  std::vector<uint8_t> pids;  // --pids, in the order given
+  bool yes = false;           // --yes: --clear without asking
+  bool english = false;       // --lang en
+  int adapter = -1;           // ComboBoxTA index: 0 ELM327, 1 Kesta-mini
   int make = -1;
   int ecu = -1;
   bool log = false;
@@ -54,6 +61,14 @@ struct MonitorOptions {
   std::optional<long> replies;
   Millis pause = kDefaultRequestPause;
   bool reconnect = false;
+};
+
+// kalvex-cli obd info: what a generic OBD-II car tells about itself.
+struct ObdInfoOptions {
+  std::string port;
+  uint8_t protocol = 0;  // ObdProtocol
+  bool log = false;
+  bool english = false;  // --lang en: the vocabulary's own English
 };
 
 struct ReplayOptions {
@@ -70,6 +85,7 @@ struct CommandLine {
   DecodeOptions decode;
   SimulateOptions simulate;
   MonitorOptions monitor;
+  ObdInfoOptions obd;
   ReplayOptions replay;
 };
 

@@ -11,5 +11,8 @@ int RunDecode(const DecodeOptions& o);
 int RunSimulate(const SimulateOptions& o);
 int RunMonitor(const MonitorOptions& o);
 int RunReplay(const ReplayOptions& o);
+// The generic OBD-II mode (cmd_obd.cpp): obd info, and monitor --obd.
+int RunObdInfo(const ObdInfoOptions& o);
+int RunObdMonitor(const MonitorOptions& o);
 
 }  // namespace kalvex::cli

@@ -66,6 +66,8 @@ int main(int argc, char** argv) {
 #else
   if (cmd == "simulate") return RunSimulate(line.simulate);
 #endif
-  if (cmd == "monitor") return RunMonitor(line.monitor);
+  if (cmd == "monitor")
+    return line.monitor.obd ? RunObdMonitor(line.monitor) : RunMonitor(line.monitor);
+  if (cmd == "obd") return RunObdInfo(line.obd);
   return RunReplay(line.replay);
 }
