@@ -127,6 +127,8 @@ void ObdSession::start(const std::string& portPath, const ObdOptions& options) {
   misses_.clear();
   pollAt_ = 0;
   roundsDone_ = 0;
+  roundAnswered_.clear();
+  everAnswered_ = false;
   requestsWritten_ = 0;
   valuesRead_ = 0;
   framing_ = ObdProtocolOf(options_.protocol).framing;
@@ -713,19 +715,26 @@ void ObdSession::handlePoll(const Request& r, const ObdReply& reply) {
     }
   }
   pollAt_ += r.bytes.size() - 1;
-  if (pollAt_ >= pollPids_.size()) ++roundsDone_;
-  // A PID that nobody answers, round after round (a bitmap that claims
-  // everything), leaves the poll; its column stays, empty.
-  for (auto it = r.bytes.begin() + 1; it != r.bytes.end(); ++it) {
-    if (answered.count(*it)) {
-      misses_[*it] = 0;
-    } else if (++misses_[*it] >= kObdMissesBeforeDrop) {
-      const auto at = std::find(pollPids_.begin(), pollPids_.end(), *it);
-      if (at != pollPids_.end()) {
-        if (static_cast<size_t>(at - pollPids_.begin()) < pollAt_) --pollAt_;
-        pollPids_.erase(at);
+  roundAnswered_.insert(answered.begin(), answered.end());
+  if (!answered.empty()) everAnswered_ = true;
+  if (pollAt_ >= pollPids_.size()) {
+    ++roundsDone_;
+    // A PID that nobody answers, round after round (a bitmap that claims
+    // everything), leaves the poll; its column stays, empty. Counted only in
+    // rounds where the car answered something else: a car that fell silent
+    // (ignition off, a bus error) keeps its PIDs, to be read again when it
+    // is back.
+    if (!roundAnswered_.empty() || !everAnswered_) {
+      std::vector<uint8_t> keep;
+      for (uint8_t pid : pollPids_) {
+        int& miss = misses_[pid];
+        miss = roundAnswered_.count(pid) ? 0 : miss + 1;
+        if (miss < kObdMissesBeforeDrop) keep.push_back(pid);
       }
+      pollPids_ = std::move(keep);
     }
+    roundAnswered_.clear();
+    pollAt_ = 0;
   }
   if (!changed.empty() && onValues) onValues(changed);
   if (!running()) return;

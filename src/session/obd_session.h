@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,7 @@ constexpr Millis kObdPendingLimit = 5000;     // "response pending": the longest
 constexpr int kObdMaxPidsPerRequest = 6;      // J1979 on CAN
 constexpr uint8_t kObdLastBitmap = 0xC0;      // discovery asks no bitmap beyond this one
 constexpr int kObdMissesBeforeDrop = 3;       // a PID nobody answers this often leaves the poll
+constexpr Millis kObdSilentCarMs = 5000;      // no value this long: the car is away, PIDs kept
 constexpr int kObdSilentRequestsLimit = 3;    // requests in a row without a prompt: adapter lost
 
 enum class ObdPhase : uint8_t {
@@ -273,6 +275,8 @@ class ObdSession {
   std::map<uint8_t, int> misses_;
   size_t pollAt_ = 0;
   int roundsDone_ = 0;
+  std::set<uint8_t> roundAnswered_;  // PIDs answered in the round under way
+  bool everAnswered_ = false;        // any poll answer with a value yet
   Millis codesReadAt_ = 0;
   uint64_t requestsWritten_ = 0;
   uint64_t valuesRead_ = 0;

@@ -319,6 +319,25 @@ TEST(ObdSession, BitmapClaimingEverythingStopsTheChainAtC0) {
   EXPECT_TRUE(h.session.pollPids().empty());
 }
 
+TEST(ObdSession, CarFallingSilentKeepsItsPidsAndIsReadAgain) {
+  int polls = 0;
+  Harness h([&polls](const std::string& req) -> std::optional<std::string> {
+    // Ignition off for polls 5 to 40, then on again.
+    if (req.rfind("01 0C", 0) == 0 && ++polls >= 5 && polls < 40) return "NO DATA";
+    return CanCar(req);
+  });
+  ObdOptions o;
+  o.poll = true;
+  o.readCodes = o.readInfo = false;
+  o.pids = {0x0C, 0x0D};
+  h.run(o, 70);
+  EXPECT_TRUE(h.session.running());
+  EXPECT_EQ(h.session.pollPids(), (std::vector<uint8_t>{0x0C, 0x0D}));
+  EXPECT_GT(polls, 45);
+  EXPECT_GE(h.session.results().values.at({0x7E8, 0x0C}).at,
+            h.port.writes[h.port.writes.size() - 5].at);
+}
+
 TEST(ObdSession, UnableToConnectIsQuick) {
   Harness h([](const std::string& req) -> std::optional<std::string> {
     if (auto a = AdapterAnswer(req)) return a;
