@@ -1,0 +1,212 @@
+#include "app/obd_panel.h"
+
+#include <QLabel>
+#include <QTabWidget>
+
+#include "app/obd_dashboard.h"
+#include "app/obd_faults_view.h"
+#include "app/obd_host.h"
+#include "app/obd_mode.h"
+#include "app/obd_params_page.h"
+#include "app/window_text.h"
+#include "obd/ecu_name.h"
+#include "session/session_view.h"
+
+namespace kalvex {
+
+namespace {
+
+// Codes are read again this often while polling, so the page keeps up
+// with a lamp that lights during the drive.
+constexpr Millis kCodesEvery = 30'000;
+
+}  // namespace
+
+ObdPanel::ObdPanel(SessionView& view, QTabWidget* pages, QWidget* dashboardPage,
+                   QWidget* faultsPage, obd::Lang lang)
+    : view_(view), pages_(pages), lang_(lang), host_(std::make_unique<ObdHost>()) {
+  dashboard_ = new ObdDashboard(lang, dashboardPage);
+  dashboard_->setGeometry(dashboardPage->rect());
+  dashboard_->setClock(&host_->clock());
+  dashboard_->hide();
+  faults_ = new ObdFaultsView(lang, faultsPage);
+  faults_->setGeometry(faultsPage->rect());
+  faults_->hide();
+  params_ = new ObdParamsPage(lang);
+  paramsTab_ = pages_->addTab(params_, tr("Все параметры"));
+  pages_->setTabVisible(paramsTab_, false);
+
+  faults_->onRead = [this] { host_->readCodes(); };
+  faults_->onClear = [this] { host_->clearCodes(); };
+  host_->onRunningChanged = [this](bool running) {
+    view_.showRunning(running);
+    view_.setSelectorsEnabled(!running);
+    faults_->setButtonsEnabled(running);
+    if (running) {
+      dashboard_->sessionStarted();
+    } else {
+      dashboard_->sessionStopped();
+      const ObdSession& s = host_->session();
+      view_.setStatusText(s.failure() != ObdFailure::None ? s.failureText() : kStatusNoLink);
+    }
+  };
+  host_->onPhase = [this](ObdPhase p) { phaseChanged(p); };
+  host_->onValues = [this](const auto& keys) { valuesArrived(keys); };
+  host_->onCodes = [this] { codesRead(); };
+  host_->onIdentity = [this] { identityRead(); };
+}
+
+ObdPanel::~ObdPanel() { shutdown(); }
+
+void ObdPanel::shutdown() { host_->shutdown(); }
+
+void ObdPanel::setActive(bool on) {
+  active_ = on;
+  // The pages have their final size once the window is laid out.
+  dashboard_->setGeometry(dashboard_->parentWidget()->rect());
+  faults_->setGeometry(faults_->parentWidget()->rect());
+  dashboard_->setVisible(on);
+  if (on) dashboard_->raise();
+  faults_->setVisible(on);
+  if (on) faults_->raise();
+  pages_->setTabVisible(paramsTab_, on);
+}
+
+void ObdPanel::adapterChosen(int adapter) {
+  if (!active_ || running()) return;
+  view_.setStatusText(adapter == 1 ? kObdKestaRefused : kStatusNoLink);
+}
+
+bool ObdPanel::running() const { return host_->running(); }
+
+void ObdPanel::setLogEnabled(bool on) { host_->setLogEnabled(on); }
+
+ObdOptions ObdPanel::SessionOptions(int protocolItem) {
+  ObdOptions o;
+  o.protocol = ObdProtocolChoice(protocolItem);
+  o.poll = true;
+  o.readCodes = true;
+  o.readInfo = true;
+  o.wordPids = true;  // the table tells the bit-field PIDs in words too
+  o.codesEvery = kCodesEvery;
+  return o;
+}
+
+void ObdPanel::startOrStop(const std::string& portText, int adapter, int protocolItem) {
+  if (running()) {
+    host_->stop();
+    return;
+  }
+  if (adapter == 1) {
+    view_.setStatusText(kObdKestaRefused);
+    view_.showError(kObdKestaRefused);
+    return;
+  }
+  dashboard_->clearValues();
+  dashboard_->showSupported({});
+  dashboard_->setIdentity({});
+  params_->clear();
+  faults_->clear();
+  freezePids_ = 0;
+  identityLogged_ = false;
+  host_->start(portText, SessionOptions(protocolItem));
+}
+
+void ObdPanel::phaseChanged(ObdPhase p) {
+  static constexpr const char* kSettingUp = QT_TRANSLATE_NOOP("kalvex", "Настройка адаптера");
+  static constexpr const char* kSearching = QT_TRANSLATE_NOOP("kalvex", "Поиск протокола");
+  static constexpr const char* kDiscovering =
+      QT_TRANSLATE_NOOP("kalvex", "Опрос поддерживаемых параметров");
+  static constexpr const char* kReading =
+      QT_TRANSLATE_NOOP("kalvex", "Чтение ошибок и данных автомобиля");
+  switch (p) {
+    case ObdPhase::SettingUp:
+      view_.setStatusText(kSettingUp);
+      break;
+    case ObdPhase::Connecting:
+      view_.setStatusText(kSearching);
+      break;
+    case ObdPhase::Identifying:
+    case ObdPhase::Discovering:
+      view_.setStatusText(kDiscovering);
+      break;
+    case ObdPhase::Reading:
+      view_.setStatusText(kReading);
+      dashboard_->showSupported(SupportedPids(host_->session().results()));
+      params_->update(host_->session().results());
+      dashboard_->showFaultReadNote(true);
+      break;
+    case ObdPhase::Polling:
+      view_.setStatusText(kStatusLinked);
+      dashboard_->showFaultReadNote(false);
+      break;
+    case ObdPhase::Idle:
+    case ObdPhase::Done:
+    case ObdPhase::Failed:
+      dashboard_->showFaultReadNote(false);
+      break;
+  }
+}
+
+void ObdPanel::valuesArrived(const std::vector<std::pair<uint32_t, uint8_t>>& keys) {
+  const ObdResults& r = host_->session().results();
+  if (!keys.empty()) dashboard_->valuesArrived(keys.front().second);
+  dashboard_->showFaultReadNote(false);
+  // The dashboard shows the first ECU's value where several answer a PID
+  // (the engine answers first).
+  for (const auto& [ecu, pid] : keys) {
+    const auto it = r.values.find({ecu, pid});
+    if (it == r.values.end() || !it->second.value) continue;
+    bool first = true;
+    for (const ObdEcu& e : r.ecus) {
+      if (!e.pids.has(pid)) continue;
+      first = e.id == ecu;
+      break;
+    }
+    if (first) dashboard_->setValue(pid, *it->second.value);
+  }
+  params_->update(r);
+  // The freeze frame is read after the codes: show it once it is in.
+  size_t freeze = 0;
+  for (const ObdFreezeFrame& f : r.freezeFrames) freeze += f.pids.size();
+  if (freeze != freezePids_) {
+    freezePids_ = freeze;
+    faults_->update(r);
+  }
+}
+
+void ObdPanel::codesRead() {
+  const ObdResults& r = host_->session().results();
+  faults_->update(r);
+  size_t freeze = 0;
+  for (const ObdFreezeFrame& f : r.freezeFrames) freeze += f.pids.size();
+  freezePids_ = freeze;
+  if (r.clear == ObdClear::Refused || r.clear == ObdClear::NoAnswer) {
+    view_.showError(
+        r.clear == ObdClear::Refused
+            ? QT_TRANSLATE_NOOP("kalvex", "Блок управления отказался стереть коды")
+            : QT_TRANSLATE_NOOP("kalvex", "Ни один блок не ответил на запрос стирания кодов"));
+  }
+}
+
+QString ObdPanel::identityText() const {
+  const ObdResults& r = host_->session().results();
+  QStringList parts;
+  if (const auto vin = ObdVin(r)) parts << "VIN " + Q(*vin);
+  for (const ObdEcu& e : r.ecus) {
+    QString who = Q(obd::EcuName(e.id, lang_));
+    if (e.name) who += " \"" + Q(*e.name) + "\"";
+    if (!e.calibrationIds.empty()) who += " " + Q(e.calibrationIds.front());
+    parts << who;
+  }
+  if (r.protocol != ObdProtocol::Auto) parts << Q(ObdProtocolOf(r.protocol).name);
+  return parts.join("  ·  ");
+}
+
+void ObdPanel::identityRead() {
+  const QString line = identityText();
+  dashboard_->setIdentity(line);
+  dashboard_->identityLine()->setToolTip(line);
+}
+
+}  // namespace kalvex

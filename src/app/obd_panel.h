@@ -1,0 +1,78 @@
+// The generic OBD-II mode inside the main window: its session host, its
+// dashboard over the makers' one, its fault view over the makers' fault
+// page and the "Все параметры" tab, shown only while "OBD-II (любой
+// автомобиль)" is the chosen make. The window hands it the choices and the
+// clicks; it reports back through the window's own view methods.
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <string>
+
+#include "obd/obd_text.h"
+#include "session/obd_session.h"
+
+class QTabWidget;
+class QWidget;
+
+namespace kalvex {
+
+class ObdDashboard;
+class ObdFaultsView;
+class ObdHost;
+class ObdParamsPage;
+class SessionView;
+
+class ObdPanel : public QObject {
+  Q_OBJECT
+ public:
+  // `dashboardPage` and `faultsPage` get the generic views laid over them;
+  // the parameters tab goes to the end of `pages`, hidden.
+  ObdPanel(SessionView& view, QTabWidget* pages, QWidget* dashboardPage, QWidget* faultsPage,
+           obd::Lang lang);
+  ~ObdPanel() override;
+
+  // The generic mode chosen (or left): views shown or hidden.
+  void setActive(bool on);
+  bool active() const { return active_; }
+  // The status line's text for the adapter chosen: the Kesta-mini's
+  // refusal, or the usual "no link".
+  void adapterChosen(int adapter);
+
+  // "Старт"/"Стоп" in generic mode. A refused adapter is said before any
+  // start, as an error.
+  void startOrStop(const std::string& portText, int adapter, int protocolItem);
+  bool running() const;
+  void setLogEnabled(bool on);
+  void shutdown();
+
+  ObdHost& host() { return *host_; }
+  ObdDashboard* dashboard() const { return dashboard_; }
+  ObdParamsPage* paramsPage() const { return params_; }
+  ObdFaultsView* faultsView() const { return faults_; }
+  int paramsTabIndex() const { return paramsTab_; }
+  // Options every window session uses (tests read them).
+  static ObdOptions SessionOptions(int protocolItem);
+  // The identity line as shown: VIN, calibration, ECU names, protocol.
+  QString identityText() const;
+
+ private:
+  void phaseChanged(ObdPhase p);
+  void valuesArrived(const std::vector<std::pair<uint32_t, uint8_t>>& keys);
+  void codesRead();
+  void identityRead();
+
+  SessionView& view_;
+  QTabWidget* pages_;
+  obd::Lang lang_;
+  std::unique_ptr<ObdHost> host_;
+  ObdDashboard* dashboard_ = nullptr;
+  ObdFaultsView* faults_ = nullptr;
+  ObdParamsPage* params_ = nullptr;
+  int paramsTab_ = -1;
+  bool active_ = false;
+  size_t freezePids_ = 0;  // freeze frame PIDs shown, to see late ones come in
+  bool identityLogged_ = false;
+};
+
+}  // namespace kalvex
