@@ -66,6 +66,7 @@ MainWindow::MainWindow(const WindowOptions& options, QWidget* parent)
   connectSession();
   obd_ = std::make_unique<ObdPanel>(*this, pages, dashboard_, faultsPage,
                                     options_.language == "en" ? obd::Lang::En : obd::Lang::Ru);
+  obd_->showStatus = [this](const std::string& text) { statusLabel->setText(Shown(text)); };
   restoreSettings();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect r = screen->availableGeometry();
@@ -290,8 +291,8 @@ void MainWindow::onMakeChosen() {
     obd_->adapterChosen(adapterIndex());
     return;
   }
-  if (obd_->active()) setStatusText(kStatusNoLink);
   obd_->setActive(false);
+  setStatusText(kStatusNoLink);
   for (const std::string& t : EcuTypesOf(make)) ecuTypeList->addItem(Shown(t));
   ecuTypeList->setEnabled(true);
   ecuTypeList->setCurrentIndex(ecuTypeList->count() > 0 ? 0 : -1);  // raises no change event
@@ -377,7 +378,10 @@ void MainWindow::showRunning(bool running) {
   caption_ = running ? kCaptionStop : kCaptionStart;
   startButton->setText(Shown(caption_));
 }
-void MainWindow::setStatusText(const std::string& text) { statusLabel->setText(Shown(text)); }
+void MainWindow::setStatusText(const std::string& text) {
+  if (obd_ && obd_->active()) return;  // the generic session's own line stays
+  statusLabel->setText(Shown(text));
+}
 
 void MainWindow::setFaultLines(const std::vector<std::string>& lines) {
   faultsPage->setLines(lines);

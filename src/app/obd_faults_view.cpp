@@ -51,28 +51,30 @@ ObdFaultsView::ObdFaultsView(obd::Lang lang, QWidget* parent) : QWidget(parent),
   codes_ = Table(this, {tr("Код"), tr("Вид"), tr("Блок"), tr("Описание")});
   codes_->setObjectName("ObdCodesTable");
   codes_->setGeometry(4, 26, 673, 128);
-  codes_->setColumnWidth(0, 60);
-  codes_->setColumnWidth(1, 100);
-  codes_->setColumnWidth(2, 150);
+  codes_->setColumnWidth(0, 56);
+  codes_->setColumnWidth(1, 96);
+  codes_->setColumnWidth(2, 140);
   codes_->horizontalHeader()->setStretchLastSection(true);
 
   auto* readinessHeading = new QLabel(tr("Готовность систем"), this);
-  readinessHeading->setGeometry(6, 158, 260, 18);
+  readinessHeading->setGeometry(6, 158, 330, 18);
   readinessHeading->setFont(UiFont(11, true));
   readiness_ = new QListWidget(this);
   readiness_->setObjectName("ObdReadinessList");
-  readiness_->setGeometry(4, 178, 272, 172);
+  readiness_->setGeometry(4, 178, 352, 172);
   readiness_->setFont(UiFont(11));
   readiness_->setSelectionMode(QAbstractItemView::NoSelection);
+  readiness_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  readiness_->setTextElideMode(Qt::ElideMiddle);
 
   freezeHeading_ = new QLabel(tr("Стоп-кадр"), this);
   freezeHeading_->setObjectName("ObdFreezeFrameHeading");
-  freezeHeading_->setGeometry(286, 158, 391, 18);
+  freezeHeading_->setGeometry(366, 158, 311, 18);
   freezeHeading_->setFont(UiFont(11, true));
   freeze_ = Table(this, {tr("Параметр"), tr("Значение")});
   freeze_->setObjectName("ObdFreezeFrameTable");
-  freeze_->setGeometry(284, 178, 393, 172);
-  freeze_->setColumnWidth(0, 240);
+  freeze_->setGeometry(364, 178, 313, 172);
+  freeze_->setColumnWidth(0, 180);
   freeze_->horizontalHeader()->setStretchLastSection(true);
 
   readButton_ = new QPushButton(tr("Прочитать ошибки"), this);
@@ -165,9 +167,10 @@ void ObdFaultsView::update(const ObdResults& r) {
   codes_->setRowCount(static_cast<int>(r.codes.size()));
   for (size_t i = 0; i < r.codes.size(); ++i) {
     const ObdCode& c = r.codes[i];
+    const QString description = Q(obd::DescribeDtc(c.code, lang_));
     SetRow(codes_, static_cast<int>(i),
-           {Q(c.code), KindText(c.kind), Q(obd::EcuName(c.ecu, lang_)),
-            Q(obd::DescribeDtc(c.code, lang_))});
+           {Q(c.code), KindText(c.kind), Q(obd::EcuName(c.ecu, lang_)), description});
+    codes_->item(static_cast<int>(i), 3)->setToolTip(description);
   }
   if (r.codesRead && r.codes.empty()) {
     codes_->setRowCount(1);
@@ -182,11 +185,14 @@ void ObdFaultsView::update(const ObdResults& r) {
   for (const ObdEcu& e : r.ecus) {
     if (!e.status) continue;
     if (reporting > 1) lines << Q(obd::EcuName(e.id, lang_)) + ":";
-    for (const obd::Readiness& m : e.status->monitors) {
-      const QString name = Q(obd::Pick(m.name, lang_));
-      lines << (reporting > 1 ? "  " : "") + name + ": " +
-                   (m.supported ? ReadyText(m.name.ru, m.complete) : tr("не поддерживается"));
-    }
+    // The monitors the car runs first; the ones it has not, after them.
+    for (bool supported : {true, false})
+      for (const obd::Readiness& m : e.status->monitors) {
+        if (m.supported != supported) continue;
+        const QString name = Q(obd::Pick(m.name, lang_));
+        lines << (reporting > 1 ? "  " : "") + name + ": " +
+                     (m.supported ? ReadyText(m.name.ru, m.complete) : tr("не поддерживается"));
+      }
   }
   QStringList shown;
   for (int i = 0; i < readiness_->count(); ++i) shown << readiness_->item(i)->text();

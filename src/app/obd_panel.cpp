@@ -1,5 +1,6 @@
 #include "app/obd_panel.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QTabWidget>
 
@@ -32,6 +33,8 @@ ObdPanel::ObdPanel(SessionView& view, QTabWidget* pages, QWidget* dashboardPage,
   faults_ = new ObdFaultsView(lang, faultsPage);
   faults_->setGeometry(faultsPage->rect());
   faults_->hide();
+  dashboardPage->installEventFilter(this);
+  faultsPage->installEventFilter(this);
   params_ = new ObdParamsPage(lang);
   paramsTab_ = pages_->addTab(params_, tr("Все параметры"));
   pages_->setTabVisible(paramsTab_, false);
@@ -47,7 +50,7 @@ ObdPanel::ObdPanel(SessionView& view, QTabWidget* pages, QWidget* dashboardPage,
     } else {
       dashboard_->sessionStopped();
       const ObdSession& s = host_->session();
-      view_.setStatusText(s.failure() != ObdFailure::None ? s.failureText() : kStatusNoLink);
+      status(s.failure() != ObdFailure::None ? s.failureText() : kStatusNoLink);
     }
   };
   host_->onPhase = [this](ObdPhase p) { phaseChanged(p); };
@@ -58,13 +61,24 @@ ObdPanel::ObdPanel(SessionView& view, QTabWidget* pages, QWidget* dashboardPage,
 
 ObdPanel::~ObdPanel() { shutdown(); }
 
+void ObdPanel::status(const std::string& text) {
+  if (showStatus) showStatus(text);
+}
+
+bool ObdPanel::eventFilter(QObject* watched, QEvent* event) {
+  // The views cover their pages whatever size the tab widget gives them.
+  if (event->type() == QEvent::Resize) {
+    if (watched == dashboard_->parentWidget())
+      dashboard_->setGeometry(dashboard_->parentWidget()->rect());
+    if (watched == faults_->parentWidget()) faults_->setGeometry(faults_->parentWidget()->rect());
+  }
+  return QObject::eventFilter(watched, event);
+}
+
 void ObdPanel::shutdown() { host_->shutdown(); }
 
 void ObdPanel::setActive(bool on) {
   active_ = on;
-  // The pages have their final size once the window is laid out.
-  dashboard_->setGeometry(dashboard_->parentWidget()->rect());
-  faults_->setGeometry(faults_->parentWidget()->rect());
   dashboard_->setVisible(on);
   if (on) dashboard_->raise();
   faults_->setVisible(on);
@@ -74,7 +88,7 @@ void ObdPanel::setActive(bool on) {
 
 void ObdPanel::adapterChosen(int adapter) {
   if (!active_ || running()) return;
-  view_.setStatusText(adapter == 1 ? kObdKestaRefused : kStatusNoLink);
+  status(adapter == 1 ? kObdKestaRefused : kStatusNoLink);
 }
 
 bool ObdPanel::running() const { return host_->running(); }
@@ -98,7 +112,7 @@ void ObdPanel::startOrStop(const std::string& portText, int adapter, int protoco
     return;
   }
   if (adapter == 1) {
-    view_.setStatusText(kObdKestaRefused);
+    status(kObdKestaRefused);
     view_.showError(kObdKestaRefused);
     return;
   }
@@ -121,23 +135,23 @@ void ObdPanel::phaseChanged(ObdPhase p) {
       QT_TRANSLATE_NOOP("kalvex", "Чтение ошибок и данных автомобиля");
   switch (p) {
     case ObdPhase::SettingUp:
-      view_.setStatusText(kSettingUp);
+      status(kSettingUp);
       break;
     case ObdPhase::Connecting:
-      view_.setStatusText(kSearching);
+      status(kSearching);
       break;
     case ObdPhase::Identifying:
     case ObdPhase::Discovering:
-      view_.setStatusText(kDiscovering);
+      status(kDiscovering);
       break;
     case ObdPhase::Reading:
-      view_.setStatusText(kReading);
+      status(kReading);
       dashboard_->showSupported(SupportedPids(host_->session().results()));
       params_->update(host_->session().results());
       dashboard_->showFaultReadNote(true);
       break;
     case ObdPhase::Polling:
-      view_.setStatusText(kStatusLinked);
+      status(kStatusLinked);
       dashboard_->showFaultReadNote(false);
       break;
     case ObdPhase::Idle:
@@ -191,12 +205,13 @@ void ObdPanel::codesRead() {
 
 QString ObdPanel::identityText() const {
   const ObdResults& r = host_->session().results();
+  // VIN, then each ECU by its own name (or address) with its calibration,
+  // then the protocol: short enough for one line over the gauges.
   QStringList parts;
   if (const auto vin = ObdVin(r)) parts << "VIN " + Q(*vin);
   for (const ObdEcu& e : r.ecus) {
-    QString who = Q(obd::EcuName(e.id, lang_));
-    if (e.name) who += " \"" + Q(*e.name) + "\"";
-    if (!e.calibrationIds.empty()) who += " " + Q(e.calibrationIds.front());
+    QString who = Q(e.name ? *e.name : ObdEcuText(e.id));
+    for (const std::string& c : e.calibrationIds) who += " " + Q(c);
     parts << who;
   }
   if (r.protocol != ObdProtocol::Auto) parts << Q(ObdProtocolOf(r.protocol).name);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -56,7 +57,15 @@ class ObdPanel : public QObject {
   // The identity line as shown: VIN, calibration, ECU names, protocol.
   QString identityText() const;
 
+  // The status line: the makers' session keeps setting it on its own
+  // timer, so the window sets it through here while the generic mode is on.
+  std::function<void(const std::string& text)> showStatus;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  void status(const std::string& text);
   void phaseChanged(ObdPhase p);
   void valuesArrived(const std::vector<std::pair<uint32_t, uint8_t>>& keys);
   void codesRead();

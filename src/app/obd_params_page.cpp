@@ -30,7 +30,7 @@ ObdParamsPage::ObdParamsPage(obd::Lang lang, QWidget* parent) : QWidget(parent),
   table_->setTextElideMode(Qt::ElideRight);
   QHeaderView* h = table_->horizontalHeader();
   h->setSectionResizeMode(kCaption, QHeaderView::Stretch);
-  const int widths[] = {0, 170, 80, 80, 120};
+  const int widths[] = {0, 160, 84, 84, 150};
   for (int c = kValue; c < kColumns; ++c) {
     h->setSectionResizeMode(c, QHeaderView::Fixed);
     table_->setColumnWidth(c, widths[c]);
