@@ -146,6 +146,10 @@ bool ObdHost::clearCodes() {
   return asked;
 }
 
+void ObdHost::logNote(const std::string& text) {
+  if (logEnabled_ && log_->hasFile()) log_->appendLine(LogMarker::Adapter, "--- " + text);
+}
+
 void ObdHost::shutdown() {
   if (shutDown_) return;
   shutDown_ = true;

@@ -36,6 +36,8 @@ class ObdHost : public QObject {
   bool clearCodes();
   void setLogEnabled(bool on) { logEnabled_ = on; }
   void shutdown();
+  // A line of our own in the session's log (when it has one).
+  void logNote(const std::string& text);
 
   // Sessions on `portText` open `target` instead: on `link` when given (the
   // in-process demo), else on the serial port (the generic simulator's own

@@ -91,3 +91,17 @@ enum class WordForm { Masculine, Feminine, Neuter, Plural };
 WordForm FormOf(const std::string& russianName);
 
 }  // namespace kalvex
+
+namespace kalvex {
+
+// The CSV of a generic session, as `kalvex-cli monitor --obd` writes it: a
+// header of "time" and the session's columns, then a row per poll answer,
+// the time in seconds since the start, each column's value where it has one.
+// The window polls the PIDs told in words too (for the table); the CSV keeps
+// the columns with a number, as the command line polls them.
+std::vector<ObdColumn> ObdCsvColumns(const std::vector<ObdColumn>& polled);
+std::string ObdCsvHeader(const std::vector<ObdColumn>& columns);
+std::string ObdCsvRow(Millis sinceStart, const std::vector<ObdColumn>& columns,
+                      const ObdResults& results);
+
+}  // namespace kalvex

@@ -1,7 +1,11 @@
 #include "app/obd_panel.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QEvent>
+#include <QFileDialog>
 #include <QLabel>
+#include <QSaveFile>
 #include <QTabWidget>
 
 #include "app/obd_dashboard.h"
@@ -20,6 +24,8 @@ namespace {
 // Codes are read again this often while polling, so the page keeps up
 // with a lamp that lights during the drive.
 constexpr Millis kCodesEvery = 30'000;
+// About ten hours at ten answers a second; the oldest rows go first.
+constexpr size_t kMaxCsvRows = 360'000;
 
 }  // namespace
 
@@ -39,6 +45,7 @@ ObdPanel::ObdPanel(SessionView& view, QTabWidget* pages, QWidget* dashboardPage,
   paramsTab_ = pages_->addTab(params_, tr("Все параметры"));
   pages_->setTabVisible(paramsTab_, false);
 
+  params_->onSaveCsv = [this] { saveCsvClicked(); };
   faults_->onRead = [this] { host_->readCodes(); };
   faults_->onClear = [this] { host_->clearCodes(); };
   host_->onRunningChanged = [this](bool running) {
@@ -59,7 +66,10 @@ ObdPanel::ObdPanel(SessionView& view, QTabWidget* pages, QWidget* dashboardPage,
   host_->onIdentity = [this] { identityRead(); };
 }
 
-ObdPanel::~ObdPanel() { shutdown(); }
+ObdPanel::~ObdPanel() {
+  shutdown();
+  finishSave();
+}
 
 void ObdPanel::status(const std::string& text) {
   if (showStatus) showStatus(text);
@@ -121,6 +131,8 @@ void ObdPanel::startOrStop(const std::string& portText, int adapter, int protoco
   dashboard_->setIdentity({});
   params_->clear();
   faults_->clear();
+  csvHeader_.clear();
+  csvRows_.clear();
   freezePids_ = 0;
   identityLogged_ = false;
   host_->start(portText, SessionOptions(protocolItem));
@@ -152,6 +164,8 @@ void ObdPanel::phaseChanged(ObdPhase p) {
       break;
     case ObdPhase::Polling:
       status(kStatusLinked);
+      csvColumns_ = ObdCsvColumns(host_->session().columns());
+      csvHeader_ = ObdCsvHeader(csvColumns_);
       dashboard_->showFaultReadNote(false);
       break;
     case ObdPhase::Idle:
@@ -180,6 +194,10 @@ void ObdPanel::valuesArrived(const std::vector<std::pair<uint32_t, uint8_t>>& ke
     if (first) dashboard_->setValue(pid, *it->second.value);
   }
   params_->update(r);
+  if (!csvHeader_.empty()) {
+    csvRows_.push_back(ObdCsvRow(host_->clock().now() - host_->startedAt(), csvColumns_, r));
+    if (csvRows_.size() > kMaxCsvRows) csvRows_.pop_front();
+  }
   // The freeze frame is read after the codes: show it once it is in.
   size_t freeze = 0;
   for (const ObdFreezeFrame& f : r.freezeFrames) freeze += f.pids.size();
@@ -222,6 +240,67 @@ void ObdPanel::identityRead() {
   const QString line = identityText();
   dashboard_->setIdentity(line);
   dashboard_->identityLine()->setToolTip(line);
+  // The log says whose car it is right after the identity was read.
+  const ObdResults& r = host_->session().results();
+  if (!identityLogged_ && ObdVin(r)) {
+    identityLogged_ = true;
+    host_->logNote("VIN " + *ObdVin(r));
+    for (const ObdEcu& e : r.ecus) {
+      std::string who = ObdEcuText(e.id);
+      if (e.name) who += " " + *e.name;
+      for (const std::string& c : e.calibrationIds) who += " " + c;
+      host_->logNote(who);
+    }
+    host_->logNote(ObdProtocolOf(r.protocol).name);
+  }
+}
+
+std::string ObdPanel::csvText() const {
+  std::string out = csvHeader_;
+  for (const std::string& row : csvRows_) out += row;
+  return out;
+}
+
+QString ObdPanel::csvName() const {
+  return ObdCsvName(ObdVin(host_->session().results()), QDateTime::currentDateTime());
+}
+
+void ObdPanel::saveCsvClicked() {
+  auto* dialog = new QFileDialog(pages_->window(), tr("Сохранить CSV"), QDir::homePath(),
+                                 tr("Таблицы CSV (*.csv)"));
+  dialog->setAcceptMode(QFileDialog::AcceptSave);
+  dialog->setDefaultSuffix("csv");
+  dialog->selectFile(csvName());
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& path) {
+    if (!startCsvSave(path)) view_.showError(QT_TRANSLATE_NOOP("kalvex", "Сохранение уже идёт"));
+  });
+  dialog->open();
+}
+
+bool ObdPanel::startCsvSave(const QString& path) {
+  if (writer_ && writer_->isRunning()) return false;
+  finishSave();
+  std::string text = csvText();
+  writer_.reset(QThread::create([this, path, text = std::move(text)] {
+    QSaveFile file(path);
+    const bool ok = file.open(QIODevice::WriteOnly) &&
+                    file.write(text.data(), static_cast<qint64>(text.size())) ==
+                        static_cast<qint64>(text.size()) &&
+                    file.commit();
+    if (!ok) {
+      const std::string error = path.toStdString() + ": " + file.errorString().toStdString();
+      QMetaObject::invokeMethod(
+          this, [this, error] { view_.showError(error); }, Qt::QueuedConnection);
+    }
+  }));
+  writer_->start();
+  return true;
+}
+
+void ObdPanel::finishSave() {
+  if (writer_) writer_->wait();
+  writer_.reset();
 }
 
 }  // namespace kalvex

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <QObject>
+#include <QThread>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -57,6 +59,16 @@ class ObdPanel : public QObject {
   // The identity line as shown: VIN, calibration, ECU names, protocol.
   QString identityText() const;
 
+  // The session's CSV (kalvex-cli monitor --obd's layout), and the file name
+  // the save dialog suggests ("VIN_2026-12-08_1405.csv").
+  std::string csvText() const;
+  QString csvName() const;
+  // Writes the CSV on a thread of its own (the window never waits for the
+  // disk); failures go to the window's error display. False while another
+  // save runs.
+  bool startCsvSave(const QString& path);
+  void finishSave();  // waits for a save still being written (closing)
+
   // The status line: the makers' session keeps setting it on its own
   // timer, so the window sets it through here while the generic mode is on.
   std::function<void(const std::string& text)> showStatus;
@@ -70,6 +82,7 @@ class ObdPanel : public QObject {
   void valuesArrived(const std::vector<std::pair<uint32_t, uint8_t>>& keys);
   void codesRead();
   void identityRead();
+  void saveCsvClicked();
 
   SessionView& view_;
   QTabWidget* pages_;
@@ -82,6 +95,10 @@ class ObdPanel : public QObject {
   bool active_ = false;
   size_t freezePids_ = 0;  // freeze frame PIDs shown, to see late ones come in
   bool identityLogged_ = false;
+  std::vector<ObdColumn> csvColumns_;
+  std::string csvHeader_;
+  std::deque<std::string> csvRows_;  // the newest kMaxCsvRows
+  std::unique_ptr<QThread> writer_;
 };
 
 }  // namespace kalvex

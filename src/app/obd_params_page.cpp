@@ -35,13 +35,11 @@ ObdParamsPage::ObdParamsPage(obd::Lang lang, QWidget* parent) : QWidget(parent),
     h->setSectionResizeMode(c, QHeaderView::Fixed);
     table_->setColumnWidth(c, widths[c]);
   }
-  chartButton_ = new QPushButton(tr("На график"), this);
-  chartButton_->setObjectName("ObdChartButton");
-  chartButton_->setGeometry(4, 358, 160, 26);
-  connect(chartButton_, &QPushButton::clicked, this, [this] {
-    const int row = table_->currentRow();
-    if (row < 0 || row >= static_cast<int>(keys_.size()) || !onChart) return;
-    onChart(keys_[static_cast<size_t>(row)].first, keys_[static_cast<size_t>(row)].second);
+  auto* save = new QPushButton(tr("Сохранить CSV"), this);
+  save->setObjectName("ObdSaveCsvButton");
+  save->setGeometry(4, 358, 160, 26);
+  connect(save, &QPushButton::clicked, this, [this] {
+    if (onSaveCsv) onSaveCsv();
   });
 }
 

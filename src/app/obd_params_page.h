@@ -31,8 +31,7 @@ class ObdParamsPage : public QWidget {
   void update(const ObdResults& results);
   void clear();
 
-  // "На график": the PID of the selected row (may be empty).
-  std::function<void(uint32_t ecu, uint8_t pid)> onChart;
+  std::function<void()> onSaveCsv;  // "Сохранить CSV" clicked
 
   QTableWidget* table() const { return table_; }
   // Cell writes that changed a text since the rows were built (tests).
@@ -43,7 +42,6 @@ class ObdParamsPage : public QWidget {
 
   obd::Lang lang_;
   QTableWidget* table_ = nullptr;
-  QPushButton* chartButton_ = nullptr;
   std::vector<std::pair<uint32_t, uint8_t>> keys_;  // row → ECU and PID
   int cellWrites_ = 0;
 };

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -207,6 +209,23 @@ TEST(ObdWindowPty, SessionFillsDashboardTableAndFaultTab) {
   EXPECT_TRUE(faults->freezeFrameHeading()->text().contains("P0301"));
   EXPECT_GT(faults->freezeFrameTable()->rowCount(), 3);
   EXPECT_TRUE(Column(faults->freezeFrameTable(), 0).contains("Частота вращения двигателя"));
+
+  // The CSV: the command line's layout, named after the VIN.
+  const std::string csv = w.panel().csvText();
+  const std::string header = csv.substr(0, csv.find('\n'));
+  EXPECT_EQ(header + "\n", ObdCsvHeader(ObdCsvColumns(w.panel().host().session().columns())));
+  EXPECT_EQ(header.substr(0, 12), "time,OBD_04,");
+  EXPECT_GT(std::count(csv.begin(), csv.end(), '\n'), 2);
+  EXPECT_TRUE(w.panel().csvName().startsWith("1D4GP00R55B123456_"));
+  EXPECT_TRUE(w.panel().csvName().endsWith(".csv"));
+  const QString path = QDir::temp().filePath("kalvex_obd_window_test.csv");
+  ASSERT_TRUE(w.panel().startCsvSave(path));
+  w.panel().finishSave();
+  QFile saved(path);
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  const QByteArray written = saved.readAll();
+  EXPECT_EQ(written.left(static_cast<qsizetype>(header.size())).toStdString(), header);
+  saved.remove();
 
   w.form->onStartClicked();
   EXPECT_TRUE(RunUntil([&] { return !w.panel().running(); }));
