@@ -908,14 +908,6 @@
         <translation>The Kesta-mini adapter cannot do generic OBD-II: it talks to one control unit by its address. Choose an ELM327 adapter.</translation>
     </message>
     <message>
-        <source>двигателя</source>
-        <translation>engine</translation>
-    </message>
-    <message>
-        <source>Нагрузка</source>
-        <translation>Engine load</translation>
-    </message>
-    <message>
         <source>Уровень</source>
         <translation>Fuel</translation>
     </message>
@@ -946,6 +938,18 @@
     <message>
         <source>Сохранение уже идёт</source>
         <translation>A save is already running</translation>
+    </message>
+    <message>
+        <source>Обороты двигателя,</source>
+        <translation>Engine speed,</translation>
+    </message>
+    <message>
+        <source>Расчётная</source>
+        <translation>Calculated</translation>
+    </message>
+    <message>
+        <source>нагрузка</source>
+        <translation>load</translation>
     </message>
 </context>
 <context>

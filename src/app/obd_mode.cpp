@@ -49,12 +49,12 @@ const std::vector<ObdGaugeSpec>& ObdGaugeSpecs() {
   // alarm limits are those of the makers' dashboard where it has the gauge.
   // clang-format off
   static const std::vector<ObdGaugeSpec> specs = {
-    {0x0C, K::Meter180, 209, 145, QT_TRANSLATE_NOOP("kalvex", "Обороты"), QT_TRANSLATE_NOOP("kalvex", "двигателя"), 0, 8000, -1, 6500, 4, 4, "####0", true},
+    {0x0C, K::Meter180, 209, 145, QT_TRANSLATE_NOOP("kalvex", "Обороты двигателя,"), QT_TRANSLATE_NOOP("kalvex", "об/мин"), 0, 8000, -1, 6500, 4, 4, "####0", true},
     {0x0D, K::Meter180, 209, 145, QT_TRANSLATE_NOOP("kalvex", "Скорость,"), QT_TRANSLATE_NOOP("kalvex", "км/ч"), 0, 240, -1, 180, 6, 2, "##0", true},
     {0x42, K::Meter120, 209, 145, QT_TRANSLATE_NOOP("kalvex", "Напряжение бортовой сети,"), QT_TRANSLATE_NOOP("kalvex", "В"), 6, 18, 9, 15, 6, 2, "##0.0", true},
     {0x05, K::Thermometer, 96, 192, QT_TRANSLATE_NOOP("kalvex", "Температура"), QT_TRANSLATE_NOOP("kalvex", "охлаж. жид."), -40, 160, -1, 200, 5, 5, "##0", false},
     {0x0F, K::Thermometer, 96, 192, QT_TRANSLATE_NOOP("kalvex", "Температура"), QT_TRANSLATE_NOOP("kalvex", "воздуха на впуске"), -40, 80, -1, 200, 6, 4, "##0", false},
-    {0x04, K::VMeter, 81, 192, QT_TRANSLATE_NOOP("kalvex", "Нагрузка"), QT_TRANSLATE_NOOP("kalvex", "двигателя"), 0, 100, -1, 200, 5, 2, "##0.0", false},
+    {0x04, K::VMeter, 81, 192, QT_TRANSLATE_NOOP("kalvex", "Расчётная"), QT_TRANSLATE_NOOP("kalvex", "нагрузка"), 0, 100, -1, 200, 5, 2, "##0.0", false},
     {0x11, K::VMeter, 81, 192, QT_TRANSLATE_NOOP("kalvex", "Положение"), QT_TRANSLATE_NOOP("kalvex", "дросселя"), 0, 100, -1, 90, 5, 2, "##0.0", false},
     {0x0B, K::VMeter, 81, 192, QT_TRANSLATE_NOOP("kalvex", "Давление на"), QT_TRANSLATE_NOOP("kalvex", "впуске"), 0, 200, -1, 400, 4, 5, "##0", false},
     {0x10, K::VMeter, 81, 192, QT_TRANSLATE_NOOP("kalvex", "Расход"), QT_TRANSLATE_NOOP("kalvex", "воздуха"), 0, 250, -1, 500, 5, 5, "##0.0", false},
