@@ -18,7 +18,7 @@ ObdParamsPage::ObdParamsPage(obd::Lang lang, QWidget* parent) : QWidget(parent),
   table_ = new QTableWidget(0, kColumns, this);
   table_->setObjectName("ObdParamsTable");
   table_->setGeometry(4, 4, 673, 350);
-  table_->setFont(UiFont(11));
+  table_->setFont(UiFont(10));
   table_->setHorizontalHeaderLabels(
       {tr("Параметр"), tr("Значение"), tr("Мин."), tr("Макс."), tr("Блок")});
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -30,7 +30,7 @@ ObdParamsPage::ObdParamsPage(obd::Lang lang, QWidget* parent) : QWidget(parent),
   table_->setTextElideMode(Qt::ElideRight);
   QHeaderView* h = table_->horizontalHeader();
   h->setSectionResizeMode(kCaption, QHeaderView::Stretch);
-  const int widths[] = {0, 160, 84, 84, 150};
+  const int widths[] = {0, 150, 80, 80, 128};
   for (int c = kValue; c < kColumns; ++c) {
     h->setSectionResizeMode(c, QHeaderView::Fixed);
     table_->setColumnWidth(c, widths[c]);
@@ -55,11 +55,13 @@ void ObdParamsPage::setCell(int row, int column, const std::string& text) {
     item = new QTableWidgetItem(q);
     if (column == kValue || column == kMin || column == kMax)
       item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    item->setToolTip(q);  // the whole text where the column cuts it short
     table_->setItem(row, column, item);
     return;
   }
   if (item->text() == q) return;  // nothing to repaint
   item->setText(q);
+  item->setToolTip(q);
   ++cellWrites_;
 }
 
