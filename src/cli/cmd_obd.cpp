@@ -21,6 +21,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -39,6 +40,7 @@
 #include "protocol/translate.h"
 #include "protocol/utf8_path.h"
 #include "session/log_file.h"
+#include "session/obd_log_replay.h"
 #include "session/obd_session.h"
 
 namespace kalvex::cli {
@@ -384,6 +386,81 @@ int RunObdMonitor(const MonitorOptions& o) {
   }
   if (csv && csv != stdout) std::fclose(csv);
   return status;
+}
+
+int RunObdReplay(const ReplayOptions& o) {
+  FILE* in = OpenFileUtf8(o.logPath, "rb");
+  if (!in) {
+    std::fprintf(stderr, "kalvex-cli replay: cannot read %s: %s\n", o.logPath.c_str(),
+                 std::strerror(errno));
+    return 1;
+  }
+  ObdLogReplay replay;
+  // Lines longer than any the session writes are cut, never held whole.
+  std::string line;
+  bool cut = false;
+  for (int c; (c = std::fgetc(in)) != EOF;) {
+    if (c == '\n') {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      replay.addLine(line);
+      line.clear();
+      cut = false;
+    } else if (line.size() < 4096) {
+      line.push_back(static_cast<char>(c));
+    } else if (!cut) {
+      cut = true;
+    }
+  }
+  const bool readFailed = std::ferror(in) != 0;
+  std::fclose(in);
+  if (!line.empty()) replay.addLine(line);
+  replay.finish();
+  if (readFailed) {
+    std::fprintf(stderr, "kalvex-cli replay: cannot read %s\n", o.logPath.c_str());
+    return 1;
+  }
+  if (replay.rows().empty()) {
+    std::fprintf(stderr, "kalvex-cli replay: %s holds no generic OBD-II values\n",
+                 o.logPath.c_str());
+    return 1;
+  }
+  FILE* out = stdout;
+  if (!o.csvPath.empty()) {
+    if (std::filesystem::path(o.csvPath) == std::filesystem::path(o.logPath)) {
+      std::fprintf(stderr, "kalvex-cli replay: --csv names the log itself\n");
+      return 2;
+    }
+    out = OpenFileUtf8(o.csvPath, "wb");
+    if (!out) {
+      std::fprintf(stderr, "kalvex-cli replay: cannot write %s: %s\n", o.csvPath.c_str(),
+                   std::strerror(errno));
+      return 1;
+    }
+  }
+  const std::vector<ObdColumn> columns = replay.columns();
+  std::string text = "time";
+  for (const ObdColumn& c : columns) text += "," + c.name;
+  text += '\n';
+  for (const ObdLogReplay::Row& r : replay.rows()) {
+    AppendFixed3(text, static_cast<double>(r.seconds));
+    for (const ObdColumn& c : columns) {
+      text += ',';
+      if (const auto it = r.values.find({c.ecu.value_or(0), c.pid}); it != r.values.end())
+        AppendGeneral9(text, it->second);
+    }
+    text += '\n';
+  }
+  std::fputs(text.c_str(), out);
+  const bool written = std::fflush(out) == 0 && !std::ferror(out);
+  if (out != stdout) std::fclose(out);
+  if (replay.skipped() > 0)
+    std::fprintf(stderr, "kalvex-cli replay: %d lines skipped (no log line, or unreadable)\n",
+                 replay.skipped());
+  if (!written) {
+    std::fprintf(stderr, "kalvex-cli replay: cannot write the CSV\n");
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace kalvex::cli

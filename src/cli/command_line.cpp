@@ -62,7 +62,9 @@ const CommandText kCommands[] = {
      "a session on a serial port: gauge values as CSV,\nor the fault list"},
     {"obd", "Usage: kalvex-cli obd info --port PORT [--protocol P] [--log]\n",
      "what a car tells in generic OBD-II (SAE J1979)"},
-    {"replay", "Usage: kalvex-cli replay LOGFILE --make M --ecu E [--csv FILE]\n",
+    {"replay",
+     "Usage: kalvex-cli replay LOGFILE --make M --ecu E [--csv FILE]\n"
+     "       kalvex-cli replay LOGFILE --obd [--csv FILE]\n",
      "the CSV a session's ELM327 log file stands for"},
 };
 
@@ -314,6 +316,9 @@ void Build(CLI::App& app, RawLine& raw) {
               "usage (--csv naming the log included).\n");
   replay->add_option("LOGFILE", raw.log, "the session log to read")->type_name("");
   MakeAndEcuOptions(replay, raw);
+  replay->add_flag("--obd", raw.obd,
+                   "the log of a generic OBD-II session (monitor --obd, obd info):\n"
+                   "the CSV monitor --obd wrote; no --make or --ecu");
   replay
       ->add_option("--csv", raw.csv, "write the CSV to FILE instead of stdout (not the log itself)")
       ->type_name("FILE");
@@ -525,6 +530,11 @@ std::string TakeReplay(const CLI::App& sub, const RawLine& raw, ReplayOptions& o
   }
   o.logPath = raw.log;
   if (o.logPath.empty()) return "the log file is needed";
+  o.obd = raw.obd;
+  if (o.obd) {
+    if (Given(sub, "--make") || Given(sub, "--ecu")) return "--obd takes no --make or --ecu";
+    return {};
+  }
   return TakeMakeAndEcu(raw, o.make, o.ecu);
 }
 

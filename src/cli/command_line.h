@@ -72,6 +72,7 @@ struct ObdInfoOptions {
 };
 
 struct ReplayOptions {
+  bool obd = false;  // --obd: the log of a generic OBD-II session
   std::string logPath;
   std::string csvPath;
   int make = -1;

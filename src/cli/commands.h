@@ -14,5 +14,6 @@ int RunReplay(const ReplayOptions& o);
 // The generic OBD-II mode (cmd_obd.cpp): obd info, and monitor --obd.
 int RunObdInfo(const ObdInfoOptions& o);
 int RunObdMonitor(const MonitorOptions& o);
+int RunObdReplay(const ReplayOptions& o);
 
 }  // namespace kalvex::cli

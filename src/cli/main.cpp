@@ -69,5 +69,5 @@ int main(int argc, char** argv) {
   if (cmd == "monitor")
     return line.monitor.obd ? RunObdMonitor(line.monitor) : RunMonitor(line.monitor);
   if (cmd == "obd") return RunObdInfo(line.obd);
-  return RunReplay(line.replay);
+  return line.replay.obd ? RunObdReplay(line.replay) : RunReplay(line.replay);
 }

@@ -199,7 +199,7 @@ void ObdSession::writeNow() {
   current_ = std::move(r);
   answerDue_ = clock_.nowMicros() + timeout * kMicrosPerMs;
   ++requestsWritten_;
-  if (logEnabled_ && !logBroken_ && log_.appendLine(" >>> ", current_->text) != 0)
+  if (logEnabled_ && !logBroken_ && log_.appendLine(kObdRequestMarker, current_->text) != 0)
     logBroken_ = true;
   if (port_.writeBytes(bytes.data(), bytes.size()) != bytes.size())
     fail(ObdFailure::Port, QT_TRANSLATE_NOOP("kalvex", "Не удалось записать в порт"));

@@ -36,6 +36,11 @@ inline constexpr const char* kObdKestaRefused = QT_TRANSLATE_NOOP(
     "Адаптер Kesta-mini не поддерживает режим OBD-II: он связывается только с одним блоком "
     "управления по его адресу. Выберите адаптер ELM327.");
 
+// The log marker of a request the generic session wrote (the adapter's
+// lines keep LogMarker::Adapter), so that a log can be read back: each
+// answer follows its request.
+inline constexpr const char* kObdRequestMarker = " >>> ";
+
 // Timeouts of the generic session, in milliseconds.
 constexpr Millis kObdOpenPause = 300;         // after the port opened, before "AT Z"
 constexpr Millis kObdSetupTimeout = 3000;     // one AT command (a reset takes about a second)
