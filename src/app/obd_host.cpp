@@ -147,7 +147,9 @@ bool ObdHost::clearCodes() {
 }
 
 void ObdHost::logNote(const std::string& text) {
-  if (logEnabled_ && log_->hasFile()) log_->appendLine(LogMarker::Adapter, "--- " + text);
+  // A marker of its own: a replay of the log takes only the requests and
+  // the adapter's lines.
+  if (logEnabled_ && log_->hasFile()) log_->appendLine(" *** ", text);
 }
 
 void ObdHost::shutdown() {
