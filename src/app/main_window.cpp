@@ -66,6 +66,7 @@ MainWindow::MainWindow(const WindowOptions& options, QWidget* parent)
   connectSession();
   obd_ = std::make_unique<ObdPanel>(*this, pages, dashboard_, faultsPage,
                                     options_.language == "en" ? obd::Lang::En : obd::Lang::Ru);
+  obd_->setRequestPause(options_.requestPause);
   obd_->showStatus = [this](const std::string& text) { statusLabel->setText(Shown(text)); };
   restoreSettings();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -105,8 +105,9 @@ bool ObdPanel::running() const { return host_->running(); }
 
 void ObdPanel::setLogEnabled(bool on) { host_->setLogEnabled(on); }
 
-ObdOptions ObdPanel::SessionOptions(int protocolItem) {
+ObdOptions ObdPanel::SessionOptions(int protocolItem, Millis pause) {
   ObdOptions o;
+  o.pause = pause;
   o.protocol = ObdProtocolChoice(protocolItem);
   o.poll = true;
   o.readCodes = true;
@@ -135,7 +136,7 @@ void ObdPanel::startOrStop(const std::string& portText, int adapter, int protoco
   csvRows_.clear();
   freezePids_ = 0;
   identityLogged_ = false;
-  host_->start(portText, SessionOptions(protocolItem));
+  host_->start(portText, SessionOptions(protocolItem, pause_));
 }
 
 void ObdPanel::phaseChanged(ObdPhase p) {

@@ -47,6 +47,7 @@ class ObdPanel : public QObject {
   void startOrStop(const std::string& portText, int adapter, int protocolItem);
   bool running() const;
   void setLogEnabled(bool on);
+  void setRequestPause(Millis pause) { pause_ = pause; }  // --pause
   void shutdown();
 
   ObdHost& host() { return *host_; }
@@ -55,7 +56,7 @@ class ObdPanel : public QObject {
   ObdFaultsView* faultsView() const { return faults_; }
   int paramsTabIndex() const { return paramsTab_; }
   // Options every window session uses (tests read them).
-  static ObdOptions SessionOptions(int protocolItem);
+  static ObdOptions SessionOptions(int protocolItem, Millis pause = kDefaultRequestPause);
   // The identity line as shown: VIN, calibration, ECU names, protocol.
   QString identityText() const;
 
@@ -93,6 +94,7 @@ class ObdPanel : public QObject {
   ObdParamsPage* params_ = nullptr;
   int paramsTab_ = -1;
   bool active_ = false;
+  Millis pause_ = kDefaultRequestPause;
   size_t freezePids_ = 0;  // freeze frame PIDs shown, to see late ones come in
   bool identityLogged_ = false;
   std::vector<ObdColumn> csvColumns_;
