@@ -41,9 +41,10 @@ ObdPanel::ObdPanel(SessionView& view, QTabWidget* pages, QWidget* dashboardPage,
   faults_->hide();
   dashboardPage->installEventFilter(this);
   faultsPage->installEventFilter(this);
-  params_ = new ObdParamsPage(lang);
-  paramsTab_ = pages_->addTab(params_, tr("Все параметры"));
-  pages_->setTabVisible(paramsTab_, false);
+  // The tab exists only while the mode is on: the makers' pages keep their
+  // indices and their number.
+  params_ = new ObdParamsPage(lang, pages_);
+  params_->hide();
 
   params_->onSaveCsv = [this] { saveCsvClicked(); };
   faults_->onRead = [this] { host_->readCodes(); };
@@ -93,13 +94,17 @@ void ObdPanel::setActive(bool on) {
   if (on) dashboard_->raise();
   faults_->setVisible(on);
   if (on) faults_->raise();
-  pages_->setTabVisible(paramsTab_, on);
+  const int tab = pages_->indexOf(params_);
+  if (on && tab < 0) pages_->addTab(params_, tr("Все параметры"));
+  if (!on && tab >= 0) pages_->removeTab(tab);
 }
 
 void ObdPanel::adapterChosen(int adapter) {
   if (!active_ || running()) return;
   status(adapter == 1 ? kObdKestaRefused : kStatusNoLink);
 }
+
+int ObdPanel::paramsTabIndex() const { return pages_->indexOf(params_); }
 
 bool ObdPanel::running() const { return host_->running(); }
 

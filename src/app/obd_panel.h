@@ -30,7 +30,7 @@ class ObdPanel : public QObject {
   Q_OBJECT
  public:
   // `dashboardPage` and `faultsPage` get the generic views laid over them;
-  // the parameters tab goes to the end of `pages`, hidden.
+  // the parameters tab goes to the end of `pages` while the mode is on.
   ObdPanel(SessionView& view, QTabWidget* pages, QWidget* dashboardPage, QWidget* faultsPage,
            obd::Lang lang);
   ~ObdPanel() override;
@@ -54,7 +54,8 @@ class ObdPanel : public QObject {
   ObdDashboard* dashboard() const { return dashboard_; }
   ObdParamsPage* paramsPage() const { return params_; }
   ObdFaultsView* faultsView() const { return faults_; }
-  int paramsTabIndex() const { return paramsTab_; }
+  // The "Все параметры" tab's index; -1 while the mode is off.
+  int paramsTabIndex() const;
   // Options every window session uses (tests read them).
   static ObdOptions SessionOptions(int protocolItem, Millis pause = kDefaultRequestPause);
   // The identity line as shown: VIN, calibration, ECU names, protocol.
@@ -92,7 +93,6 @@ class ObdPanel : public QObject {
   ObdDashboard* dashboard_ = nullptr;
   ObdFaultsView* faults_ = nullptr;
   ObdParamsPage* params_ = nullptr;
-  int paramsTab_ = -1;
   bool active_ = false;
   Millis pause_ = kDefaultRequestPause;
   size_t freezePids_ = 0;  // freeze frame PIDs shown, to see late ones come in

@@ -122,10 +122,11 @@ TEST_F(WindowTest, TextsAndStateAfterStart) {
   EXPECT_EQ(ta->itemText(0), "Адаптер: ELM327");
   EXPECT_EQ(ta->itemText(1), "Адаптер: Kesta-mini");
   auto* tm = Child<QComboBox>(w, "ComboBoxTM");
-  // Every make of the registry, in its order, and nothing else.
+  // Every make of the registry, in its order, then the generic OBD-II mode.
   int registered = 0;
   while (FindMake(registered)) ++registered;
-  ASSERT_EQ(tm->count(), registered);
+  ASSERT_EQ(tm->count(), registered + 1);
+  EXPECT_EQ(tm->itemText(registered), "OBD-II (любой автомобиль)");
   for (int make = 0; make < registered; ++make)
     EXPECT_EQ(tm->itemText(make).toStdString(), FindMake(make)->text) << make;
   EXPECT_EQ(tm->currentIndex(), -1);
