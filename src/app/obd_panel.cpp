@@ -59,6 +59,8 @@ ObdPanel::ObdPanel(SessionView& view, QTabWidget* pages, QWidget* dashboardPage,
       dashboard_->sessionStopped();
       const ObdSession& s = host_->session();
       status(s.failure() != ObdFailure::None ? s.failureText() : kStatusNoLink);
+      if (s.failure() == ObdFailure::Port || s.failure() == ObdFailure::AdapterLost)
+        view_.showError(s.failureText());
     }
   };
   host_->onPhase = [this](ObdPhase p) { phaseChanged(p); };
@@ -142,6 +144,11 @@ void ObdPanel::startOrStop(const std::string& portText, int adapter, int protoco
   freezePids_ = 0;
   identityLogged_ = false;
   host_->start(portText, SessionOptions(protocolItem, pause_));
+  const ObdSession& s = host_->session();
+  if (s.failure() != ObdFailure::None) {  // the port did not open: never ran
+    status(s.failureText());
+    view_.showError(s.failureText());
+  }
 }
 
 void ObdPanel::phaseChanged(ObdPhase p) {

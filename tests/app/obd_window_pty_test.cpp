@@ -133,6 +133,14 @@ TEST(ObdWindowPty, ChoosingIt) {
   RunUntil([] { return false; }, 200);
   EXPECT_TRUE(w.linesSent().empty());
 
+  // A port that does not open: said at once, nothing runs.
+  w.form->findChild<QComboBox*>("ComboBoxTA")->setCurrentIndex(0);
+  w.form->portPicker().list()->setCurrentIndex(-1);
+  w.form->onStartClicked();
+  EXPECT_FALSE(w.panel().running());
+  EXPECT_EQ(w.form->shownErrors().size(), 2u);
+  EXPECT_EQ(w.form->buttonCaption(), kCaptionStart);
+
   w.form->selectMake(0);
   EXPECT_EQ(pages->count(), 5);  // the makers' pages alone, as before
   EXPECT_EQ(w.panel().paramsTabIndex(), -1);
