@@ -290,6 +290,7 @@ void MainWindow::onMakeChosen() {
     chooseMakeHint->hide();
     obd_->setActive(true);
     obd_->adapterChosen(adapterIndex());
+    chart_->setAvailable(Visibility{});  // the makers' quantities: none in this mode
     return;
   }
   obd_->setActive(false);
