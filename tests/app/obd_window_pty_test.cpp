@@ -238,9 +238,12 @@ TEST(ObdWindowPty, SessionFillsDashboardTableAndFaultTab) {
   EXPECT_EQ(written.left(static_cast<qsizetype>(header.size())).toStdString(), header);
   saved.remove();
 
+  // Live values are drawn live; once the session ends they are dimmed.
+  EXPECT_FALSE(w.panel().dashboard()->gauge(0x0C)->stale());
   w.form->onStartClicked();
   EXPECT_TRUE(RunUntil([&] { return !w.panel().running(); }));
   EXPECT_EQ(w.form->buttonCaption(), kCaptionStart);
+  EXPECT_TRUE(w.panel().dashboard()->gauge(0x0C)->stale());
 }
 
 TEST(ObdWindowPty, ClearAsksClearsAndReadsAgain) {
