@@ -302,6 +302,10 @@ TEST_F(WindowTest, PortRememberedByDeviceMakeAndEcuRestored) {
 #endif
       {"PORT=@Invalid()\nMAKE=2\nECU=77", "/dev/fake0", 2, 0},
       {"MAKE=-1\nECU=3", "/dev/fake0", -1, -1},
+      // the generic OBD-II mode after the makes, its protocol as the ECU type
+      {"COM=1\nMAKE=17\nECU=3", "/dev/fake1", 17, 3},
+      {"COM=1\nMAKE=17\nECU=8", "/dev/fake1", 17, 0},
+      {"COM=1\nMAKE=18\nECU=0", "/dev/fake1", -1, -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.config);
