@@ -17,7 +17,7 @@ esac
 dir=${KALVEX_FUZZ_DIR:-build-fuzz}
 CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKALVEX_FUZZ=ON -DKALVEX_GUI=OFF -DKALVEX_BENCH=OFF >/dev/null
-targets="fuzz_elm327_lines fuzz_obd_lines fuzz_kesta_lines fuzz_reply_handling fuzz_decode_line fuzz_settings_value fuzz_session fuzz_replay_log fuzz_plot_csv fuzz_obd_reply"
+targets="fuzz_elm327_lines fuzz_obd_lines fuzz_obd_sim_lines fuzz_kesta_lines fuzz_reply_handling fuzz_decode_line fuzz_settings_value fuzz_session fuzz_replay_log fuzz_plot_csv fuzz_obd_reply"
 cmake --build "$dir" -j "$(nproc)" --target $targets
 
 # Seeds: what the transcripts and golden files say, one message per file.
@@ -57,10 +57,6 @@ mkdir -p "$dir/corpus/fuzz_plot_csv"
 for f in tests/data/plot/*.csv; do
   { printf '\x07'; cat "$f"; } > "$dir/corpus/fuzz_plot_csv/seed_$(basename "$f")"
 done
-# The generic mode: a byte for the framing and one for the request, then answers of each kind.
-seed fuzz_obd_lines can11 '\x01\x00\x307E8 10 14 49 02 01 31 44 34\r7E8 21 47 50 30 30 52 35 35\r>'
-seed fuzz_obd_lines can29 '\x02\x00\x3018 DA F1 10 03 41 0D 32\r18 DA F1 18 03 7F 01 78\r>'
-seed fuzz_obd_lines kline '\x03\x00\x3048 6B 10 43 01 33 02 44 00 00 80\rSEARCHING...\rNO DATA\r>'
 # The OBD-II parsers: a reply of each kind the vocabulary reads.
 n=0
 for r in '\x41\x0c\x1a\xf8\x0d\x32\x05\x7b' '\x42\x02\x00\x03\x01' '\x43\x02\x01\x43\x01\x96' \
@@ -68,6 +64,10 @@ for r in '\x41\x0c\x1a\xf8\x0d\x32\x05\x7b' '\x42\x02\x00\x03\x01' '\x43\x02\x01
     '\x49\x02\x011HGCM82633A004352' '\x49\x0a\x01ECM\x00-EngineControl\x00\x00'; do
   n=$((n + 1)); seed fuzz_obd_reply "$n" "$r"
 done
+# The generic mode: a byte for the framing and one for the request, then answers of each kind.
+seed fuzz_obd_lines can11 '\x01\x00\x307E8 10 14 49 02 01 31 44 34\r7E8 21 47 50 30 30 52 35 35\r>'
+seed fuzz_obd_lines can29 '\x02\x00\x3018 DA F1 10 03 41 0D 32\r18 DA F1 18 03 7F 01 78\r>'
+seed fuzz_obd_lines kline '\x03\x00\x3048 6B 10 43 01 33 02 44 00 00 80\rSEARCHING...\rNO DATA\r>'
 mkdir -p "$dir/crashes"
 
 status=0

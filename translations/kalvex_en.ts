@@ -933,6 +933,54 @@
         <source>Адаптер: Kesta-mini</source>
         <translation>Adapter: Kesta-mini</translation>
     </message>
+    <message>
+        <source>Температура</source>
+        <translation>Temperature</translation>
+    </message>
+    <message>
+        <source>Уровень</source>
+        <translation>Fuel</translation>
+    </message>
+    <message>
+        <source>топлива</source>
+        <translation>level</translation>
+    </message>
+    <message>
+        <source>Настройка адаптера</source>
+        <translation>Setting up the adapter</translation>
+    </message>
+    <message>
+        <source>Поиск протокола</source>
+        <translation>Searching for the protocol</translation>
+    </message>
+    <message>
+        <source>Опрос поддерживаемых параметров</source>
+        <translation>Asking for the supported PIDs</translation>
+    </message>
+    <message>
+        <source>Чтение ошибок и данных автомобиля</source>
+        <translation>Reading codes and vehicle information</translation>
+    </message>
+    <message>
+        <source>Блок управления отказался стереть коды</source>
+        <translation>The ECU refused to clear the codes</translation>
+    </message>
+    <message>
+        <source>Сохранение уже идёт</source>
+        <translation>A save is already running</translation>
+    </message>
+    <message>
+        <source>Обороты двигателя,</source>
+        <translation>Engine speed,</translation>
+    </message>
+    <message>
+        <source>Расчётная</source>
+        <translation>Calculated</translation>
+    </message>
+    <message>
+        <source>нагрузка</source>
+        <translation>load</translation>
+    </message>
 </context>
 <context>
     <name>kalvex::AboutPage</name>
@@ -1155,6 +1203,182 @@
     <message>
         <source>Продолжить чтение параметров</source>
         <translation>Resume live data</translation>
+    </message>
+    <message>
+        <source>OBD-II (любой автомобиль)</source>
+        <translation>OBD-II (any car)</translation>
+    </message>
+    <message>
+        <source>Автоопределение</source>
+        <translation>Automatic</translation>
+    </message>
+</context>
+<context>
+    <name>kalvex::ObdDashboard</name>
+    <message>
+        <source>Чтение ошибок: параметры не обновляются</source>
+        <translation>Reading fault codes: live data paused</translation>
+    </message>
+</context>
+<context>
+    <name>kalvex::ObdFaultsView</name>
+    <message>
+        <source>Код</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <source>Вид</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>Блок</source>
+        <translation>ECU</translation>
+    </message>
+    <message>
+        <source>Описание</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>Готовность систем</source>
+        <translation>Readiness</translation>
+    </message>
+    <message>
+        <source>Стоп-кадр</source>
+        <translation>Freeze frame</translation>
+    </message>
+    <message>
+        <source>Параметр</source>
+        <translation>Parameter</translation>
+    </message>
+    <message>
+        <source>Значение</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>Прочитать ошибки</source>
+        <translation>Read faults</translation>
+    </message>
+    <message>
+        <source>Сброс ошибок</source>
+        <translation>Clear faults</translation>
+    </message>
+    <message>
+        <source>Стереть</source>
+        <translation>Erase</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Стереть коды неисправностей? Вместе с ними стираются стоп-кадр и сбрасываются мониторы готовности систем: до новых поездок машина не пройдёт проверку готовности. Лампа MIL погаснет, если неисправность устранена.</source>
+        <translation>Clear the trouble codes? The freeze frame is erased with them and the readiness monitors are reset: the car will not pass a readiness check until it has been driven again. The MIL goes out if the fault is gone.</translation>
+    </message>
+    <message>
+        <source>сохранённый</source>
+        <translation>stored</translation>
+    </message>
+    <message>
+        <source>ожидающий</source>
+        <translation>pending</translation>
+    </message>
+    <message>
+        <source>постоянный</source>
+        <translation>permanent</translation>
+    </message>
+    <message>
+        <source>готова</source>
+        <translation>ready</translation>
+    </message>
+    <message>
+        <source>не готова</source>
+        <translation>not ready</translation>
+    </message>
+    <message>
+        <source>готово</source>
+        <translation>ready</translation>
+    </message>
+    <message>
+        <source>не готово</source>
+        <translation>not ready</translation>
+    </message>
+    <message>
+        <source>готовы</source>
+        <translation>ready</translation>
+    </message>
+    <message>
+        <source>не готовы</source>
+        <translation>not ready</translation>
+    </message>
+    <message>
+        <source>готов</source>
+        <translation>ready</translation>
+    </message>
+    <message>
+        <source>не готов</source>
+        <translation>not ready</translation>
+    </message>
+    <message>
+        <source>Лампа MIL: горит, подтверждённых кодов: %1</source>
+        <translation>MIL: on, confirmed codes: %1</translation>
+    </message>
+    <message>
+        <source>Лампа MIL: не горит, подтверждённых кодов: %1</source>
+        <translation>MIL: off, confirmed codes: %1</translation>
+    </message>
+    <message>
+        <source>Кодов неисправностей нет</source>
+        <translation>No trouble codes</translation>
+    </message>
+    <message>
+        <source>не поддерживается</source>
+        <translation>not supported</translation>
+    </message>
+    <message>
+        <source>Стоп-кадр: код %1, %2</source>
+        <translation>Freeze frame: code %1, %2</translation>
+    </message>
+</context>
+<context>
+    <name>kalvex::ObdPanel</name>
+    <message>
+        <source>Все параметры</source>
+        <translation>All parameters</translation>
+    </message>
+    <message>
+        <source>Сохранить CSV</source>
+        <translation>Save CSV</translation>
+    </message>
+    <message>
+        <source>Таблицы CSV (*.csv)</source>
+        <translation>CSV tables (*.csv)</translation>
+    </message>
+</context>
+<context>
+    <name>kalvex::ObdParamsPage</name>
+    <message>
+        <source>Параметр</source>
+        <translation>Parameter</translation>
+    </message>
+    <message>
+        <source>Значение</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>Мин.</source>
+        <translation>Min</translation>
+    </message>
+    <message>
+        <source>Макс.</source>
+        <translation>Max</translation>
+    </message>
+    <message>
+        <source>Блок</source>
+        <translation>ECU</translation>
+    </message>
+    <message>
+        <source>Сохранить CSV</source>
+        <translation>Save CSV</translation>
     </message>
 </context>
 <context>

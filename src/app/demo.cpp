@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "app/main_window.h"
+#include "app/obd_host.h"
+#include "app/obd_panel.h"
 #include "app/session_host.h"
 #include "link/port_discovery.h"
 #include "link/serial_link.h"
@@ -24,6 +26,9 @@ namespace kalvex {
 class InProcessDemoLink final : public SerialLink {
  public:
   explicit InProcessDemoLink(std::string devicePath) : devicePath_(std::move(devicePath)) {}
+  // The generic OBD-II car behind the adapter instead of the makers' ECUs.
+  InProcessDemoLink(std::string devicePath, const sim::ObdSimOptions& obd)
+      : devicePath_(std::move(devicePath)), sim_(obd) {}
 
   void openDevice(const std::string& path) override {
     if (path != devicePath_) throw EVaCommError("Specified device not found (" + path + ").");
@@ -92,26 +97,36 @@ class InProcessDemoSimulator final : public DemoSimulator {
  public:
   // A name no serial driver registers, opened as it is.
   static constexpr const char* kPort = "\\\\.\\KalvexDemo";
+  static constexpr const char* kObdPort = "\\\\.\\KalvexDemoObd";
 
-  InProcessDemoSimulator() : link_(DevicePathForPortText(kPort)) {}
+  InProcessDemoSimulator()
+      : link_(DevicePathForPortText(kPort)),
+        obdLink_(DevicePathForPortText(kObdPort), sim::ObdSimOptions{}) {}
   std::string portPath() const override { return kPort; }
   void select(int make, int ecu) override { link_.select(make, ecu); }
   SerialLink* link() override { return &link_; }
+  std::string obdTarget() const override { return DevicePathForPortText(kObdPort); }
+  SerialLink* obdLink() override { return &obdLink_; }
 
  private:
   InProcessDemoLink link_;
+  InProcessDemoLink obdLink_;
 };
 
 #ifndef _WIN32
 class PtyDemoSimulator final : public DemoSimulator {
  public:
-  explicit PtyDemoSimulator(std::unique_ptr<sim::PtyServer> server) : server_(std::move(server)) {}
+  PtyDemoSimulator(std::unique_ptr<sim::PtyServer> server, std::unique_ptr<sim::PtyServer> obd)
+      : server_(std::move(server)), obd_(std::move(obd)) {}
   std::string portPath() const override { return server_->slavePath(); }
   void select(int make, int ecu) override { server_->select(make, ecu); }
   sim::PtyServer* server() override { return server_.get(); }
+  std::string obdTarget() const override { return obd_->slavePath(); }
+  sim::PtyServer* obdServer() override { return obd_.get(); }
 
  private:
   std::unique_ptr<sim::PtyServer> server_;
+  std::unique_ptr<sim::PtyServer> obd_;  // the generic car, on a terminal of its own
 };
 #endif
 
@@ -129,7 +144,11 @@ std::unique_ptr<DemoSimulator> StartDemoSimulator(std::string& error) {
   sim::PtyServerOptions options;  // no ECU until a session starts, no delay, no SEARCHING
   auto server = sim::PtyServer::Start(options, error);
   if (!server) return nullptr;
-  return std::make_unique<PtyDemoSimulator>(std::move(server));
+  sim::PtyServerOptions obdOptions;
+  obdOptions.obd = sim::ObdSimOptions{};
+  auto obd = sim::PtyServer::Start(obdOptions, error);
+  if (!obd) return nullptr;
+  return std::make_unique<PtyDemoSimulator>(std::move(server), std::move(obd));
 #endif
 }
 
@@ -138,6 +157,8 @@ void AttachDemoSimulator(DemoSimulator& sim, MainWindow& form) {
   if (!host) return;
   if (SerialLink* link = sim.link())
     host->routeDevice(DevicePathForPortText(sim.portPath()), *link);
+  if (ObdPanel* obd = form.obdPanel())
+    obd->host().routePort(sim.portPath(), sim.obdTarget(), sim.obdLink());
   SessionController& controller = host->controller();
   // Keep whatever else listens to the start.
   auto previous = controller.onStarting;

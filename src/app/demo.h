@@ -27,6 +27,12 @@ class DemoSimulator {
   virtual SerialLink* link() { return nullptr; }
   // The pseudo-terminal's server, for checks; null for the in-process one.
   virtual sim::PtyServer* server() { return nullptr; }
+  // The generic OBD-II car the demo's port leads to in generic mode: the
+  // device sessions open instead, and the link they open it on (null: the
+  // serial port).
+  virtual std::string obdTarget() const = 0;
+  virtual SerialLink* obdLink() { return nullptr; }
+  virtual sim::PtyServer* obdServer() { return nullptr; }
 };
 
 // Returns null and fills `error` when the simulator cannot start. It answers

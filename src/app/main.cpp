@@ -6,6 +6,7 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFontDatabase>
 #include <QImage>
 #include <QLibraryInfo>
@@ -32,6 +33,7 @@
 #include "app/chart_page.h"
 #include "app/demo.h"
 #include "app/main_window.h"
+#include "app/obd_mode.h"
 #include "app/settings_store.h"
 #include "catalogue/catalogue.h"
 #include "cli/language.h"
@@ -64,6 +66,8 @@ struct Options {
   Millis pause = 200;
   std::string plot, out;
   std::vector<Component> columns;
+  std::optional<int> runMs;  // --run: a session this long before the screenshot
+  std::optional<int> page;   // --page: the tab the screenshot shows
   std::string lang;  // --lang: a language code (protocol/languages.h), or empty (the stored choice)
 };
 
@@ -140,7 +144,12 @@ struct CommandLine {
                           "Start with a simulated adapter and ECU behind a pseudo-terminal."};
   QCommandLineOption screenshot{"screenshot",
                                 "Save the window to FILE (PNG) after start-up and exit.", "FILE"};
-  QCommandLineOption select{"select", "Pick a make (and ECU type) by list index.", "MAKE[,ECU]"};
+  QCommandLineOption select{"select",
+                            "Pick a make (and ECU type) by list index; the last make is "
+                            "generic OBD-II, its ECU types the protocols.",
+                            "MAKE[,ECU]"};
+  QCommandLineOption run{"run", "With --screenshot: start the session and run it MS first.", "MS"};
+  QCommandLineOption page{"page", "With --screenshot: show the tab of this index.", "N"};
   QCommandLineOption values{"values", "Set gauges by component name.", "NAME=VALUE,..."};
   QCommandLineOption stale{"stale", "Draw these gauges as stale (dimmed), by component name.",
                            "NAME,..."};
@@ -165,8 +174,8 @@ struct CommandLine {
     parser.setApplicationDescription(
         "Kalvex: diagnostic scanner for engine control units (ELM327 and Kesta-mini adapters).");
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const auto* o : {&port, &demo, &screenshot, &select, &values, &stale, &pause, &plot, &out,
-                          &columns, &lang, &help, &version})
+    for (const auto* o : {&port, &demo, &screenshot, &select, &run, &page, &values, &stale, &pause,
+                          &plot, &out, &columns, &lang, &help, &version})
       parser.addOption(*o);
   }
 };
@@ -191,14 +200,29 @@ std::string ParseArgs(CommandLine& cl, const QStringList& args, Options& o) {
     const auto parts = Split(cl.parser.value(cl.select).toStdString(), ',');
     if (parts.size() > 2) return "--select needs MAKE or MAKE,ECU";
     const auto make = ParseDecimal(parts[0]);
-    if (!make || *make < 0 || *make >= kMakeCount) return "unknown make: " + parts[0];
+    if (!make || *make < 0 || *make > kObdMakeIndex) return "unknown make: " + parts[0];
     o.selectMake = *make;
     if (parts.size() == 2) {
       const auto ecu = ParseDecimal(parts[1]);
-      if (!ecu || !ValidEcuType(*make, *ecu)) return "unknown ECU type: " + parts[1];
+      const bool valid =
+          ecu &&
+          (IsObdMake(*make) ? *ecu >= 0 && *ecu < static_cast<int>(ObdProtocolChoices().size())
+                            : ValidEcuType(*make, *ecu));
+      if (!valid) return "unknown ECU type: " + parts[1];
       o.selectEcu = *ecu;
     }
   }
+  if (cl.parser.isSet(cl.run)) {
+    const auto ms = ParseDecimal(cl.parser.value(cl.run).toStdString());
+    if (!ms || *ms < 0 || *ms > 60'000) return "--run needs milliseconds from 0 to 60000";
+    o.runMs = static_cast<int>(*ms);
+  }
+  if (cl.parser.isSet(cl.page)) {
+    const auto n = ParseDecimal(cl.parser.value(cl.page).toStdString());
+    if (!n || *n < 0 || *n > 16) return "--page needs a tab index";
+    o.page = static_cast<int>(*n);
+  }
+  if ((o.runMs || o.page) && o.screenshot.empty()) return "--run and --page go with --screenshot";
   if (cl.parser.isSet(cl.values)) {
     for (const std::string& item : Split(cl.parser.value(cl.values).toStdString(), ',')) {
       const size_t eq = item.find('=');
@@ -387,6 +411,14 @@ int RunWindow(const Options& o, const std::string& language, QApplication& app) 
   if (!o.screenshot.empty()) {
     form.setModalErrors(false);
     form.show();
+    QApplication::processEvents();
+    if (o.runMs) {
+      form.onStartClicked();
+      QEventLoop running;
+      QTimer::singleShot(*o.runMs, &running, &QEventLoop::quit);
+      running.exec();
+    }
+    if (o.page) form.showPage(*o.page);
     QApplication::processEvents();
     std::string saveError;
     if (!SavePngAtomically(form.grab().toImage(), o.screenshot, saveError)) return Fail(saveError);

@@ -21,6 +21,8 @@
 #include "app/banner.h"
 #include "app/chart_page.h"
 #include "app/faults_page.h"
+#include "app/obd_mode.h"
+#include "app/obd_panel.h"
 #include "app/session_host.h"
 #include "app/window_text.h"
 #include "catalogue/catalogue.h"
@@ -85,6 +87,10 @@ MainWindow::MainWindow(const WindowOptions& options, QWidget* parent)
   buildStatusStrip();
   banner = buildBanner();
   connectSession();
+  obd_ = std::make_unique<ObdPanel>(*this, pages, dashboard_, faultsPage,
+                                    options_.language == "en" ? obd::Lang::En : obd::Lang::Ru);
+  obd_->setRequestPause(options_.requestPause);
+  obd_->showStatus = [this](const std::string& text) { statusLabel->setText(Shown(text)); };
   restoreSettings();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect r = screen->availableGeometry();
@@ -95,6 +101,7 @@ MainWindow::MainWindow(const WindowOptions& options, QWidget* parent)
 MainWindow::~MainWindow() {
   // The session must let go of the port and its timers before any widget
   // it talks to is destroyed.
+  if (obd_) obd_->shutdown();
   if (host_) host_->shutdown();
   host_.reset();
   // A save under way still reads the session's values, which go before the
@@ -215,8 +222,9 @@ void MainWindow::buildSelectors() {
   label("Label5", tr("Выбор марки автомобиля"), 112);
   makeList = combo("ComboBoxTM", 130);
   for (const Make& m : Makes()) makeList->addItem(Shown(m.text));
+  makeList->addItem(tr("OBD-II (любой автомобиль)"));  // kObdMakeIndex, after the makes
   makeList->setCurrentIndex(-1);
-  makeList->setMaxVisibleItems(kMakeCount);
+  makeList->setMaxVisibleItems(kMakeCount + 1);
   label("Label6", tr("Выбор типа контроллера"), 164);
   ecuTypeList = combo("ComboBox4", 182);
   ecuTypeList->setEnabled(false);
@@ -233,6 +241,8 @@ void MainWindow::buildSelectors() {
           [this](int) { onMakeChosen(); });
   connect(ecuTypeList, QOverload<int>::of(&QComboBox::activated), this,
           [this](int) { onEcuTypeChosen(); });
+  connect(adapterList, QOverload<int>::of(&QComboBox::activated), this,
+          [this](int adapter) { obd_->adapterChosen(adapter); });
   connect(startButton, &QPushButton::clicked, this, [this] { onStartClicked(); });
   connect(logCheckBox, &QCheckBox::clicked, this, [this] { onLogToggled(); });
 }
@@ -278,6 +288,7 @@ void MainWindow::restoreSettings() {
   adapterList->setCurrentIndex(adapter >= 0 && adapter < adapterList->count() ? adapter : -1);
   logCheckBox->setChecked(s.logFile == 1);
   host_->setLogEnabled(s.logFile == 1);
+  obd_->setLogEnabled(s.logFile == 1);
   // Make and ECU type after the port and adapter, as the user would pick
   // them; an ECU type the make does not have keeps the make's item 0.
   if (s.make >= 0 && s.make < makeList->count()) {
@@ -297,6 +308,7 @@ void MainWindow::restoreSettings() {
 void MainWindow::shutDown() {
   if (closed_) return;
   closed_ = true;
+  if (obd_) obd_->shutdown();
   if (host_) host_->shutdown();
   if (options_.writeSettingsOnClose && settings_) {
     Settings s;
@@ -320,6 +332,21 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::onMakeChosen() {
   const int make = makeList->currentIndex();
   ecuTypeList->clear();
+  if (IsObdMake(make)) {
+    // The generic mode: its protocols in the ECU-type list, its own pages.
+    for (ObdProtocol p : ObdProtocolChoices())
+      ecuTypeList->addItem(p == ObdProtocol::Auto ? tr("Автоопределение")
+                                                  : QString(ObdProtocolOf(p).name));
+    ecuTypeList->setEnabled(true);
+    ecuTypeList->setCurrentIndex(0);
+    chooseMakeHint->hide();
+    obd_->setActive(true);
+    obd_->adapterChosen(adapterIndex());
+    chart_->setAvailable(Visibility{});  // the makers' quantities: none in this mode
+    return;
+  }
+  obd_->setActive(false);
+  setStatusText(kStatusNoLink);
   for (const std::string& t : EcuTypesOf(make)) ecuTypeList->addItem(Shown(t));
   ecuTypeList->setEnabled(true);
   ecuTypeList->setCurrentIndex(ecuTypeList->count() > 0 ? 0 : -1);  // raises no change event
@@ -336,12 +363,17 @@ void MainWindow::onMakeChosen() {
 }
 
 void MainWindow::onEcuTypeChosen() {
+  if (obd_->active()) return;  // a protocol: nothing on the dashboard changes
   dashboard_->clearValues();
   dashboard_->applyEcuType(makeList->currentIndex(), ecuTypeList->currentIndex());
   chart_->setAvailable(DashboardVisibility(makeList->currentIndex(), ecuTypeList->currentIndex()));
 }
 
 void MainWindow::onStartClicked() {
+  if (obd_->active()) {
+    obd_->startOrStop(portText(), adapterIndex(), ecuTypeIndex());
+    return;
+  }
   if (host_->controller().running()) {
     host_->stop();
     return;
@@ -362,7 +394,10 @@ void MainWindow::onReadFaultsClicked() { host_->readFaults(); }
 // Only the next request changes, no deadline: the host's timer stays as armed.
 void MainWindow::onResumeLiveDataClicked() { host_->controller().resumeLiveData(); }
 
-void MainWindow::onLogToggled() { host_->setLogEnabled(logCheckBox->isChecked()); }
+void MainWindow::onLogToggled() {
+  host_->setLogEnabled(logCheckBox->isChecked());
+  obd_->setLogEnabled(logCheckBox->isChecked());
+}
 
 void MainWindow::onBannerClicked() { QDesktopServices::openUrl(QUrl(kHomePage)); }
 
@@ -375,6 +410,8 @@ void MainWindow::selectEcuType(int ecu) {
   ecuTypeList->setCurrentIndex(ecu);
   onEcuTypeChosen();
 }
+
+void MainWindow::showPage(int index) { pages->setCurrentIndex(index); }
 
 int MainWindow::makeIndex() const { return makeList->currentIndex(); }
 int MainWindow::ecuTypeIndex() const { return ecuTypeList->currentIndex(); }
@@ -399,7 +436,10 @@ void MainWindow::showRunning(bool running) {
   caption_ = running ? kCaptionStop : kCaptionStart;
   startButton->setText(Shown(caption_));
 }
-void MainWindow::setStatusText(const std::string& text) { statusLabel->setText(Shown(text)); }
+void MainWindow::setStatusText(const std::string& text) {
+  if (obd_ && obd_->active()) return;  // the generic session's own line stays
+  statusLabel->setText(Shown(text));
+}
 
 void MainWindow::setFaultLines(const std::vector<std::string>& lines) {
   faultsPage->setLines(lines);

@@ -33,6 +33,7 @@ class AboutPage;
 class ChartPage;
 class Dashboard;
 class FaultsPage;
+class ObdPanel;
 class SessionHost;
 
 struct WindowOptions : PortSources {
@@ -80,12 +81,15 @@ class MainWindow : public QWidget, public SessionView {
   // Chooses a make / ECU type as the user would (for --select and tests).
   void selectMake(int make);
   void selectEcuType(int ecu);
+  void showPage(int index);  // the tab of this index (--page, tests)
 
   Dashboard* dashboard() const { return dashboard_; }
   ChartPage* chartPage() const { return chart_; }
   // The rows of the current session, one per accepted reply.
   const SessionValues& sessionValues() const { return *values_; }
   SessionHost* sessionHost() const { return host_.get(); }
+  // The generic OBD-II mode (the last item of the make list).
+  ObdPanel* obdPanel() const { return obd_.get(); }
   // Errors shown so far (the error display also keeps them for tests).
   const std::vector<std::string>& shownErrors() const { return errors_; }
   // The note that fault codes are being read, so the gauges stand still,
@@ -113,6 +117,7 @@ class MainWindow : public QWidget, public SessionView {
   WindowOptions options_;
   std::unique_ptr<SettingsStore> settings_;
   std::unique_ptr<SessionHost> host_;
+  std::unique_ptr<ObdPanel> obd_;
   bool closed_ = false;
   bool modalErrors_ = true;
   std::vector<std::string> errors_;

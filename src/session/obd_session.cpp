@@ -631,6 +631,18 @@ void ObdSession::queueRereadAfterClear() {
   add(Purpose::FreezeFrameCode, {obd::kFreezeFrame, 0x02, 0x00});
 }
 
+bool ObdSession::requestCodes(bool clear) {
+  if (phase_ != ObdPhase::Reading && phase_ != ObdPhase::Polling) return false;
+  if (clear) {
+    results_.clear = ObdClear::Asked;
+    const uint8_t ask[] = {obd::kClearCodes};
+    queue_.push_back(Request{Purpose::Clear, {ask, ask + 1}, ObdRequestText(ask)});
+  } else {
+    queueRereadAfterClear();  // the same read: status, three kinds, freeze frame
+  }
+  return true;
+}
+
 void ObdSession::sendNext() {
   if (!running()) return;
   if (!queue_.empty()) {
@@ -769,6 +781,10 @@ void ObdSession::handlePoll(const Request& r, const ObdReply& reply) {
   if (pollPids_.empty() || (options_.pollRounds > 0 && roundsDone_ >= options_.pollRounds)) {
     port_.closeDevice();
     setPhase(ObdPhase::Done);
+    return;
+  }
+  if (!queue_.empty()) {  // a read or a clear asked for since the last request
+    sendNext();
     return;
   }
   if (options_.codesEvery > 0 && now - codesReadAt_ >= options_.codesEvery) {

@@ -164,6 +164,10 @@ class ObdSession {
   void start(const std::string& portPath, const ObdOptions& options);
   void stop();  // closes the port; results stay
   void setLogEnabled(bool on) { logEnabled_ = on; }
+  // While reading or polling: the codes of all three kinds, readiness and
+  // the freeze frame read again between two requests; with `clear` service
+  // 04 first, then the same read. False (nothing asked) in any other phase.
+  bool requestCodes(bool clear);
 
   void onRx(size_t count);  // the port's bytes-received notification
   void onPortError(const std::string& message);

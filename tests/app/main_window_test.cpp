@@ -122,10 +122,11 @@ TEST_F(WindowTest, TextsAndStateAfterStart) {
   EXPECT_EQ(ta->itemText(0), "Адаптер: ELM327");
   EXPECT_EQ(ta->itemText(1), "Адаптер: Kesta-mini");
   auto* tm = Child<QComboBox>(w, "ComboBoxTM");
-  // Every make of the registry, in its order, and nothing else.
+  // Every make of the registry, in its order, then the generic OBD-II mode.
   int registered = 0;
   while (FindMake(registered)) ++registered;
-  ASSERT_EQ(tm->count(), registered);
+  ASSERT_EQ(tm->count(), registered + 1);
+  EXPECT_EQ(tm->itemText(registered), "OBD-II (любой автомобиль)");
   for (int make = 0; make < registered; ++make)
     EXPECT_EQ(tm->itemText(make).toStdString(), FindMake(make)->text) << make;
   EXPECT_EQ(tm->currentIndex(), -1);
@@ -301,6 +302,10 @@ TEST_F(WindowTest, PortRememberedByDeviceMakeAndEcuRestored) {
 #endif
       {"PORT=@Invalid()\nMAKE=2\nECU=77", "/dev/fake0", 2, 0},
       {"MAKE=-1\nECU=3", "/dev/fake0", -1, -1},
+      // the generic OBD-II mode after the makes, its protocol as the ECU type
+      {"COM=1\nMAKE=17\nECU=3", "/dev/fake1", 17, 3},
+      {"COM=1\nMAKE=17\nECU=8", "/dev/fake1", 17, 0},
+      {"COM=1\nMAKE=18\nECU=0", "/dev/fake1", -1, -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.config);

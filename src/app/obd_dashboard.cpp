@@ -1,0 +1,149 @@
+#include "app/obd_dashboard.h"
+
+#include <QLabel>
+
+#include "app/obd_mode.h"
+#include "app/window_text.h"
+#include "ui/widgets/gauges.h"
+
+namespace kalvex {
+
+namespace {
+
+GaugeWidget* MakeGauge(GaugeKind kind, const GaugeSettings& s, QWidget* parent) {
+  switch (kind) {
+    case GaugeKind::Meter180:
+      return new Dial180Gauge(s, parent);
+    case GaugeKind::Meter120:
+      return new Dial120Gauge(s, parent);
+    case GaugeKind::VMeter:
+      return new VerticalGauge(s, parent);
+    case GaugeKind::Thermometer:
+      return new ThermometerGauge(s, parent);
+    case GaugeKind::ValueInd:
+      break;
+  }
+  return new ValueDisplay(s, parent);
+}
+
+}  // namespace
+
+ObdDashboard::ObdDashboard(obd::Lang lang, QWidget* parent) : QWidget(parent) {
+  setObjectName("ObdDashboard");
+  setAutoFillBackground(true);  // the makers' gauges lie under it
+  identity_ = new QLabel(this);
+  identity_->setObjectName("ObdIdentity");
+  identity_->setGeometry(8, 2, 665, 18);
+  identity_->setFont(UiFont(11));
+  for (const ObdGaugeSpec& spec : ObdGaugeSpecs()) {
+    Pair p;
+    p.gauge = MakeGauge(spec.kind, ObdGaugeSettings(spec, lang), this);
+    p.gauge->setObjectName(QString("ObdGauge_%1").arg(spec.pid, 2, 16, QChar('0')).toUpper());
+    p.gauge->hide();
+    if (spec.dial) {
+      p.readout = new ValueDisplay(ObdReadoutSettings(spec, lang), this);
+      p.readout->hide();
+    }
+    gauges_[spec.pid] = p;
+  }
+  note_ = new QLabel(tr("Чтение ошибок: параметры не обновляются"), this);
+  note_->setObjectName("ObdFaultReadNote");
+  note_->setGeometry(172, 2, 340, 20);
+  note_->setAlignment(Qt::AlignCenter);
+  note_->setFont(UiFont(13, true));
+  note_->setStyleSheet("background: #fff3b0; border: 1px solid #b09000;");
+  note_->hide();
+  staleTimer_.setInterval(250);
+  connect(&staleTimer_, &QTimer::timeout, this, [this] { checkStale(); });
+}
+
+void ObdDashboard::showSupported(const std::set<uint8_t>& pids) {
+  for (auto& [pid, p] : gauges_) {
+    p.gauge->hide();
+    if (p.readout) p.readout->hide();
+  }
+  for (const ObdGaugePlace& place : ObdDashboardLayout(pids)) {
+    Pair& p = gauges_[place.pid];
+    p.gauge->setGeometry(place.gauge);
+    p.gauge->show();
+    if (p.readout) {
+      p.readout->setGeometry(place.readout);
+      p.readout->show();
+    }
+  }
+}
+
+void ObdDashboard::setValue(uint8_t pid, double value) {
+  const auto it = gauges_.find(pid);
+  if (it == gauges_.end()) return;
+  const Millis now = clock_->now();
+  for (GaugeWidget* g : {it->second.gauge, it->second.readout}) {
+    if (!g) continue;
+    g->setValue(static_cast<float>(value));
+    g->refreshed(now);
+  }
+}
+
+void ObdDashboard::clearValues() {
+  pace_.reset();
+  for (auto& [pid, p] : gauges_) {
+    p.gauge->clearValue();
+    if (p.readout) p.readout->clearValue();
+  }
+  checkStale();
+}
+
+void ObdDashboard::setIdentity(const QString& line) { identity_->setText(line); }
+
+void ObdDashboard::showFaultReadNote(bool on) {
+  note_->setVisible(on);
+  if (on) note_->raise();
+}
+
+bool ObdDashboard::faultReadNoteShown() const { return !note_->isHidden(); }
+
+void ObdDashboard::sessionStarted() {
+  pace_.start(clock_->now());
+  checkStale();
+  staleTimer_.start();
+}
+
+void ObdDashboard::sessionStopped() {
+  pace_.stop();
+  staleTimer_.stop();
+  checkStale();
+  note_->hide();
+}
+
+void ObdDashboard::valuesArrived(int firstPid) {
+  // A round of the poll is the rotation the rule learns: the same first PID
+  // comes back once per round.
+  pace_.reply(firstPid, clock_->now());
+}
+
+void ObdDashboard::checkStale() {
+  const Millis now = clock_->now();
+  for (auto& [pid, p] : gauges_) {
+    p.gauge->applyStaleRule(now, pace_);
+    if (p.readout) p.readout->applyStaleRule(now, pace_);
+  }
+}
+
+std::set<uint8_t> ObdDashboard::shownPids() const {
+  std::set<uint8_t> out;
+  for (const auto& [pid, p] : gauges_)
+    if (!p.gauge->isHidden()) out.insert(pid);
+  return out;
+}
+
+GaugeWidget* ObdDashboard::gauge(uint8_t pid) const {
+  const auto it = gauges_.find(pid);
+  return it == gauges_.end() ? nullptr : it->second.gauge;
+}
+
+GaugeWidget* ObdDashboard::readout(uint8_t pid) const {
+  const auto it = gauges_.find(pid);
+  return it == gauges_.end() ? nullptr : it->second.readout;
+}
+
+}  // namespace kalvex

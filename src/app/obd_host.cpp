@@ -1,0 +1,186 @@
+#include "app/obd_host.h"
+
+#include <QMetaObject>
+#include <algorithm>
+
+#include "link/link_factory.h"
+#include "session/log_file.h"
+
+namespace kalvex {
+
+// The link the generic session holds: the serial port, or for a routed port
+// text another device or an in-process link, chosen at each open.
+class ObdRoutingLink final : public SerialLink {
+ public:
+  explicit ObdRoutingLink(SerialLink& port) : port_(port), active_(&port) {}
+
+  struct Route {
+    std::string portText, target;
+    SerialLink* link;
+  };
+  void route(Route r) {
+    if (r.link) {
+      r.link->setRxHandler(rx_);
+      r.link->setErrorHandler(error_);
+    }
+    routes_.push_back(std::move(r));
+  }
+
+  void openDevice(const std::string& text) override {
+    if (active_->isOpen()) active_->closeDevice();
+    active_ = &port_;
+    std::string path = text;
+    for (const Route& r : routes_) {
+      if (r.portText != text) continue;
+      if (r.link) active_ = r.link;
+      path = r.target;
+    }
+    active_->openDevice(path);
+  }
+  void closeDevice() override { active_->closeDevice(); }
+  bool isOpen() const override { return active_->isOpen(); }
+  size_t readBytes(uint8_t* dst, size_t capacity) override {
+    return active_->readBytes(dst, capacity);
+  }
+  size_t writeBytes(const uint8_t* src, size_t count) override {
+    return active_->writeBytes(src, count);
+  }
+  void setDtr(bool on) override { active_->setDtr(on); }
+  void setRxHandler(RxHandler handler) override {
+    rx_ = handler;
+    port_.setRxHandler(handler);
+    for (Route& r : routes_)
+      if (r.link) r.link->setRxHandler(handler);
+  }
+  void requestRxNotify() override { active_->requestRxNotify(); }
+  void setErrorHandler(ErrorHandler handler) override {
+    error_ = handler;
+    port_.setErrorHandler(handler);
+    for (Route& r : routes_)
+      if (r.link) r.link->setErrorHandler(handler);
+  }
+
+ private:
+  SerialLink& port_;
+  SerialLink* active_;
+  std::vector<Route> routes_;
+  RxHandler rx_;
+  ErrorHandler error_;
+};
+
+namespace {
+
+TVaBuffers ObdPortBuffers() {
+  TVaBuffers buffers;
+  buffers.ReadTimeout = 5000;
+  buffers.WriteTimeout = 0;
+  return buffers;
+}
+
+}  // namespace
+
+ObdHost::ObdHost(QObject* parent)
+    : QObject(parent),
+      port_(std::make_unique<PortLink>(
+          [this](std::function<void()> fn) {
+            QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+          },
+          ObdPortBuffers())),
+      link_(std::make_unique<ObdRoutingLink>(*port_)),
+      log_(std::make_unique<LogFile>()),
+      session_(std::make_unique<ObdSession>(*link_, clock_, *log_)) {
+  timer_.setSingleShot(true);
+  timer_.setTimerType(Qt::PreciseTimer);
+  connect(&timer_, &QTimer::timeout, this, [this] { onTimer(); });
+  link_->setRxHandler([this](size_t count) {
+    session_->onRx(count);
+    rearm();
+  });
+  link_->setErrorHandler([this](const std::string& message) {
+    session_->onPortError(message);
+    rearm();
+  });
+  session_->onPhase = [this](ObdPhase p) {
+    if (onPhase) onPhase(p);
+  };
+  session_->onValues = [this](const std::vector<std::pair<uint32_t, uint8_t>>& keys) {
+    if (onValues) onValues(keys);
+  };
+  session_->onCodes = [this] {
+    if (onCodes) onCodes();
+  };
+  session_->onIdentity = [this] {
+    if (onIdentity) onIdentity();
+  };
+}
+
+ObdHost::~ObdHost() { shutdown(); }
+
+void ObdHost::routePort(const std::string& portText, std::string target, SerialLink* link) {
+  link_->route({portText, std::move(target), link});
+}
+
+void ObdHost::start(const std::string& portText, const ObdOptions& options) {
+  if (shutDown_) return;
+  session_->setLogEnabled(logEnabled_);  // the session makes the file at its start
+  startedAt_ = clock_.now();
+  session_->start(portText, options);
+  rearm();
+}
+
+void ObdHost::stop() {
+  session_->stop();
+  link_->closeDevice();
+  rearm();
+}
+
+bool ObdHost::readCodes() {
+  const bool asked = session_->requestCodes(false);
+  rearm();
+  return asked;
+}
+
+bool ObdHost::clearCodes() {
+  const bool asked = session_->requestCodes(true);
+  rearm();
+  return asked;
+}
+
+void ObdHost::logNote(const std::string& text) {
+  // A marker of its own: a replay of the log takes only the requests and
+  // the adapter's lines.
+  if (logEnabled_ && log_->hasFile()) log_->appendLine(" *** ", text);
+}
+
+void ObdHost::shutdown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  timer_.stop();
+  session_->stop();
+  link_->closeDevice();
+  link_->setRxHandler({});
+  link_->setErrorHandler({});
+}
+
+void ObdHost::rearm() {
+  if (shutDown_) return;
+  if (session_->running() != running_) {
+    running_ = session_->running();
+    if (onRunningChanged) onRunningChanged(running_);
+  }
+  const auto deadline = session_->nextDeadlineMicros();
+  if (!deadline) {
+    timer_.stop();
+    return;
+  }
+  const Millis wait = std::max<Millis>(0, CeilMillis(*deadline - clock_.nowMicros()));
+  timer_.start(static_cast<int>(std::min<Millis>(wait, 24 * 3600 * 1000)));
+}
+
+void ObdHost::onTimer() {
+  if (shutDown_) return;
+  session_->onTimer();
+  rearm();
+}
+
+}  // namespace kalvex
