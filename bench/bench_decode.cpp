@@ -15,8 +15,8 @@
 
 #include "bench_support.h"
 #include "catalogue/catalogue.h"
+#include "decode/reply_handling.h"
 #include "session/decode_case.h"
-#include "session/reply_handling.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The handling of one accepted reply (decoder, fault list, clear reply) for
 // every make, ECU type and pending request, including indices no list holds.
+#include "decode/reply_handling.h"
 #include "fuzz_input.h"
-#include "session/reply_handling.h"
 
 using namespace kalvex;
 

@@ -787,6 +787,14 @@
         <source>NISSAN - ECU: Общий CAN - &apos;Общий CAN&apos;</source>
         <translation>NISSAN - ECU: Generic CAN - &apos;Generic CAN&apos;</translation>
     </message>
+    <message>
+        <source>Адаптер: ELM327</source>
+        <translation>Adapter: ELM327</translation>
+    </message>
+    <message>
+        <source>Адаптер: Kesta-mini</source>
+        <translation>Adapter: Kesta-mini</translation>
+    </message>
 </context>
 <context>
     <name>kalvex::AboutPage</name>
@@ -985,14 +993,6 @@
     <message>
         <source>Выбор адаптера</source>
         <translation>Adapter</translation>
-    </message>
-    <message>
-        <source>Адаптер: ELM327</source>
-        <translation>Adapter: ELM327</translation>
-    </message>
-    <message>
-        <source>Адаптер: Kesta-mini</source>
-        <translation>Adapter: Kesta-mini</translation>
     </message>
     <message>
         <source>Выбор марки автомобиля</source>

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/first_request.h"
 #include "protocol/clock.h"
 #include "protocol/response.h"
 
@@ -32,7 +33,7 @@ constexpr Millis kKLineMinRequestPause = 55;
 // request to send next and the reply just accepted. Owned by the session,
 // touched only on the user-interface thread.
 struct RequestState {
-  uint8_t adapterType = 0;                     // 0 ELM327, 1 Kesta-mini; copied at start
+  uint8_t adapterType = 0;                     // index in the adapter registry; copied at start
   uint8_t nextCommand = 0;                     // NextCommand
   std::string nextRequest = "81";              // NextRequest
   bool canSession = false;                     // CanSession
@@ -55,34 +56,13 @@ enum class LogMarker : uint8_t {
   Extracted,  // the reply the ELM327 driver extracted from it
 };
 
-// The ELM327 set-up step: the AT command the driver sends next. The numbers
-// are the ones the adapter's log and the tests know (0, 11, 12, 1, 2, 3, 4,
-// then 5 for the data phase).
-enum ElmLinkState : int {
-  kElmReset = 0,        // "AT Z" written, its echo awaited
-  kElmEchoOn = 11,      // "AT E1"
-  kElmHeadersOff = 12,  // "AT H0"
-  kElmProtocol = 1,     // "AT SP5" / "AT SP6"
-  kElmBaudRate = 2,     // "AT IB10" (K-line only)
-  kElmKLineHeader = 3,  // "AT SH" format, target, tester
-  kElmCanHeader = 4,    // "AT SH7E0" / "AT SH7E7", or "AT SW00"
-  kElmRequests = 5,     // set-up done: KWP2000 requests
-};
-
-// A driver's own receive and set-up state; a new driver (each start) begins
-// with it empty.
+// What every driver keeps and the session shows to tests and tools; a new
+// driver (each start) begins with it empty. Anything else of an adapter's
+// set-up is the driver's own.
 struct AdapterState {
-  ElmLinkState linkState = kElmReset;             // ELM327 LinkState
+  int linkState = 0;                              // the set-up step, in the driver's own numbers
   std::array<uint8_t, kRxBufferSize> rxBuffer{};  // RxBuffer
   size_t rxPos = 0;                               // RxPos
-  bool kestaLineOpen = false;                     // KestaLineOpen
-  std::string lastSentRequest;                    // LastSentRequest (ELM327, LinkState 5)
-
-  // Receive state as a stop leaves it.
-  void clearReceive() {
-    rxPos = 0;
-    kestaLineOpen = false;
-  }
 };
 
 // What the controller offers its driver.
@@ -117,11 +97,9 @@ class DriverServices {
   // event ended there (the session was closed) and nothing may be sent.
   virtual bool acceptResponse() = 0;
 
-  // The first data request at the end of the ELM327 set-up and when a
-  // Kesta-mini confirms its CAN set-up line; the current NextCommand where
-  // the first-request table leaves the request unchanged.
-  virtual uint8_t firstElmRequest() = 0;
-  virtual uint8_t firstKestaCanRequest() = 0;
+  // The first data request the make's table gives at `point` of the set-up;
+  // the current NextCommand where the table leaves the request unchanged.
+  virtual uint8_t firstRequestAt(FirstRequestPoint point) = 0;
   // A clear or fault read request the user asked for and no send step has
   // written yet. Consumed (and NextCommand set to it) by the data-phase send
   // step.
@@ -139,7 +117,8 @@ class AdapterDriver {
   virtual void requestRetry() = 0;  // Timer3 tick
 
   const AdapterState& state() const { return own_; }
-  void clearReceive() { own_.clearReceive(); }
+  // Receive state as a stop leaves it.
+  virtual void clearReceive() { own_.rxPos = 0; }
 
  protected:
   AdapterState own_;

@@ -5,8 +5,8 @@
 
 #include "catalogue/catalogue.h"
 #include "link/serial_link.h"
-#include "protocol/text.h"
 #include "protocol/request_catalogue.h"
+#include "protocol/text.h"
 
 namespace kalvex {
 
@@ -147,7 +147,7 @@ ElmParse ElmParseReply(std::string_view line, std::string& lastSentRequest, bool
 
 void Elm327Driver::start() {
   RequestState& st = svc_.state();
-  own_.linkState = kElmReset;
+  setLinkState(kElmReset);
   st.nextRequest = "81";
   st.nextCommand = kNoRequest;
   // Timer2 counts from the moment "AT Z" is written.
@@ -181,35 +181,35 @@ void Elm327Driver::handleLine(const std::string& line) {
   RequestState& st = svc_.state();
   if (line.size() >= 2 && line[0] == 'A' && line[1] == 'T') {
     // The echo of an AT command: one set-up step, whatever the answer.
-    switch (own_.linkState) {
+    switch (linkState()) {
       case kElmCanHeader:
-        own_.linkState = kElmRequests;
-        st.nextCommand = svc_.firstElmRequest();
+        setLinkState(kElmRequests);
+        st.nextCommand = svc_.firstRequestAt(FirstRequestPoint::ElmSetUpDone);
         break;
       case kElmKLineHeader:
-        own_.linkState = kElmCanHeader;
+        setLinkState(kElmCanHeader);
         break;
       case kElmBaudRate:
-        own_.linkState = kElmKLineHeader;
+        setLinkState(kElmKLineHeader);
         break;
       case kElmProtocol:
-        own_.linkState = kElmBaudRate;
+        setLinkState(kElmBaudRate);
         break;
       case kElmHeadersOff:
-        own_.linkState = kElmProtocol;
+        setLinkState(kElmProtocol);
         break;
       case kElmEchoOn:
-        own_.linkState = kElmHeadersOff;
+        setLinkState(kElmHeadersOff);
         break;
       case kElmReset:
-        own_.linkState = kElmEchoOn;
+        setLinkState(kElmEchoOn);
         break;
       case kElmRequests:
         break;
     }
-  } else if (own_.linkState == kElmRequests && !line.empty() && line[0] != 'A') {
+  } else if (linkState() == kElmRequests && !line.empty() && line[0] != 'A') {
     const bool multiFrame = st.canSession || ElmUsesCan(svc_.makeIndex(), svc_.ecuTypeIndex());
-    ElmParse parse = ElmParseReply(line, own_.lastSentRequest, multiFrame, st.response);
+    ElmParse parse = ElmParseReply(line, lastSentRequest_, multiFrame, st.response);
     if (parse.logExtracted) svc_.logLine(LogMarker::Extracted, parse.extracted);
     switch (parse.result) {
       case ElmReply::RetryLater:
@@ -230,23 +230,23 @@ std::string Elm327Driver::chooseText() {
   RequestState& st = svc_.state();
   const int make = svc_.makeIndex();
   const int ecu = svc_.ecuTypeIndex();
-  if (own_.linkState == kElmRequests) {
+  if (linkState() == kElmRequests) {
     svc_.takePendingRequest();
     st.nextRequest = ElmRequestText(st.nextCommand);
-    own_.lastSentRequest = st.nextRequest;
+    lastSentRequest_ = st.nextRequest;
     return st.nextRequest;
   }
   const LinkParams params = LinkParamsOf(make, ecu);
   const bool can = ElmUsesCan(make, ecu);
-  if (own_.linkState == kElmProtocol) return can ? "AT SP6" : "AT SP5";
-  if (own_.linkState == kElmEchoOn) return "AT E1";
-  if (own_.linkState == kElmHeadersOff) return "AT H0";
-  if (own_.linkState == kElmBaudRate) {
+  if (linkState() == kElmProtocol) return can ? "AT SP6" : "AT SP5";
+  if (linkState() == kElmEchoOn) return "AT E1";
+  if (linkState() == kElmHeadersOff) return "AT H0";
+  if (linkState() == kElmBaudRate) {
     if (!can) return "AT IB10";
-    own_.linkState = kElmCanHeader;  // CAN types have no baud rate and no K-line header
+    setLinkState(kElmCanHeader);  // CAN types have no baud rate and no K-line header
   }
-  if (own_.linkState == kElmKLineHeader) return params.elmKLineHeader;
-  if (own_.linkState == kElmCanHeader)
+  if (linkState() == kElmKLineHeader) return params.elmKLineHeader;
+  if (linkState() == kElmCanHeader)
     return params.elmCanHeader.empty() ? "AT SW00" : params.elmCanHeader;
   return {};
 }
@@ -255,7 +255,7 @@ void Elm327Driver::sendNextRequest() {
   std::vector<uint8_t> bytes = WithCr(chooseText());
   // Only data requests take the chosen pace; the AT set-up keeps its pause.
   const Millis pause =
-      own_.linkState == kElmRequests
+      linkState() == kElmRequests
           ? RequestPauseFor(svc_.state(), !ElmUsesCan(svc_.makeIndex(), svc_.ecuTypeIndex()))
           : kSendPause;
   svc_.writeAfter(pause, std::move(bytes), [this] {
@@ -267,7 +267,7 @@ void Elm327Driver::sendNextRequest() {
 void Elm327Driver::startRetry() {
   RequestState& st = svc_.state();
   svc_.writeAfter(0, WithCr("AT Z"));
-  own_.linkState = kElmReset;
+  setLinkState(kElmReset);
   st.nextRequest = "81";
   st.nextCommand = kNoRequest;
 }

@@ -46,6 +46,20 @@ struct ElmParse {
 ElmParse ElmParseReply(std::string_view line, std::string& lastSentRequest, bool multiFrame,
                        ResponseBytes& rb);
 
+// The set-up step: the AT command the driver sends next. The numbers are
+// the ones the adapter's log and the tests know (0, 11, 12, 1, 2, 3, 4, then
+// 5 for the data phase); AdapterState::linkState holds them.
+enum ElmLinkState : int {
+  kElmReset = 0,        // "AT Z" written, its echo awaited
+  kElmEchoOn = 11,      // "AT E1"
+  kElmHeadersOff = 12,  // "AT H0"
+  kElmProtocol = 1,     // "AT SP5" / "AT SP6"
+  kElmBaudRate = 2,     // "AT IB10" (K-line only)
+  kElmKLineHeader = 3,  // "AT SH" format, target, tester
+  kElmCanHeader = 4,    // "AT SH7E0" / "AT SH7E7", or "AT SW00"
+  kElmRequests = 5,     // set-up done: KWP2000 requests
+};
+
 class Elm327Driver final : public AdapterDriver {
  public:
   explicit Elm327Driver(DriverServices& services) : svc_(services) {}
@@ -60,7 +74,11 @@ class Elm327Driver final : public AdapterDriver {
   void sendNextRequest();    // SendNextRequest
   void handleLine(const std::string& line);
 
+  ElmLinkState linkState() const { return static_cast<ElmLinkState>(own_.linkState); }
+  void setLinkState(ElmLinkState s) { own_.linkState = s; }
+
   DriverServices& svc_;
+  std::string lastSentRequest_;  // LastSentRequest (in the data phase)
 };
 
 }  // namespace kalvex

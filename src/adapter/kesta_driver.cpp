@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "link/serial_link.h"
-#include "protocol/text.h"
 #include "protocol/request_catalogue.h"
+#include "protocol/text.h"
 
 namespace kalvex {
 
@@ -117,8 +117,8 @@ void KestaDriver::receive(size_t count) {
   const size_t n = std::min(svc_.port().readBytes(readBuffer.data(), want), want);
   if (n == 0) return;
   std::string line;
-  const KestaCutResult cut = KestaCutLine(
-      {own_.rxBuffer, own_.rxPos, own_.kestaLineOpen, discarding_}, readBuffer.data(), n, line);
+  const KestaCutResult cut =
+      KestaCutLine({own_.rxBuffer, own_.rxPos, lineOpen_, discarding_}, readBuffer.data(), n, line);
   if (cut == KestaCutResult::IncompleteFirst) svc_.pause(kLinePause);
   if (cut != KestaCutResult::Line) return;
 
@@ -130,7 +130,7 @@ void KestaDriver::receive(size_t count) {
     if (!st.canSession) {
       pendingText = "DD:01:81";  // StartCommunication
     } else {
-      st.nextCommand = svc_.firstKestaCanRequest();
+      st.nextCommand = svc_.firstRequestAt(FirstRequestPoint::KestaCanSetUp);
     }
   } else if (line.size() >= 2 && line[0] == 'P' && line[1] == 'D') {
     std::string bad;
@@ -154,7 +154,7 @@ void KestaDriver::sendNextRequest(const std::string& pendingText) {
   lastLine_ = st.nextRequest;
   svc_.writeAfter(RequestPauseFor(st, !st.canSession), KestaFrame(st.nextRequest), [this] {
     RequestState& s = svc_.state();
-    own_.kestaLineOpen = false;
+    lineOpen_ = false;
     s.rememberedFaultCount = 0;
     svc_.setTimer3(true);
   });
@@ -173,7 +173,7 @@ void KestaDriver::requestRetry() {
   st.nextRequest = st.nextCommand == kNoRequest ? lastLine_ : KestaRequestText(st.nextCommand);
   svc_.writeAfter(kSendPause, KestaFrame(st.nextRequest), [this] {
     RequestState& s = svc_.state();
-    own_.kestaLineOpen = false;
+    lineOpen_ = false;
     s.rememberedFaultCount = 0;
     svc_.setTimer3(false);
   });

@@ -20,8 +20,8 @@ std::vector<uint8_t> KestaFrame(std::string_view text);
 // StartLine: "DS:01:0T1P1 10 F1 1:81" (K-line) or "DS:01:1T1P1 FC00 1:81" (CAN).
 std::string KestaStartLine(bool canSession, uint8_t ecuAddress, uint16_t canId);
 
-// Receive state of the line framer (RxBuffer, RxPos, KestaLineOpen live in
-// the driver's AdapterState; `discarding` skips the rest of an oversize line).
+// Receive state of the line framer (RxBuffer and RxPos live in the driver's
+// AdapterState; `discarding` skips the rest of an oversize line).
 struct KestaRx {
   std::array<uint8_t, kRxBufferSize>& buffer;
   size_t& pos;
@@ -49,11 +49,16 @@ class KestaDriver final : public AdapterDriver {
   void receive(size_t count) override;  // KestaReceive
   void startRetry() override;           // KestaStartRetry
   void requestRetry() override;         // KestaRequestRetry
+  void clearReceive() override {
+    AdapterDriver::clearReceive();
+    lineOpen_ = false;
+  }
 
  private:
   void sendNextRequest(const std::string& pendingText);
 
   DriverServices& svc_;
+  bool lineOpen_ = false;  // KestaLineOpen
   bool discarding_ = false;
   std::string lastLine_;  // the text the send step wrote last
 };

@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QUrl>
 
+#include "adapter/adapter_registry.h"
 #include "app/about_page.h"
 #include "app/banner.h"
 #include "app/chart_page.h"
@@ -162,8 +163,7 @@ void MainWindow::buildSelectors() {
   ports_ = new PortPicker(options_, this, QRect(x, 26, w, 22));
   label("Label9", tr("Выбор адаптера"), 60);
   adapterList = combo("ComboBoxTA", 78);
-  adapterList->addItem(tr("Адаптер: ELM327"));
-  adapterList->addItem(tr("Адаптер: Kesta-mini"));
+  for (const AdapterEntry& a : Adapters()) adapterList->addItem(Shown(a.caption));
   label("Label5", tr("Выбор марки автомобиля"), 112);
   makeList = combo("ComboBoxTM", 130);
   for (const Make& m : Makes()) makeList->addItem(Shown(m.text));

@@ -3,7 +3,6 @@
 #include <QMetaObject>
 #include <algorithm>
 #include <utility>
-#include <vector>
 
 #include "link/link_factory.h"
 #include "session/log_file.h"
@@ -25,54 +24,6 @@ TVaBuffers WindowPortBuffers() {
 
 }  // namespace
 
-// The link the session holds: the serial port, except for the devices
-// routed elsewhere, chosen at each open. Both keep the same handlers.
-class RoutingLink final : public SerialLink {
- public:
-  explicit RoutingLink(SerialLink& port) : port_(port), active_(&port) {}
-
-  void route(const std::string& devicePath, SerialLink& link) {
-    routes_.emplace_back(devicePath, &link);
-    link.setRxHandler(rxHandler_);
-    link.setErrorHandler(errorHandler_);
-  }
-
-  void openDevice(const std::string& path) override {
-    if (active_->isOpen()) active_->closeDevice();
-    active_ = &port_;
-    for (const auto& [device, link] : routes_)
-      if (device == path) active_ = link;
-    active_->openDevice(path);
-  }
-  void closeDevice() override { active_->closeDevice(); }
-  bool isOpen() const override { return active_->isOpen(); }
-  size_t readBytes(uint8_t* dst, size_t capacity) override {
-    return active_->readBytes(dst, capacity);
-  }
-  size_t writeBytes(const uint8_t* src, size_t count) override {
-    return active_->writeBytes(src, count);
-  }
-  void setDtr(bool on) override { active_->setDtr(on); }
-  void setRxHandler(RxHandler handler) override {
-    rxHandler_ = handler;
-    port_.setRxHandler(handler);
-    for (auto& route : routes_) route.second->setRxHandler(handler);
-  }
-  void requestRxNotify() override { active_->requestRxNotify(); }
-  void setErrorHandler(ErrorHandler handler) override {
-    errorHandler_ = handler;
-    port_.setErrorHandler(handler);
-    for (auto& route : routes_) route.second->setErrorHandler(handler);
-  }
-
- private:
-  SerialLink& port_;
-  SerialLink* active_;
-  std::vector<std::pair<std::string, SerialLink*>> routes_;
-  RxHandler rxHandler_;
-  ErrorHandler errorHandler_;
-};
-
 SessionHost::SessionHost(SessionView& view, QObject* parent)
     : QObject(parent),
       view_(view),
@@ -83,17 +34,16 @@ SessionHost::SessionHost(SessionView& view, QObject* parent)
             QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
           },
           WindowPortBuffers())),
-      link_(std::make_unique<RoutingLink>(*port_)),
       log_(std::make_unique<LogFile>()),
-      controller_(std::make_unique<SessionController>(view_, *link_, clock_, *log_)) {
+      controller_(std::make_unique<SessionController>(view_, *port_, clock_, *log_)) {
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::PreciseTimer);
   connect(&timer_, &QTimer::timeout, this, [this] { onTimer(); });
-  link_->setRxHandler([this](size_t count) {
+  port_->setRxHandler([this](size_t count) {
     controller_->VaComm1RxChar(count);
     rearm();
   });
-  link_->setErrorHandler([this](const std::string& message) {
+  port_->setErrorHandler([this](const std::string& message) {
     controller_->onPortError(message);
     rearm();
   });
@@ -116,7 +66,7 @@ void SessionHost::clearFaults() { command(&SessionController::clearFaults); }
 void SessionHost::readFaults() { command(&SessionController::readFaults); }
 
 void SessionHost::routeDevice(const std::string& devicePath, SerialLink& link) {
-  link_->route(devicePath, link);
+  port_->route(devicePath, link);
 }
 
 void SessionHost::setLogEnabled(bool on) { controller_->setLogEnabled(on); }
@@ -127,8 +77,8 @@ void SessionHost::shutdown() {
   shutDown_ = true;
   timer_.stop();
   controller_->shutdown();
-  link_->setRxHandler({});
-  link_->setErrorHandler({});
+  port_->setRxHandler({});
+  port_->setErrorHandler({});
 }
 
 void SessionHost::rearm() {

@@ -18,7 +18,6 @@ class LogFile;
 class SerialLink;
 class SessionController;
 class PortLink;
-class RoutingLink;
 
 class SessionHost : public QObject {
   Q_OBJECT
@@ -57,8 +56,7 @@ class SessionHost : public QObject {
 
   SessionView& view_;
   SteadyClock clock_;
-  std::unique_ptr<PortLink> port_;
-  std::unique_ptr<RoutingLink> link_;  // port_, or a routed device's link
+  std::unique_ptr<PortLink> port_;  // the serial port, or a routed device's link
   std::unique_ptr<LogFile> log_;
   std::unique_ptr<SessionController> controller_;
   QTimer timer_;

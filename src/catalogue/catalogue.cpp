@@ -143,6 +143,6 @@ LinkParams LinkParamsOf(int make, int ecu) {
   return FindMake(make)->ecuTypes[static_cast<size_t>(ecu)].link;
 }
 
-bool ElmUsesCan(int make, int ecu) { return LinkParamsOf(make, ecu).elmProtocol == "AT SP6"; }
+bool ElmUsesCan(int make, int ecu) { return LinkParamsOf(make, ecu).elmCan; }
 
 }  // namespace kalvex

@@ -67,6 +67,7 @@ struct LinkParams {
   bool canSession = false;  // LADA 6, HYUNDAI 7-13, KIA 0-1, NISSAN 1
   bool hasAddress = false;
   uint8_t ecuAddress = 0;      // K-line target, tester is always 0xF1
+  bool elmCan = false;         // the ELM327 reaches the type over CAN (protocol 6)
   std::string elmProtocol;     // "AT SP5" / "AT SP6"; empty = no row
   std::string elmKLineHeader;  // "AT SH8110F1"; empty when the type has none
   std::string elmCanHeader;    // "AT SH7E0"/"AT SH7E7"; empty when none
@@ -76,7 +77,7 @@ struct LinkParams {
 
 LinkParams LinkParamsOf(int make, int ecu);
 
-// True when the ELM327 reaches this type over CAN ("AT SP6"), which is the
+// True when the ELM327 reaches this type over CAN (protocol 6), which is the
 // case for every CanSession type but NISSAN 1 and additionally for GAZ 4.
 bool ElmUsesCan(int make, int ecu);
 

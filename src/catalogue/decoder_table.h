@@ -7,6 +7,7 @@
 //   {{VS_TOG},           Round((B(14) * 191.2L) / 255) - 40, None},
 //   {{VS_THR},           155 - (B(12) * 184) / 255, None},
 //
+// The engine that runs them is decode/decoder (Evaluate, Matches).
 // Evaluation follows the expression strictly left to right: the integer part
 // (a byte or word, products and sums with integer constants) is exact in
 // 64 bits and signed, so B(10) - 40 goes negative. The first division or
@@ -77,56 +78,15 @@ class Formula {
   // The highest byte index the formula reads.
   constexpr int highestByte() const { return word_ && second_ > first_ ? second_ : first_; }
 
-  float evaluate(const ResponseBytes& rb) const {
-    int64_t i = word_ ? int64_t{rb[first_]} * 256 + rb[second_] : int64_t{rb[first_]};
-    long double x = 0;
-    bool extended = false;
-    for (size_t n = 0; n < count_; ++n) {
-      const Op& op = ops_[n];
-      if (!extended && op.integral) {
-        i = Step(op.kind, i, op.i);
-        continue;
-      }
-      if (!extended) {
-        x = static_cast<long double>(i);
-        extended = true;
-      }
-      x = Step(op.kind, x, op.x);
-    }
-    return extended ? static_cast<float>(x) : static_cast<float>(i);
-  }
+  // What the decoder's engine (decode/) reads.
+  constexpr int firstByte() const { return first_; }
+  constexpr int secondByte() const { return second_; }
+  constexpr bool word() const { return word_; }
+  constexpr std::span<const Op> ops() const { return {ops_.data(), count_}; }
 
  private:
   constexpr Formula(uint16_t first, uint16_t second, bool word)
       : first_(first), second_(second), word_(word) {}
-
-  // One step on the exact integer or on the extended value. The integer
-  // never sees a division (it leaves the integers), and Round of an integer
-  // is the integer itself.
-  template <typename T>
-  static T Step(OpKind kind, T v, T k) {
-    switch (kind) {
-      case OpKind::Mul:
-        return v * k;
-      case OpKind::Div:
-        if constexpr (std::is_integral_v<T>)
-          return v;
-        else
-          return v / k;
-      case OpKind::Add:
-        return v + k;
-      case OpKind::Sub:
-        return v - k;
-      case OpKind::SubtractFrom:
-        return k - v;
-      case OpKind::Round:
-        if constexpr (std::is_integral_v<T>)
-          return v;
-        else
-          return std::nearbyintl(v);
-    }
-    return v;
-  }
 
   static constexpr void CheckIndex(int n) {
     if (n < 0 || n >= static_cast<int>(kResponseSize)) throw "byte index outside ResponseBytes";
@@ -239,10 +199,6 @@ struct Guard {
   int id1 = kAny, id2 = kAny;
   IndexSet makes;
 
-  bool matches(int make, int ecu, const ResponseBytes& rb) const {
-    return makes.contains(make) && ecus.contains(ecu) && rb[0] == sid &&
-           (id1 == kAny || rb[1] == id1) && (id2 == kAny || rb[2] == id2);
-  }
   // The same guard, for the listed makes only (tables that several makes share).
   constexpr Guard ForMakes(std::initializer_list<int> list) const {
     Guard g = *this;

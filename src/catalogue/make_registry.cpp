@@ -39,6 +39,7 @@ LinkParams CanLink(uint16_t requestId) {
   LinkParams p;
   p.found = true;
   p.canSession = true;
+  p.elmCan = true;
   p.elmProtocol = "AT SP6";
   p.elmCanHeader = requestId == 0x7E0 ? "AT SH7E0" : "AT SH7E7";
   p.hasCanId = true;

@@ -98,7 +98,7 @@ inline MakeVisibility MrvShownNoTans(std::vector<VisibilityRule> rules = {}) {
 // entry that forgets its fault handling does not compile.
 class FaultHandling {
  public:
-  // The make reads its codes with `read`; a clear reply (0x54) goes back to
+  // The make reads its codes with `read`; a clear reply (ClearDiagnosticInformation's) goes back to
   // it, setting NextRequest to its text too when `clearSetsText`.
   static FaultHandling Read(uint8_t read, bool clearSetsText) {
     return FaultHandling(read, clearSetsText);
@@ -106,16 +106,28 @@ class FaultHandling {
   // No fault read request: a clear reply goes back to the type's first data
   // request, since keeping the clear request would resend it forever.
   static FaultHandling None(bool clearSetsText) { return FaultHandling({}, clearSetsText); }
+  // How a click of the clear button reaches the request.
+  enum class ClearTaken {
+    // At the next send step of a running session: the make's decoders
+    // choose NextCommand on every reply, which would overwrite a plain
+    // assignment before it is ever sent.
+    AtNextSend,
+    // NextCommand is set at the click, running or not: no branch of the
+    // make's decoder changes the request.
+    AtClick,
+  };
   // The clear button asks for the clear request for this make.
-  FaultHandling WithClearButton() const {
+  FaultHandling WithClearButton(ClearTaken taken = ClearTaken::AtNextSend) const {
     FaultHandling f = *this;
     f.clearButton_ = true;
+    f.clearTaken_ = taken;
     return f;
   }
 
   std::optional<uint8_t> read() const { return read_; }
   bool clearSetsText() const { return clearSetsText_; }
   bool clearButton() const { return clearButton_; }
+  ClearTaken clearTaken() const { return clearTaken_; }
 
  private:
   FaultHandling(std::optional<uint8_t> read, bool clearSetsText)
@@ -123,6 +135,7 @@ class FaultHandling {
   std::optional<uint8_t> read_;
   bool clearSetsText_;
   bool clearButton_ = false;
+  ClearTaken clearTaken_ = ClearTaken::AtNextSend;
 };
 
 struct MakeEntry {

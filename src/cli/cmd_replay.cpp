@@ -24,8 +24,8 @@
 #include "catalogue/catalogue.h"
 #include "cli/commands.h"
 #include "cli/log_replay.h"
+#include "protocol/csv_file.h"
 #include "protocol/utf8_path.h"
-#include "session/session_values.h"
 
 namespace kalvex::cli {
 namespace {
@@ -65,13 +65,13 @@ int RunReplay(const ReplayOptions& o) {
     if (rows.empty() || outFailed) return;
     if (!out) {
       out = csvPath.empty() ? stdout : OpenFileUtf8(csvPath, "wb");
-      if (!out || std::fprintf(out, "%s\n", kCsvHeader) < 0) {
+      if (!out || !CsvFileSink(out)(std::string(kCsvHeader) + "\n")) {
         outFailed = true;
         writeError = errno;
         return;
       }
     }
-    if (std::fwrite(rows.data(), 1, rows.size(), out) != rows.size() || std::fflush(out) != 0) {
+    if (!CsvFileSink(out)(rows)) {
       outFailed = true;
       writeError = errno;
     }

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 
+#include "adapter/adapter_registry.h"
 #include "catalogue/catalogue.h"
 #include "cli/cli_args.h"
 #include "cli/help.h"
@@ -383,12 +384,8 @@ std::string TakeSimulate(const CLI::App& sub, const RawLine& raw, SimulateOption
 std::string TakeMonitor(const CLI::App& sub, const RawLine& raw, MonitorOptions& o) {
   o.port = raw.port;
   if (Given(sub, "--adapter")) {
-    if (raw.adapter == "elm327")
-      o.adapter = 0;
-    else if (raw.adapter == "kesta")
-      o.adapter = 1;
-    else
-      return "--adapter is elm327 or kesta, not " + raw.adapter;
+    o.adapter = AdapterIndexByName(raw.adapter);
+    if (o.adapter < 0) return "--adapter is elm327 or kesta, not " + raw.adapter;
   }
   if (Given(sub, "--duration")) {
     o.durationS = ParseNumber(raw.duration, 0.001, 1e7);

@@ -6,6 +6,7 @@
 #include "adapter/elm327_driver.h"
 #include "catalogue/catalogue.h"
 #include "decode/decoder.h"
+#include "protocol/kwp_services.h"
 #include "protocol/translate.h"
 #include "session/log_file.h"
 
@@ -80,7 +81,7 @@ void LogReplayer::line(std::string_view text, std::string& row) {
   request_.clear();  // the echo is already removed
   if (ElmParseReply(reply_, request_, multiFrame_, rb_).result != ElmReply::Accepted) return;
   ++counts_.accepted;
-  if (rb_[0] == 0x61 || rb_[0] == 0x62) {
+  if (kwp::IsDataReply(rb_[0])) {
     ++counts_.dataReplies;
     const int highest = HighestByteRead(make_, ecu_, rb_);
     if (highest < 0 || rb_.length <= static_cast<size_t>(highest)) ++counts_.misfits;

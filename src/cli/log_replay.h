@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "session/reply_handling.h"
-#include "session/session_values.h"
+#include "decode/reply_handling.h"
+#include "protocol/csv_file.h"
 #include "session/value_recorder.h"
 
 namespace kalvex::cli {

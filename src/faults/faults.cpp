@@ -4,6 +4,7 @@
 
 #include "catalogue/first_request.h"
 #include "catalogue/make_registry.h"
+#include "protocol/kwp_services.h"
 #include "protocol/request_catalogue.h"
 #include "protocol/text.h"
 #include "protocol/translate.h"
@@ -169,13 +170,22 @@ std::optional<uint8_t> FaultReadRequest(int make) {
 }
 
 bool IsFaultExchange(const ResponseBytes& rb) {
-  auto fault = [](uint8_t sid) { return sid == 0x18 || sid == 0x17 || sid == 0x14; };
-  return fault(static_cast<uint8_t>(rb[0] - 0x40)) || (rb[0] == 0x7F && fault(rb[1]));
+  auto fault = [](uint8_t sid) {
+    return sid == kwp::kReadDtcByStatus || sid == kwp::kReadDtcStatus ||
+           sid == kwp::kClearDiagnosticInformation;
+  };
+  return fault(static_cast<uint8_t>(rb[0] - kwp::kPositiveReplyOffset)) ||
+         (rb[0] == kwp::kNegativeReply && fault(rb[1]));
 }
 
 bool ClearButtonActs(int make) {
   const MakeEntry* entry = FindMake(make);
   return entry && entry->faults.clearButton();
+}
+
+bool ClearTakenAtClick(int make) {
+  const MakeEntry* entry = FindMake(make);
+  return entry && entry->faults.clearTaken() == FaultHandling::ClearTaken::AtClick;
 }
 
 }  // namespace kalvex

@@ -45,6 +45,9 @@ bool IsFaultExchange(const ResponseBytes& rb);
 // Whether the clear button acts for this make (LADA, HYUNDAI, GREATWALL,
 // GAZ, UAZ). The request it asks for is kClearRequest.
 bool ClearButtonActs(int make);
+// Whether the clear button sets NextCommand at the click (LADA, whose
+// decoder never changes the request) rather than at the next send step.
+bool ClearTakenAtClick(int make);
 
 // The make's fault read request, the one its clear reply names: 12
 // ("18 00 00 00"), 2 ("18 00 FF 00") or 14 ("17 FF 00"). None for GREATWALL

@@ -25,10 +25,31 @@ std::unique_ptr<SerialLink> OpenLink(const std::string& text, TVaDispatcher disp
   return port;
 }
 
+void PortLink::route(const std::string& text, SerialLink& link) {
+  routes_.emplace_back(DevicePathForPortText(text), &link);
+}
+
 void PortLink::openDevice(const std::string& text) {
   if (isOpen()) throw EVaCommError(va_comm_messages::kPortOpen);
-  link_.reset();
-  link_ = OpenLink(text, dispatch_, buffers_);
+  if (link_ && link_ != opened_.get()) {
+    // A routed link outlives this: it must not call back into a session
+    // that has moved on.
+    link_->setRxHandler({});
+    link_->setErrorHandler({});
+  }
+  link_ = nullptr;
+  opened_.reset();
+  const std::string device = DevicePathForPortText(text);
+  for (const auto& [routed, link] : routes_)
+    if (routed == device) link_ = link;
+  if (link_) {
+    link_->setRxHandler(rxHandler_);
+    link_->setErrorHandler(errorHandler_);
+    link_->openDevice(device);
+    return;
+  }
+  opened_ = OpenLink(text, dispatch_, buffers_);
+  link_ = opened_.get();
   link_->setRxHandler(rxHandler_);
   link_->setErrorHandler(errorHandler_);
 }

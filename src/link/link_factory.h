@@ -6,6 +6,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "link/serial_link.h"
 #include "link/va_comm.h"
@@ -23,12 +25,17 @@ std::unique_ptr<SerialLink> OpenLink(const std::string& text, TVaDispatcher disp
                                      const TVaBuffers& buffers = {});
 
 // The link a session holds for the whole run: every openDevice makes a new
-// link with OpenLink for the text it is given; the handlers stay set across
-// them.
+// link with OpenLink for the text it is given, or takes the in-process link
+// routed to that text (the Windows demo's simulated adapter); the handlers
+// stay set across them.
 class PortLink final : public SerialLink {
  public:
   explicit PortLink(TVaDispatcher dispatch, const TVaBuffers& buffers = {})
       : dispatch_(std::move(dispatch)), buffers_(buffers) {}
+
+  // Opens of `text` (as DevicePathForPortText gives it) use `link` instead
+  // of a device. `link` must outlive this.
+  void route(const std::string& text, SerialLink& link);
 
   void openDevice(const std::string& text) override;
   void closeDevice() override {
@@ -53,7 +60,9 @@ class PortLink final : public SerialLink {
  private:
   TVaDispatcher dispatch_;
   TVaBuffers buffers_;
-  std::unique_ptr<SerialLink> link_;
+  std::unique_ptr<SerialLink> opened_;  // the link OpenLink made, if it is the one
+  SerialLink* link_ = nullptr;          // opened_, a routed link, or none yet
+  std::vector<std::pair<std::string, SerialLink*>> routes_;
   RxHandler rxHandler_;
   ErrorHandler errorHandler_;
 };

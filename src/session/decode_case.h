@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "decode/reply_handling.h"
 #include "protocol/response.h"
-#include "session/reply_handling.h"
 
 namespace kalvex {
 

@@ -2,17 +2,17 @@
 
 #include <algorithm>
 
-#include "adapter/elm327_driver.h"
-#include "adapter/kesta_driver.h"
+#include "adapter/adapter_registry.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/first_request.h"
+#include "decode/reply_handling.h"
 #include "faults/faults.h"
 #include "link/port_discovery.h"
 #include "link/serial_link.h"
 #include "link/system_errors.h"
+#include "protocol/kwp_services.h"
 #include "protocol/translate.h"
 #include "session/log_file.h"
-#include "session/reply_handling.h"
 #include "session/value_recorder.h"
 
 namespace kalvex {
@@ -88,7 +88,8 @@ void SessionController::startSession() {
   logBroken_ = false;
   errorShown_ = false;
   const int adapter = view_.adapterIndex();
-  if (adapter != 0 && adapter != 1) return;
+  const AdapterEntry* adapterEntry = FindAdapter(adapter);
+  if (!adapterEntry) return;
   st_.adapterType = static_cast<uint8_t>(adapter);
   const std::string portText = view_.portText();
   if (portText.empty()) {
@@ -117,11 +118,7 @@ void SessionController::startSession() {
   adapterAnswered_ = false;
   st_.canSession = LinkParamsOf(make, ecu).canSession;
   DriverServices& services = *this;
-  if (adapter == 0) {
-    driver_ = std::make_unique<Elm327Driver>(services);
-  } else {
-    driver_ = std::make_unique<KestaDriver>(services);
-  }
+  driver_ = adapterEntry->makeDriver(services);
   running_ = true;
   view_.showRunning(true);
   try {
@@ -167,13 +164,11 @@ void SessionController::shutdown() {
 void SessionController::clearFaults() {
   const int make = view_.makeIndex();
   if (!ClearButtonActs(make)) return;
-  if (make == kLada) {
+  if (ClearTakenAtClick(make)) {
     st_.nextCommand = kClearRequest;
     asked_ = Asked::None;  // the later click wins
   } else if (running_) {
-    // These makes' decoders choose NextCommand on every reply, which would
-    // overwrite a plain assignment before it is ever sent.
-    asked_ = Asked::Clear;
+    asked_ = Asked::Clear;  // for the next send step
   }
 }
 
@@ -396,14 +391,15 @@ bool SessionController::acceptResponse() {
   memo1_ = std::move(rs.memo1);
   if (memoChanged) view_.setFaultLines(memo1_);
   const uint8_t sid = st_.response[0];
-  if (sid == 0xC1) st_.nextCommand = firstRequestAt(FirstRequestPoint::StartCommunication);
-  if (sid == 0x50) {
+  if (sid == kwp::kStartCommunicationReply)
+    st_.nextCommand = firstRequestAt(FirstRequestPoint::StartCommunication);
+  if (sid == kwp::kStartDiagnosticSessionReply) {
     st_.nextCommand = firstRequestAt(view_.activePage() == 1 ? FirstRequestPoint::SessionStartFaults
                                                              : FirstRequestPoint::SessionStartData);
   }
   if (recorder_) recorder_->replyAccepted(clock_.now());
   if (onResponseAccepted) onResponseAccepted(st_.response);
-  if (sid == 0xC2) {
+  if (sid == kwp::kStopCommunicationReply) {
     // StopCommunication accepted: the full stop, so the button and the
     // selectors never claim a session that is no longer running.
     stopSession();
@@ -424,14 +420,6 @@ uint8_t SessionController::firstRequestAt(FirstRequestPoint at) {
   const uint8_t n = FirstRequest(view_.makeIndex(), view_.ecuTypeIndex(), at);
   if (n == kUnchanged || n == st_.nextCommand) return st_.nextCommand;
   return applyOverride(n);
-}
-
-uint8_t SessionController::firstElmRequest() {
-  return firstRequestAt(FirstRequestPoint::ElmSetUpDone);
-}
-
-uint8_t SessionController::firstKestaCanRequest() {
-  return firstRequestAt(FirstRequestPoint::KestaCanSetUp);
 }
 
 }  // namespace kalvex

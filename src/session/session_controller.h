@@ -127,8 +127,6 @@ class SessionController : private DriverServices {
   void logLine(LogMarker marker, const std::string& text) override;
   void showErrorOnce(const std::string& message) override;
   bool acceptResponse() override;
-  uint8_t firstElmRequest() override;
-  uint8_t firstKestaCanRequest() override;
   bool takePendingRequest() override;
 
   void loadLinkParams();
@@ -138,7 +136,7 @@ class SessionController : private DriverServices {
   void fireTimer(int which);
   void fireTicksDueBy(Micros when);
   uint8_t applyOverride(uint8_t chosen);
-  uint8_t firstRequestAt(FirstRequestPoint at);
+  uint8_t firstRequestAt(FirstRequestPoint at) override;
   bool ensureLogFile();
   void guarded(const std::function<void()>& fn);
 

@@ -1,7 +1,7 @@
 // The values of a session as rows: one row per accepted reply, the time since
 // the start and the twelve gauge values (each empty until a decoder has set
-// it in this run). The CSV text of a row is the one kalvex-cli monitor
-// writes; the window keeps the rows in memory and saves them in that format.
+// it in this run). The window keeps the rows in memory and saves them in
+// the values CSV (protocol/csv_file.h), as kalvex-cli monitor writes it.
 // GUI-free; not thread-safe (the user-interface thread only).
 #pragma once
 
@@ -17,26 +17,9 @@
 
 #include "protocol/clock.h"
 #include "protocol/components.h"
+#include "protocol/csv_file.h"
 
 namespace kalvex {
-
-// Gauge values by Component; empty until set in this run.
-using GaugeValues = std::array<std::optional<float>, kComponentCount>;
-
-// CSV column order after "time".
-inline constexpr std::array<Component, kComponentCount> kCsvColumns = {
-    Component::VS_Speed, Component::VI_Speed, Component::VS_Nmot, Component::VI_Nmot,
-    Component::VS_TOG,   Component::VS_Ub,    Component::VI_Ub,   Component::VS_TANS,
-    Component::VS_THR,   Component::VS_MRV,   Component::VS_DV,   Component::VS_MAP,
-};
-inline constexpr const char* kCsvHeader =
-    "time,VS_Speed,VI_Speed,VS_Nmot,VI_Nmot,VS_TOG,VS_Ub,VI_Ub,VS_TANS,VS_THR,VS_MRV,VS_DV,VS_MAP";
-
-// One CSV row with its line feed: seconds with three decimals, then the
-// values as "%.9g" (enough digits to give the float back), empty when unset.
-std::string CsvRow(double seconds, const GaugeValues& values);
-// The same row appended to `out`, without a string of its own.
-void AppendCsvRow(std::string& out, double seconds, const GaugeValues& values);
 
 struct ValueRow {
   Millis ms = 0;  // since the start of the session
@@ -91,10 +74,10 @@ class SessionValues {
   // how many.
   size_t copyRows(size_t from, size_t max, std::vector<ValueRow>& out) const;
 
-  // Reads a CSV in the monitor's format: a header starting with "time" and
-  // naming gauge components in any order and subset, then rows. Replaces the
-  // rows held. False with `error` (one line) when the file cannot be read or
-  // a line is not such a row.
+  // Reads a values CSV through the streaming reader that `kalvex --plot`
+  // uses. Replaces the rows held, but only when the whole file was read:
+  // false with `error` (one line) and the rows as they were when the file
+  // cannot be read or a line is not such a row.
   bool readCsv(const std::string& path, std::string& error);
   // The components the last readCsv had columns for (all, after append()).
   const std::array<bool, kComponentCount>& columns() const { return columns_; }

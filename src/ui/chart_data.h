@@ -1,7 +1,6 @@
 // What the strip chart draws, without Qt: the quantities and their scales,
 // round ticks, time labels, min/max thinning to pixel columns, the rows as
-// per-column arrays, and the streaming reader of a monitor CSV that fills
-// them (kalvex --plot).
+// per-column arrays, filled from a values CSV (kalvex --plot).
 #pragma once
 
 #include <array>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "protocol/components.h"
+#include "protocol/csv_file.h"
 
 namespace kalvex {
 
@@ -115,51 +115,21 @@ void DecimateLanes(const double* t, const std::vector<const float*>& lanes, size
 void DecimateSeries(const ChartSeries& series, size_t laneCount, double from, double to,
                     int columns, std::vector<std::vector<ColumnExtent>>& out);
 
-// ---- the monitor CSV, streamed ---------------------------------------------
+// ---- the values CSV, streamed into a series -----------------------------------
 
 // The largest magnitude a value keeps; larger ones are clipped to it.
-inline constexpr double kPlotValueLimit = 3.4e38;
+inline constexpr double kPlotValueLimit = kCsvValueLimit;
 
-// Takes a CSV in pieces of any size: a header "time,NAME,..." (an UTF-8 BOM
-// before it is skipped), then rows of as many cells. Without `out` it only
-// counts rows and notes which columns hold a value; with `out` it also keeps
-// the time and the columns of `lanes` (the first column of each name).
-class PlotCsvParser {
+// The values CSV's reader (protocol/csv_file.h) filling `out` (when given)
+// with the time and the columns of `lanes`.
+class PlotCsvParser : public CsvReader {
  public:
-  static constexpr size_t kMaxLine = 1 << 20;
-
   PlotCsvParser(std::vector<Component> lanes, ChartSeries* out);
-
-  // False with `error` ("line N: ...") at the first line that is not right.
-  bool feed(const char* data, size_t n, std::string& error);
-  // The last line without its line feed.
-  bool finish(std::string& error);
-
-  bool sawHeader() const { return header_done_; }
-  const std::vector<Component>& header() const { return header_; }
-  const std::array<bool, kComponentCount>& filled() const { return filled_; }
-  size_t rows() const { return rows_; }
-  // Values beyond ±kPlotValueLimit, clipped.
-  size_t clipped() const { return clipped_; }
-
- private:
-  bool line(std::string_view text, std::string& error);
-  bool headerLine(std::string_view text, std::string& error);
-
-  std::vector<Component> lanes_;
-  ChartSeries* out_;
-  std::string carry_;
-  size_t line_no_ = 0;
-  bool header_done_ = false;
-  std::vector<Component> header_;
-  std::vector<int> lane_of_column_;  // per column after time: lane index or -1
-  std::vector<float> row_;
-  std::array<bool, kComponentCount> filled_{};
-  size_t rows_ = 0;
-  size_t clipped_ = 0;
 };
 
 // Feeds the whole file at `path` to `parser`; errors name the file.
-bool ParsePlotCsvFile(const std::string& path, PlotCsvParser& parser, std::string& error);
+inline bool ParsePlotCsvFile(const std::string& path, PlotCsvParser& parser, std::string& error) {
+  return ReadCsvFile(path, parser, error);
+}
 
 }  // namespace kalvex

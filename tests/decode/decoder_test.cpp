@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "catalogue/first_request.h"
 #include "catalogue/decoder_table.h"
+#include "catalogue/first_request.h"
 #include "protocol/request_catalogue.h"
 
 namespace kalvex {
@@ -80,11 +80,11 @@ TEST(FormulaTest, EvaluatesLeftToRightWithExactIntegersAndTiesToEven) {
   };
   for (const Case& c : cases) {
     ResponseBytes rb = Reply(c.bytes);
-    EXPECT_EQ(c.f.evaluate(rb), c.want) << c.what;
+    EXPECT_EQ(Evaluate(c.f, rb), c.want) << c.what;
   }
   // -0.5 rounds to zero (printed as 0 by the CLI).
   ResponseBytes rb = Reply({48});
-  EXPECT_EQ(Round((B(0) - 50) / 4).evaluate(rb), 0.0f);
+  EXPECT_EQ(Evaluate(Round((B(0) - 50) / 4), rb), 0.0f);
 }
 
 TEST(FormulaTest, IntegerFormulasAreRecognised) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "session/reply_handling.h"
+#include "decode/reply_handling.h"
 
 namespace kalvex {
 namespace {

@@ -84,6 +84,7 @@ constexpr Branch kBranches[] = {
 // Kesta-mini uses the K-line set-up line with address 0x10.
 LinkParams Euro5Link() {
   LinkParams p = KLineLink(0x10);
+  p.elmCan = true;
   p.elmProtocol = "AT SP6";
   p.elmKLineHeader.clear();
   p.elmCanHeader = "AT SH7E0";

@@ -122,7 +122,8 @@ const MakeEntry& LadaMake() {
       },
       // clang-format on
       .visibility = MrvShownNoTans({{{0, 1, 4}, withTans(false)}, {{2, 3, 5, 6}, withTans(true)}}),
-      .faults = FaultHandling::Read(12, true).WithClearButton(),  // "18 00 00 00"
+      // "18 00 00 00"; no branch changes the request, so a clear click sets it
+      .faults = FaultHandling::Read(12, true).WithClearButton(FaultHandling::ClearTaken::AtClick),
       .branches = kBranches,
   };
   return entry;

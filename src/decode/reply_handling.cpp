@@ -1,6 +1,7 @@
-#include "session/reply_handling.h"
+#include "decode/reply_handling.h"
 
 #include "faults/faults.h"
+#include "protocol/kwp_services.h"
 
 namespace kalvex {
 
@@ -8,9 +9,9 @@ bool HandleReplyData(int make, int ecu, const ResponseBytes& rb, GaugeSink& sink
                      ReplyState& state) {
   Decode(make, ecu, rb, sink, state.next);
   bool memoChanged = false;
-  if (rb[0] == 0x58 || rb[0] == 0x57)
+  if (kwp::IsFaultListReply(rb[0]))
     memoChanged = HandleFaultReply(rb, state.rememberedFaultCount, state.memo1);
-  if (rb[0] == 0x54) HandleClearReply(make, ecu, state.next);
+  if (rb[0] == kwp::kClearDiagnosticInformationReply) HandleClearReply(make, ecu, state.next);
   return memoChanged;
 }
 
