@@ -54,6 +54,9 @@ struct MonitorOptions {
   std::optional<long> replies;
   Millis pause = kDefaultRequestPause;
   bool reconnect = false;
+  // Without --reconnect: the run ends (status 3) when the adapter has sent
+  // not one line for this long; 0 never.
+  long giveUpS = 30;
 };
 
 struct ReplayOptions {

@@ -18,6 +18,8 @@ inline constexpr const char* kStatusNoLink = QT_TRANSLATE_NOOP("kalvex", "Нет
 // Not one line from the adapter since the start, retries included: a wrong
 // port or an adapter without power, not a silent ECU.
 inline constexpr const char* kStatusNoAdapter = QT_TRANSLATE_NOOP("kalvex", "Адаптер не отвечает");
+// While a Wi-Fi adapter's address is looked up and connected; %1 is HOST:PORT.
+inline constexpr const char* kStatusConnecting = QT_TRANSLATE_NOOP("kalvex", "Подключение к %1…");
 
 class SessionView : public GaugeSink {
  public:
