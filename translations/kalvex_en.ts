@@ -795,6 +795,10 @@
         <source>Адаптер: Kesta-mini</source>
         <translation>Adapter: Kesta-mini</translation>
     </message>
+    <message>
+        <source>Подключение к %1…</source>
+        <translation>Connecting to %1…</translation>
+    </message>
 </context>
 <context>
     <name>kalvex::AboutPage</name>
