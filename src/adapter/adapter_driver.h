@@ -108,6 +108,7 @@ class DriverServices {
 
 class AdapterDriver {
  public:
+  explicit AdapterDriver(DriverServices& services) : svc_(services) {}
   virtual ~AdapterDriver() = default;
   // Called after the port was opened: set-up and the first line.
   virtual void start() = 0;
@@ -121,6 +122,7 @@ class AdapterDriver {
   virtual void clearReceive() { own_.rxPos = 0; }
 
  protected:
+  DriverServices& svc_;
   AdapterState own_;
 };
 

@@ -62,7 +62,7 @@ enum ElmLinkState : int {
 
 class Elm327Driver final : public AdapterDriver {
  public:
-  explicit Elm327Driver(DriverServices& services) : svc_(services) {}
+  using AdapterDriver::AdapterDriver;
 
   void start() override;                // ElmStart after the port opened
   void receive(size_t count) override;  // ElmReceive
@@ -77,7 +77,6 @@ class Elm327Driver final : public AdapterDriver {
   ElmLinkState linkState() const { return static_cast<ElmLinkState>(own_.linkState); }
   void setLinkState(ElmLinkState s) { own_.linkState = s; }
 
-  DriverServices& svc_;
   std::string lastSentRequest_;  // LastSentRequest (in the data phase)
 };
 

@@ -43,7 +43,7 @@ bool KestaParsePd(std::string_view line, ResponseBytes& rb, std::string& badText
 
 class KestaDriver final : public AdapterDriver {
  public:
-  explicit KestaDriver(DriverServices& services) : svc_(services) {}
+  using AdapterDriver::AdapterDriver;
 
   void start() override;                // KestaStart after the port opened
   void receive(size_t count) override;  // KestaReceive
@@ -57,7 +57,6 @@ class KestaDriver final : public AdapterDriver {
  private:
   void sendNextRequest(const std::string& pendingText);
 
-  DriverServices& svc_;
   bool lineOpen_ = false;  // KestaLineOpen
   bool discarding_ = false;
   std::string lastLine_;  // the text the send step wrote last

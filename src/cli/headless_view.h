@@ -35,9 +35,13 @@ class HeadlessView final : public SessionView {
   void setSelectorsEnabled(bool) override {}
   void setPortSelectorEnabled(bool) override {}
   void showRunning(bool running) override { running_ = running; }
-  void setStatusText(const std::string& text) override {
-    print(status_.set(text, running_, clock_.now()));
+  // The session's label: decided by its state, the text is only shown.
+  void setStatusText(const std::string&) override {
+    if (session_) showStatus(session_->linkStatus());
   }
+  void showStatus(LinkStatus status) { print(status_.set(status, running_, clock_.now())); }
+  // The session whose label this is; set once both exist.
+  void attach(const SessionController& session) { session_ = &session; }
   std::optional<Millis> statusDue() const { return status_.due(); }
   // A held status line whose time has come, or any at the end of the run.
   void printDueStatus(bool flush = false) { print(status_.takeDue(clock_.now(), flush)); }
@@ -64,9 +68,12 @@ class HeadlessView final : public SessionView {
   bool takeLogFailure() { return std::exchange(logFailed_, false); }
 
  private:
-  // The core's Russian status text, shown in the chosen language.
-  static void print(const std::optional<std::string>& line) {
-    if (line) std::fprintf(stderr, "%s\n", TranslateText(*line).c_str());
+  // The core's Russian status text, shown in the chosen language; the
+  // connecting one names the address.
+  void print(const std::optional<LinkStatus>& status) const {
+    if (!status) return;
+    const std::string address = o_.port.rfind("tcp://", 0) == 0 ? o_.port.substr(6) : o_.port;
+    std::fprintf(stderr, "%s\n", FormatText(TranslateText(StatusText(*status)), {address}).c_str());
   }
 
   bool quiet_ = false;
@@ -75,6 +82,7 @@ class HeadlessView final : public SessionView {
   const LogFile& log_;
   const Clock& clock_;
   bool running_ = false;
+  const SessionController* session_ = nullptr;
   StatusLines status_;
   std::vector<std::string> memo1_;
   int errors_ = 0;

@@ -34,6 +34,7 @@ Monitor::Monitor(const MonitorOptions& o, std::optional<uint8_t> firstRequest, F
       session_(view_, port_, clock, log_) {
   // A reader on a pipe sees each reply, and Ctrl-C loses nothing.
   if (csv) csv_.emplace(CsvFileSink(csv), 0);
+  view_.attach(session_);
   session_.setRecorder(&recorder_);
   session_.setLogEnabled(o.log);
   session_.setFirstRequestOverride(firstRequest);
@@ -88,7 +89,7 @@ void Monitor::onOpenFinished(bool opened) {
     // As the window shows it from the start. Nothing has been read yet:
     // the first write still waits for its pause. A port that does not
     // open leaves only its error line and no CSV.
-    view_.setStatusText(kStatusNoLink);
+    view_.showStatus(LinkStatus::NoLink);
     writeHeader();
     return;
   }

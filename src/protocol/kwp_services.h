@@ -7,22 +7,18 @@
 
 namespace kalvex::kwp {
 
-// Requests.
-inline constexpr uint8_t kClearDiagnosticInformation = 0x14;
-inline constexpr uint8_t kReadDtcStatus = 0x17;
-inline constexpr uint8_t kReadDtcByStatus = 0x18;
-
-// Replies.
-inline constexpr uint8_t kPositiveReplyOffset = 0x40;
-inline constexpr uint8_t kStartDiagnosticSessionReply = 0x50;
-inline constexpr uint8_t kClearDiagnosticInformationReply = 0x54;
-inline constexpr uint8_t kReadDtcStatusReply = 0x57;
-inline constexpr uint8_t kReadDtcByStatusReply = 0x58;
-inline constexpr uint8_t kReadDataByLocalIdReply = 0x61;
-inline constexpr uint8_t kReadDataByCommonIdReply = 0x62;
-inline constexpr uint8_t kNegativeReply = 0x7F;
-inline constexpr uint8_t kStartCommunicationReply = 0xC1;
-inline constexpr uint8_t kStopCommunicationReply = 0xC2;
+// Each request beside its positive reply.
+// clang-format off
+enum ServiceId : uint8_t {
+  kClearDiagnosticInformation = 0x14,   kClearDiagnosticInformationReply = 0x54,
+  kReadDtcStatus = 0x17,                kReadDtcStatusReply = 0x57,
+  kReadDtcByStatus = 0x18,              kReadDtcByStatusReply = 0x58,
+  kStartDiagnosticSessionReply = 0x50,  kStartCommunicationReply = 0xC1,
+  kReadDataByLocalIdReply = 0x61,       kReadDataByCommonIdReply = 0x62,
+  kStopCommunicationReply = 0xC2,       kNegativeReply = 0x7F,
+  kPositiveReplyOffset = 0x40,
+};
+// clang-format on
 
 // A reply that lists fault codes.
 inline constexpr bool IsFaultListReply(uint8_t sid) {

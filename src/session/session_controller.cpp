@@ -115,6 +115,7 @@ void SessionController::startSession() {
   opening_->deadline = clock_.nowMicros() + Micros{kOpenLimitMs} * kMicrosPerMs;
   const std::string address = portText.rfind("tcp://", 0) == 0 ? portText.substr(6) : portText;
   view_.showRunning(true);
+  status_ = LinkStatus::Connecting;
   view_.setStatusText(FormatText(TranslateText(kStatusConnecting), {address}));
 }
 
@@ -126,7 +127,7 @@ void SessionController::openFinished(uint64_t attempt, const std::string& error)
     view_.setSelectorsEnabled(true);
     if (opening.deadline) {
       view_.showRunning(false);
-      view_.setStatusText(kStatusNoLink);
+      showStatus(LinkStatus::NoLink);
     }
     view_.showError(PortErrorText(opening.portText, error));
     if (onOpenFinished) onOpenFinished(false);
@@ -161,7 +162,7 @@ void SessionController::cancelOpening() {
   opening_.reset();
   port_.cancelOpen();
   view_.showRunning(false);
-  view_.setStatusText(kStatusNoLink);
+  showStatus(LinkStatus::NoLink);
   view_.setSelectorsEnabled(true);
 }
 
@@ -177,7 +178,7 @@ void SessionController::stopSession() {
   st_.rememberedFaultCount = 0;
   asked_ = Asked::None;
   // The port is closed: the label must not go on claiming a link.
-  view_.setStatusText(kStatusNoLink);
+  showStatus(LinkStatus::NoLink);
   view_.setGaugeValue(Component::VS_TOG, 0.0f);
   if (recorder_) recorder_->setGaugeValue(Component::VS_TOG, 0.0f);
   view_.setSelectorsEnabled(true);
@@ -342,14 +343,14 @@ void SessionController::fireTimer(int which) {
   switch (which) {
     case 1:
       advance(timer1_, kTimer1Interval);
-      if (!opening_) view_.setStatusText(noLinkStatus());  // the connecting text stays
+      if (!opening_) showStatus(noLinkStatus());  // the connecting text stays
       break;
     case 2:
       advance(*timer2_, kTimer2Interval);
       if (running_ && driver_) driver_->startRetry();
       // The first set-up line and its retry went unanswered: say so now
       // rather than at the next watchdog tick, and not as a silent ECU.
-      if (running_ && !adapterAnswered_) view_.setStatusText(kStatusNoAdapter);
+      if (running_ && !adapterAnswered_) showStatus(LinkStatus::NoAdapter);
       break;
     case 3:
       advance(*timer3_, kTimer3Interval);
@@ -421,7 +422,7 @@ void SessionController::onTimer() {
 bool SessionController::acceptResponse() {
   timer3_.reset();
   timer2_.reset();
-  view_.setStatusText(kStatusLinked);
+  showStatus(LinkStatus::Linked);
   const int make = view_.makeIndex();
   const int ecu = view_.ecuTypeIndex();
   // Lent to the reply handling and taken back, not copied.

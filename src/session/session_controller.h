@@ -106,10 +106,12 @@ class SessionController : private DriverServices {
   bool connecting() const { return opening_.has_value(); }
   // A complete line came from the adapter since the start.
   bool adapterAnswered() const { return adapterAnswered_; }
-  // The label's text for a link that is not (or no longer) answering.
-  const char* noLinkStatus() const {
-    return running_ && !adapterAnswered_ ? kStatusNoAdapter : kStatusNoLink;
+  // The label's state for a link that is not (or no longer) answering.
+  LinkStatus noLinkStatus() const {
+    return running_ && !adapterAnswered_ ? LinkStatus::NoAdapter : LinkStatus::NoLink;
   }
+  // What the label shows now.
+  LinkStatus linkStatus() const { return status_; }
 
   // Read-only views for tests and tools.
   const RequestState& sessionState() const { return st_; }
@@ -121,6 +123,11 @@ class SessionController : private DriverServices {
   const std::vector<std::string>& faultLines() const { return memo1_; }
 
  private:
+  // The label's state, and its text to the view.
+  void showStatus(LinkStatus s) {
+    status_ = s;
+    view_.setStatusText(StatusText(s));
+  }
   struct Pending {
     Micros due = 0;  // the first microsecond "more than" the pause after it was asked
     std::vector<uint8_t> bytes;
@@ -180,6 +187,7 @@ class SessionController : private DriverServices {
   bool running_ = false;
   bool adapterAnswered_ = false;  // a complete line came since the start
   bool shutDown_ = false;
+  LinkStatus status_ = LinkStatus::NoLink;
   // A request the user asked for with a button, written at the next data
   // send so that no decoder's choice overwrites it first.
   enum class Asked { None, Clear, Read };

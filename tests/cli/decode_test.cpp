@@ -1,6 +1,5 @@
 // kalvex-cli decode, run as a process the way users and scripts run it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,37 +7,16 @@
 #include <iterator>
 #include <string>
 
+#include "support/run_cli.h"
+
 namespace {
 
-struct CliResult {
-  std::string out;
-  int status = -1;
-};
+using kalvex::test::CliRun;
 
-std::string Cli() {
-  const char* dir = std::getenv("KALVEX_BINARY_DIR");
-  return std::string(dir ? dir : ".") + "/kalvex-cli";
-}
+std::string Cli() { return kalvex::test::CliPath(); }
 
-CliResult RunCli(const std::string& args, const std::string* input = nullptr) {
-  std::string command = Cli() + " decode " + args;
-  std::string inputPath;
-  if (input) {
-    inputPath = ::testing::TempDir() + "kalvex_decode_input.txt";
-    std::ofstream(inputPath, std::ios::binary) << *input;
-    command += " < '" + inputPath + "'";
-  }
-  command += " 2>/dev/null";
-  CliResult run;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return run;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) run.out.append(buf, n);
-  const int raw = pclose(p);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  if (!inputPath.empty()) std::remove(inputPath.c_str());
-  return run;
+CliRun RunDecode(const std::string& args, const std::string* input = nullptr) {
+  return kalvex::test::RunCli("decode " + args, input);
 }
 
 class DecodeCliTest : public ::testing::Test {
@@ -50,7 +28,7 @@ class DecodeCliTest : public ::testing::Test {
 
 TEST_F(DecodeCliTest, OneCaseFromTheCommandLine) {
   // Январь 5.1 P-83: B[13] = 21, B[20] = 176, B[10] = 0, the rest 0.
-  const CliResult run = RunCli(
+  const CliRun run = RunDecode(
       "--make 0 --ecu 0 --next 11 "
       "61 01 00 00 00 00 00 00 00 00 00 00 00 15 00 00 00 00 00 00 B0");
   EXPECT_EQ(run.status, 0);
@@ -60,10 +38,10 @@ TEST_F(DecodeCliTest, OneCaseFromTheCommandLine) {
 }
 
 TEST_F(DecodeCliTest, BadCaseOnTheCommandLineIsAnErrorBlock) {
-  const CliResult run = RunCli("--make 0 --ecu 9 61");
+  const CliRun run = RunDecode("--make 0 --ecu 9 61");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "error ECU type out of range for make 0: 9\n");
-  EXPECT_EQ(RunCli("--make 0 61").status, 2);  // usage
+  EXPECT_EQ(RunDecode("--make 0 61").status, 2);  // usage
 }
 
 TEST_F(DecodeCliTest, StdinGoesOnAfterABadLine) {
@@ -72,7 +50,7 @@ TEST_F(DecodeCliTest, StdinGoesOnAfterABadLine) {
       "0 0 0 58 02 01 0\n"
       "\n"
       "0 0 3 54";  // no final newline
-  const CliResult run = RunCli("--stdin", &input);
+  const CliRun run = RunDecode("--stdin", &input);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out,
             "Memo1 0102 - Датчик массового расхода воздуха, низкий уровень выходного сигнала\n"
@@ -87,14 +65,14 @@ TEST_F(DecodeCliTest, StdinAllGoodExitsZeroAndSurvivesHugeLines) {
   input += "0 0 0 " + std::string(3000, 'F') + "\n";    // 1500 bytes
   input += "0 0 0 " + std::string(200000, '0') + "\n";  // far past any buffer
   input += "0 3 11 61\n";
-  const CliResult run = RunCli("--stdin", &input);
+  const CliRun run = RunDecode("--stdin", &input);
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("error more than 1024 bytes\n\n"), std::string::npos);
   EXPECT_NE(run.out.find("error line longer than"), std::string::npos);
   EXPECT_NE(run.out.find("NextCommand 11\n\n"), std::string::npos);  // the last case ran
 
   const std::string good = "0 6 13 62 00 01\n0 3 11 61\n";
-  EXPECT_EQ(RunCli("--stdin", &good).status, 0);
+  EXPECT_EQ(RunDecode("--stdin", &good).status, 0);
 }
 
 // A full disk is an error, said once, not a silent success.

@@ -3,7 +3,6 @@
 #include "cli/help.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,26 +12,12 @@
 #include <set>
 #include <string>
 
+#include "support/run_cli.h"
+
 namespace {
 
-struct CliRun {
-  std::string out;
-  int status = -1;
-};
-
-CliRun RunCli(const std::string& args) {
-  const char* dir = std::getenv("KALVEX_BINARY_DIR");
-  const std::string command = std::string(dir ? dir : ".") + "/kalvex-cli " + args + " 2>/dev/null";
-  CliRun run;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return run;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) run.out.append(buf, n);
-  const int raw = pclose(p);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return run;
-}
+using kalvex::test::CliRun;
+using kalvex::test::RunCli;
 
 TEST(CliHelp, HelpAndVersionGoToStdoutAndSucceed) {
   const struct {

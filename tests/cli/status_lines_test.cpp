@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <optional>
 #include <vector>
 
 namespace kalvex::cli {
@@ -11,45 +11,49 @@ namespace {
 TEST(StatusLines, WatchdogFlipTakenBackByTheNextReplyIsNotPrinted) {
   struct Step {
     Millis at;
-    const char* text;  // nullptr: only the clock moves (the loop's deadline)
+    std::optional<LinkStatus> status;  // none: only the clock moves (the loop's deadline)
     bool running;
   };
   struct Case {
     const char* what;
     std::vector<Step> steps;
-    std::vector<std::string> printed;
+    std::vector<LinkStatus> printed;
   };
   const Case cases[] = {
       {"healthy link: the tick and the next reply",
-       {{0, kStatusNoLink, true},
-        {300, kStatusLinked, true},
-        {10000, kStatusNoLink, true},
-        {10200, kStatusLinked, true},
-        {20000, kStatusNoLink, true},
-        {20300, kStatusLinked, true}},
-       {kStatusNoLink, kStatusLinked}},
+       {{0, LinkStatus::NoLink, true},
+        {300, LinkStatus::Linked, true},
+        {10000, LinkStatus::NoLink, true},
+        {10200, LinkStatus::Linked, true},
+        {20000, LinkStatus::NoLink, true},
+        {20300, LinkStatus::Linked, true}},
+       {LinkStatus::NoLink, LinkStatus::Linked}},
       {"a link lost for good is printed once the grace is over",
-       {{0, kStatusNoLink, true},
-        {300, kStatusLinked, true},
-        {10000, kStatusNoLink, true},
-        {11199, nullptr, true},
-        {11200, nullptr, true},
-        {12000, kStatusLinked, true}},
-       {kStatusNoLink, kStatusLinked, kStatusNoLink, kStatusLinked}},
+       {{0, LinkStatus::NoLink, true},
+        {300, LinkStatus::Linked, true},
+        {10000, LinkStatus::NoLink, true},
+        {11199, std::nullopt, true},
+        {11200, std::nullopt, true},
+        {12000, LinkStatus::Linked, true}},
+       {LinkStatus::NoLink, LinkStatus::Linked, LinkStatus::NoLink, LinkStatus::Linked}},
       {"a stop is printed at once",
-       {{0, kStatusNoLink, true}, {300, kStatusLinked, true}, {500, kStatusNoLink, false}},
-       {kStatusNoLink, kStatusLinked, kStatusNoLink}},
+       {{0, LinkStatus::NoLink, true},
+        {300, LinkStatus::Linked, true},
+        {500, LinkStatus::NoLink, false}},
+       {LinkStatus::NoLink, LinkStatus::Linked, LinkStatus::NoLink}},
       {"a silent adapter is printed at once",
-       {{0, kStatusNoLink, true}, {2000, kStatusNoAdapter, true}, {10000, kStatusNoAdapter, true}},
-       {kStatusNoLink, kStatusNoAdapter}},
+       {{0, LinkStatus::NoLink, true},
+        {2000, LinkStatus::NoAdapter, true},
+        {10000, LinkStatus::NoAdapter, true}},
+       {LinkStatus::NoLink, LinkStatus::NoAdapter}},
   };
   for (const Case& c : cases) {
     StatusLines lines(1200);
-    std::vector<std::string> printed;
+    std::vector<LinkStatus> printed;
     for (const Step& s : c.steps) {
       if (const auto due = lines.takeDue(s.at)) printed.push_back(*due);
-      if (s.text) {
-        if (const auto now = lines.set(s.text, s.running, s.at)) printed.push_back(*now);
+      if (s.status) {
+        if (const auto now = lines.set(*s.status, s.running, s.at)) printed.push_back(*now);
       }
     }
     EXPECT_EQ(printed, c.printed) << c.what;
@@ -58,11 +62,11 @@ TEST(StatusLines, WatchdogFlipTakenBackByTheNextReplyIsNotPrinted) {
 
 TEST(StatusLines, HeldLineIsFlushedAtTheEnd) {
   StatusLines lines(1200);
-  lines.set(kStatusLinked, true, 0);
-  EXPECT_FALSE(lines.set(kStatusNoLink, true, 100));
+  lines.set(LinkStatus::Linked, true, 0);
+  EXPECT_FALSE(lines.set(LinkStatus::NoLink, true, 100));
   ASSERT_TRUE(lines.due());
   EXPECT_EQ(*lines.due(), 1300);
-  EXPECT_EQ(lines.takeDue(200, true), std::optional<std::string>(kStatusNoLink));
+  EXPECT_EQ(lines.takeDue(200, true), std::optional<LinkStatus>(LinkStatus::NoLink));
   EXPECT_FALSE(lines.due());
 }
 

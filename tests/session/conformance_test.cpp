@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "adapter/adapter_registry.h"
+#include "catalogue/catalogue.h"
 #include "link/port_discovery.h"
 #include "support/session_harness.h"
 
@@ -19,7 +21,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kEcuCounts[17] = {7, 14, 7, 5, 4, 1, 2, 7, 1, 1, 2, 2, 1, 1, 3, 1, 2};
+// Every make and ECU type the registry holds: a new make is checked too.
+int MakeCount() { return static_cast<int>(Makes().size()); }
+int EcuCount(int make) { return static_cast<int>(EcuTypesOf(make).size()); }
 
 std::string Text(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
 
@@ -110,96 +114,66 @@ unsigned Address(int make, int ecu) {
 }
 bool Id7E7(int make, int ecu) { return (make == 1 && ecu == 7) || make == 11; }
 
-int FirstElm(int make, int ecu) {  // when LinkState passes from 4 to 5
-  switch (make) {
-    case 0:
-      return ecu == 6 ? 13 : 11;
-    case 1:
-      if (ecu <= 3) return 1;
-      if (ecu <= 6) return 11;
-      if (ecu == 7 || ecu == 10 || ecu == 11 || ecu == 12) return 6;
-      return 11;
-    case 2:
-      return ecu == 4 ? 20 : 11;
-    case 3:
-      return ecu == 4 ? 13 : 11;
-    case 7:
-      return ecu == 2 ? 30 : 11;
-    case 10:
-      return ecu == 1 ? 50 : 40;
-    case 11:
-    case 12:
-    case 13:
-      return 6;
-    case 14:
-    case 15:
-      return 60;
-    case 16:
-      return 15;
-    default:
-      return 11;  // UAZ, BYD, Geely, ZAZ, IZH
-  }
+// The first data requests of every ECU type: when the ELM327 set-up ends
+// (LinkState 4 to 5), when a Kesta-mini confirms its CAN set-up line, after
+// the start-communication reply (0xC1), and after the diagnostic session
+// reply (0x50) on a data page and on the fault page. P: the request before
+// stays; N: not a Kesta-mini CAN type. A make without rows fails the tests.
+constexpr int P = -1;
+constexpr int N = -2;
+struct FirstRow {
+  int make;
+  std::vector<int> ecus;  // empty: every type
+  int elm, kestaCan, afterStartCommunication, afterSessionData, afterSessionFaults;
+};
+// clang-format off
+const std::vector<FirstRow> kFirstRequests = {
+    {0,  {0, 1, 2, 3, 4, 5},        11, N,  11, 11, 12},
+    {0,  {6},                       13, 13, 11, 13, 12},
+    {1,  {0, 1, 2, 3},              1,  N,  10, 1,  2},
+    {1,  {4, 5, 6},                 11, N,  10, 11, 2},
+    {1,  {7, 11, 12},               6,  6,  10, 6,  2},
+    {1,  {8, 9, 13},                11, 11, 10, 11, 2},
+    {1,  {10},                      6,  6,  10, P,  2},
+    {2,  {4},                       20, N,  20, 20, P},
+    {2,  {},                        11, N,  11, 11, P},
+    {3,  {4},                       13, N,  13, 13, 2},
+    {3,  {},                        11, N,  11, 11, 2},
+    {4,  {},                        11, N,  11, 11, 2},
+    {5,  {},                        11, N,  11, 11, 2},
+    {6,  {},                        11, N,  11, 11, 2},
+    {7,  {2},                       30, N,  30, 30, 2},
+    {7,  {},                        11, N,  11, 11, 2},
+    {8,  {},                        11, N,  11, 11, 2},
+    {9,  {},                        11, N,  11, 11, 2},
+    {10, {0},                       40, N,  40, P,  P},
+    {10, {1},                       50, 50, P,  P,  P},
+    {11, {},                        6,  6,  6,  P,  P},
+    {12, {},                        6,  N,  6,  P,  P},
+    {13, {},                        6,  N,  6,  P,  P},
+    {14, {},                        60, N,  60, P,  P},
+    {15, {},                        60, N,  60, P,  P},
+    {16, {},                        15, N,  15, P,  P},
+};
+// clang-format on
+
+const FirstRow& FirstRequestsOf(int make, int ecu) {
+  for (const FirstRow& r : kFirstRequests)
+    if (r.make == make && (r.ecus.empty() || std::count(r.ecus.begin(), r.ecus.end(), ecu)))
+      return r;
+  ADD_FAILURE() << "no first-request row for make " << make << " ecu " << ecu;
+  static const FirstRow kNone{-1, {}, 0, 0, 0, 0, 0};
+  return kNone;
 }
-int FirstKestaCan(int make, int ecu) {
-  if (make == 0) return 13;
-  if (make == 10) return 50;
-  if (make == 11) return 6;
-  return (ecu == 8 || ecu == 9 || ecu == 13) ? 11 : 6;  // HYUNDAI 7, 10, 11, 12: 6
+int OrPrev(int want, int prev) { return want == P ? prev : want; }
+int FirstElm(int make, int ecu) { return FirstRequestsOf(make, ecu).elm; }
+int FirstKestaCan(int make, int ecu) { return FirstRequestsOf(make, ecu).kestaCan; }
+int AfterStartCommunication(int make, int ecu, int prev) {
+  return OrPrev(FirstRequestsOf(make, ecu).afterStartCommunication, prev);
 }
-int AfterStartCommunication(int make, int ecu, int prev) {  // after 0xC1
-  switch (make) {
-    case 1:
-      return 10;
-    case 2:
-      return ecu == 4 ? 20 : 11;
-    case 3:
-      return ecu == 4 ? 13 : 11;
-    case 7:
-      return ecu == 2 ? 30 : 11;
-    case 10:
-      return ecu == 0 ? 40 : prev;
-    case 11:
-    case 12:
-    case 13:
-      return 6;
-    case 14:
-    case 15:
-      return 60;
-    case 16:
-      return 15;
-    default:
-      return 11;  // LADA, UAZ, BYD, Geely, ZAZ, IZH
-  }
-}
-int AfterSessionStart(int make, int ecu, int page, int prev) {  // after 0x50
-  if (page == 1) {
-    if (make == 0) return 12;
-    if (make == 1 || (make >= 3 && make <= 9)) return 2;
-    return prev;
-  }
-  switch (make) {
-    case 0:
-      return ecu == 6 ? 13 : 11;
-    case 1:
-      if (ecu <= 3) return 1;
-      if (ecu <= 6 || ecu == 8 || ecu == 9 || ecu == 13) return 11;
-      if (ecu == 10) return prev;
-      return 6;  // 7, 11, 12
-    case 2:
-      return ecu == 4 ? 20 : 11;
-    case 3:
-      return ecu == 4 ? 13 : 11;
-    case 4:
-    case 5:
-    case 6:
-    case 8:
-    case 9:
-      return 11;
-    case 7:
-      return ecu == 2 ? 30 : 11;
-    default:
-      return prev;  // NISSAN .. SUZUKI
-  }
+int AfterSessionStart(int make, int ecu, int page, int prev) {
+  const FirstRow& r = FirstRequestsOf(make, ecu);
+  return OrPrev(page == 1 ? r.afterSessionFaults : r.afterSessionData, prev);
 }
 
 std::vector<std::string> ExpectedElmSetUp(int make, int ecu) {
@@ -290,8 +264,8 @@ std::vector<uint8_t> Resp(const SessionHarness& h, size_t n) {
 // ---- ELM327 set-up ---------------------------------------------------------------
 
 TEST(ElmSetUp, EveryTypeSendsItsCommandsThenItsFirstRequest) {
-  for (int make = 0; make < 17; ++make) {
-    for (int ecu = 0; ecu < kEcuCounts[make]; ++ecu) {
+  for (int make = 0; make < MakeCount(); ++make) {
+    for (int ecu = 0; ecu < EcuCount(make); ++ecu) {
       SCOPED_TRACE(testing::Message() << "make " << make << " ecu " << ecu);
       SessionHarness h;
       Select(h, make, ecu, 0);
@@ -898,8 +872,8 @@ TEST(MultiFrame, ABrokenCountIsRetriedLater) {
 // ---- Kesta-mini ------------------------------------------------------------------
 
 TEST(Kesta, StartLineAndTheRequestAfterPsForEveryType) {
-  for (int make = 0; make < 17; ++make) {
-    for (int ecu = 0; ecu < kEcuCounts[make]; ++ecu) {
+  for (int make = 0; make < MakeCount(); ++make) {
+    for (int ecu = 0; ecu < EcuCount(make); ++ecu) {
       SCOPED_TRACE(testing::Message() << "make " << make << " ecu " << ecu);
       SessionHarness h;
       Select(h, make, ecu, 1);
@@ -942,8 +916,8 @@ TEST(Kesta, SetUpLinesByteForByte) {
 
 TEST(Kesta, SessionStartReplyOnBothPagesForEveryType) {
   for (int page : {0, 1}) {
-    for (int make = 0; make < 17; ++make) {
-      for (int ecu = 0; ecu < kEcuCounts[make]; ++ecu) {
+    for (int make = 0; make < MakeCount(); ++make) {
+      for (int ecu = 0; ecu < EcuCount(make); ++ecu) {
         SCOPED_TRACE(testing::Message() << "make " << make << " ecu " << ecu << " page " << page);
         SessionHarness h;
         Select(h, make, ecu, 1, page);
@@ -1171,7 +1145,7 @@ TEST(Kesta, C2ReplyEndsTheSession) {
 TEST(StartStop, UnknownAdapterIndexOnlyCreatesTheLog) {
   const fs::path dir = fs::temp_directory_path() / "kalvex-conf-adapter";
   fs::remove_all(dir);
-  for (int adapter : {2, -1}) {
+  for (int adapter : {static_cast<int>(Adapters().size()), -1}) {  // past the registry, none
     SessionHarness h((dir / "LOG").string());
     Select(h, 0, 0, adapter);
     h.controller.setLogEnabled(true);
