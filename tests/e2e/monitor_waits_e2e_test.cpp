@@ -1,5 +1,6 @@
 // kalvex-cli monitor where a run used to wait without end or without limit:
-// a name server that never answers, an adapter that never says a word.
+// a name server that never answers, an adapter that never says a word; and
+// a fault list printed over and over.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <net/if.h>
@@ -143,6 +144,31 @@ TEST(MonitorWaits, GivingUpOnASilentAdapter) {
     EXPECT_LT(s, 20);
     EXPECT_EQ(monitor.err().find("giving up") != std::string::npos, c.givesUp) << monitor.err();
   }
+}
+
+// --faults prints the list when a reply changes it, not at every reply.
+TEST(MonitorWaits, TheFaultListIsPrintedWhenItChanges) {
+  FaultyAdapter adapter;
+  ASSERT_TRUE(adapter.ok());
+  adapter.run([](FaultyAdapter& a) {
+    KestaLinkUp(a);  // up to the first fault read
+    const char* replies[] = {"PD:05:5801010220\r", "PD:05:5801010220\r",
+                             "PD:08:58020102200301E0\r", "PD:08:58020102200301E0\r"};
+    for (const char* reply : replies) {
+      a.send(reply);
+      while (!a.stopping() && a.line(500).empty()) {
+      }
+    }
+    while (!a.stopping()) a.line(200);
+  });
+  Child monitor({"monitor", "--port", adapter.path(), "--adapter", "kesta", "--make", "0", "--ecu",
+                 "0", "--faults", "--replies", "5", "--duration", "60"},
+                "faults_changed");
+  EXPECT_EQ(monitor.wait(60), 0) << monitor.err();
+  const std::string one =
+      "0102 - Датчик массового расхода воздуха, низкий уровень выходного сигнала\n";
+  const std::string two = "0301 - Обнаружены пропуски воспламенения в 1-ом цилиндре\n";
+  EXPECT_EQ(monitor.out(), one + "\n" + one + two + "\n");
 }
 
 }  // namespace
