@@ -238,9 +238,9 @@ void Build(CLI::App& app, RawLine& raw) {
               "reply here); 1 the port cannot be opened, the log cannot be created\n"
               "(without --reconnect) or an output cannot be written (standard output\n"
               "closed without --csv included); 2 bad usage; 3 no reply accepted (the\n"
-              "adapter or the ECU never answered, or the ECU stopped before any data); 4 the\n"
-              "port failed during the run (wins over 3; with --reconnect it is reopened\n"
-              "and the status is 0 or 3).\n");
+              "adapter or the ECU never answered, or the ECU stopped before any data);\n"
+              "4 the port failed during the run (wins over 3; with --reconnect it is\n"
+              "reopened and the status is 0 or 3).\n");
   monitor
       ->add_option("--port", raw.port,
                    "the serial device (/dev/ttyUSB0; on Windows \\\\.\\COM3),\n"
@@ -255,7 +255,7 @@ void Build(CLI::App& app, RawLine& raw) {
   monitor->add_option("--csv", raw.csv, "write the CSV rows to FILE instead of stdout")
       ->type_name("FILE");
   monitor->add_flag("--faults", raw.faults,
-                    "read the fault codes and print the list each time it changes");
+                    "read the fault codes; print the list when it changes");
   monitor->add_flag("--clear", raw.clear, "with --faults: clear the codes first");
   monitor
       ->add_option("--pause", raw.pause,
@@ -267,8 +267,8 @@ void Build(CLI::App& app, RawLine& raw) {
                     "wait 2 s and start again; the CSV goes on");
   monitor
       ->add_option("--give-up", raw.giveUp,
-                   "without --reconnect, end the run (status 3) when the adapter\n"
-                   "has sent not one line for S seconds (default 30; 0 never)")
+                   "without --reconnect: end the run (status 3) when the\n"
+                   "adapter sent not one line in S seconds (default 30; 0 never)")
       ->type_name("S");
 
   CLI::App* replay =
