@@ -22,7 +22,6 @@
 #include "app/window_text.h"
 #include "catalogue/catalogue.h"
 #include "faults/faults.h"
-#include "link/link_factory.h"
 #include "session/session_controller.h"
 #include "ui/widgets/dashboard.h"
 
