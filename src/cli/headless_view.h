@@ -50,7 +50,8 @@ class HeadlessView final : public SessionView {
     ++errors_;
     // A log failure is named here by its file and the system's own reason,
     // and is said even while reconnecting.
-    if (log_.lastError() != 0 && message == LogErrorText(log_, log_.lastError())) {
+    if (session_ && session_->logFailures() != logFailuresSeen_) {
+      logFailuresSeen_ = session_->logFailures();
       logFailed_ = true;
       std::fprintf(stderr, "kalvex-cli monitor: cannot write the log %s\n",
                    log_.lastErrorText().c_str());
@@ -83,6 +84,7 @@ class HeadlessView final : public SessionView {
   const Clock& clock_;
   bool running_ = false;
   const SessionController* session_ = nullptr;
+  uint64_t logFailuresSeen_ = 0;
   StatusLines status_;
   std::vector<std::string> memo1_;
   int errors_ = 0;

@@ -85,7 +85,7 @@ void SessionController::stop() {
 void SessionController::startSession() {
   if (logEnabled_) {
     if (int err = log_.create(); err != 0) {
-      view_.showError(LogErrorText(log_, err));
+      showLogError(err);
       return;
     }
   }
@@ -239,7 +239,7 @@ void SessionController::setLogEnabled(bool on) {
   if (on && running_ && !logBroken_ && !log_.hasFile()) {
     if (int err = log_.create(); err != 0) {
       logBroken_ = true;
-      view_.showError(LogErrorText(log_, err));
+      showLogError(err);
     }
   }
 }
@@ -252,7 +252,7 @@ void SessionController::logLine(LogMarker marker, const std::string& text) {
   if (err != 0) {
     // Reported once; the session goes on without a log.
     logBroken_ = true;
-    view_.showError(LogErrorText(log_, err));
+    showLogError(err);
   }
 }
 

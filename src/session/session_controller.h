@@ -112,6 +112,9 @@ class SessionController : private DriverServices {
   }
   // What the label shows now.
   LinkStatus linkStatus() const { return status_; }
+  // How many log failures were shown; an error display that sees it grow
+  // knows the message it shows is the log's.
+  uint64_t logFailures() const { return logFailures_; }
 
   // Read-only views for tests and tools.
   const RequestState& sessionState() const { return st_; }
@@ -124,6 +127,10 @@ class SessionController : private DriverServices {
 
  private:
   // The label's state, and its text to the view.
+  void showLogError(int err) {
+    ++logFailures_;
+    view_.showError(LogErrorText(log_, err));
+  }
   void showStatus(LinkStatus s) {
     status_ = s;
     view_.setStatusText(StatusText(s));
@@ -188,6 +195,7 @@ class SessionController : private DriverServices {
   bool adapterAnswered_ = false;  // a complete line came since the start
   bool shutDown_ = false;
   LinkStatus status_ = LinkStatus::NoLink;
+  uint64_t logFailures_ = 0;
   // A request the user asked for with a button, written at the next data
   // send so that no decoder's choice overwrites it first.
   enum class Asked { None, Clear, Read };
