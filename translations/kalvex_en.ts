@@ -981,6 +981,10 @@
         <source>нагрузка</source>
         <translation>load</translation>
     </message>
+    <message>
+        <source>Подключение к %1…</source>
+        <translation>Connecting to %1…</translation>
+    </message>
 </context>
 <context>
     <name>kalvex::AboutPage</name>

@@ -27,7 +27,6 @@
 #include "app/window_text.h"
 #include "catalogue/catalogue.h"
 #include "faults/faults.h"
-#include "link/link_factory.h"
 #include "link/port_discovery.h"
 #include "session/session_controller.h"
 #include "ui/widgets/dashboard.h"
@@ -378,11 +377,9 @@ void MainWindow::onStartClicked() {
     host_->stop();
     return;
   }
-  // A Wi-Fi adapter may take up to 5 s to answer the connect.
-  const bool connecting = IsNetworkPortText(portText());
-  if (connecting) QApplication::setOverrideCursor(Qt::WaitCursor);
+  // A Wi-Fi adapter's connect goes on behind the window: the button already
+  // stops it, the status line says where it connects.
   host_->start();
-  if (connecting) QApplication::restoreOverrideCursor();
 }
 
 void MainWindow::onClearFaultsConfirmed() {

@@ -47,6 +47,8 @@ SessionHost::SessionHost(SessionView& view, QObject* parent)
     controller_->onPortError(message);
     rearm();
   });
+  // A connect that finished on its own thread brings new deadlines.
+  controller_->onOpenFinished = [this](bool) { rearm(); };
   controller_->onResponseAccepted = [this](const ResponseBytes&) {
     if (onReplyHandled) onReplyHandled(controller_->sessionState().nextCommand);
   };

@@ -9,16 +9,19 @@
 // until a decoder has set it in this run. The status text goes to stderr
 // when it changes, less a "no link" the next reply takes back at once.
 // --faults starts on the make's fault read request and prints the fault
-// list after every fault reply (CSV rows then only with --csv); --clear
+// list each time a fault reply changes it (CSV rows then only with --csv); --clear
 // sends the clear request first. --replies ends the run after N accepted
 // replies (tests and benchmarks). --pause sets the pause before each data
 // request (20..1000 ms, default 200; K-line sessions keep at least 55 ms).
 // --reconnect: a failed port, or 10 s without an accepted reply, closes the
 // port; 2 s later it is opened and the session started again, for as long
-// as the run lasts; the CSV goes on in the same file and time.
+// as the run lasts; the CSV goes on in the same file and time. Without it,
+// --give-up S (default 30, 0 never) ends a run in which the adapter sent
+// not one line in S seconds.
 // Exit status: 0 after --duration or Ctrl-C with at least one accepted
-// reply, 3 when the link never came up, 1 when the session could not
-// start, 2 for bad arguments, 4 when the port failed (not with --reconnect).
+// reply, 3 when the link never came up (or the ECU stopped before any
+// data), 1 when the session could not start or an output is missing,
+// 2 for bad arguments, 4 when the port failed (not with --reconnect).
 #include <signal.h>
 
 #include <cstdio>

@@ -24,7 +24,7 @@ struct RawLine {
   std::vector<std::string> ports;
   bool fromStdin = false;
   std::string make, ecu, next, delay, tcp, port, adapter, duration, csv, replies, pause, log;
-  std::string protocol, pending, elmVersion;
+  std::string protocol, pending, elmVersion, giveUp;
   bool obd = false, obdSilent = false, obdRefuse = false;
   std::vector<std::string> hex;
   bool searching = false, writeLog = false, faults = false, clear = false, reconnect = false;
@@ -57,6 +57,7 @@ const CommandText kCommands[] = {
      "Usage: kalvex-cli monitor --port PORT --adapter elm327|kesta --make M --ecu E\n"
      "                          [--log] [--duration S] [--replies N] [--csv FILE]\n"
      "                          [--faults [--clear]] [--pause MS] [--reconnect]\n"
+     "                          [--give-up S]\n"
      "       kalvex-cli monitor --obd --port PORT [--protocol P] [--pids 0C,0D,...]\n"
      "                          [--log] [--duration S] [--csv FILE] [--pause MS]\n"
      "                          [--faults [--clear [--yes]]]\n",
@@ -242,18 +243,22 @@ void Build(CLI::App& app, RawLine& raw) {
               "window. After every accepted reply one CSV row (time and the twelve gauge\n"
               "values) goes to stdout or FILE; the link status goes to stderr when it\n"
               "changes. Ctrl-C ends the run.\n",
-              "The run ends at --duration, --replies, Ctrl-C, a failed port, or when the\n"
-              "ECU ends the communication (StopCommunication, said on stderr); under\n"
-              "--reconnect the last two start the session again instead. With --log, a\n"
+              "The run ends at --duration, --replies, Ctrl-C, a failed port, when the\n"
+              "ECU ends the communication (StopCommunication, said on stderr), or after\n"
+              "--give-up seconds without one line from the adapter; under --reconnect\n"
+              "the failed port and the ECU's stop start the session again instead, and\n"
+              "there is no giving up. A Wi-Fi adapter that does not connect within 5 s\n"
+              "(its name lookup included) is a port that cannot be opened. With --log, a\n"
               "log that cannot be created is named with the reason; under --reconnect\n"
               "the run goes on without it.\n"
               "\n"
               "Exit status: 0 at least one reply accepted (StopCommunication is no\n"
               "reply here); 1 the port cannot be opened, the log cannot be created\n"
-              "(without --reconnect) or an output cannot be written; 2 bad usage; 3 no\n"
-              "reply accepted (the ECU never answered, or stopped before any data); 4 the\n"
-              "port failed during the run (wins over 3; with --reconnect it is reopened\n"
-              "and the status is 0 or 3).\n");
+              "(without --reconnect) or an output cannot be written (standard output\n"
+              "closed without --csv included); 2 bad usage; 3 no reply accepted (the\n"
+              "adapter or the ECU never answered, or the ECU stopped before any data);\n"
+              "4 the port failed during the run (wins over 3; with --reconnect it is\n"
+              "reopened and the status is 0 or 3).\n");
   monitor
       ->add_option("--port", raw.port,
                    "the serial device (/dev/ttyUSB0; on Windows \\\\.\\COM3),\n"
@@ -267,8 +272,7 @@ void Build(CLI::App& app, RawLine& raw) {
   monitor->add_option("--replies", raw.replies, "stop after N accepted replies")->type_name("N");
   monitor->add_option("--csv", raw.csv, "write the CSV rows to FILE instead of stdout")
       ->type_name("FILE");
-  monitor->add_flag("--faults", raw.faults,
-                    "read the fault codes and print the list after each reply");
+  monitor->add_flag("--faults", raw.faults, "read the fault codes; print the list when it changes");
   monitor->add_flag("--clear", raw.clear, "with --faults: clear the codes first");
   monitor
       ->add_option("--pause", raw.pause,
@@ -278,6 +282,12 @@ void Build(CLI::App& app, RawLine& raw) {
   monitor->add_flag("--reconnect", raw.reconnect,
                     "when the port fails or no reply came for 10 s, close it,\n"
                     "wait 2 s and start again; the CSV goes on");
+  monitor
+      ->add_option("--give-up", raw.giveUp,
+                   "without --reconnect: end the run (status 3) when the\n"
+                   "adapter sent not one line in S seconds (default 30; 0 never)")
+      ->type_name("S");
+
   monitor->add_flag("--obd", raw.obd,
                     "generic OBD-II (ELM327 only): the supported PIDs polled,\n"
                     "columns OBD_0C ... (OBD_0D_7E9 where two ECUs answer)");
@@ -479,6 +489,11 @@ std::string TakeMonitor(const CLI::App& sub, const RawLine& raw, MonitorOptions&
   if (Given(sub, "--replies")) {
     o.replies = ParseInteger(raw.replies, 1, 1'000'000'000);
     if (!o.replies) return "--replies needs a count above 0";
+  }
+  if (Given(sub, "--give-up")) {
+    const auto s = ParseInteger(raw.giveUp, 0, 1'000'000);
+    if (!s) return "--give-up needs seconds from 0 to 1000000";
+    o.giveUpS = *s;
   }
   if (Given(sub, "--pause")) {
     const auto ms = ParseInteger(raw.pause, kMinRequestPause, kMaxRequestPause);

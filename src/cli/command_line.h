@@ -61,6 +61,9 @@ struct MonitorOptions {
   std::optional<long> replies;
   Millis pause = kDefaultRequestPause;
   bool reconnect = false;
+  // Without --reconnect: the run ends (status 3) when the adapter has sent
+  // not one line for this long; 0 never.
+  long giveUpS = 30;
 };
 
 // kalvex-cli obd info: what a generic OBD-II car tells about itself.

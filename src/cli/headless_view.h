@@ -69,9 +69,12 @@ class HeadlessView final : public SessionView {
   bool takeLogFailure() { return std::exchange(logFailed_, false); }
 
  private:
-  // The core's Russian status text, shown in the chosen language.
-  static void print(const std::optional<LinkStatus>& status) {
-    if (status) std::fprintf(stderr, "%s\n", TranslateText(StatusText(*status)).c_str());
+  // The core's Russian status text, shown in the chosen language; the
+  // connecting one names the address.
+  void print(const std::optional<LinkStatus>& status) const {
+    if (!status) return;
+    const std::string address = o_.port.rfind("tcp://", 0) == 0 ? o_.port.substr(6) : o_.port;
+    std::fprintf(stderr, "%s\n", FormatText(TranslateText(StatusText(*status)), {address}).c_str());
   }
 
   bool quiet_ = false;

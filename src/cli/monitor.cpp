@@ -42,6 +42,7 @@ Monitor::Monitor(const MonitorOptions& o, std::optional<uint8_t> firstRequest, F
   port_.setRxHandler([this](size_t count) { session_.VaComm1RxChar(count); });
   port_.setErrorHandler([this](const std::string& message) { onPortError(message); });
   session_.onResponseAccepted = [this](const ResponseBytes& rb) { onResponseAccepted(rb); };
+  session_.onOpenFinished = [this](bool opened) { onOpenFinished(opened); };
 }
 
 int Monitor::run() {
@@ -50,23 +51,50 @@ int Monitor::run() {
   lastAccepted_ = start_;
   int status = 1;  // the port did not open; the error is on stderr already
   startSession();
+  // Open, or still connecting to a Wi-Fi adapter (onOpenFinished tells).
   if (session_.running()) {
-    // As the window shows it from the start. Nothing has been read yet:
-    // the first write still waits for its pause. A port that does not
-    // open leaves only its error line.
-    view_.showStatus(LinkStatus::NoLink);
-    writeHeader();
     std::optional<Millis> until;
     if (o_.durationS) until = start_ + static_cast<Millis>(*o_.durationS * 1000.0 + 0.5);
-    if (!outputFailed_) loop_.run([this] { return deadline(); }, [this] { onDue(); }, until);
-    session_.stop();  // closes the port
+    if (!outputFailed_ && !openFailed_)
+      loop_.run([this] { return deadline(); }, [this] { onDue(); }, until);
+    session_.stop();  // closes the port, or gives the connect up
     view_.printDueStatus(true);
-    // A lost port wins over no reply; an output that failed wins over both.
-    status = outputFailed_ ? 1 : portFailed_ ? 4 : accepted_ > 0 ? 0 : 3;
+    // A port that never opened, or an output that failed, wins over a lost
+    // port, which wins over no reply.
+    if (openFailed_ || outputFailed_)
+      status = 1;
+    else if (portFailed_)
+      status = 4;
+    else
+      status = accepted_ > 0 && !stoppedBeforeData_ && !gaveUp_ ? 0 : 3;
   }
   session_.shutdown();
   port_.closeDevice();
   return status;
+}
+
+void Monitor::onOpenFinished(bool opened) {
+  if (!opened) {
+    if (!everOpened_) {
+      // The first open failed: the error line is out, the run ends with 1.
+      openFailed_ = true;
+      loop_.quit();
+    } else {
+      reopenAt_ = clock_.now() + kReconnectWait;  // --reconnect: try again
+    }
+    return;
+  }
+  if (!everOpened_) {
+    everOpened_ = true;
+    // As the window shows it from the start. Nothing has been read yet:
+    // the first write still waits for its pause. A port that does not
+    // open leaves only its error line and no CSV.
+    view_.showStatus(LinkStatus::NoLink);
+    writeHeader();
+    return;
+  }
+  view_.setQuiet(false);
+  lastAccepted_ = clock_.now();  // the silence counts from this start
 }
 
 void Monitor::scheduleReconnect(const std::string& why) {
@@ -107,6 +135,8 @@ void Monitor::ecuStopped() {
     scheduleReconnect(why);
   } else {
     std::fprintf(stderr, "kalvex-cli monitor: %s\n", why.c_str());
+    // The help promises 3 for a stop before any data came.
+    if (dataReplies_ == 0) stoppedBeforeData_ = true;
     loop_.quit();
   }
 }
@@ -120,6 +150,7 @@ void Monitor::onResponseAccepted(const ResponseBytes& rb) {
   if (outputFailed_) return;
   // The recorder made a row only for replies that set values: a fault
   // read's replies set none.
+  if (recorder_.lastReplyMadeRow() || kwp::IsFaultListReply(rb[0])) ++dataReplies_;
   if (recorder_.lastReplyMadeRow() && csv_ &&
       !csv_->row(static_cast<double>(clock_.now() - start_) / 1000.0, recorder_.current())) {
     failOutput("the CSV rows");
@@ -130,6 +161,9 @@ void Monitor::onResponseAccepted(const ResponseBytes& rb) {
 }
 
 void Monitor::printFaultList() {
+  // A fault read is repeated a few times a second; a script wants news.
+  if (printedFaults_ && *printedFaults_ == view_.memo1()) return;
+  printedFaults_ = view_.memo1();
   for (const std::string& line : view_.memo1()) std::printf("%s\n", TranslateText(line).c_str());
   std::printf("\n");
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) failOutput("the fault list");
@@ -154,7 +188,11 @@ void Monitor::writeHeader() {
 std::optional<Micros> Monitor::deadline() const {
   std::optional<Micros> d = session_.nextDeadlineMicros();
   if (const auto held = view_.statusDue()) d = Earliest(d, *held * 1000);
-  if (!o_.reconnect) return d;
+  if (!o_.reconnect) {
+    if (o_.giveUpS > 0 && !session_.adapterAnswered())
+      d = Earliest(d, (start_ + o_.giveUpS * 1000) * 1000);
+    return d;
+  }
   const Millis own = reopenAt_ ? *reopenAt_ : lastAccepted_ + kReconnectSilence;
   return Earliest(d, own * 1000);
 }
@@ -162,8 +200,19 @@ std::optional<Micros> Monitor::deadline() const {
 void Monitor::onDue() {
   session_.onTimer();
   view_.printDueStatus();
-  if (!o_.reconnect) return;
   const Millis now = clock_.now();
+  if (!o_.reconnect) {
+    // An adapter that never says a word would keep a script waiting for ever.
+    if (o_.giveUpS > 0 && !gaveUp_ && !session_.adapterAnswered() &&
+        now - start_ >= o_.giveUpS * 1000) {
+      gaveUp_ = true;
+      std::fprintf(stderr,
+                   "kalvex-cli monitor: not one line from the adapter in %ld s; giving up\n",
+                   o_.giveUpS);
+      loop_.quit();
+    }
+    return;
+  }
   if (reopenAt_)
     reopenIfDue(now);
   else if (now - lastAccepted_ >= kReconnectSilence)
@@ -173,13 +222,12 @@ void Monitor::onDue() {
 void Monitor::reopenIfDue(Millis now) {
   if (now < *reopenAt_) return;
   reopenAt_.reset();
-  startSession();  // start again; the open may fail while the adapter is away
-  if (session_.running()) {
-    view_.setQuiet(false);
-    lastAccepted_ = now;  // the silence counts from this start
-  } else {
-    reopenAt_ = now + kReconnectWait;
-  }
+  // The silence counts from this start, the connect's own limit (5 s) within it.
+  lastAccepted_ = now;
+  // Start again; the open may fail while the adapter is away, at once or
+  // (a Wi-Fi adapter) later: onOpenFinished takes both.
+  startSession();
+  if (!session_.running() && !reopenAt_) reopenAt_ = now + kReconnectWait;
 }
 
 }  // namespace kalvex::cli

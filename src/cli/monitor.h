@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/command_line.h"
 #include "cli/event_loop.h"
@@ -43,6 +44,8 @@ class Monitor {
   // The ECU's StopCommunication was handled.
   void ecuStopped();
   void onResponseAccepted(const ResponseBytes& rb);
+  // The open begun by a start finished (a Wi-Fi adapter connects later).
+  void onOpenFinished(bool opened);
   void printFaultList();
   // Starts the session; under --reconnect a log that cannot be created is
   // given up (said once) and the session starts without it.
@@ -72,6 +75,14 @@ class Monitor {
   std::optional<Millis> reopenAt_;
   bool portFailed_ = false;
   bool outputFailed_ = false;
+  bool everOpened_ = false;  // the first open succeeded
+  bool openFailed_ = false;  // the first open failed
+  bool gaveUp_ = false;      // --give-up: the adapter never said a word
+  // Replies that carried data: a row's values, or a fault list.
+  long dataReplies_ = 0;
+  bool stoppedBeforeData_ = false;
+  // The fault list as last printed; printed again only when it changes.
+  std::optional<std::vector<std::string>> printedFaults_;
 };
 
 }  // namespace kalvex::cli

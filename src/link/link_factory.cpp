@@ -29,12 +29,18 @@ std::unique_ptr<SerialLink> OpenLink(const std::string& text, TVaDispatcher disp
   return port;
 }
 
+PortLink::PortLink(TVaDispatcher dispatch, const TVaBuffers& buffers)
+    : dispatch_(std::move(dispatch)), buffers_(buffers) {}
+
+PortLink::~PortLink() = default;
+
+void PortLink::cancelOpen() { connecting_.reset(); }
+
 void PortLink::route(const std::string& text, SerialLink& link) {
   routes_.emplace_back(DevicePathForPortText(text), &link);
 }
 
-void PortLink::openDevice(const std::string& text) {
-  if (isOpen()) throw EVaCommError(va_comm_messages::kPortOpen);
+void PortLink::release() {
   if (link_ && link_ != opened_.get()) {
     // A routed link outlives this: it must not call back into a session
     // that has moved on.
@@ -43,6 +49,11 @@ void PortLink::openDevice(const std::string& text) {
   }
   link_ = nullptr;
   opened_.reset();
+}
+
+void PortLink::openDevice(const std::string& text) {
+  if (isOpen() || connecting_) throw EVaCommError(va_comm_messages::kPortOpen);
+  release();
   const std::string device = DevicePathForPortText(text);
   for (const auto& [routed, link] : routes_)
     if (routed == device) link_ = link;
@@ -56,6 +67,48 @@ void PortLink::openDevice(const std::string& text) {
   link_ = opened_.get();
   link_->setRxHandler(rxHandler_);
   link_->setErrorHandler(errorHandler_);
+}
+
+void PortLink::beginOpen(const std::string& text, OpenDone done) {
+  const std::string device = DevicePathForPortText(text);
+  bool routed = false;
+  for (const auto& route : routes_) routed = routed || route.first == device;
+  if (routed || !dispatch_ || !IsNetworkPortText(text) || isOpen() || connecting_) {
+    SerialLink::beginOpen(text, std::move(done));
+    return;
+  }
+  release();
+  try {
+    connecting_ = std::make_unique<TcpConnectAttempt>(
+        text, dispatch_, [this, text, done](net::Socket sock, const std::string& error) {
+          connecting_.reset();
+          if (!sock.Valid()) {
+            done(error);
+            return;
+          }
+          std::string failed;
+          try {
+            auto link = std::make_unique<TcpLink>(dispatch_, buffers_);
+            link->openConnected(std::move(sock), net::ParseTcpAddress(text)->Text());
+            opened_ = std::move(link);
+            link_ = opened_.get();
+            link_->setRxHandler(rxHandler_);
+            link_->setErrorHandler(errorHandler_);
+          } catch (const std::exception& e) {
+            failed = e.what();
+          }
+          done(failed);
+        });
+  } catch (const std::exception& e) {
+    done(e.what());
+  }
+}
+
+std::string PortLink::expireOpen() {
+  if (!connecting_) return {};
+  std::string text = connecting_->timedOutText();
+  cancelOpen();
+  return text;
 }
 
 void PortLink::setRxHandler(RxHandler handler) {

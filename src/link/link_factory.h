@@ -14,6 +14,8 @@
 
 namespace kalvex {
 
+class TcpConnectAttempt;
+
 // A valid "tcp://HOST:PORT" or HOST:PORT that names no device ("/dev/...",
 // "COM3", "\\.\COM3" never do): the same check with or without "tcp://",
 // so what the Wi-Fi dialog accepts is what the TCP link can open.
@@ -31,15 +33,23 @@ std::unique_ptr<SerialLink> OpenLink(const std::string& text, TVaDispatcher disp
 // stay set across them.
 class PortLink final : public SerialLink {
  public:
-  explicit PortLink(TVaDispatcher dispatch, const TVaBuffers& buffers = {})
-      : dispatch_(std::move(dispatch)), buffers_(buffers) {}
+  explicit PortLink(TVaDispatcher dispatch, const TVaBuffers& buffers = {});
+  ~PortLink() override;
 
   // Opens of `text` (as DevicePathForPortText gives it) use `link` instead
   // of a device. `link` must outlive this.
   void route(const std::string& text, SerialLink& link);
 
   void openDevice(const std::string& text) override;
+  // A network address is resolved and connected on a thread of its own
+  // (TcpConnectAttempt) and `done` runs later; a serial port, or a routed
+  // link, opens at once as openDevice does.
+  void beginOpen(const std::string& text, OpenDone done) override;
+  void cancelOpen() override;
+  std::string expireOpen() override;
+  bool opening() const { return connecting_ != nullptr; }
   void closeDevice() override {
+    cancelOpen();
     if (link_) link_->closeDevice();
   }
   bool isOpen() const override { return link_ && link_->isOpen(); }
@@ -66,6 +76,11 @@ class PortLink final : public SerialLink {
   std::vector<std::pair<std::string, SerialLink*>> routes_;
   RxHandler rxHandler_;
   ErrorHandler errorHandler_;
+  // Declared last: gone (and cancelled) before anything its `done` uses.
+  std::unique_ptr<TcpConnectAttempt> connecting_;
+
+  // Lets go of the link of the last open before another one.
+  void release();
 };
 
 }  // namespace kalvex

@@ -8,15 +8,29 @@
 #include <cerrno>
 #endif
 
+#ifdef _WIN32
+#include <io.h>
+
+#include <cstdio>
+#endif
+
 #include <cstdlib>
 #include <vector>
 
 namespace kalvex {
 
+namespace {
+bool stdoutClosed = false;
+}  // namespace
+
 bool OpenMissingStandardDescriptors() {
-#ifndef _WIN32
+#ifdef _WIN32
+  const int out = _fileno(stdout);
+  stdoutClosed = out < 0 || _get_osfhandle(out) < 0;
+#else
   for (int fd = 0; fd <= 2; ++fd) {
     if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    if (fd == 1) stdoutClosed = true;
     // The lowest free descriptor is this one: those below are open.
     const int opened = ::open("/dev/null", O_RDWR);
     if (opened != fd) {
@@ -27,6 +41,8 @@ bool OpenMissingStandardDescriptors() {
 #endif
   return true;
 }
+
+bool StandardOutputWasClosed() { return stdoutClosed; }
 
 std::string HomeFolder() {
 #ifdef _WIN32

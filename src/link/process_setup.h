@@ -13,6 +13,10 @@ namespace kalvex {
 // when one could not be opened (the caller has nowhere safe to write and
 // should exit). Windows: nothing to do, true.
 bool OpenMissingStandardDescriptors();
+// Whether standard output was closed when the program started (found by
+// OpenMissingStandardDescriptors, which must run first): what is written
+// there goes nowhere. Windows: a standard output with no handle.
+bool StandardOutputWasClosed();
 
 // The user's home folder: HOME, or when HOME is unset or empty (a service,
 // a cron job) the home the system's user database gives; empty when there

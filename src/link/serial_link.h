@@ -16,6 +16,11 @@ class EVaCommError : public std::runtime_error {
   explicit EVaCommError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// The owner of an open still under way gives it up after this long: a network
+// link's own limit (5 s) plus a margin for its thread to say so itself. A
+// name lookup that hangs is stopped only by this.
+inline constexpr int kOpenLimitMs = 5200;
+
 class SerialLink {
  public:
   virtual ~SerialLink() = default;
@@ -23,6 +28,32 @@ class SerialLink {
   // Opens the device at 38400 8N1, raw, no flow control, DTR and RTS off.
   // Throws EVaCommError with the user-facing message on failure.
   virtual void openDevice(const std::string& path) = 0;
+
+  // The open, allowed to finish later: `done` runs once on the
+  // user-interface thread with an empty text when the link is open, or with
+  // the user-facing reason it is not. It may run before beginOpen returns
+  // (this default opens at once). A link that connects over a network does
+  // it on a thread of its own, so the window never waits on it.
+  using OpenDone = std::function<void(const std::string& error)>;
+  virtual void beginOpen(const std::string& path, OpenDone done) {
+    std::string error;
+    try {
+      openDevice(path);
+    } catch (const std::exception& e) {
+      error = e.what();
+      if (error.empty()) error = "?";
+    }
+    done(error);
+  }
+  // Abandons an open begun with beginOpen that has not finished: its `done`
+  // never runs, and whatever it still makes is closed and freed later.
+  virtual void cancelOpen() {}
+  // The same, because the owner's time limit for it (kOpenLimitMs) has
+  // passed; returns the reason to show.
+  virtual std::string expireOpen() {
+    cancelOpen();
+    return {};
+  }
   // Idempotent; no notification arrives after it returns.
   virtual void closeDevice() = 0;
   virtual bool isOpen() const = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -230,17 +231,23 @@ void TcpLink::openDevice(const std::string& text) {
   const auto address = net::ParseTcpAddress(text);
   if (!address)
     throw EVaCommError(msg::Fill(TranslateText(tcp_messages::kBadAddress).c_str(), {text}));
+  std::string error;
+  net::Socket sock = net::Connect(*address, kConnectTimeoutMs, error);
+  if (!sock.Valid())
+    throw EVaCommError(
+        msg::Fill(TranslateText(tcp_messages::kConnectFailed).c_str(), {address->Text(), error}));
+  openConnected(std::move(sock), address->Text());
+}
+
+void TcpLink::openConnected(net::Socket sock, const std::string& address) {
+  if (isOpen()) throw EVaCommError(msg::kPortOpen);
   Core& core = va_comm_backend::Ensure(core_);
   if (buffers_.ReadSize <= 0 || buffers_.WriteSize <= 0)
     throw EVaCommError(msg::WithCode(msg::kInitBuffers, 22));
 
   auto s = std::make_unique<TcpSession>();
-  s->address = address->Text();
-  std::string error;
-  s->sock = net::Connect(*address, kConnectTimeoutMs, error);
-  if (!s->sock.Valid())
-    throw EVaCommError(
-        msg::Fill(TranslateText(tcp_messages::kConnectFailed).c_str(), {s->address, error}));
+  s->address = address;
+  s->sock = std::move(sock);
   if (!net::MakeWakePair(s->wakeRead, s->wakeWrite))
     throw EVaCommError(msg::Fill(TranslateText(tcp_messages::kLost).c_str(),
                                  {s->address, net::ErrorText(net::LastError())}));
@@ -316,6 +323,91 @@ void TcpLink::requestRxNotify() {
 
 void TcpLink::setErrorHandler(ErrorHandler handler) {
   va_comm_backend::Ensure(core_).errorHandler = std::move(handler);
+}
+
+// ---- connecting off the user-interface thread ------------------------------
+
+static_assert(kOpenLimitMs > TcpLink::kConnectTimeoutMs,
+              "the owner's limit leaves the connecting thread time to report its own");
+
+struct TcpConnectAttempt::State {
+  net::TcpAddress address;
+  std::chrono::steady_clock::time_point until;
+  TVaDispatcher dispatch;
+  std::mutex mutex;
+  bool cancelled = false;  // under mutex
+  net::Socket sock;        // the thread's result, under mutex
+  std::string error;
+  Done done;  // user-interface thread only
+};
+
+namespace {
+
+void Connecting(std::shared_ptr<TcpConnectAttempt::State> st) {
+  std::string error;
+  net::Socket sock = net::Connect(st->address, st->until, error);
+  std::lock_guard lock(st->mutex);
+  // Cancelled: whoever asked may be gone, dispatcher included; the socket
+  // closes here.
+  if (st->cancelled) return;
+  if (!sock.Valid())
+    st->error =
+        msg::Fill(TranslateText(tcp_messages::kConnectFailed).c_str(), {st->address.Text(), error});
+  st->sock = std::move(sock);
+  st->dispatch([st] {
+    net::Socket result;
+    std::string reason;
+    {
+      std::lock_guard ui(st->mutex);
+      if (st->cancelled) return;
+      st->cancelled = true;  // delivered once
+      result = std::move(st->sock);
+      reason = std::move(st->error);
+    }
+    // Moved out first: `done` may destroy the attempt that holds it.
+    TcpConnectAttempt::Done done = std::move(st->done);
+    st->done = nullptr;
+    if (done) done(std::move(result), reason);
+  });
+}
+
+}  // namespace
+
+TcpConnectAttempt::TcpConnectAttempt(const std::string& text, TVaDispatcher dispatch, Done done) {
+  const auto address = net::ParseTcpAddress(text);
+  if (!address)
+    throw EVaCommError(msg::Fill(TranslateText(tcp_messages::kBadAddress).c_str(), {text}));
+  address_ = address->Text();
+  state_ = std::make_shared<State>();
+  state_->address = *address;
+  state_->until =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(TcpLink::kConnectTimeoutMs);
+  state_->dispatch = std::move(dispatch);
+  state_->done = std::move(done);
+  try {
+    // Detached: a name lookup cannot be interrupted, and nobody may wait for
+    // it; the state it shares is all it touches.
+    std::thread(Connecting, state_).detach();
+  } catch (const std::system_error& e) {
+    state_.reset();
+    throw EVaCommError(msg::Fill(TranslateText(tcp_messages::kConnectFailed).c_str(),
+                                 {address_, net::ErrorText(e.code().value())}));
+  }
+}
+
+void TcpConnectAttempt::cancel() {
+  if (!state_) return;
+  {
+    std::lock_guard lock(state_->mutex);
+    state_->cancelled = true;
+  }
+  state_->done = nullptr;
+  state_.reset();
+}
+
+std::string TcpConnectAttempt::timedOutText() const {
+  return msg::Fill(TranslateText(tcp_messages::kConnectFailed).c_str(),
+                   {address_, net::ErrorText(net::TimedOutCode())});
 }
 
 }  // namespace kalvex

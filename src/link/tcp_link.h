@@ -13,6 +13,7 @@
 #include <string>
 
 #include "link/serial_link.h"
+#include "link/tcp_socket.h"
 #include "link/va_comm.h"
 #include "protocol/translate.h"
 
@@ -34,6 +35,9 @@ class TcpLink final : public SerialLink {
   // `text`: "tcp://HOST:PORT" or "HOST:PORT". Throws EVaCommError
   // "Не удалось подключиться к HOST:PORT: ..." with the system's reason.
   void openDevice(const std::string& text) override;
+  // Opens on a connection made elsewhere (TcpConnectAttempt); `address` is
+  // "HOST:PORT" for the messages. Throws EVaCommError like openDevice.
+  void openConnected(net::Socket sock, const std::string& address);
   void closeDevice() override;
   bool isOpen() const override;
   size_t readBytes(uint8_t* dst, size_t capacity) override;
@@ -49,6 +53,37 @@ class TcpLink final : public SerialLink {
   std::shared_ptr<Core> core_;
   TVaDispatcher dispatch_;
   TVaBuffers buffers_;
+};
+
+// A connect to a Wi-Fi adapter made on a thread of its own, so the
+// user-interface thread never waits for the name lookup or the connect.
+// Within TcpLink::kConnectTimeoutMs of the start (the lookup included) the
+// thread hands the connected socket, or the reason it failed, to `done` on
+// the user-interface thread through the dispatcher. A cancel (or the
+// destructor) means `done` never runs; the thread, which may still be stuck
+// in a name lookup the system does not let anyone stop, then closes and
+// frees what it made when it gets out, and touches nothing else.
+class TcpConnectAttempt {
+ public:
+  using Done = std::function<void(net::Socket sock, const std::string& error)>;
+  // Throws EVaCommError for a text that is no address or a thread that
+  // does not start. `dispatch` must not be empty.
+  TcpConnectAttempt(const std::string& text, TVaDispatcher dispatch, Done done);
+  ~TcpConnectAttempt() { cancel(); }
+  TcpConnectAttempt(const TcpConnectAttempt&) = delete;
+  TcpConnectAttempt& operator=(const TcpConnectAttempt&) = delete;
+
+  void cancel();
+  // "HOST:PORT".
+  const std::string& address() const { return address_; }
+  // The reason shown for a connect whose time ran out.
+  std::string timedOutText() const;
+
+  struct State;
+
+ private:
+  std::string address_;
+  std::shared_ptr<State> state_;
 };
 
 // Translated as patterns where they are filled in.

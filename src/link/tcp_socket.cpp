@@ -186,6 +186,12 @@ int TimedOutCode() { return ETIMEDOUT; }
 std::string ErrorText(int code) { return va_comm_messages::PlatformErrorText(code); }
 
 Socket Connect(const TcpAddress& address, int timeoutMs, std::string& error) {
+  return Connect(address, std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs),
+                 error);
+}
+
+Socket Connect(const TcpAddress& address, std::chrono::steady_clock::time_point until,
+               std::string& error) {
 #ifdef _WIN32
   if (!StartWinsock()) {
     error = ErrorText(LastError());
@@ -202,7 +208,6 @@ Socket Connect(const TcpAddress& address, int timeoutMs, std::string& error) {
     error = ResolveErrorText(r);
     return {};
   }
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   int code = TimedOutCode();
   for (addrinfo* a = found; a; a = a->ai_next) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -3,6 +3,7 @@
 // and closes on exec.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -71,6 +72,10 @@ int TimedOutCode();
 // TCP_NODELAY is set, since every request is a few bytes waiting for its
 // answer. On failure the socket is invalid and `error` holds the system's text.
 Socket Connect(const TcpAddress& address, int timeoutMs, std::string& error);
+// The same, finished by `until`: the name lookup counts against it (a lookup
+// still running then cannot be stopped, but its answer comes too late).
+Socket Connect(const TcpAddress& address, std::chrono::steady_clock::time_point until,
+               std::string& error);
 // A listening socket, on a loopback address only; `boundPort` tells the port
 // it got (the one asked for, or a free one for port 0).
 Socket ListenLoopback(const TcpAddress& address, std::string& error, uint16_t* boundPort);

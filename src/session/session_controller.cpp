@@ -1,6 +1,7 @@
 #include "session/session_controller.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "adapter/adapter_registry.h"
 #include "catalogue/catalogue.h"
@@ -67,14 +68,17 @@ void SessionController::loadLinkParams() {
 void SessionController::start() {
   guarded([this] {
     loadLinkParams();
-    if (!running_) startSession();
+    if (!running()) startSession();
   });
 }
 
 void SessionController::stop() {
   guarded([this] {
     loadLinkParams();
-    if (running_) stopSession();
+    if (opening_)
+      cancelOpening();
+    else if (running_)
+      stopSession();
   });
 }
 
@@ -98,14 +102,35 @@ void SessionController::startSession() {
   }
 
   view_.setSelectorsEnabled(false);
-  const int make = view_.makeIndex();
-  const int ecu = view_.ecuTypeIndex();
-  if (onStarting) onStarting(make, ecu, adapter);
-  try {
-    port_.openDevice(DevicePathForPortText(portText));
-  } catch (const std::exception& e) {
+  Opening opening{++openAttempts_,      adapterEntry, view_.makeIndex(),
+                  view_.ecuTypeIndex(), portText,     std::nullopt};
+  if (onStarting) onStarting(opening.make, opening.ecu, adapter);
+  const uint64_t attempt = opening.attempt;
+  opening_ = std::move(opening);
+  port_.beginOpen(DevicePathForPortText(portText), [this, attempt](const std::string& error) {
+    guarded([&] { openFinished(attempt, error); });
+  });
+  if (!opening_ || opening_->attempt != attempt) return;  // finished already
+  // Still connecting: the button stops it, the label says what it waits for.
+  opening_->deadline = clock_.nowMicros() + Micros{kOpenLimitMs} * kMicrosPerMs;
+  const std::string address = portText.rfind("tcp://", 0) == 0 ? portText.substr(6) : portText;
+  view_.showRunning(true);
+  status_ = LinkStatus::Connecting;
+  view_.setStatusText(FormatText(TranslateText(kStatusConnecting), {address}));
+}
+
+void SessionController::openFinished(uint64_t attempt, const std::string& error) {
+  if (!opening_ || opening_->attempt != attempt) return;  // given up meanwhile
+  const Opening opening = std::move(*opening_);
+  opening_.reset();
+  if (!error.empty()) {
     view_.setSelectorsEnabled(true);
-    view_.showError(PortErrorText(portText, e.what()));
+    if (opening.deadline) {
+      view_.showRunning(false);
+      showStatus(LinkStatus::NoLink);
+    }
+    view_.showError(PortErrorText(opening.portText, error));
+    if (onOpenFinished) onOpenFinished(false);
     return;
   }
 
@@ -116,17 +141,29 @@ void SessionController::startSession() {
   if (asked_ != Asked::Read) asked_ = Asked::None;
   firstChosen_ = false;
   adapterAnswered_ = false;
-  st_.canSession = LinkParamsOf(make, ecu).canSession;
+  st_.canSession = LinkParamsOf(opening.make, opening.ecu).canSession;
   DriverServices& services = *this;
-  driver_ = adapterEntry->makeDriver(services);
+  driver_ = opening.adapter->makeDriver(services);
   running_ = true;
   view_.showRunning(true);
   try {
     driver_->start();
   } catch (...) {
     stopSession();
+    if (onOpenFinished) onOpenFinished(false);
     throw;
   }
+  if (onOpenFinished) onOpenFinished(true);
+}
+
+// A stop while the port still connects: the connect is abandoned, nothing
+// was opened, so there is nothing else to undo.
+void SessionController::cancelOpening() {
+  opening_.reset();
+  port_.cancelOpen();
+  view_.showRunning(false);
+  showStatus(LinkStatus::NoLink);
+  view_.setSelectorsEnabled(true);
 }
 
 void SessionController::stopSession() {
@@ -150,6 +187,10 @@ void SessionController::stopSession() {
 }
 
 void SessionController::shutdown() {
+  if (opening_) {
+    opening_.reset();
+    port_.cancelOpen();
+  }
   pending_.reset();
   rxDeferred_ = false;
   timer2_.reset();
@@ -309,6 +350,7 @@ std::optional<Micros> SessionController::nextDeadlineMicros() const {
   if (shutDown_) return std::nullopt;
   if (pending_) return pending_->due;
   Micros d = timer1_;
+  if (opening_ && opening_->deadline) d = std::min(d, *opening_->deadline);
   if (timer2_) d = std::min(d, *timer2_);
   if (timer3_) d = std::min(d, *timer3_);
   return d;
@@ -324,7 +366,7 @@ void SessionController::fireTimer(int which) {
   switch (which) {
     case 1:
       advance(timer1_, kTimer1Interval);
-      showStatus(noLinkStatus());
+      if (!opening_) showStatus(noLinkStatus());  // the connecting text stays
       break;
     case 2:
       advance(*timer2_, kTimer2Interval);
@@ -354,6 +396,14 @@ void SessionController::fireTicksDueBy(Micros when) {
 
 void SessionController::onTimer() {
   if (shutDown_) return;
+  if (opening_ && opening_->deadline && *opening_->deadline <= clock_.nowMicros()) {
+    // The link's own thread has not answered in time (a name lookup that
+    // hangs): the open is given up here, and fails as a connect would.
+    const uint64_t attempt = opening_->attempt;
+    std::string reason = port_.expireOpen();
+    if (reason.empty()) reason = SystemReason(ETIMEDOUT);
+    guarded([&] { openFinished(attempt, reason); });
+  }
   guarded([this] {
     for (;;) {
       const Micros now = clock_.nowMicros();

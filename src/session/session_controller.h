@@ -21,6 +21,7 @@
 
 namespace kalvex {
 
+struct AdapterEntry;
 class LogFile;
 class SerialLink;
 class ValueRecorder;
@@ -44,8 +45,12 @@ class SessionController : private DriverServices {
   SessionController& operator=(const SessionController&) = delete;
 
   // Decided by the session's own state: start() while stopped opens the port
-  // and starts the adapter, stop() while running closes it; either one
-  // otherwise only recomputes the link parameters.
+  // and starts the adapter, stop() while running closes it, stop() while the
+  // port is still connecting gives the connect up; either one otherwise only
+  // recomputes the link parameters. An open that finishes later (a Wi-Fi
+  // adapter's connect) runs the rest of the start when it does; until then
+  // the session counts as running, shows kStatusConnecting and gives the
+  // open up after kOpenLimitMs.
   void start();
   void stop();
   // The clear button: the clear request at the next data send, for the
@@ -89,13 +94,21 @@ class SessionController : private DriverServices {
   // after each accepted response has been handled.
   std::function<void(int make, int ecu, int adapter)> onStarting;
   std::function<void(const ResponseBytes&)> onResponseAccepted;
+  // The open begun by start() finished: the session runs (true), or the
+  // failure has been shown and it is stopped (false). Not after a stop()
+  // that gave the open up. May run inside start().
+  std::function<void(bool opened)> onOpenFinished;
 
   // Every gauge value the session sets also goes to `recorder` (may be
   // null), and every accepted reply is recorded there before
   // onResponseAccepted runs. The recorder must outlive the session.
   void setRecorder(ValueRecorder* recorder) { recorder_ = recorder; }
 
-  bool running() const { return running_; }
+  // A session runs, or its port is still being opened.
+  bool running() const { return running_ || opening_.has_value(); }
+  bool connecting() const { return opening_.has_value(); }
+  // A complete line came from the adapter since the start.
+  bool adapterAnswered() const { return adapterAnswered_; }
   // The label's state for a link that is not (or no longer) answering.
   LinkStatus noLinkStatus() const {
     return running_ && !adapterAnswered_ ? LinkStatus::NoAdapter : LinkStatus::NoLink;
@@ -146,8 +159,20 @@ class SessionController : private DriverServices {
   bool acceptResponse() override;
   bool takePendingRequest() override;
 
+  // The start's settings, kept while the port opens.
+  struct Opening {
+    uint64_t attempt = 0;
+    const AdapterEntry* adapter = nullptr;
+    int make = -1;
+    int ecu = -1;
+    std::string portText;
+    std::optional<Micros> deadline;  // only for an open that did not finish at once
+  };
+
   void loadLinkParams();
   void startSession();
+  void openFinished(uint64_t attempt, const std::string& error);
+  void cancelOpening();
   void stopSession();
   void completePending();
   void fireTimer(int which);
@@ -182,6 +207,8 @@ class SessionController : private DriverServices {
   bool firstChosen_ = false;
   std::optional<uint8_t> firstOverride_;
 
+  std::optional<Opening> opening_;
+  uint64_t openAttempts_ = 0;
   std::optional<Pending> pending_;
   bool rxDeferred_ = false;  // a notification arrived while blocked
   Micros timer1_;

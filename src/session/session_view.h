@@ -19,15 +19,20 @@ inline constexpr const char* kStatusNoLink = QT_TRANSLATE_NOOP("kalvex", "Нет
 // Not one line from the adapter since the start, retries included: a wrong
 // port or an adapter without power, not a silent ECU.
 inline constexpr const char* kStatusNoAdapter = QT_TRANSLATE_NOOP("kalvex", "Адаптер не отвечает");
+// While a Wi-Fi adapter's address is looked up and connected: a pattern,
+// %1 is HOST:PORT.
+inline constexpr const char* kStatusConnecting = QT_TRANSLATE_NOOP("kalvex", "Подключение к %1…");
 
 // The label's states, for decisions; StatusText gives each its text.
-enum class LinkStatus : uint8_t { NoLink, Linked, NoAdapter };
+enum class LinkStatus : uint8_t { NoLink, Linked, NoAdapter, Connecting };
 constexpr const char* StatusText(LinkStatus s) {
   switch (s) {
     case LinkStatus::Linked:
       return kStatusLinked;
     case LinkStatus::NoAdapter:
       return kStatusNoAdapter;
+    case LinkStatus::Connecting:
+      return kStatusConnecting;
     case LinkStatus::NoLink:
       break;
   }

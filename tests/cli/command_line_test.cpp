@@ -97,7 +97,8 @@ TEST(CommandLine, EachCommandGetsItsValues) {
                     "--log",     "--duration", "1.5",
                     "--replies", "7",          "--csv",
                     "out.csv",   "--faults",   "--clear",
-                    "--pause",   "55",         "--reconnect"});
+                    "--pause",   "55",         "--reconnect",
+                    "--give-up", "0"});
   ASSERT_EQ(p.outcome.status, -1) << p.outcome.err;
   const MonitorOptions& m = p.line.monitor;
   EXPECT_EQ(m.port, "tcp://127.0.0.1:35000");
@@ -107,9 +108,11 @@ TEST(CommandLine, EachCommandGetsItsValues) {
   EXPECT_EQ(m.replies, 7);
   EXPECT_EQ(m.csv, "out.csv");
   EXPECT_EQ(m.pause, 55);
+  EXPECT_EQ(m.giveUpS, 0);
 
   p = Parse({"monitor", "--port", "p", "--adapter", "elm327", "--make", "0", "--ecu", "0"});
   EXPECT_EQ(p.line.monitor.pause, kDefaultRequestPause);
+  EXPECT_EQ(p.line.monitor.giveUpS, 30);
   EXPECT_FALSE(p.line.monitor.durationS || p.line.monitor.replies || p.line.monitor.log);
 
   p = Parse({"decode", "--make", "0", "--ecu", "0", "--next", "11", "61", "01", "0A"});
@@ -179,6 +182,10 @@ TEST(CommandLine, MistakesEndWithStatusTwoAndOneLineNamingThem) {
        "kalvex-cli monitor: --replies needs a count above 0"},
       {withMonitor({"--make", "0", "--ecu", "0", "--pause", "19"}),
        "kalvex-cli monitor: --pause needs milliseconds from 20 to 1000"},
+      {withMonitor({"--make", "0", "--ecu", "0", "--give-up", "-1"}),
+       "kalvex-cli monitor: --give-up needs seconds from 0 to 1000000"},
+      {withMonitor({"--make", "0", "--ecu", "0", "--give-up", "soon"}),
+       "kalvex-cli monitor: --give-up needs seconds from 0 to 1000000"},
       {withMonitor({"--make", "0", "--ecu", "0", "--csv", ""}),
        "kalvex-cli monitor: --csv needs a file name"},
       {withMonitor({"--make", "0", "--ecu", "0", "--clear"}),

@@ -71,6 +71,8 @@ TEST(MonitorEnds, AfterTheEcusStopCommunication) {
   const Case cases[] = {
       {"stop_after_data", {"--duration", "600"}, 3, 0, "StopCommunication"},
       {"stop_at_once", {"--duration", "600"}, -1, 3, "StopCommunication"},
+      // The link came up, but no data before the stop: no reply worth a 0.
+      {"stop_before_data", {"--duration", "600"}, 0, 3, "StopCommunication"},
       {"stop_and_reconnect", {"--duration", "4", "--reconnect"}, 2, 0, "reconnecting to"},
   };
   struct Running {
@@ -148,14 +150,19 @@ TEST(MonitorEnds, ALogThatCannotBeCreatedIsNamedAndReconnectGoesOnWithout) {
 TEST(MonitorEnds, ClosedStandardDescriptorsNeverReachThePort) {
   // Before anything opens, 0 to 2 are taken by /dev/null: the port gets a
   // descriptor of its own, so no CSV row or status line is written into it.
+  // Rows for a closed standard output would go nowhere: without --csv the
+  // run refuses to start (1), with it the rows go to the file.
   struct Case {
     const char* name;
     std::vector<int> closed;
+    bool csv;
+    int status;
   };
   const Case cases[] = {
-      {"closed_out", {1}},
-      {"closed_err", {2}},
-      {"closed_all", {0, 1, 2}},
+      {"closed_out", {1}, false, 1},
+      {"closed_out_csv", {1}, true, 0},
+      {"closed_err", {2}, false, 0},
+      {"closed_all", {0, 1, 2}, false, 1},
   };
   for (const Case& c : cases) {
     FaultyAdapter adapter;
@@ -174,10 +181,22 @@ TEST(MonitorEnds, ClosedStandardDescriptorsNeverReachThePort) {
         a.send(KestaDataReply());
       }
     });
-    Child monitor({"monitor", "--port", adapter.path(), "--adapter", "kesta", "--make", "0",
-                   "--ecu", "0", "--replies", "5", "--duration", "60"},
-                  c.name, c.closed);
-    EXPECT_EQ(monitor.wait(60), 0) << c.name;
+    std::vector<std::string> args{
+        "monitor", "--port", adapter.path(), "--adapter", "kesta",      "--make", "0",
+        "--ecu",   "0",      "--replies",    "5",         "--duration", "60"};
+    const std::string csv = TempDir() + "/" + c.name + ".csv";
+    if (c.csv) args.insert(args.end(), {"--csv", csv});
+    Child monitor(args, c.name, c.closed);
+    EXPECT_EQ(monitor.wait(60), c.status) << c.name;
+    if (c.status == 1 && c.closed.size() == 1) {
+      EXPECT_NE(monitor.err().find("standard output is closed"), std::string::npos)
+          << monitor.err();
+    }
+    if (c.csv) {
+      // The header and a row for each data reply: the first of the five
+      // accepted replies starts the link and sets no values.
+      EXPECT_EQ(Lines(ReadFile(csv)).size(), 5u);
+    }
     std::lock_guard<std::mutex> lock(heard->mutex);
     for (const char* text : {"time,", ",", "Связь", "Нет связи"})
       EXPECT_EQ(heard->text.find(text), std::string::npos) << c.name << " heard: " << heard->text;

@@ -30,6 +30,24 @@ class FakePort : public SerialLink {
   std::vector<bool> dtrChanges;
   int closeCount = 0;
   size_t maxReadPerCall = SIZE_MAX;  // a port that hands out bytes in parts
+  // beginOpen waits for finishOpen(), as a Wi-Fi adapter's connect does.
+  bool openLater = false;
+  int cancelledOpens = 0;
+
+  bool openPending() const { return static_cast<bool>(openDone_); }
+  // The pending open ends: opened (empty error) or failed with `error`.
+  void finishOpen(const std::string& error = {}) {
+    OpenDone done = std::move(openDone_);
+    openDone_ = nullptr;
+    if (!done) return;
+    if (error.empty()) {
+      open_ = true;
+      armed_ = true;
+      waiting_.clear();
+      openedPaths.push_back(pendingPath_);
+    }
+    done(error);
+  }
 
   // The adapter sends bytes: one bytes-received event when notifying is armed.
   void deliver(const std::vector<uint8_t>& bytes) {
@@ -63,6 +81,22 @@ class FakePort : public SerialLink {
     open_ = true;
     armed_ = true;
     waiting_.clear();
+  }
+  void beginOpen(const std::string& path, OpenDone done) override {
+    if (!openLater) {
+      SerialLink::beginOpen(path, std::move(done));
+      return;
+    }
+    pendingPath_ = path;
+    openDone_ = std::move(done);
+  }
+  void cancelOpen() override {
+    if (openDone_) ++cancelledOpens;
+    openDone_ = nullptr;
+  }
+  std::string expireOpen() override {
+    cancelOpen();
+    return "no answer in time";
   }
   void closeDevice() override {
     if (!open_) return;
@@ -101,6 +135,8 @@ class FakePort : public SerialLink {
   std::optional<size_t> announceOverride_;
   RxHandler rx_;
   ErrorHandler err_;
+  OpenDone openDone_;
+  std::string pendingPath_;
 };
 
 }  // namespace kalvex::test

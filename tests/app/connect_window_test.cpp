@@ -1,0 +1,181 @@
+// A Wi-Fi adapter whose connect hangs, on the real window: the window keeps
+// its pace while it waits, the button stops the wait, and the limit ends it.
+// Loopback only: a listener whose accept queue is full drops every further
+// SYN, so a connect to it hangs as to an adapter that never accepts.
+#include <gtest/gtest.h>
+
+#ifdef __linux__
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/button_captions.h"
+#include "app/main_window.h"
+#include "app/session_host.h"
+#include "session/session_controller.h"
+#include "session/session_view.h"
+#include "support/qt_test_app.h"
+
+namespace kalvex {
+namespace {
+
+#ifdef __linux__
+// A loopback listener that never accepts, its queue filled by connections of
+// our own: the next connect to it waits for an answer that never comes.
+class FullListener {
+ public:
+  FullListener() {
+    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&a), len) != 0 ||
+        ::listen(listener_, 0) != 0 ||
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+      return;
+    port_ = ntohs(a.sin_port);
+    // Connections until one is not completed at once: the queue is full.
+    for (int i = 0; i < 64; ++i) {
+      const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+      fillers_.push_back(s);
+      ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+      pollfd p{s, POLLOUT, 0};
+      if (::poll(&p, 1, 300) == 0) {
+        full_ = true;
+        return;
+      }
+    }
+  }
+  ~FullListener() {
+    for (int s : fillers_) ::close(s);
+    if (listener_ >= 0) ::close(listener_);
+  }
+  bool ok() const { return full_; }
+  std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
+
+ private:
+  int listener_ = -1;
+  uint16_t port_ = 0;
+  bool full_ = false;
+  std::vector<int> fillers_;
+};
+
+struct Window {
+  explicit Window(const std::string& port) {
+    WindowOptions o;
+    o.discoverPorts = false;
+    o.extraPorts = {port};
+    o.writeSettingsOnClose = false;
+    form = std::make_unique<MainWindow>(o);
+    form->setModalErrors(false);
+    form->show();
+    form->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(0);
+    form->findChild<QComboBox*>("ComboBoxTA")->setCurrentIndex(0);
+    form->selectMake(0);
+    form->selectEcuType(0);
+  }
+  ~Window() {
+    form->shutDown();
+    form.reset();
+  }
+  std::string status() const { return form->findChild<QLabel*>("Label10")->text().toStdString(); }
+  std::unique_ptr<MainWindow> form;
+};
+
+// The worst lateness of a 50 ms tick, as the window's own timers see it.
+struct TickWatch {
+  TickWatch() {
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, [this] {
+      const qint64 now = clock.elapsed();
+      worst = std::max(worst, now - last - 50);
+      last = now;
+    });
+    clock.start();
+    timer.start(50);
+  }
+  QTimer timer;
+  QElapsedTimer clock;
+  qint64 last = 0;
+  qint64 worst = 0;
+};
+
+TEST(ConnectWindow, AHangingConnectLeavesTheWindowResponsive) {
+  TestApp();
+  FullListener adapter;
+  if (!adapter.ok()) GTEST_SKIP() << "no loopback listener with a full queue here";
+  struct Case {
+    const char* name;
+    std::optional<int> stopAfterMs;  // none: the 5 s limit ends it
+  };
+  for (const Case c : {Case{"limit", std::nullopt}, Case{"stopped", 1000}}) {
+    SCOPED_TRACE(c.name);
+    Window w(adapter.address());
+    TickWatch ticks;
+    QElapsedTimer clock;
+    clock.start();
+    w.form->onStartClicked();
+    const qint64 clickMs = clock.elapsed();
+    // At once: the button stops, the label says where it connects.
+    EXPECT_EQ(w.form->buttonCaption(), kCaptionStop);
+    EXPECT_EQ(w.status(), "Подключение к " + adapter.address() + "…");
+    SessionController& session = w.form->sessionHost()->controller();
+    EXPECT_TRUE(session.connecting());
+    qint64 stopMs = -1;
+    if (c.stopAfterMs) {
+      RunUntil([] { return false; }, *c.stopAfterMs);
+      EXPECT_TRUE(session.connecting());
+      QElapsedTimer stop;
+      stop.start();
+      w.form->onStartClicked();
+      stopMs = stop.elapsed();
+      EXPECT_FALSE(session.running());
+      EXPECT_EQ(w.form->buttonCaption(), kCaptionStart);
+      EXPECT_EQ(w.status(), kStatusNoLink);
+      // Past the connect's own limit: the abandoned connect says nothing.
+      RunUntil([] { return false; }, 5600 - *c.stopAfterMs);
+      EXPECT_TRUE(w.form->shownErrors().empty());
+    } else {
+      ASSERT_TRUE(RunUntil([&] { return !session.running(); }, 8000));
+      const qint64 endedMs = clock.elapsed();
+      EXPECT_GE(endedMs, 4900);
+      EXPECT_EQ(w.form->buttonCaption(), kCaptionStart);
+      EXPECT_EQ(w.status(), kStatusNoLink);
+      ASSERT_EQ(w.form->shownErrors().size(), 1u);
+      EXPECT_NE(w.form->shownErrors()[0].find("Не удалось подключиться к " + adapter.address()),
+                std::string::npos)
+          << w.form->shownErrors()[0];
+      std::printf("[ connect ] ended by the limit after %lld ms\n",
+                  static_cast<long long>(endedMs));
+    }
+    std::printf(
+        "[ connect ] %s: start click %lld ms, stop click %lld ms, worst tick lateness "
+        "%lld ms\n",
+        c.name, static_cast<long long>(clickMs), static_cast<long long>(stopMs),
+        static_cast<long long>(ticks.worst));
+    // A window blocked by the connect would be 5000 ms late; what a shared
+    // machine adds stays far below this.
+    EXPECT_LT(ticks.worst, 1000);
+    EXPECT_LT(clickMs, 1000);
+    EXPECT_LT(stopMs, 1000);
+  }
+}
+#endif
+
+}  // namespace
+}  // namespace kalvex
