@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QBuffer>
 #include <QImageWriter>
 #include <QLabel>
 #include <QPointer>
@@ -93,8 +94,19 @@ bool SavePngAtomically(const QImage& image, const std::string& path, std::string
                 .toStdString();
     return false;
   }
+  // Encoded in memory first: a write that fails inside the PNG encoder (a
+  // full disk) leaves it by a long jump that leaks its buffers, and the bytes
+  // written here fail with the system's own reason.
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+    error = ChartPage::tr("Не удалось записать %1: %2")
+                .arg(QString::fromStdString(path), buffer.errorString())
+                .toStdString();
+    return false;
+  }
   return SaveAtomically(
-      path, [&image](QSaveFile& file) { return image.save(&file, "PNG"); }, error);
+      path, [&png](QSaveFile& file) { return file.write(png) == png.size(); }, error);
 }
 
 QString CaptionOf(Component c) {
