@@ -1116,6 +1116,21 @@
     </message>
 </context>
 <context>
+    <name>kalvex::FaultReadNote</name>
+    <message>
+        <source>Чтение ошибок: параметры не обновляются</source>
+        <translation>Reading fault codes: live data paused</translation>
+    </message>
+    <message>
+        <source>Чтобы они снова обновлялись, нажмите:</source>
+        <translation>To get it back, press:</translation>
+    </message>
+    <message>
+        <source>Продолжить чтение параметров</source>
+        <translation>Resume live data</translation>
+    </message>
+</context>
+<context>
     <name>kalvex::FaultsPage</name>
     <message>
         <source>Неисправности электронной системы управления двигателем</source>
@@ -1165,10 +1180,6 @@
         <translation>Choose the car make and the ECU type</translation>
     </message>
     <message>
-        <source>Чтение ошибок: параметры не обновляются</source>
-        <translation>Reading fault codes: live data paused</translation>
-    </message>
-    <message>
         <source>Ошибки</source>
         <translation>Faults</translation>
     </message>
@@ -1199,14 +1210,6 @@
     <message>
         <source>Связь с контроллером:    </source>
         <translation>ECU link:    </translation>
-    </message>
-    <message>
-        <source>Чтобы они снова обновлялись, нажмите:</source>
-        <translation>To get it back, press:</translation>
-    </message>
-    <message>
-        <source>Продолжить чтение параметров</source>
-        <translation>Resume live data</translation>
     </message>
     <message>
         <source>OBD-II (любой автомобиль)</source>

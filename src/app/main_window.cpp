@@ -5,29 +5,25 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QFontMetrics>
-#include <QFrame>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QUrl>
-#include <cstdlib>
 
 #include "adapter/adapter_registry.h"
 #include "app/about_page.h"
-#include "app/banner.h"
 #include "app/chart_page.h"
+#include "app/fault_read_note.h"
 #include "app/faults_page.h"
 #include "app/obd_mode.h"
 #include "app/obd_panel.h"
 #include "app/session_host.h"
+#include "app/window_parts.h"
 #include "app/window_text.h"
 #include "catalogue/catalogue.h"
 #include "faults/faults.h"
-#include "link/port_discovery.h"
 #include "session/session_controller.h"
 #include "ui/widgets/dashboard.h"
 
@@ -44,20 +40,6 @@ constexpr int kColumnWidth = 161;
 // The fault-read note, in that column under the log switch.
 constexpr int kNoteTop = 296;
 constexpr int kNoteHeight = 116;
-
-// A caption wider than `width` breaks at the space nearest its middle.
-QString FitCaption(const QString& caption, const QFont& font, int width) {
-  if (QFontMetrics(font).horizontalAdvance(caption) <= width) return caption;
-  int best = -1;
-  for (int i = 0; i < caption.size(); ++i)
-    if (caption[i] == ' ' &&
-        (best < 0 || std::abs(i - caption.size() / 2) < std::abs(best - caption.size() / 2)))
-      best = i;
-  if (best < 0) return caption;
-  QString two = caption;
-  two[best] = '\n';
-  return two;
-}
 
 }  // namespace
 
@@ -76,15 +58,17 @@ MainWindow::MainWindow(const WindowOptions& options, QWidget* parent)
   buildFaultsPage();
   aboutText = new AboutPage(options_.language);
   pages->addTab(aboutText, tr("О программе"));
-  buildVehicleListPage();
+  vehicleListText = BuildVehicleListPage();
+  pages->addTab(vehicleListText, tr("Список автомобилей"));
   // "Графики": the session's values over time.
   chart_ = new ChartPage(*values_);
   chart_->setObjectName("TabSheet5");
   chart_->onError = [this](const std::string& message) { showError(message); };
   pages->addTab(chart_, tr("Графики"));
   buildSelectors();
-  buildStatusStrip();
-  banner = buildBanner();
+  statusLabel = BuildStatusStrip(this, QRect(0, 417, kClientWidth, 25));
+  banner = BuildBanner(this, QRect(0, kClientHeight - 113, kClientWidth, 113));
+  banner->installEventFilter(this);
   connectSession();
   obd_ = std::make_unique<ObdPanel>(*this, pages, dashboard_, faultsPage,
                                     options_.language == "en" ? obd::Lang::En : obd::Lang::Ru);
@@ -153,30 +137,8 @@ void MainWindow::buildDashboardPage() {
 void MainWindow::buildFaultReadNote() {
   // Under the selectors, beside the pages: it covers no gauge of any make,
   // and it is seen on the fault tab too, where the read was asked for.
-  faultReadNote = new QFrame(this);
-  faultReadNote->setObjectName("FaultReadNote");
-  faultReadNote->setGeometry(kColumnX, kNoteTop, kColumnWidth, kNoteHeight);
-  // Text and background both fixed: the theme's text colour (white in a
-  // dark one) on the pale yellow was unreadable.
-  faultReadNote->setStyleSheet(
-      "#FaultReadNote { background: #fff3b0; border: 1px solid #8a7000; }"
-      " #Label12 { color: #2b2200; background: transparent; border: none; }");
-  auto* text = new QLabel(tr("Чтение ошибок: параметры не обновляются") + ".\n" +
-                              tr("Чтобы они снова обновлялись, нажмите:"),
-                          faultReadNote);
-  text->setObjectName("Label12");
-  text->setWordWrap(true);
-  text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  text->setFont(UiFont(11, true));
-  text->setGeometry(5, 4, kColumnWidth - 10, 66);
-  auto* resume = new QPushButton(faultReadNote);
-  resume->setObjectName("ResumeLiveData");
-  resume->setFont(UiFont(11));
-  resume->setGeometry(4, kNoteHeight - 44, kColumnWidth - 8, 40);
-  resume->setText(
-      FitCaption(tr("Продолжить чтение параметров"), resume->font(), resume->width() - 12));
-  connect(resume, &QPushButton::clicked, this, [this] { onResumeLiveDataClicked(); });
-  faultReadNote->hide();
+  faultReadNote = new FaultReadNote(this, QRect(kColumnX, kNoteTop, kColumnWidth, kNoteHeight),
+                                    [this] { onResumeLiveDataClicked(); });
 }
 
 void MainWindow::buildFaultsPage() {
@@ -184,20 +146,6 @@ void MainWindow::buildFaultsPage() {
   faultsPage->onRead = [this] { onReadFaultsClicked(); };
   faultsPage->onClear = [this] { onClearFaultsConfirmed(); };
   pages->addTab(faultsPage, tr("Ошибки"));
-}
-
-void MainWindow::buildVehicleListPage() {
-  vehicleListText = new QPlainTextEdit();
-  vehicleListText->setObjectName("Memo3");
-  vehicleListText->setReadOnly(true);
-  vehicleListText->setFont(UiFont(16));
-  vehicleListText->setLineWrapMode(QPlainTextEdit::NoWrap);
-  vehicleListText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  vehicleListText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  QStringList vehicles;
-  for (const std::string& l : VehicleList()) vehicles << Shown(l);
-  vehicleListText->setPlainText(vehicles.join('\n'));
-  pages->addTab(vehicleListText, tr("Список автомобилей"));
 }
 
 void MainWindow::buildSelectors() {
@@ -244,30 +192,6 @@ void MainWindow::buildSelectors() {
           [this](int adapter) { obd_->adapterChosen(adapter); });
   connect(startButton, &QPushButton::clicked, this, [this] { onStartClicked(); });
   connect(logCheckBox, &QCheckBox::clicked, this, [this] { onLogToggled(); });
-}
-
-void MainWindow::buildStatusStrip() {
-  auto* strip = new QWidget(this);
-  strip->setObjectName("ToolBar1");
-  strip->setGeometry(0, 417, kClientWidth, 25);
-  strip->setAutoFillBackground(true);
-  auto* caption = new QLabel(tr("Связь с контроллером:    "), strip);
-  caption->setObjectName("Label11");
-  caption->setGeometry(6, 4, 150, 17);
-  statusLabel = new QLabel(Shown(kStatusNoLink), strip);
-  statusLabel->setObjectName("Label10");
-  statusLabel->setGeometry(156, 4, 400, 17);
-  statusLabel->setFont(UiFont(11, true));
-}
-
-QLabel* MainWindow::buildBanner() {
-  auto* image = new QLabel(this);
-  image->setObjectName("Image1");
-  image->setGeometry(0, kClientHeight - 113, kClientWidth, 113);
-  image->setPixmap(DrawBanner(kClientWidth, 113));
-  image->setCursor(Qt::PointingHandCursor);
-  image->installEventFilter(this);
-  return image;
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -333,9 +257,7 @@ void MainWindow::onMakeChosen() {
   ecuTypeList->clear();
   if (IsObdMake(make)) {
     // The generic mode: its protocols in the ECU-type list, its own pages.
-    for (ObdProtocol p : ObdProtocolChoices())
-      ecuTypeList->addItem(p == ObdProtocol::Auto ? tr("Автоопределение")
-                                                  : QString(ObdProtocolOf(p).name));
+    for (const QString& p : ObdProtocolItems()) ecuTypeList->addItem(p);
     ecuTypeList->setEnabled(true);
     ecuTypeList->setCurrentIndex(0);
     chooseMakeHint->hide();
@@ -453,10 +375,7 @@ void MainWindow::showError(const std::string& said) {
   if (modalErrors_ && !QGuiApplication::platformName().contains("offscreen")) {
     // Window-modal but not blocking: the session keeps running behind it and
     // no handler is re-entered from a nested event loop.
-    auto* box = new QMessageBox(QMessageBox::Critical, QApplication::applicationDisplayName(),
-                                Shown(message), QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    OpenErrorBox(this, Shown(message));
   }
 }
 

@@ -31,6 +31,7 @@ namespace kalvex {
 
 class AboutPage;
 class ChartPage;
+class FaultReadNote;
 class Dashboard;
 class FaultsPage;
 class ObdPanel;
@@ -107,10 +108,7 @@ class MainWindow : public QWidget, public SessionView {
   void buildDashboardPage();
   void buildFaultReadNote();
   void buildFaultsPage();
-  void buildVehicleListPage();
   void buildSelectors();
-  void buildStatusStrip();
-  QLabel* buildBanner();
   void restoreSettings();
   void replyHandled();  // one row per reply that set values; the fault-read note
 
@@ -129,7 +127,7 @@ class MainWindow : public QWidget, public SessionView {
   AboutPage* aboutText = nullptr;  // "О программе", with the language choice
   std::unique_ptr<SessionValues> values_ = std::make_unique<SessionValues>();
   ValueRecorder recorder_{values_.get()};  // the session's values, rows into values_
-  QFrame* faultReadNote = nullptr;  // "Чтение ошибок: ..." and the way back to live data
+  FaultReadNote* faultReadNote = nullptr;  // "Чтение ошибок: ..." and the way back to live data
   QLabel* chooseMakeHint = nullptr;
   FaultsPage* faultsPage = nullptr;  // faultList, clearFaultsButton, readFaultsButton
   QPlainTextEdit* vehicleListText = nullptr;
