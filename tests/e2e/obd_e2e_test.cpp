@@ -69,7 +69,8 @@ const BusCase kBuses[] = {
     {"kwp", "ISO 14230-4 KWP", "Engine (10)"},
 };
 
-// Every bus side by side: a car each for obd info and for the clear.
+// Every bus side by side: a car each for obd info (over a pseudo-terminal)
+// and for the clear (over TCP).
 TEST(ObdEndToEnd, EveryBusInfoShowsWhatTheCarHoldsAndMonitorClearsTheCodes) {
   struct Running {
     const BusCase& c;
@@ -82,8 +83,9 @@ TEST(ObdEndToEnd, EveryBusInfoShowsWhatTheCarHoldsAndMonitorClearsTheCodes) {
     const std::string p = c.protocol;
     r.infoSim =
         std::make_unique<ObdSim>(std::vector<std::string>{"--protocol", p}, "obd_info_sim_" + p);
-    r.clearSim =
-        std::make_unique<ObdSim>(std::vector<std::string>{"--protocol", p}, "obd_clear_sim_" + p);
+    // The clear talks to its car over loopback TCP, as to a Wi-Fi adapter.
+    r.clearSim = std::make_unique<ObdSim>(
+        std::vector<std::string>{"--protocol", p, "--tcp", "127.0.0.1:0"}, "obd_clear_sim_" + p);
     r.info = std::make_unique<Child>(
         std::vector<std::string>{"obd", "info", "--port", r.infoSim->port(), "--lang", "en"},
         "obd_info_" + p);
