@@ -133,7 +133,7 @@ CLI::App* Command(CLI::App& app, const char* name, const char* description, cons
   return sub;
 }
 
-void Build(CLI::App& app, RawLine& raw) {
+void BuildGlobalOptions(CLI::App& app, RawLine& raw) {
   app.formatter(std::make_shared<HelpFormatter>());
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.allow_extras();
@@ -157,7 +157,9 @@ void Build(CLI::App& app, RawLine& raw) {
       "  2  bad usage\n"
       "  3  monitor: no reply accepted; obd, monitor --obd: the car never answered\n"
       "  4  monitor, obd: the port failed during the run\n");
+}
 
+void BuildPorts(CLI::App& app, RawLine& raw) {
   CLI::App* ports =
       Command(app, "ports",
               "Lists the serial ports that open exclusively right now, one a line, as the\n"
@@ -173,7 +175,9 @@ void Build(CLI::App& app, RawLine& raw) {
   ports->add_option("--port", raw.ports, "also list PATH, after the ports found (repeatable)")
       ->type_name("PATH")
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
 
+void BuildDecode(CLI::App& app, RawLine& raw) {
   CLI::App* decode =
       Command(app, "decode",
               "Runs the handling of one accepted reply (decoder, fault list, clear reply)\n"
@@ -189,7 +193,9 @@ void Build(CLI::App& app, RawLine& raw) {
                    "each case's output is followed by an empty line");
   decode->add_option("HEX", raw.hex, "the reply's bytes (spaces between them optional)")
       ->type_name("");
+}
 
+void BuildSimulate(CLI::App& app, RawLine& raw) {
   CLI::App* simulate =
       Command(app, "simulate",
               "Serves a simulated adapter (ELM327 or Kesta-mini, whichever set-up line\n"
@@ -236,7 +242,22 @@ void Build(CLI::App& app, RawLine& raw) {
                    "with --obd, the engine says \"response pending\" (7F xx 78)\n"
                    "for S seconds (0 to 60) before each answer")
       ->type_name("S");
+}
 
+// The generic OBD-II side of monitor, after its session options.
+void MonitorObdOptions(CLI::App* monitor, RawLine& raw) {
+  monitor->add_flag("--obd", raw.obd,
+                    "generic OBD-II (ELM327 only): the supported PIDs polled,\n"
+                    "columns OBD_0C ... (OBD_0D_7E9 where two ECUs answer)");
+  ObdProtocolOption(monitor, raw);
+  monitor->add_option("--pids", raw.pids, "with --obd: the PIDs to poll, hex, comma-separated")
+      ->type_name("LIST");
+  monitor->add_flag("--yes", raw.yes,
+                    "with --obd --clear: clear without asking (scripts); without\n"
+                    "it the question needs a terminal");
+}
+
+void BuildMonitor(CLI::App& app, RawLine& raw) {
   CLI::App* monitor =
       Command(app, "monitor",
               "Runs a diagnostic session on a serial port or a Wi-Fi adapter without a\n"
@@ -288,16 +309,10 @@ void Build(CLI::App& app, RawLine& raw) {
                    "adapter sent not one line in S seconds (default 30; 0 never)")
       ->type_name("S");
 
-  monitor->add_flag("--obd", raw.obd,
-                    "generic OBD-II (ELM327 only): the supported PIDs polled,\n"
-                    "columns OBD_0C ... (OBD_0D_7E9 where two ECUs answer)");
-  ObdProtocolOption(monitor, raw);
-  monitor->add_option("--pids", raw.pids, "with --obd: the PIDs to poll, hex, comma-separated")
-      ->type_name("LIST");
-  monitor->add_flag("--yes", raw.yes,
-                    "with --obd --clear: clear without asking (scripts); without\n"
-                    "it the question needs a terminal");
+  MonitorObdOptions(monitor, raw);
+}
 
+void BuildObd(CLI::App& app, RawLine& raw) {
   CLI::App* obd =
       Command(app, "obd",
               "Talks to a car in generic OBD-II (SAE J1979) through an ELM327 and prints\n"
@@ -313,7 +328,9 @@ void Build(CLI::App& app, RawLine& raw) {
       ->type_name("PORT");
   ObdProtocolOption(obd, raw);
   obd->add_flag("--log", raw.writeLog, "write the session log file");
+}
 
+void BuildReplay(CLI::App& app, RawLine& raw) {
   CLI::App* replay =
       Command(app, "replay",
               "Turns the \" -E- \" lines of a log written during an ELM327 session into the\n"
@@ -334,6 +351,16 @@ void Build(CLI::App& app, RawLine& raw) {
   replay
       ->add_option("--csv", raw.csv, "write the CSV to FILE instead of stdout (not the log itself)")
       ->type_name("FILE");
+}
+
+void Build(CLI::App& app, RawLine& raw) {
+  BuildGlobalOptions(app, raw);
+  BuildPorts(app, raw);
+  BuildDecode(app, raw);
+  BuildSimulate(app, raw);
+  BuildMonitor(app, raw);
+  BuildObd(app, raw);
+  BuildReplay(app, raw);
 
   // "kalvex-cli help" is the overview too; not listed.
   app.add_subcommand("help")->group("")->allow_extras();
@@ -551,6 +578,20 @@ std::string TakeReplay(const CLI::App& sub, const RawLine& raw, ReplayOptions& o
   return TakeMakeAndEcu(raw, o.make, o.ecu);
 }
 
+// The options of the command given, checked and kept in its options;
+// what is wrong with them, or empty.
+std::string TakeCommand(const std::string& command, const CLI::App& sub, const RawLine& raw,
+                        CommandLine& line) {
+  std::string problem;
+  if (command == "ports") problem = TakePorts(raw, line.ports);
+  if (command == "decode") problem = TakeDecode(sub, raw, line.decode);
+  if (command == "simulate") problem = TakeSimulate(sub, raw, line.simulate);
+  if (command == "monitor") problem = TakeMonitor(sub, raw, line.monitor);
+  if (command == "replay") problem = TakeReplay(sub, raw, line.replay);
+  if (command == "obd") problem = TakeObd(sub, raw, line.obd);
+  return problem;
+}
+
 const CLI::App* ParsedCommand(const CLI::App& app) {
   const auto parsed = app.get_subcommands();
   return parsed.empty() ? nullptr : parsed.front();
@@ -640,13 +681,7 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args, CommandLine&
   if (command == "help") return Print(MainHelp());
   if (!unknown.empty()) return Fail(command, "unknown or incomplete argument: " + unknown.front());
 
-  std::string problem;
-  if (command == "ports") problem = TakePorts(raw, line.ports);
-  if (command == "decode") problem = TakeDecode(*sub, raw, line.decode);
-  if (command == "simulate") problem = TakeSimulate(*sub, raw, line.simulate);
-  if (command == "monitor") problem = TakeMonitor(*sub, raw, line.monitor);
-  if (command == "replay") problem = TakeReplay(*sub, raw, line.replay);
-  if (command == "obd") problem = TakeObd(*sub, raw, line.obd);
+  const std::string problem = TakeCommand(command, *sub, raw, line);
   line.monitor.english = line.obd.english = line.language == "en";
   if (!problem.empty()) return Fail(command, problem);
   line.command = command;
