@@ -35,16 +35,16 @@ ObdDashboard::ObdDashboard(obd::Lang lang, QWidget* parent) : QWidget(parent) {
   identity_->setObjectName("ObdIdentity");
   identity_->setGeometry(8, 2, 665, 18);
   identity_->setFont(UiFont(11));
-  for (const ObdGaugeSpec& spec : ObdGaugeSpecs()) {
+  for (const ObdGaugeEntry& gaugeRow : ObdGaugeEntries()) {
     Pair p;
-    p.gauge = MakeGauge(spec.kind, ObdGaugeSettings(spec, lang), this);
-    p.gauge->setObjectName(QString("ObdGauge_%1").arg(spec.pid, 2, 16, QChar('0')).toUpper());
+    p.gauge = MakeGauge(gaugeRow.kind, ObdGaugeSettings(gaugeRow, lang), this);
+    p.gauge->setObjectName(QString("ObdGauge_%1").arg(gaugeRow.pid, 2, 16, QChar('0')).toUpper());
     p.gauge->hide();
-    if (spec.dial) {
-      p.readout = new ValueDisplay(ObdReadoutSettings(spec, lang), this);
+    if (gaugeRow.dial) {
+      p.readout = new ValueDisplay(ObdReadoutSettings(gaugeRow, lang), this);
       p.readout->hide();
     }
-    gauges_[spec.pid] = p;
+    gauges_[gaugeRow.pid] = p;
   }
   note_ = new QLabel(tr("Чтение ошибок: параметры не обновляются"), this);
   note_->setObjectName("ObdFaultReadNote");

@@ -43,12 +43,12 @@ ObdProtocol ObdProtocolChoice(int item) {
                                                         : ObdProtocol::Auto;
 }
 
-const std::vector<ObdGaugeSpec>& ObdGaugeSpecs() {
+const std::vector<ObdGaugeEntry>& ObdGaugeEntries() {
   // The scales span what an engine shows in use, inside the standard's range
   // (engine speed runs to 16383 there, the module voltage to 65 V); the
   // alarm limits are those of the makers' dashboard where it has the gauge.
   // clang-format off
-  static const std::vector<ObdGaugeSpec> specs = {
+  static const std::vector<ObdGaugeEntry> gaugeRows = {
     {0x0C, K::Meter180, 209, 145, QT_TRANSLATE_NOOP("kalvex", "Обороты двигателя,"), QT_TRANSLATE_NOOP("kalvex", "об/мин"), 0, 8000, -1, 6500, 4, 4, "####0", true},
     {0x0D, K::Meter180, 209, 145, QT_TRANSLATE_NOOP("kalvex", "Скорость,"), QT_TRANSLATE_NOOP("kalvex", "км/ч"), 0, 240, -1, 180, 6, 2, "##0", true},
     {0x42, K::Meter120, 209, 145, QT_TRANSLATE_NOOP("kalvex", "Напряжение бортовой сети,"), QT_TRANSLATE_NOOP("kalvex", "В"), 6, 18, 9, 15, 6, 2, "##0.0", true},
@@ -61,7 +61,7 @@ const std::vector<ObdGaugeSpec>& ObdGaugeSpecs() {
     {0x2F, K::VMeter, 81, 192, QT_TRANSLATE_NOOP("kalvex", "Уровень"), QT_TRANSLATE_NOOP("kalvex", "топлива"), 0, 100, 10, 200, 5, 2, "##0", false},
   };
   // clang-format on
-  return specs;
+  return gaugeRows;
 }
 
 namespace {
@@ -72,17 +72,18 @@ std::string UnitOf(uint8_t pid, obd::Lang lang) {
 }
 
 // The scale, kept inside what the PID can carry.
-void ClampToPid(const ObdGaugeSpec& spec, GaugeSettings& s) {
-  if (const obd::Pid* row = obd::FindPid(spec.pid)) {
-    s.valueFrom = std::max(spec.from, row->min);
-    s.valueTo = std::min(spec.to, row->max);
+void ClampToPid(const ObdGaugeEntry& gaugeRow, GaugeSettings& s) {
+  if (const obd::Pid* row = obd::FindPid(gaugeRow.pid)) {
+    s.valueFrom = std::max(gaugeRow.from, row->min);
+    s.valueTo = std::min(gaugeRow.to, row->max);
   }
 }
 
-Sectors DialSectors(const ObdGaugeSpec& spec) {
+Sectors DialSectors(const ObdGaugeEntry& gaugeRow) {
   // Green up to the alarm, yellow for the last stretch before it, red above.
-  const double span = spec.to - spec.from;
-  const int alarm = std::clamp(static_cast<int>((spec.upper - spec.from) / span * 1000), 0, 1000);
+  const double span = gaugeRow.to - gaugeRow.from;
+  const int alarm =
+      std::clamp(static_cast<int>((gaugeRow.upper - gaugeRow.from) / span * 1000), 0, 1000);
   const int warn = std::max(0, alarm - 150);
   return {Sector{0, warn, colors::kGreen}, Sector{warn + 1, alarm, colors::kYellow},
           Sector{alarm + 1, 1000, colors::kRed}};
@@ -90,29 +91,29 @@ Sectors DialSectors(const ObdGaugeSpec& spec) {
 
 }  // namespace
 
-GaugeSettings ObdGaugeSettings(const ObdGaugeSpec& spec, obd::Lang lang) {
+GaugeSettings ObdGaugeSettings(const ObdGaugeEntry& gaugeRow, obd::Lang lang) {
   GaugeSettings s;
-  s.name1 = spec.name1;
-  s.name2 = spec.name2;
-  s.unit = UnitOf(spec.pid, lang);
-  s.valueFormat = spec.format;
-  s.valueFrom = spec.from;
-  s.valueTo = spec.to;
-  ClampToPid(spec, s);
-  s.limitLower = spec.lower;
-  s.limitUpper = spec.upper;
-  s.steps = spec.steps;
-  s.subSteps = spec.subSteps;
+  s.name1 = gaugeRow.name1;
+  s.name2 = gaugeRow.name2;
+  s.unit = UnitOf(gaugeRow.pid, lang);
+  s.valueFormat = gaugeRow.format;
+  s.valueFrom = gaugeRow.from;
+  s.valueTo = gaugeRow.to;
+  ClampToPid(gaugeRow, s);
+  s.limitLower = gaugeRow.lower;
+  s.limitUpper = gaugeRow.upper;
+  s.steps = gaugeRow.steps;
+  s.subSteps = gaugeRow.subSteps;
   s.scaleFormat = "##0";
-  const bool alarms = spec.upper < spec.to || spec.lower > spec.from;
-  if (spec.dial) {
+  const bool alarms = gaugeRow.upper < gaugeRow.to || gaugeRow.lower > gaugeRow.from;
+  if (gaugeRow.dial) {
     s.options = kOptBevelOuter | kOptName1 | kOptName2 | kOptOverflow | kOptSector |
                 (alarms ? kOptLimit : 0u);
-    s.sectors = DialSectors(spec);
+    s.sectors = DialSectors(gaugeRow);
     s.pointerColor = colors::kLime;
     s.scaleColor = colors::kBlack;
     s.minVisible = false;
-  } else if (spec.kind == GaugeKind::Thermometer) {
+  } else if (gaugeRow.kind == GaugeKind::Thermometer) {
     s.options = kOptValue | kOptName1 | kOptName2 | kOptUnit;
     s.drawLine = false;
     s.scaleSpacing = 2;
@@ -128,12 +129,12 @@ GaugeSettings ObdGaugeSettings(const ObdGaugeSpec& spec, obd::Lang lang) {
   return s;
 }
 
-GaugeSettings ObdReadoutSettings(const ObdGaugeSpec& spec, obd::Lang lang) {
+GaugeSettings ObdReadoutSettings(const ObdGaugeEntry& gaugeRow, obd::Lang lang) {
   GaugeSettings s;
-  s.unit = UnitOf(spec.pid, lang);
-  s.valueFormat = spec.format;
-  s.valueFrom = spec.from;
-  s.valueTo = spec.to;
+  s.unit = UnitOf(gaugeRow.pid, lang);
+  s.valueFormat = gaugeRow.format;
+  s.valueFrom = gaugeRow.from;
+  s.valueTo = gaugeRow.to;
   s.options = kOptUnit;
   s.valueColor = colors::kLime;
   s.valueBoxColor = colors::kBlack;
@@ -143,7 +144,7 @@ GaugeSettings ObdReadoutSettings(const ObdGaugeSpec& spec, obd::Lang lang) {
 std::vector<ObdGaugePlace> ObdDashboardLayout(const std::set<uint8_t>& supported) {
   std::vector<ObdGaugePlace> out;
   int dialX = kLeft, columnX = kLeft;
-  for (const ObdGaugeSpec& s : ObdGaugeSpecs()) {
+  for (const ObdGaugeEntry& s : ObdGaugeEntries()) {
     if (!supported.count(s.pid)) continue;
     if (s.dial) {
       const QRect gauge(dialX, kDialTop, s.width, s.height);

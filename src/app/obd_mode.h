@@ -33,7 +33,7 @@ ObdProtocol ObdProtocolChoice(int item);
 
 // One gauge of the generic dashboard: the PID it shows, the widget kind,
 // its size, and its scale inside the PID's published range.
-struct ObdGaugeSpec {
+struct ObdGaugeEntry {
   uint8_t pid;
   GaugeKind kind;
   int width, height;
@@ -47,10 +47,10 @@ struct ObdGaugeSpec {
 };
 // The standard set in the order the dashboard fills: the dials on the top
 // row, the columns below.
-const std::vector<ObdGaugeSpec>& ObdGaugeSpecs();
-// The settings a spec's gauge is built with, the unit in `lang`.
-GaugeSettings ObdGaugeSettings(const ObdGaugeSpec& spec, obd::Lang lang);
-GaugeSettings ObdReadoutSettings(const ObdGaugeSpec& spec, obd::Lang lang);
+const std::vector<ObdGaugeEntry>& ObdGaugeEntries();
+// The settings a gaugeRow's gauge is built with, the unit in `lang`.
+GaugeSettings ObdGaugeSettings(const ObdGaugeEntry& gaugeRow, obd::Lang lang);
+GaugeSettings ObdReadoutSettings(const ObdGaugeEntry& gaugeRow, obd::Lang lang);
 
 // Where each shown gauge goes for the PIDs the car supports: the supported
 // ones of the standard set, each row packed from the left (no gaps). `readout`

@@ -73,20 +73,20 @@ TEST(ObdDashboardLayout, ScalesStayInsideWhatThePidCarries) {
       {0x0D, {0, 255}}, {0x0F, {-40, 215}},  {0x10, {0, 655.35}}, {0x11, {0, 100}},
       {0x2F, {0, 100}}, {0x42, {0, 65.535}},
   };
-  ASSERT_EQ(ObdGaugeSpecs().size(), published.size());
-  for (const ObdGaugeSpec& spec : ObdGaugeSpecs()) {
-    SCOPED_TRACE(spec.pid);
-    const auto range = published.at(spec.pid);
+  ASSERT_EQ(ObdGaugeEntries().size(), published.size());
+  for (const ObdGaugeEntry& gaugeRow : ObdGaugeEntries()) {
+    SCOPED_TRACE(gaugeRow.pid);
+    const auto range = published.at(gaugeRow.pid);
     for (obd::Lang lang : {obd::Lang::Ru, obd::Lang::En}) {
-      const GaugeSettings s = ObdGaugeSettings(spec, lang);
+      const GaugeSettings s = ObdGaugeSettings(gaugeRow, lang);
       EXPECT_GE(s.valueFrom, range.first);
       EXPECT_LE(s.valueTo, range.second);
       EXPECT_LT(s.valueFrom, s.valueTo);
       EXPECT_FALSE(s.unit.empty());
     }
   }
-  EXPECT_EQ(ObdGaugeSettings(ObdGaugeSpecs()[0], obd::Lang::Ru).unit, "об/мин");
-  EXPECT_EQ(ObdGaugeSettings(ObdGaugeSpecs()[0], obd::Lang::En).unit, "rpm");
+  EXPECT_EQ(ObdGaugeSettings(ObdGaugeEntries()[0], obd::Lang::Ru).unit, "об/мин");
+  EXPECT_EQ(ObdGaugeSettings(ObdGaugeEntries()[0], obd::Lang::En).unit, "rpm");
 }
 
 TEST(ObdReadinessWords, TheWordAgreesWithTheName) {
