@@ -48,7 +48,7 @@ struct ObdGaugeEntry {
 // The standard set in the order the dashboard fills: the dials on the top
 // row, the columns below.
 const std::vector<ObdGaugeEntry>& ObdGaugeEntries();
-// The settings a gaugeRow's gauge is built with, the unit in `lang`.
+// The settings an entry's gauge is built with, the unit in `lang`.
 GaugeSettings ObdGaugeSettings(const ObdGaugeEntry& gaugeRow, obd::Lang lang);
 GaugeSettings ObdReadoutSettings(const ObdGaugeEntry& gaugeRow, obd::Lang lang);
 
