@@ -55,7 +55,12 @@ bool AdapterSim::handleChunk(const std::string& chunk, std::string& now,
     std::string line;
     for (char c : body)
       if (c != '\n') line += c;  // the chip ignores line feeds
+    // The chip takes one command at a time: a line that came with the one
+    // before is answered after that one's prompt, not beside it.
+    const int busyUntil = later.empty() ? 0 : later.back().atMs;
+    const size_t first = later.size();
     obdElm_->handleLine(line, now, later);
+    for (size_t i = first; i < later.size(); ++i) later[i].atMs += busyUntil;
     return cmd == "ATZ";
   }
   if (cmd == "ATZ") {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -472,6 +473,31 @@ TEST(ObdElm327Sim, AnyLineEndsInAPromptWithItsPartsInOrder) {
       ASSERT_EQ(std::count(text.begin(), text.end(), '>'), 1) << line << "\n" << text;
       ASSERT_GE(promptAt, 0);
     }
+  }
+}
+
+// Several lines in one write: each is answered after the prompt of the one
+// before, never beside it (found by fuzzing: "S50" and its repeat).
+TEST(ObdAdapterSim, LinesSentTogetherAreAnsweredOneAfterAnother) {
+  for (const char* bytes : {"s50\r\r", "0100\r0100\r", "ATZ\r0902\r03\r"}) {
+    SCOPED_TRACE(bytes);
+    AdapterSim adapter(ObdSimOptions{});
+    std::string now;
+    std::vector<TimedText> later;
+    adapter.feed("ATE0\r", now, later);
+    later.clear();
+    adapter.feed(bytes, now, later);
+    int at = 0, prompts = 0, lastPromptAt = -1;
+    for (const TimedText& t : later) {
+      EXPECT_GE(t.atMs, at) << t.text;
+      at = t.atMs;
+      if (t.text.find('>') != std::string::npos) {
+        EXPECT_GE(t.atMs, lastPromptAt);
+        lastPromptAt = t.atMs;
+        ++prompts;
+      }
+    }
+    EXPECT_EQ(prompts, static_cast<int>(std::count(bytes, bytes + std::strlen(bytes), '\r')));
   }
 }
 
