@@ -100,12 +100,13 @@ stop_demo
 # and read for faults first, with the gauges dimmed and still; then the
 # value boxes light green and the needles move. Both are looked for in the
 # gauges' part of the page (below the note that covers its top line while
-# faults are read), a second apart, for at most a minute.
+# faults are read), about a second apart, for at most a minute.
 start_demo 17,0
 gauges="$((left + 8)) $((top + 48)) 660 362"
 xwd -id "$wid" -silent >"$work/obd-a.xwd" || fail "kalvex.exe --demo --select 17,0: xwd failed"
 found="" lit=0 moved=0
-for _ in $(seq 60); do
+deadline=$((SECONDS + 60))
+while [ "$SECONDS" -lt "$deadline" ]; do
   sleep 1
   before_lit=$lit
   xwd -id "$wid" -silent >"$work/obd-b.xwd" || fail "kalvex.exe --demo --select 17,0: xwd failed"
@@ -128,7 +129,7 @@ done
 python3 "$pixels" png "$work/obd-b.xwd" "$win/screenshot-wine-obd.png" \
   "$left" "$top" 861 555 || fail "kalvex.exe --demo --select 17,0: no PNG of the window"
 echo "window: kalvex.exe --demo --select 17,0: generic OBD-II car found, the gauges show" \
-  "values ($lit green pixels) and move ($moved pixels changed in a second)" \
+  "values ($lit green pixels) and move ($moved pixels changed from one look to the next)" \
   "($win/screenshot-wine-obd.png)"
 stop_demo
 
