@@ -8,8 +8,8 @@ qt6-l10n-tools qt6-tools-dev libcli11-dev"
 KALVEX_WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix wine wine64 googletest"
 # The window for Windows: Qt cross-built from Debian's source (needs
 # dpkg-dev for apt-get source), the NSIS installer, and Xvfb to look at the
-# window under wine (xdotool clicks, xwd looks).
-KALVEX_WINDOWS_GUI_PACKAGES="dpkg-dev nsis xvfb xdotool x11-apps"
+# window under wine (xdotool clicks, xwd looks, python3 reads its pixels).
+KALVEX_WINDOWS_GUI_PACKAGES="dpkg-dev nsis xvfb xdotool x11-apps python3"
 
 kalvex_install_missing() {  # kalvex_install_missing [PACKAGES [APT-OPTIONS]] (default: KALVEX_PACKAGES)
   local missing=""

@@ -47,9 +47,12 @@ install(FILES ${KALVEX_DEJAVU_DIR}/DejaVuSans.ttf ${KALVEX_DEJAVU_DIR}/DejaVuSan
         DESTINATION fonts)
 install(FILES ${KALVEX_DEJAVU_LICENSE} DESTINATION fonts RENAME LICENSE-DejaVu.txt)
 
-# The DLLs copied above keep their debug sections (Qt's cross build is
-# RelWithDebInfo-like); the installed copies lose them, the originals stay.
-# CPACK_STRIP_FILES strips only the programs built here.
+# The DLLs copied above keep their debug sections and their symbol tables,
+# which Windows never reads (it links by the export table): the installed
+# copies lose both, the originals stay. --strip-unneeded, as for shared
+# libraries on Linux: Qt's DLLs shrink by a third, libstdc++-6.dll from
+# 23.7 MB to 2 MB (--strip-debug left 4.3 MB). CPACK_STRIP_FILES strips only
+# the programs built here.
 find_program(KALVEX_MINGW_STRIP NAMES x86_64-w64-mingw32-strip ${CMAKE_STRIP})
 if(NOT KALVEX_MINGW_STRIP)
   message(FATAL_ERROR "x86_64-w64-mingw32-strip not found (strips the installer's DLLs)")
@@ -57,7 +60,7 @@ endif()
 install(CODE "
   file(GLOB_RECURSE kalvex_dlls \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/*.dll\")
   foreach(dll IN LISTS kalvex_dlls)
-    execute_process(COMMAND \"${KALVEX_MINGW_STRIP}\" --strip-debug \"\${dll}\"
+    execute_process(COMMAND \"${KALVEX_MINGW_STRIP}\" --strip-unneeded \"\${dll}\"
                     RESULT_VARIABLE status)
     if(NOT status EQUAL 0)
       message(FATAL_ERROR \"cannot strip \${dll}\")
