@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <utility>
 
 #include "link/va_comm.h"
 
@@ -63,6 +65,38 @@ void RunHandler(Core& core, uint64_t id, Session& s, const Handler& handler, siz
     }
   } settle{core, id};
   handler(waiting);
+}
+
+// Posts `message` to the error handler of session `s`. The closure holds the
+// core weakly and names the session by id, so one that runs after a close, a
+// reopen or the port's end finds nothing to act on.
+template <class Core, class Session>
+void PostError(const std::weak_ptr<Core>& weak, const Session& s, std::string message) {
+  if (!s.dispatch) return;
+  s.dispatch([weak, id = s.id, message = std::move(message)] {
+    auto core = weak.lock();
+    if (!core || !core->Current(id) || !core->errorHandler) return;
+    auto handler = core->errorHandler;  // may replace itself or close the port
+    handler(message);
+  });
+}
+
+// A received-bytes notification on the user-interface thread, once the
+// backend has counted the `waiting` bytes: none (someone read them
+// meanwhile) arms the session again, no handler parks it, else the handler
+// runs.
+template <class Core, class Session>
+void Deliver(Core& core, uint64_t id, Session& s, size_t waiting) {
+  if (waiting == 0) {
+    s.SetRx(Session::Rx::Armed);
+    return;
+  }
+  if (!core.rxHandler) {
+    s.SetRx(Session::Rx::Parked);
+    return;
+  }
+  auto handler = core.rxHandler;  // may replace itself or close the port
+  RunHandler(core, id, s, handler, waiting);
 }
 
 // What a port keeps across opens: the current open (null while closed) and

@@ -182,13 +182,7 @@ class VaCommPosting {
     s.eventWake.Wake();
     s.writeWake.Wake();
     s.writeRoom.notify_all();
-    if (!s.dispatch) return;
-    s.dispatch([weak, id = s.id, message = std::move(message)] {
-      auto core = weak.lock();
-      if (!core || !core->Current(id) || !core->errorHandler) return;
-      auto handler = core->errorHandler;  // may replace itself or close the port
-      handler(message);
-    });
+    va_comm_backend::PostError(weak, s, std::move(message));
   }
 
   static void PostRx(const std::weak_ptr<Core>& weak, VaCommSession& s) {
@@ -206,17 +200,8 @@ class VaCommPosting {
       PostFailure(weak, *s, QueueStatusFailure(errno));
       return;
     }
-    if (waiting <= 0) {  // someone read them meanwhile
-      s->emptyDelivery = true;
-      s->SetRx(VaCommSession::Rx::Armed);
-      return;
-    }
-    if (!core->rxHandler) {
-      s->SetRx(VaCommSession::Rx::Parked);
-      return;
-    }
-    auto handler = core->rxHandler;  // may replace itself or close the port
-    va_comm_backend::RunHandler(*core, id, *s, handler, static_cast<size_t>(waiting));
+    if (waiting <= 0) s->emptyDelivery = true;
+    va_comm_backend::Deliver(*core, id, *s, static_cast<size_t>(std::max(0, waiting)));
   }
 
   static void EventLoop(std::weak_ptr<Core> weak, VaCommSession* s) {

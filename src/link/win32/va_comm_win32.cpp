@@ -184,13 +184,7 @@ class VaCommPosting {
     if (s.failed.exchange(true)) return;
     s.stopEvent.Set();  // both threads stop touching the device
     s.writeRoom.notify_all();
-    if (!s.dispatch) return;
-    s.dispatch([weak, id = s.id, message = std::move(message)] {
-      auto core = weak.lock();
-      if (!core || !core->Current(id) || !core->errorHandler) return;
-      auto handler = core->errorHandler;
-      handler(message);
-    });
+    va_comm_backend::PostError(weak, s, std::move(message));
   }
 
   static void DeliverRx(const std::weak_ptr<Core>& weak, uint64_t id) {
@@ -204,16 +198,7 @@ class VaCommPosting {
       PostFailure(weak, *s, msg::WithCode(msg::kStatistics, static_cast<int>(error)));
       return;
     }
-    if (waiting == 0) {
-      s->SetRx(Session::Rx::Armed);
-      return;
-    }
-    if (!core->rxHandler) {
-      s->SetRx(Session::Rx::Parked);
-      return;
-    }
-    auto handler = core->rxHandler;  // may replace itself or close the port
-    va_comm_backend::RunHandler(*core, id, *s, handler, static_cast<size_t>(waiting));
+    va_comm_backend::Deliver(*core, id, *s, static_cast<size_t>(waiting));
   }
 
   // Posts a notification when armed and bytes wait.
