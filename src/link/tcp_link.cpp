@@ -17,34 +17,15 @@ namespace kalvex {
 namespace msg = va_comm_messages;
 
 // One connection: the socket, the I/O thread and the two queues.
-struct TcpSession {
-  enum class Rx { Armed, InFlight, Parked };
-
-  uint64_t id = 0;
+struct TcpSession : va_comm_backend::SessionBase {
   std::string address;  // "HOST:PORT", for the messages
   net::Socket sock;
   net::Socket wakeRead, wakeWrite;
-  TVaDispatcher dispatch;
   std::thread thread;
-  std::atomic<bool> stop{false};
-  std::atomic<bool> failed{false};  // reported once
-
-  std::mutex rxMutex;
-  Rx rx = Rx::Armed;  // under rxMutex
-
-  // User-interface thread only.
-  bool inHandler = false;
-  bool notifyRequested = false;
-  size_t readInHandler = 0;
 
   std::mutex inMutex;
   std::vector<uint8_t> inbox;  // under inMutex; at most inboxCapacity bytes
   size_t inboxCapacity = 4096;
-
-  std::mutex writeMutex;
-  std::condition_variable writeRoom;
-  std::vector<uint8_t> writeQueue;  // under writeMutex
-  size_t writeCapacity = 2048;
 
   ~TcpSession() {
     stop = true;

@@ -3,26 +3,49 @@
 //
 // The received-bytes notification rule: at most one notification in flight;
 // after the handler, another comes only if it read something or asked for
-// one, otherwise the port stays parked until requestRxNotify(). The session
-// holds `rxMutex`, `rx` (Armed/InFlight/Parked), `SetRx`, and the
-// user-interface thread's `inHandler`, `notifyRequested` and `readInHandler`.
-//
-// The write queue: `writeMutex`, `writeRoom`, `writeQueue`, `writeCapacity`
-// and `failed`.
+// one, otherwise the port stays parked until requestRxNotify(). A session
+// derives from SessionBase and adds `SetRx`, which wakes its own threads.
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "link/va_comm.h"
 
 namespace kalvex::va_comm_backend {
+
+// The state each backend's session holds for the code here; the backend
+// adds its device, threads and wake-ups.
+struct SessionBase {
+  enum class Rx { Armed, InFlight, Parked };
+
+  uint64_t id = 0;
+  TVaDispatcher dispatch;
+  std::atomic<bool> stop{false};
+  std::atomic<bool> failed{false};  // device gone, line error or peer lost: reported once
+
+  std::mutex rxMutex;
+  Rx rx = Rx::Armed;  // under rxMutex
+
+  // User-interface thread only.
+  bool inHandler = false;
+  bool notifyRequested = false;
+  size_t readInHandler = 0;
+
+  std::mutex writeMutex;
+  std::condition_variable writeRoom;
+  std::vector<uint8_t> writeQueue;  // under writeMutex
+  size_t writeCapacity = 0;
+};
 
 // Arms a parked session again (the caller's rule decides when).
 template <class Session>

@@ -113,36 +113,17 @@ void SetModemLine(int fd, int line, bool on, const char* failure) {
 
 // One open of the device: descriptor, threads, write queue. Owned by Core;
 // destroying it stops and joins the threads, then lets the device go.
-struct VaCommSession {
-  enum class Rx { Armed, InFlight, Parked };
-
-  uint64_t id = 0;
+struct VaCommSession : va_comm_backend::SessionBase {
   int fd = -1;
-  TVaDispatcher dispatch;
   bool watchRx = true;  // ceRxChar in MonitorEvents
 
   WakePipe eventWake;
   WakePipe writeWake;
   std::thread eventThread;
   std::thread writeThread;
-  std::atomic<bool> stop{false};
-  std::atomic<bool> failed{false};  // device gone or line error: reported once
-
-  std::mutex rxMutex;
-  Rx rx = Rx::Armed;  // under rxMutex
   // The last delivery found nothing waiting although the device was
   // readable: the event thread asks the queue itself next time.
   std::atomic<bool> emptyDelivery{false};
-
-  // User-interface thread only.
-  bool inHandler = false;
-  bool notifyRequested = false;
-  size_t readInHandler = 0;
-
-  std::mutex writeMutex;
-  std::condition_variable writeRoom;
-  std::vector<uint8_t> writeQueue;  // under writeMutex
-  size_t writeCapacity = 0;
 
   ~VaCommSession() {
     stop = true;

@@ -98,35 +98,16 @@ bool IsGoneError(DWORD e) {
 
 }  // namespace
 
-struct VaCommSession {
-  enum class Rx { Armed, InFlight, Parked };
-
-  uint64_t id = 0;
+struct VaCommSession : va_comm_backend::SessionBase {
   HANDLE handle = INVALID_HANDLE_VALUE;
-  TVaDispatcher dispatch;
   DWORD mask = 0;
 
   Event stopEvent{true};
   Event rearmEvent{false};
   Event writeData{false};
+  Event readDone{true};  // user-interface thread only
   std::thread eventThread;
   std::thread writeThread;
-  std::atomic<bool> stop{false};
-  std::atomic<bool> failed{false};
-
-  std::mutex rxMutex;
-  Rx rx = Rx::Armed;
-
-  // User-interface thread only.
-  bool inHandler = false;
-  bool notifyRequested = false;
-  size_t readInHandler = 0;
-  Event readDone{true};
-
-  std::mutex writeMutex;
-  std::condition_variable writeRoom;
-  std::vector<uint8_t> writeQueue;
-  size_t writeCapacity = 0;
 
   ~VaCommSession() {
     stop = true;
