@@ -21,7 +21,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -31,6 +30,7 @@
 #include "cli/commands.h"
 #include "cli/csv_output.h"
 #include "cli/event_loop.h"
+#include "cli/log_replay.h"
 #include "cli/stop_signals.h"
 #include "link/link_factory.h"
 #include "obd/ecu_name.h"
@@ -425,6 +425,11 @@ int RunObdMonitor(const MonitorOptions& o) {
 }
 
 int RunObdReplay(const ReplayOptions& o) {
+  // Before the log is read: a CSV over it would leave no log behind.
+  if (!o.csvPath.empty() && SameFile(o.logPath, o.csvPath)) {
+    std::fprintf(stderr, "kalvex-cli replay: --csv names the log itself\n");
+    return 2;
+  }
   FILE* in = OpenFileUtf8(o.logPath, "rb");
   if (!in) {
     std::fprintf(stderr, "kalvex-cli replay: cannot read %s: %s\n", o.logPath.c_str(),
@@ -462,10 +467,6 @@ int RunObdReplay(const ReplayOptions& o) {
   }
   FILE* out = stdout;
   if (!o.csvPath.empty()) {
-    if (std::filesystem::path(o.csvPath) == std::filesystem::path(o.logPath)) {
-      std::fprintf(stderr, "kalvex-cli replay: --csv names the log itself\n");
-      return 2;
-    }
     out = OpenFileUtf8(o.csvPath, "wb");
     if (!out) {
       std::fprintf(stderr, "kalvex-cli replay: cannot write %s: %s\n", o.csvPath.c_str(),
