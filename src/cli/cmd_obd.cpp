@@ -13,7 +13,6 @@
 #ifdef _WIN32
 #include <io.h>
 #else
-#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -227,9 +226,7 @@ struct Run {
 
 int RunObdInfo(const ObdInfoOptions& o) {
   const obd::Lang lang = o.english ? obd::Lang::En : obd::Lang::Ru;
-#ifndef _WIN32
-  ::signal(SIGPIPE, SIG_IGN);
-#endif
+  IgnoreBrokenPipe();
   int status = 0;
   std::string out;
   {
@@ -412,9 +409,7 @@ int RunObdMonitor(const MonitorOptions& o) {
   if (const std::optional<int> refused = RefuseObdMonitor(o)) return *refused;
   FILE* csv = nullptr;
   if (const int failed = OpenCsvOutput(o, csv)) return failed;
-#ifndef _WIN32
-  ::signal(SIGPIPE, SIG_IGN);
-#endif
+  IgnoreBrokenPipe();
   int status = 0;
   {
     ObdMonitor monitor(o, csv);
