@@ -460,14 +460,11 @@ int RunObdReplay(const ReplayOptions& o) {
                  o.logPath.c_str());
     return 1;
   }
-  FILE* out = stdout;
-  if (!o.csvPath.empty()) {
-    out = OpenFileUtf8(o.csvPath, "wb");
-    if (!out) {
-      std::fprintf(stderr, "kalvex-cli replay: cannot write %s: %s\n", o.csvPath.c_str(),
-                   std::strerror(errno));
-      return 1;
-    }
+  FILE* out = o.csvPath.empty() ? stdout : OpenFileUtf8(o.csvPath, "wb");
+  if (!out) {
+    std::fprintf(stderr, "kalvex-cli replay: cannot write %s: %s\n", o.csvPath.c_str(),
+                 std::strerror(errno));
+    return 1;
   }
   const std::vector<ObdColumn> columns = replay.columns();
   std::string text = "time";
