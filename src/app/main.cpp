@@ -180,6 +180,93 @@ struct CommandLine {
   }
 };
 
+std::string Value(const CommandLine& cl, const QCommandLineOption& option) {
+  return cl.parser.value(option).toStdString();
+}
+
+// A whole number from `lo` to `hi`, or none.
+std::optional<int> DecimalIn(const std::string& text, Millis lo, Millis hi) {
+  const auto n = ParseDecimal(text);
+  if (!n || *n < lo || *n > hi) return std::nullopt;
+  return n;
+}
+
+// Component names, comma-separated, appended to `out`; an error text naming
+// the first unknown one after `unknown`, or empty.
+std::string ParseComponents(const std::string& list, const char* unknown,
+                            std::vector<Component>& out) {
+  for (const std::string& name : Split(list, ',')) {
+    const auto c = ComponentByName(name);
+    if (!c) return unknown + name;
+    out.push_back(*c);
+  }
+  return {};
+}
+
+// --select MAKE[,ECU]; the last make is generic OBD-II, its ECU types the
+// protocols.
+std::string ParseSelect(const std::string& text, Options& o) {
+  const auto parts = Split(text, ',');
+  if (parts.size() > 2) return "--select needs MAKE or MAKE,ECU";
+  const auto make = ParseDecimal(parts[0]);
+  if (!make || *make < 0 || *make > kObdMakeIndex) return "unknown make: " + parts[0];
+  o.selectMake = *make;
+  if (parts.size() == 2) {
+    const auto ecu = ParseDecimal(parts[1]);
+    const bool valid =
+        ecu && (IsObdMake(*make) ? *ecu >= 0 && *ecu < static_cast<int>(ObdProtocolChoices().size())
+                                 : ValidEcuType(*make, *ecu));
+    if (!valid) return "unknown ECU type: " + parts[1];
+    o.selectEcu = *ecu;
+  }
+  return {};
+}
+
+// --values NAME=VALUE,...
+std::string ParseValues(const std::string& text, Options& o) {
+  for (const std::string& item : Split(text, ',')) {
+    const size_t eq = item.find('=');
+    if (eq == std::string::npos) return "bad value setting: " + item;
+    const auto c = ComponentByName(item.substr(0, eq));
+    if (!c) return "unknown component: " + item.substr(0, eq);
+    float f = 0;
+    if (!ParseFloat(item.substr(eq + 1), f)) return "bad number: " + item.substr(eq + 1);
+    o.values.emplace_back(*c, f);
+  }
+  return {};
+}
+
+// --plot, --out and --columns, which go together.
+std::string ParsePlot(const CommandLine& cl, Options& o) {
+  o.plot = Value(cl, cl.plot);
+  o.out = Value(cl, cl.out);
+  if (cl.parser.isSet(cl.plot) && o.plot.empty()) return "--plot needs a CSV file";
+  if (cl.parser.isSet(cl.out) && o.out.empty()) return "--out needs a file name";
+  if (!o.plot.empty() && o.out.empty()) return "--plot needs --out FILE.png";
+  if (o.plot.empty() && (!o.out.empty() || cl.parser.isSet(cl.columns)))
+    return "--out and --columns go with --plot";
+  if (!cl.parser.isSet(cl.columns)) return {};
+  if (std::string e = ParseComponents(Value(cl, cl.columns), "unknown column: ", o.columns);
+      !e.empty())
+    return e;
+  if (o.columns.size() > ChartPage::kMaxSeries) return "--columns takes at most six names";
+  return {};
+}
+
+// --run and --page, which go with --screenshot.
+std::string ParseScreenshotRun(const CommandLine& cl, Options& o) {
+  if (cl.parser.isSet(cl.run)) {
+    o.runMs = DecimalIn(Value(cl, cl.run), 0, 60'000);
+    if (!o.runMs) return "--run needs milliseconds from 0 to 60000";
+  }
+  if (cl.parser.isSet(cl.page)) {
+    o.page = DecimalIn(Value(cl, cl.page), 0, 16);
+    if (!o.page) return "--page needs a tab index";
+  }
+  if ((o.runMs || o.page) && o.screenshot.empty()) return "--run and --page go with --screenshot";
+  return {};
+}
+
 // Returns an error text, or empty on success.
 std::string ParseArgs(CommandLine& cl, const QStringList& args, Options& o) {
   if (!cl.parser.parse(args)) return cl.parser.errorText().toStdString();
@@ -193,80 +280,26 @@ std::string ParseArgs(CommandLine& cl, const QStringList& args, Options& o) {
     o.ports.push_back(p.toStdString());
   }
   if (cl.parser.isSet(cl.screenshot)) {
-    o.screenshot = cl.parser.value(cl.screenshot).toStdString();
+    o.screenshot = Value(cl, cl.screenshot);
     if (o.screenshot.empty()) return "--screenshot needs a file name";
   }
-  if (cl.parser.isSet(cl.select)) {
-    const auto parts = Split(cl.parser.value(cl.select).toStdString(), ',');
-    if (parts.size() > 2) return "--select needs MAKE or MAKE,ECU";
-    const auto make = ParseDecimal(parts[0]);
-    if (!make || *make < 0 || *make > kObdMakeIndex) return "unknown make: " + parts[0];
-    o.selectMake = *make;
-    if (parts.size() == 2) {
-      const auto ecu = ParseDecimal(parts[1]);
-      const bool valid =
-          ecu &&
-          (IsObdMake(*make) ? *ecu >= 0 && *ecu < static_cast<int>(ObdProtocolChoices().size())
-                            : ValidEcuType(*make, *ecu));
-      if (!valid) return "unknown ECU type: " + parts[1];
-      o.selectEcu = *ecu;
-    }
-  }
-  if (cl.parser.isSet(cl.run)) {
-    const auto ms = ParseDecimal(cl.parser.value(cl.run).toStdString());
-    if (!ms || *ms < 0 || *ms > 60'000) return "--run needs milliseconds from 0 to 60000";
-    o.runMs = static_cast<int>(*ms);
-  }
-  if (cl.parser.isSet(cl.page)) {
-    const auto n = ParseDecimal(cl.parser.value(cl.page).toStdString());
-    if (!n || *n < 0 || *n > 16) return "--page needs a tab index";
-    o.page = static_cast<int>(*n);
-  }
-  if ((o.runMs || o.page) && o.screenshot.empty()) return "--run and --page go with --screenshot";
-  if (cl.parser.isSet(cl.values)) {
-    for (const std::string& item : Split(cl.parser.value(cl.values).toStdString(), ',')) {
-      const size_t eq = item.find('=');
-      if (eq == std::string::npos) return "bad value setting: " + item;
-      const auto c = ComponentByName(item.substr(0, eq));
-      if (!c) return "unknown component: " + item.substr(0, eq);
-      float f = 0;
-      if (!ParseFloat(item.substr(eq + 1), f)) return "bad number: " + item.substr(eq + 1);
-      o.values.emplace_back(*c, f);
-    }
-  }
-  if (cl.parser.isSet(cl.stale)) {
-    for (const std::string& name : Split(cl.parser.value(cl.stale).toStdString(), ',')) {
-      const auto c = ComponentByName(name);
-      if (!c) return "unknown component: " + name;
-      o.stale.push_back(*c);
-    }
-  }
+  std::string error;
+  if (cl.parser.isSet(cl.select)) error = ParseSelect(Value(cl, cl.select), o);
+  if (error.empty()) error = ParseScreenshotRun(cl, o);
+  if (error.empty() && cl.parser.isSet(cl.values)) error = ParseValues(Value(cl, cl.values), o);
+  if (error.empty() && cl.parser.isSet(cl.stale))
+    error = ParseComponents(Value(cl, cl.stale), "unknown component: ", o.stale);
+  if (!error.empty()) return error;
   if (cl.parser.isSet(cl.pause)) {
-    const auto ms = ParseDecimal(cl.parser.value(cl.pause).toStdString());
-    if (!ms || *ms < kMinRequestPause || *ms > kMaxRequestPause)
-      return "--pause needs milliseconds from 20 to 1000";
+    const auto ms = DecimalIn(Value(cl, cl.pause), kMinRequestPause, kMaxRequestPause);
+    if (!ms) return "--pause needs milliseconds from 20 to 1000";
     o.pause = *ms;
   }
   if (cl.parser.isSet(cl.lang)) {
-    o.lang = cl.parser.value(cl.lang).toStdString();
+    o.lang = Value(cl, cl.lang);
     if (!IsLanguage(o.lang)) return "--lang is " + LanguageCodesText() + ", not " + o.lang;
   }
-  o.plot = cl.parser.value(cl.plot).toStdString();
-  o.out = cl.parser.value(cl.out).toStdString();
-  if (cl.parser.isSet(cl.plot) && o.plot.empty()) return "--plot needs a CSV file";
-  if (cl.parser.isSet(cl.out) && o.out.empty()) return "--out needs a file name";
-  if (!o.plot.empty() && o.out.empty()) return "--plot needs --out FILE.png";
-  if (o.plot.empty() && (!o.out.empty() || cl.parser.isSet(cl.columns)))
-    return "--out and --columns go with --plot";
-  if (cl.parser.isSet(cl.columns)) {
-    for (const std::string& name : Split(cl.parser.value(cl.columns).toStdString(), ',')) {
-      const auto c = ComponentByName(name);
-      if (!c) return "unknown column: " + name;
-      o.columns.push_back(*c);
-    }
-    if (o.columns.size() > ChartPage::kMaxSeries) return "--columns takes at most six names";
-  }
-  return {};
+  return ParsePlot(cl, o);
 }
 
 // --plot: the chart tab's picture of a whole CSV, offscreen. The file is

@@ -8,27 +8,13 @@
 
 namespace kalvex {
 
-namespace {
-
-GaugeWidget* MakeGauge(GaugeKind kind, const GaugeSettings& s, QWidget* parent) {
-  switch (kind) {
-    case GaugeKind::Meter180:
-      return new Dial180Gauge(s, parent);
-    case GaugeKind::Meter120:
-      return new Dial120Gauge(s, parent);
-    case GaugeKind::VMeter:
-      return new VerticalGauge(s, parent);
-    case GaugeKind::Thermometer:
-      return new ThermometerGauge(s, parent);
-    case GaugeKind::ValueInd:
-      break;
-  }
-  return new ValueDisplay(s, parent);
-}
-
-}  // namespace
-
-ObdDashboard::ObdDashboard(obd::Lang lang, QWidget* parent) : QWidget(parent) {
+ObdDashboard::ObdDashboard(obd::Lang lang, QWidget* parent)
+    : QWidget(parent), stale_(this, [this](Millis now, const RefreshPace& pace) {
+        for (auto& [pid, p] : gauges_) {
+          p.gauge->applyStaleRule(now, pace);
+          if (p.readout) p.readout->applyStaleRule(now, pace);
+        }
+      }) {
   setObjectName("ObdDashboard");
   setAutoFillBackground(true);  // the makers' gauges lie under it
   identity_ = new QLabel(this);
@@ -53,8 +39,6 @@ ObdDashboard::ObdDashboard(obd::Lang lang, QWidget* parent) : QWidget(parent) {
   note_->setFont(UiFont(13, true));
   note_->setStyleSheet("background: #fff3b0; border: 1px solid #b09000;");
   note_->hide();
-  staleTimer_.setInterval(250);
-  connect(&staleTimer_, &QTimer::timeout, this, [this] { checkStale(); });
 }
 
 void ObdDashboard::showSupported(const std::set<uint8_t>& pids) {
@@ -76,7 +60,7 @@ void ObdDashboard::showSupported(const std::set<uint8_t>& pids) {
 void ObdDashboard::setValue(uint8_t pid, double value) {
   const auto it = gauges_.find(pid);
   if (it == gauges_.end()) return;
-  const Millis now = clock_->now();
+  const Millis now = stale_.now();
   for (GaugeWidget* g : {it->second.gauge, it->second.readout}) {
     if (!g) continue;
     g->setValue(static_cast<float>(value));
@@ -85,12 +69,11 @@ void ObdDashboard::setValue(uint8_t pid, double value) {
 }
 
 void ObdDashboard::clearValues() {
-  pace_.reset();
   for (auto& [pid, p] : gauges_) {
     p.gauge->clearValue();
     if (p.readout) p.readout->clearValue();
   }
-  checkStale();
+  stale_.cleared();
 }
 
 void ObdDashboard::setIdentity(const QString& line) { identity_->setText(line); }
@@ -102,31 +85,9 @@ void ObdDashboard::showFaultReadNote(bool on) {
 
 bool ObdDashboard::faultReadNoteShown() const { return !note_->isHidden(); }
 
-void ObdDashboard::sessionStarted() {
-  pace_.start(clock_->now());
-  checkStale();
-  staleTimer_.start();
-}
-
 void ObdDashboard::sessionStopped() {
-  pace_.stop();
-  staleTimer_.stop();
-  checkStale();
+  stale_.sessionStopped();
   note_->hide();
-}
-
-void ObdDashboard::valuesArrived(int firstPid) {
-  // A round of the poll is the rotation the rule learns: the same first PID
-  // comes back once per round.
-  pace_.reply(firstPid, clock_->now());
-}
-
-void ObdDashboard::checkStale() {
-  const Millis now = clock_->now();
-  for (auto& [pid, p] : gauges_) {
-    p.gauge->applyStaleRule(now, pace_);
-    if (p.readout) p.readout->applyStaleRule(now, pace_);
-  }
 }
 
 std::set<uint8_t> ObdDashboard::shownPids() const {

@@ -4,7 +4,6 @@
 // dashboard while the generic mode is chosen.
 #pragma once
 
-#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <map>
@@ -13,6 +12,7 @@
 #include "obd/obd_text.h"
 #include "protocol/clock.h"
 #include "ui/gauge_model.h"
+#include "ui/widgets/stale_watch.h"
 
 class QLabel;
 
@@ -34,13 +34,15 @@ class ObdDashboard : public QWidget {
   void showFaultReadNote(bool on);
   bool faultReadNoteShown() const;
 
-  void setClock(const Clock* clock) { clock_ = clock; }
-  void sessionStarted();
+  void setClock(const Clock* clock) { stale_.setClock(clock); }
+  void sessionStarted() { stale_.sessionStarted(); }
   void sessionStopped();
   // The stale rule's pace: one poll answer, named by the first PID it
-  // carried (a request of the round is known by it).
-  void valuesArrived(int firstPid);
-  void checkStale();
+  // carried (a request of the round is known by it); a round of the poll is
+  // the rotation the rule learns, as the same first PID comes back once per
+  // round.
+  void valuesArrived(int firstPid) { stale_.reply(firstPid); }
+  void checkStale() { stale_.check(); }
 
   // The shown gauges, by PID (tests and screenshots).
   std::set<uint8_t> shownPids() const;
@@ -56,10 +58,7 @@ class ObdDashboard : public QWidget {
   std::map<uint8_t, Pair> gauges_;
   QLabel* identity_ = nullptr;
   QLabel* note_ = nullptr;
-  SteadyClock steady_;
-  const Clock* clock_ = &steady_;
-  RefreshPace pace_;
-  QTimer staleTimer_;
+  StaleWatch stale_;
 };
 
 }  // namespace kalvex

@@ -1,7 +1,6 @@
 #include "app/obd_host.h"
 
-#include <QMetaObject>
-#include <algorithm>
+#include <utility>
 
 #include "link/link_factory.h"
 #include "session/log_file.h"
@@ -68,30 +67,13 @@ class ObdRoutingLink final : public SerialLink {
   ErrorHandler error_;
 };
 
-namespace {
-
-TVaBuffers ObdPortBuffers() {
-  TVaBuffers buffers;
-  buffers.ReadTimeout = 5000;
-  buffers.WriteTimeout = 0;
-  return buffers;
-}
-
-}  // namespace
-
 ObdHost::ObdHost(QObject* parent)
     : QObject(parent),
-      port_(std::make_unique<PortLink>(
-          [this](std::function<void()> fn) {
-            QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
-          },
-          ObdPortBuffers())),
+      port_(std::make_unique<PortLink>(QueuedOn(this), WindowPortBuffers())),
       link_(std::make_unique<ObdRoutingLink>(*port_)),
       log_(std::make_unique<LogFile>()),
-      session_(std::make_unique<ObdSession>(*link_, clock_, *log_)) {
-  timer_.setSingleShot(true);
-  timer_.setTimerType(Qt::PreciseTimer);
-  connect(&timer_, &QTimer::timeout, this, [this] { onTimer(); });
+      session_(std::make_unique<ObdSession>(*link_, clock_, *log_)),
+      timer_(this, clock_, [this] { onTimer(); }) {
   link_->setRxHandler([this](size_t count) {
     session_->onRx(count);
     rearm();
@@ -168,13 +150,7 @@ void ObdHost::rearm() {
     running_ = session_->running();
     if (onRunningChanged) onRunningChanged(running_);
   }
-  const auto deadline = session_->nextDeadlineMicros();
-  if (!deadline) {
-    timer_.stop();
-    return;
-  }
-  const Millis wait = std::max<Millis>(0, CeilMillis(*deadline - clock_.nowMicros()));
-  timer_.start(static_cast<int>(std::min<Millis>(wait, 24 * 3600 * 1000)));
+  timer_.arm(session_->nextDeadlineMicros());
 }
 
 void ObdHost::onTimer() {

@@ -5,13 +5,13 @@
 #pragma once
 
 #include <QObject>
-#include <QTimer>
 #include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/deadline_timer.h"
 #include "protocol/clock.h"
 #include "session/obd_session.h"
 
@@ -67,7 +67,7 @@ class ObdHost : public QObject {
   std::unique_ptr<ObdRoutingLink> link_;
   std::unique_ptr<LogFile> log_;
   std::unique_ptr<ObdSession> session_;
-  QTimer timer_;
+  DeadlineTimer timer_;
   bool logEnabled_ = false;
   bool shutDown_ = false;
   bool running_ = false;

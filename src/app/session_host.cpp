@@ -1,7 +1,5 @@
 #include "app/session_host.h"
 
-#include <QMetaObject>
-#include <algorithm>
 #include <utility>
 
 #include "link/link_factory.h"
@@ -10,35 +8,13 @@
 
 namespace kalvex {
 
-namespace {
-
-// The port as the window loads it: 5 s read time-out, no waiting for room
-// in the write queue (requests are a few bytes; a full queue means the
-// adapter is stuck, which the error tells at once).
-TVaBuffers WindowPortBuffers() {
-  TVaBuffers buffers;
-  buffers.ReadTimeout = 5000;
-  buffers.WriteTimeout = 0;
-  return buffers;
-}
-
-}  // namespace
-
 SessionHost::SessionHost(SessionView& view, QObject* parent)
     : QObject(parent),
       view_(view),
-      port_(std::make_unique<PortLink>(
-          [this](std::function<void()> fn) {
-            // From the port's threads to the user-interface thread; dropped by
-            // Qt once this object is gone.
-            QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
-          },
-          WindowPortBuffers())),
+      port_(std::make_unique<PortLink>(QueuedOn(this), WindowPortBuffers())),
       log_(std::make_unique<LogFile>()),
-      controller_(std::make_unique<SessionController>(view_, *port_, clock_, *log_)) {
-  timer_.setSingleShot(true);
-  timer_.setTimerType(Qt::PreciseTimer);
-  connect(&timer_, &QTimer::timeout, this, [this] { onTimer(); });
+      controller_(std::make_unique<SessionController>(view_, *port_, clock_, *log_)),
+      timer_(this, clock_, [this] { onTimer(); }) {
   port_->setRxHandler([this](size_t count) {
     controller_->VaComm1RxChar(count);
     rearm();
@@ -89,14 +65,7 @@ void SessionHost::rearm() {
     running_ = controller_->running();
     if (onRunningChanged) onRunningChanged(running_);
   }
-  const auto deadline = controller_->nextDeadlineMicros();
-  if (!deadline) {
-    timer_.stop();
-    return;
-  }
-  // Rounded up: a timer that fired a fraction early would only be armed again.
-  const Millis wait = std::max<Millis>(0, CeilMillis(*deadline - clock_.nowMicros()));
-  timer_.start(static_cast<int>(std::min<Millis>(wait, 24 * 3600 * 1000)));
+  timer_.arm(controller_->nextDeadlineMicros());
 }
 
 void SessionHost::onTimer() {

@@ -4,11 +4,11 @@
 #pragma once
 
 #include <QObject>
-#include <QTimer>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "app/deadline_timer.h"
 #include "protocol/clock.h"
 #include "session/session_view.h"
 
@@ -59,7 +59,7 @@ class SessionHost : public QObject {
   std::unique_ptr<PortLink> port_;  // the serial port, or a routed device's link
   std::unique_ptr<LogFile> log_;
   std::unique_ptr<SessionController> controller_;
-  QTimer timer_;
+  DeadlineTimer timer_;
   bool shutDown_ = false;
   bool running_ = false;
 };

@@ -22,8 +22,6 @@
 // reply, 3 when the link never came up (or the ECU stopped before any
 // data), 1 when the session could not start or an output is missing,
 // 2 for bad arguments, 4 when the port failed (not with --reconnect).
-#include <signal.h>
-
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -66,11 +64,7 @@ int RunMonitor(const MonitorOptions& o) {
   FILE* csv = nullptr;
   if (const int failed = OpenCsvOutput(o, csv)) return failed;
 
-#ifndef _WIN32
-  // A closed output pipe is a write error to stop on, not a signal to die of
-  // with the port still open.
-  ::signal(SIGPIPE, SIG_IGN);
-#endif
+  IgnoreBrokenPipe();
   SteadyClock clock;
   EventLoop loop(clock);
   int status = 0;

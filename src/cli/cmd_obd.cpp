@@ -13,7 +13,6 @@
 #ifdef _WIN32
 #include <io.h>
 #else
-#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -21,7 +20,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -31,6 +29,7 @@
 #include "cli/commands.h"
 #include "cli/csv_output.h"
 #include "cli/event_loop.h"
+#include "cli/log_replay.h"
 #include "cli/stop_signals.h"
 #include "link/link_factory.h"
 #include "obd/ecu_name.h"
@@ -227,9 +226,7 @@ struct Run {
 
 int RunObdInfo(const ObdInfoOptions& o) {
   const obd::Lang lang = o.english ? obd::Lang::En : obd::Lang::Ru;
-#ifndef _WIN32
-  ::signal(SIGPIPE, SIG_IGN);
-#endif
+  IgnoreBrokenPipe();
   int status = 0;
   std::string out;
   {
@@ -412,9 +409,7 @@ int RunObdMonitor(const MonitorOptions& o) {
   if (const std::optional<int> refused = RefuseObdMonitor(o)) return *refused;
   FILE* csv = nullptr;
   if (const int failed = OpenCsvOutput(o, csv)) return failed;
-#ifndef _WIN32
-  ::signal(SIGPIPE, SIG_IGN);
-#endif
+  IgnoreBrokenPipe();
   int status = 0;
   {
     ObdMonitor monitor(o, csv);
@@ -425,6 +420,11 @@ int RunObdMonitor(const MonitorOptions& o) {
 }
 
 int RunObdReplay(const ReplayOptions& o) {
+  // Before the log is read: a CSV over it would leave no log behind.
+  if (!o.csvPath.empty() && SameFile(o.logPath, o.csvPath)) {
+    std::fprintf(stderr, "kalvex-cli replay: --csv names the log itself\n");
+    return 2;
+  }
   FILE* in = OpenFileUtf8(o.logPath, "rb");
   if (!in) {
     std::fprintf(stderr, "kalvex-cli replay: cannot read %s: %s\n", o.logPath.c_str(),
@@ -460,18 +460,11 @@ int RunObdReplay(const ReplayOptions& o) {
                  o.logPath.c_str());
     return 1;
   }
-  FILE* out = stdout;
-  if (!o.csvPath.empty()) {
-    if (std::filesystem::path(o.csvPath) == std::filesystem::path(o.logPath)) {
-      std::fprintf(stderr, "kalvex-cli replay: --csv names the log itself\n");
-      return 2;
-    }
-    out = OpenFileUtf8(o.csvPath, "wb");
-    if (!out) {
-      std::fprintf(stderr, "kalvex-cli replay: cannot write %s: %s\n", o.csvPath.c_str(),
-                   std::strerror(errno));
-      return 1;
-    }
+  FILE* out = o.csvPath.empty() ? stdout : OpenFileUtf8(o.csvPath, "wb");
+  if (!out) {
+    std::fprintf(stderr, "kalvex-cli replay: cannot write %s: %s\n", o.csvPath.c_str(),
+                 std::strerror(errno));
+    return 1;
   }
   const std::vector<ObdColumn> columns = replay.columns();
   std::string text = "time";

@@ -17,7 +17,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -38,12 +37,6 @@ int ReplayUsage(const std::string& problem) {
 int ReplayFail(const std::string& problem) {
   std::fprintf(stderr, "kalvex-cli replay: %s\n", problem.c_str());
   return 1;
-}
-
-// The same file under two names (a link, "./x" and "x") counts as the same.
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  return a == b || std::filesystem::equivalent(PathFromUtf8(a), PathFromUtf8(b), ec);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "cli/log_replay.h"
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "adapter/elm327_driver.h"
@@ -8,9 +9,15 @@
 #include "decode/decoder.h"
 #include "protocol/kwp_services.h"
 #include "protocol/translate.h"
+#include "protocol/utf8_path.h"
 #include "session/log_file.h"
 
 namespace kalvex::cli {
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return a == b || std::filesystem::equivalent(PathFromUtf8(a), PathFromUtf8(b), ec);
+}
 
 void LineSplitter::feed(const char* data, size_t size, const LineFn& onLine) {
   const char* p = data;

@@ -16,6 +16,11 @@
 
 namespace kalvex::cli {
 
+// Whether two paths name the same file: the same text, or two names of one
+// existing file (a link, "./x" and "x"). Both replays refuse a CSV that is
+// the log itself, which writing it would destroy.
+bool SameFile(const std::string& a, const std::string& b);
+
 // Splits bytes into lines at LF, CR LF or a lone CR (the line ends of the
 // logs written on Linux, on Windows and by old tools). Empty lines are
 // dropped; a line split over two chunks is joined.

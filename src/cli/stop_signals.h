@@ -69,4 +69,12 @@ class LoopStopSignals {
 };
 #endif
 
+// A closed output pipe is a write error for the command to stop on, not a
+// signal to die of with the port still open. Nothing to do on Windows.
+inline void IgnoreBrokenPipe() {
+#ifndef _WIN32
+  ::signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
 }  // namespace kalvex::cli

@@ -17,34 +17,15 @@ namespace kalvex {
 namespace msg = va_comm_messages;
 
 // One connection: the socket, the I/O thread and the two queues.
-struct TcpSession {
-  enum class Rx { Armed, InFlight, Parked };
-
-  uint64_t id = 0;
+struct TcpSession : va_comm_backend::SessionBase {
   std::string address;  // "HOST:PORT", for the messages
   net::Socket sock;
   net::Socket wakeRead, wakeWrite;
-  TVaDispatcher dispatch;
   std::thread thread;
-  std::atomic<bool> stop{false};
-  std::atomic<bool> failed{false};  // reported once
-
-  std::mutex rxMutex;
-  Rx rx = Rx::Armed;  // under rxMutex
-
-  // User-interface thread only.
-  bool inHandler = false;
-  bool notifyRequested = false;
-  size_t readInHandler = 0;
 
   std::mutex inMutex;
   std::vector<uint8_t> inbox;  // under inMutex; at most inboxCapacity bytes
   size_t inboxCapacity = 4096;
-
-  std::mutex writeMutex;
-  std::condition_variable writeRoom;
-  std::vector<uint8_t> writeQueue;  // under writeMutex
-  size_t writeCapacity = 2048;
 
   ~TcpSession() {
     stop = true;
@@ -78,13 +59,7 @@ void PostFailure(const std::weak_ptr<Core>& weak, TcpSession& s, std::string mes
   if (s.failed.exchange(true)) return;
   s.Wake();
   s.writeRoom.notify_all();
-  if (!s.dispatch) return;
-  s.dispatch([weak, id = s.id, message = std::move(message)] {
-    auto core = weak.lock();
-    if (!core || !core->Current(id) || !core->errorHandler) return;
-    auto handler = core->errorHandler;  // may replace itself or close the link
-    handler(message);
-  });
+  va_comm_backend::PostError(weak, s, std::move(message));
 }
 
 void DeliverRx(const std::weak_ptr<Core>& weak, uint64_t id) {
@@ -92,17 +67,7 @@ void DeliverRx(const std::weak_ptr<Core>& weak, uint64_t id) {
   if (!core) return;
   TcpSession* s = core->Current(id);
   if (!s || s->failed) return;
-  const size_t waiting = s->Inbox();
-  if (waiting == 0) {
-    s->SetRx(TcpSession::Rx::Armed);
-    return;
-  }
-  if (!core->rxHandler) {
-    s->SetRx(TcpSession::Rx::Parked);
-    return;
-  }
-  auto handler = core->rxHandler;  // may replace itself or close the link
-  va_comm_backend::RunHandler(*core, id, *s, handler, waiting);
+  va_comm_backend::Deliver(*core, id, *s, s->Inbox());
 }
 
 std::string LostText(const TcpSession& s, int code) {
@@ -127,7 +92,8 @@ int SendQueued(TcpSession& s) {
   return 0;
 }
 
-void IoLoop(std::weak_ptr<Core> weak, TcpSession* s) {
+// What the I/O thread carries from one turn of its loop to the next.
+struct IoState {
   // Set once the peer has closed or reset; reported once the bytes it sent
   // before have been delivered (or nobody is going to read them).
   bool ended = false;
@@ -136,47 +102,84 @@ void IoLoop(std::weak_ptr<Core> weak, TcpSession* s) {
   // alone until there is room to read what it still holds.
   bool holding = false;
   std::vector<uint8_t> buf;
+
+  void End(std::string text) {
+    ended = true;
+    endText = std::move(text);
+  }
+};
+
+// Posts a received-bytes notification when armed and bytes wait, and the
+// peer's end once nothing it sent is left undelivered. Returns the bytes
+// queued for the user-interface thread.
+size_t OfferRx(const std::weak_ptr<Core>& weak, TcpSession& s, const IoState& io) {
+  TcpSession::Rx rx;
+  {
+    std::lock_guard lock(s.rxMutex);
+    rx = s.rx;
+  }
+  const size_t queued = s.Inbox();
+  if (!s.failed && rx == TcpSession::Rx::Armed && queued > 0) {
+    {
+      std::lock_guard lock(s.rxMutex);
+      s.rx = rx = TcpSession::Rx::InFlight;
+    }
+    if (s.dispatch) s.dispatch([weak, id = s.id] { DeliverRx(weak, id); });
+  }
+  if (io.ended && !s.failed && rx != TcpSession::Rx::InFlight &&
+      (queued == 0 || rx == TcpSession::Rx::Parked))
+    PostFailure(weak, s, io.endText);
+  return queued;
+}
+
+// What the socket is watched for this turn: reading while there is room,
+// writing while bytes are queued; nothing once it failed, ended or is held.
+short SocketEvents(TcpSession& s, const IoState& io, size_t room) {
+  if (s.failed || io.ended || io.holding) return 0;
+  bool pendingWrite;
+  {
+    std::lock_guard lock(s.writeMutex);
+    pendingWrite = !s.writeQueue.empty();
+  }
+  return static_cast<short>((room > 0 ? POLLIN : 0) | (pendingWrite ? POLLOUT : 0));
+}
+
+// Moves what the socket holds into the receive queue, up to `room` bytes.
+void ReadSocket(TcpSession& s, IoState& io, size_t room) {
+  if (room == 0) {
+    io.holding = true;
+    return;
+  }
+  io.buf.resize(room);
+  const long n = net::Recv(s.sock.Handle(), io.buf.data(), room);
+  if (n > 0) {
+    std::lock_guard lock(s.inMutex);
+    s.inbox.insert(s.inbox.end(), io.buf.begin(), io.buf.begin() + n);
+  } else if (n == 0) {
+    io.End(msg::Fill(TranslateText(tcp_messages::kClosedByPeer).c_str(), {s.address}));
+  } else if (const int e = net::LastError(); !net::WouldBlock(e)) {
+    io.End(LostText(s, e));
+  }
+}
+
+void IoLoop(std::weak_ptr<Core> weak, TcpSession* s) {
+  IoState io;
   for (;;) {
     if (s->stop) {
-      if (!s->failed && !ended) SendQueued(*s);  // queued bytes get one last chance
+      if (!s->failed && !io.ended) SendQueued(*s);  // queued bytes get one last chance
       return;
     }
-    TcpSession::Rx rx;
-    {
-      std::lock_guard lock(s->rxMutex);
-      rx = s->rx;
-    }
-    const size_t queued = s->Inbox();
-    if (!s->failed && rx == TcpSession::Rx::Armed && queued > 0) {
-      {
-        std::lock_guard lock(s->rxMutex);
-        s->rx = rx = TcpSession::Rx::InFlight;
-      }
-      if (s->dispatch) s->dispatch([weak, id = s->id] { DeliverRx(weak, id); });
-    }
-    if (ended && !s->failed && rx != TcpSession::Rx::InFlight &&
-        (queued == 0 || rx == TcpSession::Rx::Parked))
-      PostFailure(weak, *s, endText);
-
+    const size_t queued = OfferRx(weak, *s, io);
     const size_t room = s->inboxCapacity - std::min(queued, s->inboxCapacity);
-    if (room > 0) holding = false;
-    bool pendingWrite;
-    {
-      std::lock_guard lock(s->writeMutex);
-      pendingWrite = !s->writeQueue.empty();
-    }
+    if (room > 0) io.holding = false;
     net::PollFd fds[2] = {};
     fds[0].fd = s->wakeRead.Handle();
     fds[0].events = POLLIN;
     size_t count = 1;
-    if (!s->failed && !ended && !holding) {
-      const short events =
-          static_cast<short>((room > 0 ? POLLIN : 0) | (pendingWrite ? POLLOUT : 0));
-      if (events != 0) {
-        fds[1].fd = s->sock.Handle();
-        fds[1].events = events;
-        count = 2;
-      }
+    if (const short events = SocketEvents(*s, io, room)) {
+      fds[1].fd = s->sock.Handle();
+      fds[1].events = events;
+      count = 2;
     }
     if (net::Poll(fds, count, -1) < 0) {
       const int e = net::LastError();
@@ -191,29 +194,9 @@ void IoLoop(std::weak_ptr<Core> weak, TcpSession* s) {
       PostFailure(weak, *s, LostText(*s, net::TimedOutCode()));
       continue;
     }
-    if (revents & (POLLIN | POLLHUP | POLLERR)) {
-      if (room == 0) {
-        holding = true;
-      } else {
-        buf.resize(room);
-        const long n = net::Recv(s->sock.Handle(), buf.data(), room);
-        if (n > 0) {
-          std::lock_guard lock(s->inMutex);
-          s->inbox.insert(s->inbox.end(), buf.begin(), buf.begin() + n);
-        } else if (n == 0) {
-          ended = true;
-          endText = msg::Fill(TranslateText(tcp_messages::kClosedByPeer).c_str(), {s->address});
-        } else if (const int e = net::LastError(); !net::WouldBlock(e)) {
-          ended = true;
-          endText = LostText(*s, e);
-        }
-      }
-    }
-    if (!ended && (revents & POLLOUT)) {
-      if (const int e = SendQueued(*s)) {
-        ended = true;
-        endText = LostText(*s, e);
-      }
+    if (revents & (POLLIN | POLLHUP | POLLERR)) ReadSocket(*s, io, room);
+    if (!io.ended && (revents & POLLOUT)) {
+      if (const int e = SendQueued(*s)) io.End(LostText(*s, e));
       s->writeRoom.notify_all();
     }
   }

@@ -3,24 +3,49 @@
 //
 // The received-bytes notification rule: at most one notification in flight;
 // after the handler, another comes only if it read something or asked for
-// one, otherwise the port stays parked until requestRxNotify(). The session
-// holds `rxMutex`, `rx` (Armed/InFlight/Parked), `SetRx`, and the
-// user-interface thread's `inHandler`, `notifyRequested` and `readInHandler`.
-//
-// The write queue: `writeMutex`, `writeRoom`, `writeQueue`, `writeCapacity`
-// and `failed`.
+// one, otherwise the port stays parked until requestRxNotify(). A session
+// derives from SessionBase and adds `SetRx`, which wakes its own threads.
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "link/va_comm.h"
 
 namespace kalvex::va_comm_backend {
+
+// The state each backend's session holds for the code here; the backend
+// adds its device, threads and wake-ups.
+struct SessionBase {
+  enum class Rx { Armed, InFlight, Parked };
+
+  uint64_t id = 0;
+  TVaDispatcher dispatch;
+  std::atomic<bool> stop{false};
+  std::atomic<bool> failed{false};  // device gone, line error or peer lost: reported once
+
+  std::mutex rxMutex;
+  Rx rx = Rx::Armed;  // under rxMutex
+
+  // User-interface thread only.
+  bool inHandler = false;
+  bool notifyRequested = false;
+  size_t readInHandler = 0;
+
+  std::mutex writeMutex;
+  std::condition_variable writeRoom;
+  std::vector<uint8_t> writeQueue;  // under writeMutex
+  size_t writeCapacity = 0;
+};
 
 // Arms a parked session again (the caller's rule decides when).
 template <class Session>
@@ -63,6 +88,38 @@ void RunHandler(Core& core, uint64_t id, Session& s, const Handler& handler, siz
     }
   } settle{core, id};
   handler(waiting);
+}
+
+// Posts `message` to the error handler of session `s`. The closure holds the
+// core weakly and names the session by id, so one that runs after a close, a
+// reopen or the port's end finds nothing to act on.
+template <class Core, class Session>
+void PostError(const std::weak_ptr<Core>& weak, const Session& s, std::string message) {
+  if (!s.dispatch) return;
+  s.dispatch([weak, id = s.id, message = std::move(message)] {
+    auto core = weak.lock();
+    if (!core || !core->Current(id) || !core->errorHandler) return;
+    auto handler = core->errorHandler;  // may replace itself or close the port
+    handler(message);
+  });
+}
+
+// A received-bytes notification on the user-interface thread, once the
+// backend has counted the `waiting` bytes: none (someone read them
+// meanwhile) arms the session again, no handler parks it, else the handler
+// runs.
+template <class Core, class Session>
+void Deliver(Core& core, uint64_t id, Session& s, size_t waiting) {
+  if (waiting == 0) {
+    s.SetRx(Session::Rx::Armed);
+    return;
+  }
+  if (!core.rxHandler) {
+    s.SetRx(Session::Rx::Parked);
+    return;
+  }
+  auto handler = core.rxHandler;  // may replace itself or close the port
+  RunHandler(core, id, s, handler, waiting);
 }
 
 // What a port keeps across opens: the current open (null while closed) and

@@ -598,37 +598,33 @@ void ObdSession::handleCodes(const Request& r, const ObdReply& reply) {
   }
 }
 
+void ObdSession::queueRequest(Purpose p, std::initializer_list<uint8_t> bytes) {
+  std::vector<uint8_t> b(bytes);
+  queue_.push_back(Request{p, b, ObdRequestText(b)});
+}
+
+void ObdSession::queueCodeReads() {
+  queueRequest(Purpose::MonitorStatus, {obd::kCurrentData, 0x01});
+  queueRequest(Purpose::StoredCodes, {obd::kStoredCodes});
+  queueRequest(Purpose::PendingCodes, {obd::kPendingCodes});
+  queueRequest(Purpose::PermanentCodes, {obd::kPermanentCodes});
+}
+
 void ObdSession::queueReading() {
   setPhase(ObdPhase::Reading);
-  auto add = [this](Purpose p, std::initializer_list<uint8_t> bytes) {
-    std::vector<uint8_t> b(bytes);
-    queue_.push_back(Request{p, b, ObdRequestText(b)});
-  };
   if (options_.readInfo) {
-    add(Purpose::Vin, {obd::kVehicleInfo, 0x02});
-    add(Purpose::CalibrationIds, {obd::kVehicleInfo, 0x04});
-    add(Purpose::EcuNames, {obd::kVehicleInfo, 0x0A});
+    queueRequest(Purpose::Vin, {obd::kVehicleInfo, 0x02});
+    queueRequest(Purpose::CalibrationIds, {obd::kVehicleInfo, 0x04});
+    queueRequest(Purpose::EcuNames, {obd::kVehicleInfo, 0x0A});
   }
-  if (options_.readCodes || options_.clear) {
-    add(Purpose::MonitorStatus, {obd::kCurrentData, 0x01});
-    add(Purpose::StoredCodes, {obd::kStoredCodes});
-    add(Purpose::PendingCodes, {obd::kPendingCodes});
-    add(Purpose::PermanentCodes, {obd::kPermanentCodes});
-  }
-  if (options_.readCodes) add(Purpose::FreezeFrameCode, {obd::kFreezeFrame, 0x02, 0x00});
+  if (options_.readCodes || options_.clear) queueCodeReads();
+  if (options_.readCodes) queueRequest(Purpose::FreezeFrameCode, {obd::kFreezeFrame, 0x02, 0x00});
 }
 
 void ObdSession::queueRereadAfterClear() {
-  auto add = [this](Purpose p, std::initializer_list<uint8_t> bytes) {
-    std::vector<uint8_t> b(bytes);
-    queue_.push_back(Request{p, b, ObdRequestText(b)});
-  };
   results_.freezeFrames.clear();
-  add(Purpose::MonitorStatus, {obd::kCurrentData, 0x01});
-  add(Purpose::StoredCodes, {obd::kStoredCodes});
-  add(Purpose::PendingCodes, {obd::kPendingCodes});
-  add(Purpose::PermanentCodes, {obd::kPermanentCodes});
-  add(Purpose::FreezeFrameCode, {obd::kFreezeFrame, 0x02, 0x00});
+  queueCodeReads();
+  queueRequest(Purpose::FreezeFrameCode, {obd::kFreezeFrame, 0x02, 0x00});
 }
 
 bool ObdSession::requestCodes(bool clear) {
@@ -721,19 +717,11 @@ ObdSession::Request ObdSession::nextPollRequest() {
   return r;
 }
 
-void ObdSession::handlePoll(const Request& r, const ObdReply& reply) {
-  const bool multiForm = r.bytes.size() > 2 || r.expected > 0;
-  if (reply.status == ElmLineKind::Unknown && multiForm && multiPid_) {
-    // The adapter does not take several PIDs or the answer count: one PID
-    // a request from now on, this group again.
-    multiPid_ = false;
-    logLine("--- single PID requests");
-    send(nextPollRequest(), pauseFor());
-    return;
-  }
-  const Millis now = clock_.now();
+std::vector<std::pair<uint32_t, uint8_t>> ObdSession::storePollValues(const Request& r,
+                                                                      const ObdReply& reply,
+                                                                      Millis now,
+                                                                      std::set<uint8_t>& answered) {
   std::vector<std::pair<uint32_t, uint8_t>> changed;
-  std::set<uint8_t> answered;
   for (const obd::Message& m : positive(reply, obd::kCurrentData)) {
     for (const obd::PidReply& pr : obd::SplitCurrentData(m.data).pids) {
       if (std::find(r.bytes.begin() + 1, r.bytes.end(), pr.pid) == r.bytes.end()) continue;
@@ -754,28 +742,46 @@ void ObdSession::handlePoll(const Request& r, const ObdReply& reply) {
       changed.emplace_back(m.ecu, pr.pid);
     }
   }
+  return changed;
+}
+
+void ObdSession::endPollRound() {
+  ++roundsDone_;
+  // A PID that nobody answers, round after round (a bitmap that claims
+  // everything), leaves the poll; its column stays, empty. Counted only in
+  // rounds where the car answered something else: a car that fell silent
+  // (ignition off, a bus error) keeps its PIDs, to be read again when it
+  // is back.
+  if (!roundAnswered_.empty() || !everAnswered_) {
+    std::vector<uint8_t> keep;
+    for (uint8_t pid : pollPids_) {
+      int& miss = misses_[pid];
+      miss = roundAnswered_.count(pid) ? 0 : miss + 1;
+      if (miss < kObdMissesBeforeDrop) keep.push_back(pid);
+    }
+    pollPids_ = std::move(keep);
+  }
+  roundAnswered_.clear();
+  pollAt_ = 0;
+}
+
+void ObdSession::handlePoll(const Request& r, const ObdReply& reply) {
+  const bool multiForm = r.bytes.size() > 2 || r.expected > 0;
+  if (reply.status == ElmLineKind::Unknown && multiForm && multiPid_) {
+    // The adapter does not take several PIDs or the answer count: one PID
+    // a request from now on, this group again.
+    multiPid_ = false;
+    logLine("--- single PID requests");
+    send(nextPollRequest(), pauseFor());
+    return;
+  }
+  const Millis now = clock_.now();
+  std::set<uint8_t> answered;
+  const auto changed = storePollValues(r, reply, now, answered);
   pollAt_ += r.bytes.size() - 1;
   roundAnswered_.insert(answered.begin(), answered.end());
   if (!answered.empty()) everAnswered_ = true;
-  if (pollAt_ >= pollPids_.size()) {
-    ++roundsDone_;
-    // A PID that nobody answers, round after round (a bitmap that claims
-    // everything), leaves the poll; its column stays, empty. Counted only in
-    // rounds where the car answered something else: a car that fell silent
-    // (ignition off, a bus error) keeps its PIDs, to be read again when it
-    // is back.
-    if (!roundAnswered_.empty() || !everAnswered_) {
-      std::vector<uint8_t> keep;
-      for (uint8_t pid : pollPids_) {
-        int& miss = misses_[pid];
-        miss = roundAnswered_.count(pid) ? 0 : miss + 1;
-        if (miss < kObdMissesBeforeDrop) keep.push_back(pid);
-      }
-      pollPids_ = std::move(keep);
-    }
-    roundAnswered_.clear();
-    pollAt_ = 0;
-  }
+  if (pollAt_ >= pollPids_.size()) endPollRound();
   if (!changed.empty() && onValues) onValues(changed);
   if (!running()) return;
   if (pollPids_.empty() || (options_.pollRounds > 0 && roundsDone_ >= options_.pollRounds)) {
@@ -789,14 +795,7 @@ void ObdSession::handlePoll(const Request& r, const ObdReply& reply) {
   }
   if (options_.codesEvery > 0 && now - codesReadAt_ >= options_.codesEvery) {
     // Codes again between two rounds; polling goes on after them.
-    auto add = [this](Purpose p, std::initializer_list<uint8_t> bytes) {
-      std::vector<uint8_t> b(bytes);
-      queue_.push_back(Request{p, b, ObdRequestText(b)});
-    };
-    add(Purpose::MonitorStatus, {obd::kCurrentData, 0x01});
-    add(Purpose::StoredCodes, {obd::kStoredCodes});
-    add(Purpose::PendingCodes, {obd::kPendingCodes});
-    add(Purpose::PermanentCodes, {obd::kPermanentCodes});
+    queueCodeReads();
     codesReadAt_ = now;
     sendNext();
     return;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <set>
@@ -248,7 +249,16 @@ class ObdSession {
   void readClearReply(const ObdReply& reply);
   void handleBitmaps(const ObdReply& reply);
   void handlePoll(const Request& r, const ObdReply& reply);
+  // The values of one poll answer into the results; the (ECU, PID) keys
+  // that changed. `answered` gets the PIDs answered.
+  std::vector<std::pair<uint32_t, uint8_t>> storePollValues(const Request& r, const ObdReply& reply,
+                                                            Millis now,
+                                                            std::set<uint8_t>& answered);
+  void endPollRound();
   void handleCodes(const Request& r, const ObdReply& reply);
+  void queueRequest(Purpose p, std::initializer_list<uint8_t> bytes);
+  // The monitor status, then the stored, pending and permanent codes.
+  void queueCodeReads();
   void queueReading();
   void queueRereadAfterClear();
   void planPolling();

@@ -20,6 +20,16 @@ namespace kalvex {
 
 namespace {
 constexpr Micros kMicrosPerMs = 1000;
+
+// Timer2 and Timer3: switching on one that runs already keeps its
+// deadline; switching it off forgets it.
+void SwitchTimer(std::optional<Micros>& deadline, bool on, Micros now, Millis interval) {
+  if (!on) {
+    deadline.reset();
+  } else if (!deadline) {
+    deadline = now + interval * kMicrosPerMs;
+  }
+}
 }  // namespace
 
 std::string LogErrorText(const LogFile& log, int code) {
@@ -331,19 +341,11 @@ void SessionController::completePending() {
 }
 
 void SessionController::setTimer2(bool on) {
-  if (!on) {
-    timer2_.reset();
-  } else if (!timer2_) {
-    timer2_ = clock_.nowMicros() + kTimer2Interval * kMicrosPerMs;
-  }
+  SwitchTimer(timer2_, on, clock_.nowMicros(), kTimer2Interval);
 }
 
 void SessionController::setTimer3(bool on) {
-  if (!on) {
-    timer3_.reset();
-  } else if (!timer3_) {
-    timer3_ = clock_.nowMicros() + kTimer3Interval * kMicrosPerMs;
-  }
+  SwitchTimer(timer3_, on, clock_.nowMicros(), kTimer3Interval);
 }
 
 std::optional<Micros> SessionController::nextDeadlineMicros() const {

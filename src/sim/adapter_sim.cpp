@@ -1,18 +1,13 @@
 #include "sim/adapter_sim.h"
 
-#include <cctype>
-
 namespace kalvex::sim {
 namespace {
 
-// The command as the ELM327 reads it: no spaces or control characters, upper case.
-std::string Normalised(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (u > 0x20 && u < 0x7F) out += static_cast<char>(std::toupper(u));
-  }
-  return out;
+std::string WithoutLineFeeds(std::string_view body) {
+  std::string line;
+  for (char c : body)
+    if (c != '\n') line += c;
+  return line;
 }
 
 }  // namespace
@@ -49,12 +44,10 @@ bool AdapterSim::feed(std::string_view bytes, std::string& now, std::vector<Time
 bool AdapterSim::handleChunk(const std::string& chunk, std::string& now,
                              std::vector<TimedText>& later) {
   const std::string_view body(chunk.data(), chunk.size() - 1);  // without the CR
-  const std::string cmd = Normalised(body);
+  const std::string cmd = ElmCommandText(body);
+  const std::string line = WithoutLineFeeds(body);  // the chip ignores line feeds
   bool started = false;
   if (mode_ == Mode::Obd) {
-    std::string line;
-    for (char c : body)
-      if (c != '\n') line += c;  // the chip ignores line feeds
     // The chip takes one command at a time: a line that came with the one
     // before is answered after that one's prompt, not beside it.
     const int busyUntil = later.empty() ? 0 : later.back().atMs;
@@ -75,9 +68,6 @@ bool AdapterSim::handleChunk(const std::string& chunk, std::string& now,
   if (mode_ == Mode::Kesta) {
     kesta_.feed(chunk, reply);
   } else {
-    std::string line;
-    for (char c : body)
-      if (c != '\n') line += c;  // the chip ignores line feeds
     elm_.handleLine(line, now, reply);
   }
   if (!reply.empty()) later.push_back({0, std::move(reply)});

@@ -12,12 +12,6 @@ namespace {
 constexpr const char* kIdentity = "ELM327 v1.5";
 constexpr uint8_t kCanPad = 0xAA;
 
-bool IsHex(const std::string& s) {
-  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) {
-    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-  });
-}
-
 int HexValue(const std::string& s) { return static_cast<int>(std::stoul(s, nullptr, 16)); }
 
 std::string Hex2(unsigned v) {
@@ -104,19 +98,31 @@ std::string ElmCommandText(std::string_view line) {
   return cmd;
 }
 
-void Elm327Sim::handleLine(std::string_view line, std::string& echo, std::string& reply) {
-  if (echo_) {
+std::string ElmTakeCommand(std::string_view line, bool echoOn, std::string_view eol,
+                           std::string& echo, std::string& lastCommand) {
+  if (echoOn) {
     echo.append(line);
-    echo += eol();
+    echo.append(eol);
   }
   std::string cmd = ElmCommandText(line);
   // A lone carriage return repeats the previous command.
-  if (cmd.empty()) cmd = lastCommand_;
+  if (cmd.empty()) return lastCommand;
+  lastCommand = cmd;
+  return cmd;
+}
+
+bool IsHexDigits(std::string_view s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) {
+    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+  });
+}
+
+void Elm327Sim::handleLine(std::string_view line, std::string& echo, std::string& reply) {
+  const std::string cmd = ElmTakeCommand(line, echo_, eol(), echo, lastCommand_);
   if (cmd.empty()) {
     reply += ">";
     return;
   }
-  lastCommand_ = cmd;
 
   if (cmd == "ATZ" || cmd == "ATWS") {
     reset();
@@ -129,7 +135,7 @@ void Elm327Sim::handleLine(std::string_view line, std::string& echo, std::string
   std::string text;
   if (cmd.size() >= 2 && cmd.compare(0, 2, "AT") == 0) {
     text = atCommand(cmd.substr(2));
-  } else if (IsHex(cmd) && cmd.size() % 2 == 0) {
+  } else if (IsHexDigits(cmd) && cmd.size() % 2 == 0) {
     std::vector<uint8_t> bytes;
     for (size_t i = 0; i < cmd.size(); i += 2)
       bytes.push_back(static_cast<uint8_t>(HexValue(cmd.substr(i, 2))));
@@ -175,7 +181,7 @@ std::string Elm327Sim::atCommand(const std::string& c) {
   if ((c.compare(0, 2, "SP") == 0 || c.compare(0, 2, "TP") == 0) && c.size() >= 3) {
     std::string arg = c.substr(2);
     if (arg.size() == 2 && arg[0] == 'A') arg = arg.substr(1);
-    if (arg.size() != 1 || !IsHex(arg)) return "?";
+    if (arg.size() != 1 || !IsHexDigits(arg)) return "?";
     const int p = HexValue(arg);
     if (p > 0xC) return "?";
     protocol_ = p;
@@ -184,7 +190,7 @@ std::string Elm327Sim::atCommand(const std::string& c) {
   }
   if (c.compare(0, 2, "SH") == 0) {
     const std::string arg = c.substr(2);
-    if (!IsHex(arg)) return "?";
+    if (!IsHexDigits(arg)) return "?";
     if (arg.size() == 3) {
       canId_ = HexValue(arg);
     } else if (arg.size() == 6) {
@@ -197,7 +203,7 @@ std::string Elm327Sim::atCommand(const std::string& c) {
   if (c == "IB10" || c == "IB48" || c == "IB96") return "OK";
   // Two hex digits: wakeup interval, timeout.
   if ((c.compare(0, 2, "SW") == 0 || c.compare(0, 2, "ST") == 0) && c.size() == 4 &&
-      IsHex(c.substr(2)))
+      IsHexDigits(c.substr(2)))
     return "OK";
   if (c == "AT0" || c == "AT1" || c == "AT2" || c == "CAF0" || c == "CAF1" || c == "KW0" ||
       c == "KW1" || c == "M0" || c == "M1" || c == "AL" || c == "NL" || c == "SI" || c == "FI")

@@ -37,6 +37,16 @@ std::vector<std::string> CanReplyLines(const std::vector<uint8_t>& bytes, bool s
 // count ("at sp 6" is "ATSP6").
 std::string ElmCommandText(std::string_view line);
 
+// The first step of every line, on either simulated chip: the echo (when
+// `echoOn`, with the line end `eol`), then the command; an empty line
+// repeats `lastCommand`, which becomes the command read. "" when there is
+// nothing to run (the chip answers with the prompt alone).
+std::string ElmTakeCommand(std::string_view line, bool echoOn, std::string_view eol,
+                           std::string& echo, std::string& lastCommand);
+
+// Whether `s` is one or more hex digits, either case.
+bool IsHexDigits(std::string_view s);
+
 class Elm327Sim {
  public:
   explicit Elm327Sim(SimulatedEcu& ecu, ElmOptions options = {});

@@ -19,12 +19,6 @@ constexpr int kFastInitMs = 300;
 constexpr int kCanFrameSpacingMs = 1;
 constexpr size_t kMaxRequestBytes = 7;
 
-bool IsHex(const std::string& s) {
-  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) {
-    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-  });
-}
-
 int HexDigit(char c) {
   return c <= '9' ? c - '0' : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
 }
@@ -93,18 +87,11 @@ int ObdElm327Sim::waitMs() const {
 
 void ObdElm327Sim::handleLine(std::string_view line, std::string& echo,
                               std::vector<TimedText>& reply) {
-  if (echo_) {
-    echo.append(line);
-    echo += eol();
-  }
-  std::string cmd = ElmCommandText(line);
-  // A lone carriage return repeats the previous command.
-  if (cmd.empty()) cmd = lastCommand_;
+  const std::string cmd = ElmTakeCommand(line, echo_, eol(), echo, lastCommand_);
   if (cmd.empty()) {
     reply.push_back({0, ">"});
     return;
   }
-  lastCommand_ = cmd;
   const std::string identity = options_.oldChip ? "ELM327 v1.0" : "ELM327 v1.5";
   if (cmd == "ATZ" || cmd == "ATWS") {
     reset();
@@ -187,7 +174,7 @@ std::optional<std::string> ObdElm327Sim::protocolCommand(const std::string& c) {
     automatic = true;
     arg = arg.substr(1);
   }
-  if (arg.size() != 1 || !IsHex(arg)) return "?";
+  if (arg.size() != 1 || !IsHexDigits(arg)) return "?";
   const int p = HexDigit(arg[0]);
   if (p > 0xC) return "?";
   automatic_ = automatic || p == 0;
@@ -200,7 +187,7 @@ std::optional<std::string> ObdElm327Sim::protocolCommand(const std::string& c) {
 std::optional<std::string> ObdElm327Sim::addressCommand(const std::string& c) {
   if (c.compare(0, 2, "SH") == 0) {
     const std::string arg = c.substr(2);
-    if (!IsHex(arg) || (arg.size() != 3 && arg.size() != 6)) return "?";
+    if (!IsHexDigits(arg) || (arg.size() != 3 && arg.size() != 6)) return "?";
     header_ = arg;
     return "OK";
   }
@@ -210,7 +197,7 @@ std::optional<std::string> ObdElm327Sim::addressCommand(const std::string& c) {
       receiveFilter_ = -1;
       return "OK";
     }
-    if (!IsHex(arg) || (arg.size() != 3 && arg.size() != 8)) return "?";
+    if (!IsHexDigits(arg) || (arg.size() != 3 && arg.size() != 8)) return "?";
     receiveFilter_ = std::stol(arg, nullptr, 16);
     return "OK";
   }
@@ -219,7 +206,7 @@ std::optional<std::string> ObdElm327Sim::addressCommand(const std::string& c) {
 
 std::optional<std::string> ObdElm327Sim::timingCommand(const std::string& c) {
   // Two hex digits: timeout, wake-up interval, CAN priority.
-  if (c.size() == 4 && IsHex(c.substr(2)) &&
+  if (c.size() == 4 && IsHexDigits(c.substr(2)) &&
       (c.compare(0, 2, "ST") == 0 || c.compare(0, 2, "SW") == 0 || c.compare(0, 2, "CP") == 0)) {
     if (c[1] == 'T') {
       const int units = HexDigit(c[2]) * 16 + HexDigit(c[3]);
@@ -369,7 +356,7 @@ void ObdElm327Sim::request(const std::string& hex, std::vector<TimedText>& out, 
 
 bool ObdElm327Sim::parseRequest(const std::string& hex, std::vector<uint8_t>& bytes,
                                 int& expected) const {
-  if (!IsHex(hex)) return false;
+  if (!IsHexDigits(hex)) return false;
   // An odd digit at the end is the number of replies to wait for.
   std::string digits = hex;
   if (digits.size() % 2 != 0) {

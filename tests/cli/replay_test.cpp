@@ -124,12 +124,39 @@ TEST(Replay, BadLogsAreNamedAndCounted) {
 }
 
 TEST(Replay, RefusesToWriteItsCsvOverTheLog) {
-  const std::string log = Write("replay_self.log", "01/01/2027 00:00:00 -E- " + kLada + "\r\n");
-  for (const std::string& csv : {log, TempDir() + "/./replay_self.log"}) {
-    Child replay({"replay", log, "--make", "0", "--ecu", "0", "--csv", csv}, "replay_self");
-    EXPECT_EQ(replay.wait(30), 2);
-    EXPECT_NE(replay.err().find("names the log itself"), std::string::npos) << replay.err();
-    EXPECT_EQ(kalvex::testing::ReadFile(log), "01/01/2027 00:00:00 -E- " + kLada + "\r\n");
+  // A generic session's log with values in it: a replay that went on would
+  // write its CSV over the log.
+  const std::string obdLog =
+      "08/12/2026 14:23:27\r\n"
+      "08/12/2026 14:23:27 >>> AT SP 0\r\n"
+      "08/12/2026 14:23:27 --- OK\r\n"
+      "08/12/2026 14:23:27 >>> 01 00\r\n"
+      "08/12/2026 14:23:30 --- 7E8 06 41 00 BE 3F A8 13\r\n"
+      "08/12/2026 14:23:30 >>> AT DPN\r\n"
+      "08/12/2026 14:23:30 --- A6\r\n"
+      "08/12/2026 14:23:31 >>> 01 0D\r\n"
+      "08/12/2026 14:23:31 --- 7E8 03 41 0D 32\r\n";
+  const struct {
+    const char* name;
+    std::string text;
+    std::vector<std::string> kind;  // the arguments after the log
+  } logs[] = {
+      {"replay_self", "01/01/2027 00:00:00 -E- " + kLada + "\r\n", {"--make", "0", "--ecu", "0"}},
+      {"replay_self_obd", obdLog, {"--obd"}},
+  };
+  for (const auto& l : logs) {
+    const std::string log = Write(std::string(l.name) + ".log", l.text);
+    for (const std::string& csv :
+         {log, TempDir() + "/./" + l.name + ".log", TempDir() + "//" + l.name + ".log"}) {
+      SCOPED_TRACE(csv);
+      std::vector<std::string> args = {"replay", log};
+      args.insert(args.end(), l.kind.begin(), l.kind.end());
+      args.insert(args.end(), {"--csv", csv});
+      Child replay(args, l.name);
+      EXPECT_EQ(replay.wait(30), 2);
+      EXPECT_NE(replay.err().find("names the log itself"), std::string::npos) << replay.err();
+      EXPECT_EQ(kalvex::testing::ReadFile(log), l.text);
+    }
   }
 }
 

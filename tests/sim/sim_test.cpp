@@ -36,6 +36,42 @@ std::string Exchange(Elm327Sim& elm, const std::string& line) {
   return echo + reply;
 }
 
+// The step both simulated chips take first on every line: echo, then the
+// command, a blank line standing for the one before.
+TEST(ElmTakeCommand, EchoesAndRepeatsThePreviousCommand) {
+  struct Step {
+    std::string line;
+    bool echoOn;
+    std::string eol;
+    std::string echo;     // what is echoed
+    std::string command;  // what runs
+  };
+  const Step steps[] = {
+      {"", true, "\r", "\r", ""},  // nothing before: nothing to repeat
+      {"at rv", true, "\r", "at rv\r", "ATRV"},
+      {"", true, "\r", "\r", "ATRV"},
+      {" \t", false, "\r", "", "ATRV"},  // white space and controls alone count as blank
+      {"01 0c", false, "\r", "", "010C"},
+      {"", true, "\r\n", "\r\n", "010C"},
+      {"\x7f\xff", true, "\r", "\x7f\xff\r", "010C"},  // bytes the chip does not read
+  };
+  std::string last;
+  for (const Step& step : steps) {
+    std::string echo;
+    EXPECT_EQ(ElmTakeCommand(step.line, step.echoOn, step.eol, echo, last), step.command)
+        << step.line;
+    EXPECT_EQ(echo, step.echo) << step.line;
+    EXPECT_EQ(last, step.command) << step.line;
+  }
+}
+
+TEST(IsHexDigits, DigitsOfEitherCaseOnly) {
+  const std::pair<std::string, bool> cases[] = {
+      {"", false}, {"0", true}, {"aF09", true}, {"0G", false}, {"01 0C", false}, {"-1", false},
+  };
+  for (const auto& [text, hex] : cases) EXPECT_EQ(IsHexDigits(text), hex) << text;
+}
+
 TEST(Elm327Sim, KLineSetUpExchanges) {
   SimulatedEcu ecu;
   ecu.select(0, 0);

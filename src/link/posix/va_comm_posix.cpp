@@ -113,36 +113,17 @@ void SetModemLine(int fd, int line, bool on, const char* failure) {
 
 // One open of the device: descriptor, threads, write queue. Owned by Core;
 // destroying it stops and joins the threads, then lets the device go.
-struct VaCommSession {
-  enum class Rx { Armed, InFlight, Parked };
-
-  uint64_t id = 0;
+struct VaCommSession : va_comm_backend::SessionBase {
   int fd = -1;
-  TVaDispatcher dispatch;
   bool watchRx = true;  // ceRxChar in MonitorEvents
 
   WakePipe eventWake;
   WakePipe writeWake;
   std::thread eventThread;
   std::thread writeThread;
-  std::atomic<bool> stop{false};
-  std::atomic<bool> failed{false};  // device gone or line error: reported once
-
-  std::mutex rxMutex;
-  Rx rx = Rx::Armed;  // under rxMutex
   // The last delivery found nothing waiting although the device was
   // readable: the event thread asks the queue itself next time.
   std::atomic<bool> emptyDelivery{false};
-
-  // User-interface thread only.
-  bool inHandler = false;
-  bool notifyRequested = false;
-  size_t readInHandler = 0;
-
-  std::mutex writeMutex;
-  std::condition_variable writeRoom;
-  std::vector<uint8_t> writeQueue;  // under writeMutex
-  size_t writeCapacity = 0;
 
   ~VaCommSession() {
     stop = true;
@@ -182,13 +163,7 @@ class VaCommPosting {
     s.eventWake.Wake();
     s.writeWake.Wake();
     s.writeRoom.notify_all();
-    if (!s.dispatch) return;
-    s.dispatch([weak, id = s.id, message = std::move(message)] {
-      auto core = weak.lock();
-      if (!core || !core->Current(id) || !core->errorHandler) return;
-      auto handler = core->errorHandler;  // may replace itself or close the port
-      handler(message);
-    });
+    va_comm_backend::PostError(weak, s, std::move(message));
   }
 
   static void PostRx(const std::weak_ptr<Core>& weak, VaCommSession& s) {
@@ -206,17 +181,8 @@ class VaCommPosting {
       PostFailure(weak, *s, QueueStatusFailure(errno));
       return;
     }
-    if (waiting <= 0) {  // someone read them meanwhile
-      s->emptyDelivery = true;
-      s->SetRx(VaCommSession::Rx::Armed);
-      return;
-    }
-    if (!core->rxHandler) {
-      s->SetRx(VaCommSession::Rx::Parked);
-      return;
-    }
-    auto handler = core->rxHandler;  // may replace itself or close the port
-    va_comm_backend::RunHandler(*core, id, *s, handler, static_cast<size_t>(waiting));
+    if (waiting <= 0) s->emptyDelivery = true;
+    va_comm_backend::Deliver(*core, id, *s, static_cast<size_t>(std::max(0, waiting)));
   }
 
   static void EventLoop(std::weak_ptr<Core> weak, VaCommSession* s) {

@@ -98,35 +98,16 @@ bool IsGoneError(DWORD e) {
 
 }  // namespace
 
-struct VaCommSession {
-  enum class Rx { Armed, InFlight, Parked };
-
-  uint64_t id = 0;
+struct VaCommSession : va_comm_backend::SessionBase {
   HANDLE handle = INVALID_HANDLE_VALUE;
-  TVaDispatcher dispatch;
   DWORD mask = 0;
 
   Event stopEvent{true};
   Event rearmEvent{false};
   Event writeData{false};
+  Event readDone{true};  // user-interface thread only
   std::thread eventThread;
   std::thread writeThread;
-  std::atomic<bool> stop{false};
-  std::atomic<bool> failed{false};
-
-  std::mutex rxMutex;
-  Rx rx = Rx::Armed;
-
-  // User-interface thread only.
-  bool inHandler = false;
-  bool notifyRequested = false;
-  size_t readInHandler = 0;
-  Event readDone{true};
-
-  std::mutex writeMutex;
-  std::condition_variable writeRoom;
-  std::vector<uint8_t> writeQueue;
-  size_t writeCapacity = 0;
 
   ~VaCommSession() {
     stop = true;
@@ -184,13 +165,7 @@ class VaCommPosting {
     if (s.failed.exchange(true)) return;
     s.stopEvent.Set();  // both threads stop touching the device
     s.writeRoom.notify_all();
-    if (!s.dispatch) return;
-    s.dispatch([weak, id = s.id, message = std::move(message)] {
-      auto core = weak.lock();
-      if (!core || !core->Current(id) || !core->errorHandler) return;
-      auto handler = core->errorHandler;
-      handler(message);
-    });
+    va_comm_backend::PostError(weak, s, std::move(message));
   }
 
   static void DeliverRx(const std::weak_ptr<Core>& weak, uint64_t id) {
@@ -204,16 +179,7 @@ class VaCommPosting {
       PostFailure(weak, *s, msg::WithCode(msg::kStatistics, static_cast<int>(error)));
       return;
     }
-    if (waiting == 0) {
-      s->SetRx(Session::Rx::Armed);
-      return;
-    }
-    if (!core->rxHandler) {
-      s->SetRx(Session::Rx::Parked);
-      return;
-    }
-    auto handler = core->rxHandler;  // may replace itself or close the port
-    va_comm_backend::RunHandler(*core, id, *s, handler, static_cast<size_t>(waiting));
+    va_comm_backend::Deliver(*core, id, *s, static_cast<size_t>(waiting));
   }
 
   // Posts a notification when armed and bytes wait.

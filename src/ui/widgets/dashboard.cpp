@@ -4,29 +4,12 @@
 
 namespace kalvex {
 
-namespace {
-
-GaugeWidget* MakeGauge(const ComponentSetup& setup, QWidget* parent) {
-  switch (setup.kind) {
-    case GaugeKind::Meter180:
-      return new Dial180Gauge(setup.settings, parent);
-    case GaugeKind::Meter120:
-      return new Dial120Gauge(setup.settings, parent);
-    case GaugeKind::VMeter:
-      return new VerticalGauge(setup.settings, parent);
-    case GaugeKind::Thermometer:
-      return new ThermometerGauge(setup.settings, parent);
-    case GaugeKind::ValueInd:
-      break;
-  }
-  return new ValueDisplay(setup.settings, parent);
-}
-
-}  // namespace
-
-Dashboard::Dashboard(QWidget* parent) : QWidget(parent) {
+Dashboard::Dashboard(QWidget* parent)
+    : QWidget(parent), stale_(this, [this](Millis now, const RefreshPace& pace) {
+        for (GaugeWidget* g : gauges_) g->applyStaleRule(now, pace);
+      }) {
   for (const ComponentSetup& setup : DashboardSetup()) {
-    GaugeWidget* g = MakeGauge(setup, this);
+    GaugeWidget* g = MakeGauge(setup.kind, setup.settings, this);
     g->setObjectName(
         QString::fromUtf8(ComponentName(setup.component).data(),
                           static_cast<qsizetype>(ComponentName(setup.component).size())));
@@ -35,47 +18,23 @@ Dashboard::Dashboard(QWidget* parent) : QWidget(parent) {
     g->hide();
     gauges_[static_cast<size_t>(setup.component)] = g;
   }
-  // Well inside the shortest stale time, so a gauge dims soon after it
-  // should; painting happens only when a gauge's look changes.
-  staleTimer_.setInterval(250);
-  connect(&staleTimer_, &QTimer::timeout, this, [this] { checkStale(); });
 }
 
 void Dashboard::setValue(Component c, float value) {
   const auto i = static_cast<size_t>(c);
   if (i >= gauges_.size()) return;
   gauges_[i]->setValue(value);
-  gauges_[i]->refreshed(clock_->now());
+  gauges_[i]->refreshed(stale_.now());
 }
 
 void Dashboard::clearValues() {
-  pace_.reset();
   for (GaugeWidget* g : gauges_) g->clearValue();
-  checkStale();
+  stale_.cleared();
 }
 
 void Dashboard::clearValue(Component c) {
   const auto i = static_cast<size_t>(c);
   if (i < gauges_.size()) gauges_[i]->clearValue();
-}
-
-void Dashboard::sessionStarted() {
-  pace_.start(clock_->now());
-  checkStale();
-  staleTimer_.start();
-}
-
-void Dashboard::sessionStopped() {
-  pace_.stop();
-  staleTimer_.stop();
-  checkStale();
-}
-
-void Dashboard::replyHandled(int nextRequest) { pace_.reply(nextRequest, clock_->now()); }
-
-void Dashboard::checkStale() {
-  const Millis now = clock_->now();
-  for (GaugeWidget* g : gauges_) g->applyStaleRule(now, pace_);
 }
 
 void Dashboard::pinStale(Component c) {

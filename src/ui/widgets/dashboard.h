@@ -2,7 +2,6 @@
 // make/ECU-type visibility rules applied to them.
 #pragma once
 
-#include <QTimer>
 #include <QWidget>
 #include <array>
 
@@ -11,6 +10,7 @@
 #include "protocol/components.h"
 #include "ui/dashboard_layout.h"
 #include "ui/gauge_model.h"
+#include "ui/widgets/stale_watch.h"
 
 namespace kalvex {
 
@@ -41,13 +41,13 @@ class Dashboard : public QWidget {
   // the dashboard looks at its gauges a few times a second while a session
   // runs. sessionStarted/Stopped and replyHandled feed the pace the rule
   // learns; checkStale applies it now (the timer does it on its own).
-  void setClock(const Clock* clock) { clock_ = clock ? clock : &steady_; }
-  void sessionStarted();
-  void sessionStopped();
-  void replyHandled(int nextRequest);
-  void checkStale();
+  void setClock(const Clock* clock) { stale_.setClock(clock); }
+  void sessionStarted() { stale_.sessionStarted(); }
+  void sessionStopped() { stale_.sessionStopped(); }
+  void replyHandled(int nextRequest) { stale_.reply(nextRequest); }
+  void checkStale() { stale_.check(); }
   void pinStale(Component c);  // drawn stale whatever the rule says
-  const RefreshPace& pace() const { return pace_; }
+  const RefreshPace& pace() const { return stale_.pace(); }
 
   bool isComponentVisible(Component c) const;
   QWidget* componentWidget(Component c) const;
@@ -58,10 +58,7 @@ class Dashboard : public QWidget {
 
   std::array<GaugeWidget*, kComponentCount> gauges_ = {};
   Visibility visible_ = {};
-  SteadyClock steady_;
-  const Clock* clock_ = &steady_;
-  RefreshPace pace_;
-  QTimer staleTimer_;
+  StaleWatch stale_;
 };
 
 }  // namespace kalvex

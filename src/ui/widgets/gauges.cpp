@@ -647,4 +647,20 @@ void ValueDisplay::paintDynamic(QPainter& p) {
              Q(model().valueText()));
 }
 
+GaugeWidget* MakeGauge(GaugeKind kind, const GaugeSettings& settings, QWidget* parent) {
+  switch (kind) {
+    case GaugeKind::Meter180:
+      return new Dial180Gauge(settings, parent);
+    case GaugeKind::Meter120:
+      return new Dial120Gauge(settings, parent);
+    case GaugeKind::VMeter:
+      return new VerticalGauge(settings, parent);
+    case GaugeKind::Thermometer:
+      return new ThermometerGauge(settings, parent);
+    case GaugeKind::ValueInd:
+      break;
+  }
+  return new ValueDisplay(settings, parent);
+}
+
 }  // namespace kalvex

@@ -179,4 +179,7 @@ class ValueDisplay : public GaugeWidget {
   int fontPx_ = 12;
 };
 
+// A new gauge widget of `kind` (a ValueDisplay for ValueInd).
+GaugeWidget* MakeGauge(GaugeKind kind, const GaugeSettings& settings, QWidget* parent);
+
 }  // namespace kalvex

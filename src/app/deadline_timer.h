@@ -1,0 +1,45 @@
+// What SessionHost and ObdHost share around their core: the precise
+// single-shot timer armed to the core's earliest deadline, and the port as
+// the window opens it.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <optional>
+
+#include "link/va_comm.h"
+#include "protocol/clock.h"
+
+namespace kalvex {
+
+// How long a timer waits for `deadline`, seen at `now` (both on one clock, in
+// microseconds): rounded up, as a timer that fired a fraction early would
+// only be armed again; a deadline already passed is due at once; a day at
+// the most (QTimer takes an int of milliseconds).
+int TimerWaitMs(Micros deadline, Micros now);
+
+class DeadlineTimer {
+ public:
+  // `onDue` runs on `context`'s thread when the armed deadline passes.
+  DeadlineTimer(QObject* context, const Clock& clock, std::function<void()> onDue);
+
+  // Fires once `deadline` passes on the clock; none stops the timer.
+  void arm(std::optional<Micros> deadline);
+  void stop() { timer_.stop(); }
+
+ private:
+  const Clock& clock_;
+  QTimer timer_;
+};
+
+// The dispatcher a port posts from its threads with: the closure runs on
+// `owner`'s thread, and Qt drops it once `owner` is gone.
+TVaDispatcher QueuedOn(QObject* owner);
+
+// The port as the window loads it: 5 s read time-out, no waiting for room
+// in the write queue (requests are a few bytes; a full queue means the
+// adapter is stuck, which the error tells at once).
+TVaBuffers WindowPortBuffers();
+
+}  // namespace kalvex
