@@ -24,8 +24,6 @@ namespace {
 // Codes are read again this often while polling, so the page keeps up
 // with a lamp that lights during the drive.
 constexpr Millis kCodesEvery = 30'000;
-// About ten hours at ten answers a second; the oldest rows go first.
-constexpr size_t kMaxCsvRows = 360'000;
 
 }  // namespace
 
@@ -47,6 +45,12 @@ ObdPanel::ObdPanel(SessionView& view, QTabWidget* pages, QWidget* dashboardPage,
   params_->hide();
 
   params_->onSaveCsv = [this] { saveCsvClicked(); };
+  params_->canChart = [this](uint32_t ecu, uint8_t pid) {
+    return chartSource_.keyOf(ecu, pid).has_value();
+  };
+  params_->onAddToChart = [this](uint32_t ecu, uint8_t pid) {
+    if (const auto key = chartSource_.keyOf(ecu, pid); key && onAddToChart) onAddToChart(*key);
+  };
   faults_->onRead = [this] { host_->readCodes(); };
   faults_->onClear = [this] { host_->clearCodes(); };
   host_->onRunningChanged = [this](bool running) {
@@ -139,8 +143,8 @@ void ObdPanel::startOrStop(const std::string& portText, int adapter, int protoco
   dashboard_->setIdentity({});
   params_->clear();
   faults_->clear();
-  csvHeader_.clear();
-  csvRows_.clear();
+  history_.clear();
+  if (onChartColumns) onChartColumns();
   freezePids_ = 0;
   identityLogged_ = false;
   host_->start(portText, SessionOptions(protocolItem, pause_));
@@ -177,8 +181,8 @@ void ObdPanel::phaseChanged(ObdPhase p) {
       break;
     case ObdPhase::Polling:
       status(kStatusLinked);
-      csvColumns_ = ObdCsvColumns(host_->session().columns());
-      csvHeader_ = ObdCsvHeader(csvColumns_);
+      history_.begin(ObdCsvColumns(host_->session().columns()));
+      if (onChartColumns) onChartColumns();
       dashboard_->showFaultReadNote(false);
       break;
     case ObdPhase::Idle:
@@ -207,10 +211,7 @@ void ObdPanel::valuesArrived(const std::vector<std::pair<uint32_t, uint8_t>>& ke
     if (first) dashboard_->setValue(pid, *it->second.value);
   }
   params_->update(r);
-  if (!csvHeader_.empty()) {
-    csvRows_.push_back(ObdCsvRow(host_->clock().now() - host_->startedAt(), csvColumns_, r));
-    if (csvRows_.size() > kMaxCsvRows) csvRows_.pop_front();
-  }
+  history_.append(host_->clock().now() - host_->startedAt(), keys, r);
   // The freeze frame is read after the codes: show it once it is in.
   size_t freeze = 0;
   for (const ObdFreezeFrame& f : r.freezeFrames) freeze += f.pids.size();
@@ -268,11 +269,7 @@ void ObdPanel::identityRead() {
   }
 }
 
-std::string ObdPanel::csvText() const {
-  std::string out = csvHeader_;
-  for (const std::string& row : csvRows_) out += row;
-  return out;
-}
+std::string ObdPanel::csvText() const { return history_.csvText(); }
 
 QString ObdPanel::csvName() const {
   return ObdCsvName(ObdVin(host_->session().results()), QDateTime::currentDateTime());
@@ -294,8 +291,14 @@ void ObdPanel::saveCsvClicked() {
 bool ObdPanel::startCsvSave(const QString& path) {
   if (writer_ && writer_->isRunning()) return false;
   finishSave();
-  std::string text = csvText();
-  writer_.reset(QThread::create([this, path, text = std::move(text)] {
+  // The rows are copied here (a copy of small rows, no text yet); the text
+  // is made on the writer's thread.
+  auto snapshot = std::make_shared<ObdCsvSnapshot>();
+  snapshot->columns = history_.columns();
+  snapshot->before = history_.before();
+  history_.copyRows(0, history_.size(), snapshot->rows);
+  writer_.reset(QThread::create([this, path, snapshot] {
+    const std::string text = snapshot->text();
     QSaveFile file(path);
     const bool ok = file.open(QIODevice::WriteOnly) &&
                     file.write(text.data(), static_cast<qint64>(text.size())) ==
