@@ -211,7 +211,7 @@ void ObdPanel::valuesArrived(const std::vector<std::pair<uint32_t, uint8_t>>& ke
     if (first) dashboard_->setValue(pid, *it->second.value);
   }
   params_->update(r);
-  history_.append(host_->clock().now() - host_->startedAt(), keys, r);
+  history_.append(host_->startedAt(), keys, r);
   // The freeze frame is read after the codes: show it once it is in.
   size_t freeze = 0;
   for (const ObdFreezeFrame& f : r.freezeFrames) freeze += f.pids.size();

@@ -91,10 +91,9 @@ std::optional<size_t> ObdValueHistory::columnOf(uint32_t ecu, uint8_t pid) const
   return std::nullopt;
 }
 
-void ObdValueHistory::append(Millis sinceStart,
-                             const std::vector<std::pair<uint32_t, uint8_t>>& keys,
+void ObdValueHistory::append(Millis start, const std::vector<std::pair<uint32_t, uint8_t>>& keys,
                              const ObdResults& results) {
-  ObdHistoryRow row{sinceStart, {}};
+  ObdHistoryRow row{0, {}};
   for (const auto& [ecu, pid] : keys) {
     const auto column = columnOf(ecu, pid);
     const auto it = results.values.find({ecu, pid});
@@ -102,8 +101,10 @@ void ObdValueHistory::append(Millis sinceStart,
     if (!column || it == results.values.end() || !entry) continue;
     // Decoded again from this answer's bytes: the session keeps the last
     // good number when an answer is too short, and that was not measured now.
-    if (const auto v = obd::PidValue(*entry, it->second.bytes))
+    if (const auto v = obd::PidValue(*entry, it->second.bytes)) {
+      row.ms = std::max<Millis>(0, it->second.at - start);
       row.cells.push_back({static_cast<uint16_t>(*column), *v});
+    }
   }
   if (row.cells.empty()) return;
   rows_.push_back(std::move(row));

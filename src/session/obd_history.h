@@ -70,11 +70,11 @@ class ObdValueHistory {
   void clear();
   // The polled columns are known: rows start over with them.
   void begin(std::vector<ObdColumn> columns);
-  // One poll answer at `sinceStart`: the numbers of `keys` (ECU and PID) as
-  // `results` decoded them from this answer's bytes. Keys without a column
-  // or without a number make no cell; an answer without any makes no row.
-  // Past the capacity the oldest row goes.
-  void append(Millis sinceStart, const std::vector<std::pair<uint32_t, uint8_t>>& keys,
+  // One poll answer: the numbers of `keys` (ECU and PID) as `results`
+  // decoded them from this answer's bytes, at the time it was read, counted
+  // from `start`. Keys without a column or without a number make no cell;
+  // an answer without any makes no row. Past the capacity the oldest row goes.
+  void append(Millis start, const std::vector<std::pair<uint32_t, uint8_t>>& keys,
               const ObdResults& results);
 
   const std::vector<ObdColumn>& columns() const { return columns_; }
