@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "app/obd_mode.h"
 #include "obd/ecu_name.h"
 #include "obd/pid_table.h"
 
@@ -132,10 +133,25 @@ QString ObdChartSource::caption(int key) const {
 ChartLane ObdChartSource::lane(int key) const {
   ChartLane lane{name(key), unit(key), QColor(), LaneScale{}};
   if (!valid(key)) return lane;
-  if (const obd::Pid* row = obd::FindPid(history_.columns()[static_cast<size_t>(key)].pid)) {
-    lane.scale.from = row->min;
-    lane.scale.to = row->max > row->min ? row->max : row->min + 1;
-    lane.scale.decimals = row->decimals;
+  const uint8_t pid = history_.columns()[static_cast<size_t>(key)].pid;
+  const obd::Pid* row = obd::FindPid(pid);
+  if (!row) return lane;
+  lane.scale.from = row->min;
+  lane.scale.to = row->max > row->min ? row->max : row->min + 1;
+  lane.scale.decimals = row->decimals;
+  // Where the dashboard has a gauge for the PID, its scale (inside the
+  // published range, which runs engine speed to 16383) and its alarms, as
+  // the makers' lanes take their gauges'.
+  const auto& gauges = ObdGaugeEntries();
+  const auto gauge = std::find_if(gauges.begin(), gauges.end(),
+                                  [pid](const ObdGaugeEntry& g) { return g.pid == pid; });
+  if (gauge != gauges.end()) {
+    const GaugeSettings g = ObdGaugeSettings(*gauge, lang_);
+    lane.scale.from = g.valueFrom;
+    lane.scale.to = g.valueTo;
+    // -1 below: no alarm there (the coolant's scale reaches under it).
+    if (gauge->lower != -1 && g.limitLower > g.valueFrom) lane.scale.alarmBelow = g.limitLower;
+    if (g.limitUpper < g.valueTo) lane.scale.alarmAbove = g.limitUpper;
   }
   return lane;
 }
