@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QSaveFile>
 #include <QTabWidget>
+#include <QTimer>
 
 #include "app/obd_dashboard.h"
 #include "app/obd_faults_view.h"
@@ -24,6 +25,8 @@ namespace {
 // Codes are read again this often while polling, so the page keeps up
 // with a lamp that lights during the drive.
 constexpr Millis kCodesEvery = 30'000;
+// Rows a CSV save copies per turn of the event loop.
+constexpr size_t kCopyStep = 32768;
 
 }  // namespace
 
@@ -289,20 +292,34 @@ void ObdPanel::saveCsvClicked() {
 }
 
 bool ObdPanel::startCsvSave(const QString& path) {
-  if (writer_ && writer_->isRunning()) return false;
+  if (copy_ || (writer_ && writer_->isRunning())) return false;
   finishSave();
-  // The rows are copied here (a copy of small rows, no text yet); the text
-  // is made on the writer's thread.
-  auto snapshot = std::make_shared<ObdCsvSnapshot>();
-  snapshot->columns = history_.columns();
-  snapshot->before = history_.before();
-  history_.copyRows(0, history_.size(), snapshot->rows);
-  writer_.reset(QThread::create([this, path, snapshot] {
-    const std::string text = snapshot->text();
+  copy_ = chartSource_.startCopy();
+  copyPath_ = path;
+  copyStep();
+  return true;
+}
+
+// The rows are copied a piece per turn of the event loop, so the window
+// never waits for a long session's copy; the text is made and written on
+// the writer's thread.
+void ObdPanel::copyStep() {
+  if (!copy_) return;  // finished already by finishSave()
+  if (copy_->step(kCopyStep)) {
+    QTimer::singleShot(0, this, [this] { copyStep(); });
+    return;
+  }
+  std::shared_ptr<const ChartCsvCopy> rows = std::move(copy_);
+  const QString path = copyPath_;
+  writer_.reset(QThread::create([this, path, rows] {
     QSaveFile file(path);
     const bool ok = file.open(QIODevice::WriteOnly) &&
-                    file.write(text.data(), static_cast<qint64>(text.size())) ==
-                        static_cast<qint64>(text.size()) &&
+                    rows->write(
+                        [&file](std::string_view text) {
+                          return file.write(text.data(), static_cast<qint64>(text.size())) ==
+                                 static_cast<qint64>(text.size());
+                        },
+                        {}) &&
                     file.commit();
     if (!ok) {
       const std::string error = path.toStdString() + ": " + file.errorString().toStdString();
@@ -311,10 +328,10 @@ bool ObdPanel::startCsvSave(const QString& path) {
     }
   }));
   writer_->start();
-  return true;
 }
 
 void ObdPanel::finishSave() {
+  while (copy_) copyStep();
   if (writer_) writer_->wait();
   writer_.reset();
 }

@@ -66,9 +66,9 @@ class ObdPanel : public QObject {
   // the save dialog suggests ("VIN_2026-12-08_1405.csv").
   std::string csvText() const;
   QString csvName() const;
-  // Writes the CSV on a thread of its own (the window never waits for the
-  // disk); failures go to the window's error display. False while another
-  // save runs.
+  // Copies the rows a piece at a time and writes the CSV on a thread of its
+  // own (the window never waits for the disk); failures go to the window's
+  // error display. False while another save runs.
   bool startCsvSave(const QString& path);
   void finishSave();  // waits for a save still being written (closing)
 
@@ -95,6 +95,7 @@ class ObdPanel : public QObject {
   void codesRead();
   void identityRead();
   void saveCsvClicked();
+  void copyStep();
 
   SessionView& view_;
   QTabWidget* pages_;
@@ -109,6 +110,8 @@ class ObdPanel : public QObject {
   bool identityLogged_ = false;
   ObdValueHistory history_;
   ObdChartSource chartSource_{history_, lang_};
+  std::unique_ptr<ChartCsvCopy> copy_;  // a save still taking its rows
+  QString copyPath_;
   std::unique_ptr<QThread> writer_;
 };
 
