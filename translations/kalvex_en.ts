@@ -1387,6 +1387,14 @@
         <source>Сохранить CSV</source>
         <translation>Save CSV</translation>
     </message>
+    <message>
+        <source>На график</source>
+        <translation>To chart</translation>
+    </message>
+    <message>
+        <source>Добавить выбранный параметр на вкладку «Графики»</source>
+        <translation>Add the selected parameter to the “Charts” tab</translation>
+    </message>
 </context>
 <context>
     <name>kalvex::PortPicker</name>

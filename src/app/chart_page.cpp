@@ -1,5 +1,6 @@
 #include "app/chart_page.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -10,7 +11,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImage>
-#include <QBuffer>
 #include <QImageWriter>
 #include <QLabel>
 #include <QPointer>
@@ -42,18 +42,6 @@ constexpr size_t kShowProgressFrom = 20000;
 const QColor kColors[ChartPage::kMaxSeries] = {QColor(200, 40, 30), QColor(30, 90, 200),
                                                QColor(20, 130, 60), QColor(150, 60, 170),
                                                QColor(200, 110, 0), QColor(0, 125, 140)};
-
-// The selectors' order, and which form of a quantity with two forms of the
-// same caption and unit (speed, voltage) is listed.
-constexpr std::array<Component, kComponentCount> kListOrder = {
-    Component::VI_Nmot, Component::VS_Nmot, Component::VI_Speed, Component::VS_Speed,
-    Component::VS_TOG,  Component::VS_TANS, Component::VS_THR,   Component::VS_Ub,
-    Component::VI_Ub,   Component::VS_DV,   Component::VS_MRV,   Component::VS_MAP};
-
-bool SameQuantity(Component a, Component b) {
-  return std::string_view(QuantityOf(a).name) == QuantityOf(b).name &&
-         std::string_view(QuantityOf(a).unit) == QuantityOf(b).unit;
-}
 
 // Writes `path` through a file beside it that is renamed over it only when
 // complete, so a failure leaves no truncated file. The error names the file
@@ -122,30 +110,8 @@ ChartLane LaneOf(Component c, size_t index) {
           GaugeScaleOf(c)};
 }
 
-std::vector<Component> DefaultChartComponents(const Visibility& available) {
-  std::vector<Component> out;
-  auto pick = [&](Component preferred, std::optional<Component> other) {
-    if (Shown(available, preferred))
-      out.push_back(preferred);
-    else if (other && Shown(available, *other))
-      out.push_back(*other);
-  };
-  pick(Component::VI_Nmot, Component::VS_Nmot);
-  pick(Component::VS_TOG, std::nullopt);
-  pick(Component::VS_THR, std::nullopt);
-  pick(Component::VI_Speed, Component::VS_Speed);
-  // Fewer than four of those: the rest in the selectors' order, one form of each.
-  for (Component c : kListOrder) {
-    if (out.size() >= 4) break;
-    if (!Shown(available, c)) continue;
-    if (std::none_of(out.begin(), out.end(), [&](Component o) { return SameQuantity(o, c); }))
-      out.push_back(c);
-  }
-  return out;
-}
-
 ChartPage::ChartPage(const SessionValues& values, QWidget* parent)
-    : QWidget(parent), values_(values) {
+    : QWidget(parent), make_(values) {
   auto* grid = new QGridLayout();
   grid->setSpacing(3);
   for (int i = 0; i < kMaxSeries; ++i) {
@@ -214,17 +180,15 @@ ChartPage::ChartPage(const SessionValues& values, QWidget* parent)
   timer_ = new QTimer(this);
   timer_->setInterval(kRefreshMs);
   connect(timer_, &QTimer::timeout, this, [this] {
-    if (isVisible() && values_.appended() != takenAppended_) refresh();
+    if (isVisible() && source_->appended() != takenAppended_) refresh();
   });
   timer_->start();
   setAvailable({});
 }
 
-struct ChartPage::CsvCopy {
+struct ChartPage::CsvSave {
   std::string path;
-  std::vector<ValueRow> rows;
-  uint64_t next = 0;  // the next row to copy, counted from the session's first
-  uint64_t end = 0;   // one past the last row the save takes
+  std::unique_ptr<ChartCsvCopy> rows;
 };
 
 ChartPage::~ChartPage() {
@@ -233,32 +197,50 @@ ChartPage::~ChartPage() {
 }
 
 void ChartPage::setAvailable(const Visibility& available) {
-  available_ = available;
+  std::optional<std::vector<int>> before;
+  if (makeKeys_ && makeKeys_->makeText == makeText_ && makeKeys_->available == available)
+    before = makeKeys_->keys;
+  makeKeys_.reset();
+  make_.setAvailable(available);
+  source_ = &make_;
   rebuildSelectors();
-  setSelection(DefaultChartComponents(available));
+  setKeys(before ? *before : make_.defaults());
+}
+
+void ChartPage::showSource(const ChartSource* source) {
+  if (!source || source == source_) return;
+  if (source_ == &make_) makeKeys_ = MakeLanes{makeText_, make_.available(), keys()};
+  source_ = source;
+  sourceChanged();
+}
+
+void ChartPage::sourceChanged() {
+  rebuildSelectors();
+  setKeys(source_->defaults());
 }
 
 void ChartPage::rebuildSelectors() {
-  std::vector<Component> listed;
-  for (Component c : kListOrder) {
-    if (!Shown(available_, c)) continue;
-    if (std::none_of(listed.begin(), listed.end(), [&](Component o) { return SameQuantity(o, c); }))
-      listed.push_back(c);
-  }
+  const std::vector<int> listed = source_->listed();
   for (QComboBox* box : selectors_) {
     box->clear();
     box->addItem("—", -1);
-    for (Component c : listed) box->addItem(CaptionOf(c), static_cast<int>(c));
+    for (int key : listed) box->addItem(source_->caption(key), key);
   }
 }
 
 void ChartPage::setSelection(const std::vector<Component>& components) {
+  std::vector<int> keys;
+  for (Component c : components) keys.push_back(static_cast<int>(c));
+  setKeys(keys);
+}
+
+void ChartPage::setKeys(const std::vector<int>& keys) {
   for (size_t i = 0; i < selectors_.size(); ++i) {
     QComboBox* box = selectors_[i];
-    const int wanted = i < components.size() ? static_cast<int>(components[i]) : -1;
+    const int wanted = i < keys.size() ? keys[i] : -1;
     int idx = box->findData(wanted);
     if (idx < 0 && wanted >= 0) {  // the other form of a listed quantity
-      box->addItem(CaptionOf(components[i]), wanted);
+      box->addItem(source_->caption(wanted), wanted);
       idx = box->count() - 1;
     }
     box->setCurrentIndex(idx < 0 ? 0 : idx);
@@ -266,21 +248,49 @@ void ChartPage::setSelection(const std::vector<Component>& components) {
   selectionChanged();
 }
 
-std::vector<Component> ChartPage::selection() const {
-  std::vector<Component> out;
+std::vector<int> ChartPage::keys() const {
+  std::vector<int> out;
   for (QComboBox* box : selectors_) {
-    const int c = box->currentData().toInt();
-    if (c >= 0) out.push_back(static_cast<Component>(c));
+    const int key = box->currentData().toInt();
+    if (key >= 0) out.push_back(key);
   }
   return out;
 }
 
+std::vector<Component> ChartPage::selection() const {
+  std::vector<Component> out;
+  if (source_ != &make_) return out;
+  for (int key : keys()) out.push_back(static_cast<Component>(key));
+  return out;
+}
+
+bool ChartPage::addLane(int key) {
+  const std::vector<int> listed = source_->listed();
+  if (std::find(listed.begin(), listed.end(), key) == listed.end()) return false;
+  for (QComboBox* box : selectors_)
+    if (box->currentData().toInt() == key) return true;  // a lane already
+  QComboBox* target = selectors_.back();
+  for (QComboBox* box : selectors_) {
+    if (box->currentData().toInt() < 0) {
+      target = box;
+      break;
+    }
+  }
+  target->setCurrentIndex(target->findData(key));
+  selectionChanged();
+  return true;
+}
+
 void ChartPage::selectionChanged() {
-  shown_ = selection();
+  shown_.clear();
   std::vector<ChartLane> lanes;
   for (size_t i = 0; i < selectors_.size(); ++i) {
-    const int c = selectors_[i]->currentData().toInt();
-    if (c >= 0) lanes.push_back(LaneOf(static_cast<Component>(c), i));
+    const int key = selectors_[i]->currentData().toInt();
+    if (key < 0) continue;
+    shown_.push_back(key);
+    ChartLane lane = source_->lane(key);
+    lane.color = kColors[i % kMaxSeries];
+    lanes.push_back(std::move(lane));
   }
   takeRows(true);
   chart_->setLanes(std::move(lanes));
@@ -304,49 +314,46 @@ void ChartPage::showEvent(QShowEvent* event) {
 }
 
 void ChartPage::takeRows(bool rebuild) {
-  const size_t n = values_.size();
+  const ChartSource& values = *source_;
+  const size_t n = values.size();
   // Rows appended and dropped since the last take; anything else (a cleared
   // session, more new rows than are held) starts over.
-  const uint64_t appended = values_.appended() - takenAppended_;
-  const uint64_t dropped = values_.dropped() - takenDropped_;
-  if (rebuild || values_.appended() < takenAppended_ || values_.dropped() < takenDropped_ ||
+  const uint64_t appended = values.appended() - takenAppended_;
+  const uint64_t dropped = values.dropped() - takenDropped_;
+  if (rebuild || values.appended() < takenAppended_ || values.dropped() < takenDropped_ ||
       appended > n || series_.size() < staleFront_ + dropped ||
       series_.size() - staleFront_ - dropped + appended != n) {
     series_.reset(shown_.size());
     series_.reserve(n);
     staleFront_ = 0;
-    takenDropped_ = values_.dropped();
-    takenAppended_ = values_.appended() - n;
+    takenDropped_ = values.dropped();
+    takenAppended_ = values.appended() - n;
   } else {
     // Rows the session let go of leave the chart in batches: moving the
     // arrays for every dropped row would cost a full session's copy a take.
     staleFront_ += static_cast<size_t>(dropped);
-    takenDropped_ = values_.dropped();
+    takenDropped_ = values.dropped();
     if (staleFront_ >= std::max<size_t>(4096, n / 16)) {
       series_.dropFront(staleFront_);
       staleFront_ = 0;
     }
   }
   std::vector<float> row(shown_.size());
-  for (size_t i = n - static_cast<size_t>(values_.appended() - takenAppended_); i < n; ++i) {
-    const ValueRow& r = values_[i];
-    for (size_t l = 0; l < shown_.size(); ++l) {
-      const auto v = r.value(shown_[l]);
-      row[l] = v ? *v : std::numeric_limits<float>::quiet_NaN();
-    }
-    series_.append(static_cast<double>(r.ms) / 1000.0, row.data());
+  for (size_t i = n - static_cast<size_t>(values.appended() - takenAppended_); i < n; ++i) {
+    for (size_t l = 0; l < shown_.size(); ++l) row[l] = values.value(i, shown_[l]);
+    series_.append(values.seconds(i), row.data());
   }
-  takenAppended_ = values_.appended();
+  takenAppended_ = values.appended();
 }
 
 void ChartPage::refresh() {
   takeRows(false);
   chart_->rowsChanged();
-  QString note = tr("Строк: %1").arg(values_.size());
-  if (values_.dropped() > 0)
+  QString note = tr("Строк: %1").arg(source_->size());
+  if (source_->dropped() > 0)
     note += tr(" (старые %1 отброшены: хранится не более %2)")
-                .arg(values_.dropped())
-                .arg(values_.capacity());
+                .arg(source_->dropped())
+                .arg(source_->capacity());
   note_->setText(note);
 }
 
@@ -354,7 +361,7 @@ bool ChartPage::saveCsv(const std::string& path, std::string& error) const {
   return SaveAtomically(
       path,
       [this](QSaveFile& file) {
-        return values_.writeCsv([&file](std::string_view text) {
+        return source_->writeCsv([&file](std::string_view text) {
           return file.write(text.data(), static_cast<qint64>(text.size())) ==
                  static_cast<qint64>(text.size());
         });
@@ -392,12 +399,10 @@ void ChartPage::savePngClicked() {
 
 bool ChartPage::startCsvSave(const std::string& path) {
   if (saving_) return false;
-  copy_ = std::make_unique<CsvCopy>();
+  copy_ = std::make_unique<CsvSave>();
   copy_->path = path;
-  copy_->next = values_.dropped();
-  copy_->end = values_.appended();  // rows are counted from the first, dropped ones included
-  copy_->rows.reserve(values_.size());
-  setSaving(true, values_.size());
+  copy_->rows = source_->startCopy();
+  setSaving(true, source_->size());
   copyStep();
   return true;
 }
@@ -407,26 +412,15 @@ bool ChartPage::startCsvSave(const std::string& path) {
 // they were copied are gone from it too, as they would be from a later save.
 void ChartPage::copyStep() {
   if (!copy_) return;  // finished already by finishSave()
-  CsvCopy& c = *copy_;
-  const bool cleared = values_.appended() < c.end;  // a new session began
-  if (!cleared && c.next < c.end) {
-    const uint64_t from = std::max<uint64_t>(c.next, values_.dropped());
-    if (from < c.end) {
-      const size_t want = static_cast<size_t>(std::min<uint64_t>(kCopyStep, c.end - from));
-      c.next = from + values_.copyRows(static_cast<size_t>(from - values_.dropped()), want, c.rows);
-    } else {
-      c.next = c.end;
-    }
-  }
-  if (!cleared && c.next < c.end) {
+  if (copy_->rows->step(kCopyStep)) {
     // The copy is the first half of the bar, the writing the second.
-    progress_->setValue(static_cast<int>(c.rows.size() / 2));
+    progress_->setValue(static_cast<int>(copy_->rows->taken() / 2));
     QTimer::singleShot(0, this, [this] { copyStep(); });
     return;
   }
-  std::unique_ptr<CsvCopy> done = std::move(copy_);
-  const size_t total = done->rows.size();
-  auto rows = std::make_shared<std::vector<ValueRow>>(std::move(done->rows));
+  std::unique_ptr<CsvSave> done = std::move(copy_);
+  const size_t total = done->rows->taken();
+  std::shared_ptr<const ChartCsvCopy> rows = std::move(done->rows);
   const std::string path = done->path;
   QPointer<QProgressBar> bar = progress_;
   const size_t shown = progress_->isVisible() ? total : 0;
@@ -447,8 +441,7 @@ void ChartPage::copyStep() {
     return SaveAtomically(
         path,
         [&](QSaveFile& file) {
-          return WriteCsvRows(
-              *rows,
+          return rows->write(
               [&file](std::string_view text) {
                 return file.write(text.data(), static_cast<qint64>(text.size())) ==
                        static_cast<qint64>(text.size());

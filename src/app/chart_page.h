@@ -1,9 +1,10 @@
 // The "Графики" page: a strip chart of up to six quantities of the current
 // session against time, each in its own lane with its own scale. It follows
 // the newest rows; the wheel, dragging and "К концу" move through the whole
-// session. The page only reads SessionValues: appending a row costs the
-// session an O(1) push, and the chart catches up on its own timer (new rows
-// only) while it is shown.
+// session. The page only reads its ChartSource (the makers' SessionValues,
+// or the generic session's values): appending a row costs the session an
+// O(1) push, and the chart catches up on its own timer (new rows only)
+// while it is shown.
 #pragma once
 
 #include <QString>
@@ -12,9 +13,11 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/chart_source.h"
 #include "catalogue/visibility.h"
 #include "protocol/components.h"
 #include "ui/chart_data.h"
@@ -53,10 +56,25 @@ class ChartPage : public QWidget {
   ~ChartPage() override;
 
   // The components the chosen make and ECU type set; the choice goes back to
-  // the default for them.
+  // the default for them, or, coming back from another source with the same
+  // components, to the lanes chosen before it.
   void setAvailable(const Visibility& available);
   void setSelection(const std::vector<Component>& components);
   std::vector<Component> selection() const;
+
+  // Another source shown instead of the makers' (not owned; it outlives the
+  // page's use of it): its list and its default lanes. setAvailable() goes
+  // back to the makers'.
+  void showSource(const ChartSource* source);
+  const ChartSource& source() const { return *source_; }
+  // The source's list changed (a new session's quantities): listed again,
+  // the default lanes.
+  void sourceChanged();
+  // The lanes by the source's keys; `key` added as a lane (in the first
+  // free selector, or in place of the last when all are used).
+  void setKeys(const std::vector<int>& keys);
+  std::vector<int> keys() const;
+  bool addLane(int key);
 
   // A new session: follow its end again.
   void sessionStarted();
@@ -113,21 +131,28 @@ class ChartPage : public QWidget {
   void saveCsvClicked();
   void savePngClicked();
   QString chooseSavePath(const QString& title, const QString& suffix, const QString& filter);
-  struct CsvCopy;
+  struct CsvSave;
   void copyStep();
   void startWriting(std::function<bool(std::string& error)> write);
   void saveDone(bool ok, const std::string& error);
   void setSaving(bool on, size_t total);
 
-  const SessionValues& values_;
+  MakeChartSource make_;
+  const ChartSource* source_ = &make_;
+  // The makers' lanes while another source is shown.
+  struct MakeLanes {
+    QString makeText;
+    Visibility available;
+    std::vector<int> keys;
+  };
+  std::optional<MakeLanes> makeKeys_;
   QString makeText_;
   QString saveFolder_;
-  Visibility available_{};
   std::array<QComboBox*, kMaxSeries> selectors_{};
   StripChart* chart_ = nullptr;
   ChartSeries series_;
-  std::vector<Component> shown_;  // the lanes of series_
-  uint64_t takenAppended_ = 0;    // values_.appended() at the last take
+  std::vector<int> shown_;      // the lanes of series_
+  uint64_t takenAppended_ = 0;  // source_->appended() at the last take
   uint64_t takenDropped_ = 0;
   size_t staleFront_ = 0;  // rows at the front the session no longer holds
   QCheckBox* fit_ = nullptr;
@@ -138,7 +163,7 @@ class ChartPage : public QWidget {
   QTimer* timer_ = nullptr;
   QProgressBar* progress_ = nullptr;
   bool saving_ = false;
-  std::unique_ptr<CsvCopy> copy_;  // a CSV save still taking its rows
+  std::unique_ptr<CsvSave> copy_;  // a CSV save still taking its rows
   // The save being written. A QThread, not a std::thread: Qt cleans up a
   // thread it did not start from another thread, and under wine that
   // cleanup crashed after an image save.

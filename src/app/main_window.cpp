@@ -74,6 +74,12 @@ MainWindow::MainWindow(const WindowOptions& options, QWidget* parent)
                                     options_.language == "en" ? obd::Lang::En : obd::Lang::Ru);
   obd_->setRequestPause(options_.requestPause);
   obd_->showStatus = [this](const std::string& text) { statusLabel->setText(Shown(text)); };
+  obd_->onChartColumns = [this] {
+    if (!obd_->active()) return;
+    chart_->sourceChanged();
+    chart_->sessionStarted();
+  };
+  obd_->onAddToChart = [this](int key) { chart_->addLane(key); };
   restoreSettings();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect r = screen->availableGeometry();
@@ -263,7 +269,9 @@ void MainWindow::onMakeChosen() {
     chooseMakeHint->hide();
     obd_->setActive(true);
     obd_->adapterChosen(adapterIndex());
-    chart_->setAvailable(Visibility{});  // the makers' quantities: none in this mode
+    // The chart follows the generic session's polled PIDs instead.
+    chart_->showSource(&obd_->chartSource());
+    chart_->setMakeText(QStringLiteral("OBD-II"));
     return;
   }
   obd_->setActive(false);

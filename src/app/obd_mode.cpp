@@ -6,7 +6,6 @@
 
 #include "obd/ecu_name.h"
 #include "obd/pid_table.h"
-#include "protocol/number_format.h"
 #include "protocol/translate.h"
 
 namespace kalvex {
@@ -234,36 +233,6 @@ WordForm FormOf(const std::string& russianName) {
   if (ends("а") || ends("я")) return WordForm::Feminine;
   if (ends("е") || ends("о")) return WordForm::Neuter;
   return WordForm::Masculine;
-}
-
-}  // namespace kalvex
-
-namespace kalvex {
-
-std::vector<ObdColumn> ObdCsvColumns(const std::vector<ObdColumn>& polled) {
-  std::vector<ObdColumn> out;
-  for (const ObdColumn& c : polled)
-    if (const obd::Pid* row = obd::FindPid(c.pid); row && row->kind == obd::PidKind::Number)
-      out.push_back(c);
-  return out;
-}
-
-std::string ObdCsvHeader(const std::vector<ObdColumn>& columns) {
-  std::string header = "time";
-  for (const ObdColumn& c : columns) header += "," + c.name;
-  return header + "\n";
-}
-
-std::string ObdCsvRow(Millis sinceStart, const std::vector<ObdColumn>& columns,
-                      const ObdResults& results) {
-  std::string row;
-  AppendFixed3(row, static_cast<double>(sinceStart) / 1000.0);
-  for (const ObdColumn& c : columns) {
-    row += ',';
-    const auto it = results.values.find({c.ecu.value_or(0), c.pid});
-    if (it != results.values.end() && it->second.value) AppendGeneral9(row, *it->second.value);
-  }
-  return row + "\n";
 }
 
 }  // namespace kalvex

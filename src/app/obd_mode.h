@@ -15,6 +15,7 @@
 #include "adapter/elm327_obd.h"
 #include "catalogue/catalogue.h"
 #include "obd/obd_text.h"
+#include "session/obd_history.h"
 #include "session/obd_session.h"
 #include "ui/gauge_model.h"
 
@@ -89,19 +90,5 @@ namespace kalvex {
 // готово, "Пропуски воспламенения" готовы).
 enum class WordForm { Masculine, Feminine, Neuter, Plural };
 WordForm FormOf(const std::string& russianName);
-
-}  // namespace kalvex
-
-namespace kalvex {
-
-// The CSV of a generic session, as `kalvex-cli monitor --obd` writes it: a
-// header of "time" and the session's columns, then a row per poll answer,
-// the time in seconds since the start, each column's value where it has one.
-// The window polls the PIDs told in words too (for the table); the CSV keeps
-// the columns with a number, as the command line polls them.
-std::vector<ObdColumn> ObdCsvColumns(const std::vector<ObdColumn>& polled);
-std::string ObdCsvHeader(const std::vector<ObdColumn>& columns);
-std::string ObdCsvRow(Millis sinceStart, const std::vector<ObdColumn>& columns,
-                      const ObdResults& results);
 
 }  // namespace kalvex

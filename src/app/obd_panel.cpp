@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QSaveFile>
 #include <QTabWidget>
+#include <QTimer>
 
 #include "app/obd_dashboard.h"
 #include "app/obd_faults_view.h"
@@ -24,8 +25,8 @@ namespace {
 // Codes are read again this often while polling, so the page keeps up
 // with a lamp that lights during the drive.
 constexpr Millis kCodesEvery = 30'000;
-// About ten hours at ten answers a second; the oldest rows go first.
-constexpr size_t kMaxCsvRows = 360'000;
+// Rows a CSV save copies per turn of the event loop.
+constexpr size_t kCopyStep = 32768;
 
 }  // namespace
 
@@ -47,6 +48,12 @@ ObdPanel::ObdPanel(SessionView& view, QTabWidget* pages, QWidget* dashboardPage,
   params_->hide();
 
   params_->onSaveCsv = [this] { saveCsvClicked(); };
+  params_->canChart = [this](uint32_t ecu, uint8_t pid) {
+    return chartSource_.keyOf(ecu, pid).has_value();
+  };
+  params_->onAddToChart = [this](uint32_t ecu, uint8_t pid) {
+    if (const auto key = chartSource_.keyOf(ecu, pid); key && onAddToChart) onAddToChart(*key);
+  };
   faults_->onRead = [this] { host_->readCodes(); };
   faults_->onClear = [this] { host_->clearCodes(); };
   host_->onRunningChanged = [this](bool running) {
@@ -139,8 +146,8 @@ void ObdPanel::startOrStop(const std::string& portText, int adapter, int protoco
   dashboard_->setIdentity({});
   params_->clear();
   faults_->clear();
-  csvHeader_.clear();
-  csvRows_.clear();
+  history_.clear();
+  if (onChartColumns) onChartColumns();
   freezePids_ = 0;
   identityLogged_ = false;
   host_->start(portText, SessionOptions(protocolItem, pause_));
@@ -177,8 +184,8 @@ void ObdPanel::phaseChanged(ObdPhase p) {
       break;
     case ObdPhase::Polling:
       status(kStatusLinked);
-      csvColumns_ = ObdCsvColumns(host_->session().columns());
-      csvHeader_ = ObdCsvHeader(csvColumns_);
+      history_.begin(ObdCsvColumns(host_->session().columns()));
+      if (onChartColumns) onChartColumns();
       dashboard_->showFaultReadNote(false);
       break;
     case ObdPhase::Idle:
@@ -207,10 +214,7 @@ void ObdPanel::valuesArrived(const std::vector<std::pair<uint32_t, uint8_t>>& ke
     if (first) dashboard_->setValue(pid, *it->second.value);
   }
   params_->update(r);
-  if (!csvHeader_.empty()) {
-    csvRows_.push_back(ObdCsvRow(host_->clock().now() - host_->startedAt(), csvColumns_, r));
-    if (csvRows_.size() > kMaxCsvRows) csvRows_.pop_front();
-  }
+  history_.append(host_->startedAt(), keys, r);
   // The freeze frame is read after the codes: show it once it is in.
   size_t freeze = 0;
   for (const ObdFreezeFrame& f : r.freezeFrames) freeze += f.pids.size();
@@ -268,11 +272,7 @@ void ObdPanel::identityRead() {
   }
 }
 
-std::string ObdPanel::csvText() const {
-  std::string out = csvHeader_;
-  for (const std::string& row : csvRows_) out += row;
-  return out;
-}
+std::string ObdPanel::csvText() const { return history_.csvText(); }
 
 QString ObdPanel::csvName() const {
   return ObdCsvName(ObdVin(host_->session().results()), QDateTime::currentDateTime());
@@ -292,14 +292,34 @@ void ObdPanel::saveCsvClicked() {
 }
 
 bool ObdPanel::startCsvSave(const QString& path) {
-  if (writer_ && writer_->isRunning()) return false;
+  if (copy_ || (writer_ && writer_->isRunning())) return false;
   finishSave();
-  std::string text = csvText();
-  writer_.reset(QThread::create([this, path, text = std::move(text)] {
+  copy_ = chartSource_.startCopy();
+  copyPath_ = path;
+  copyStep();
+  return true;
+}
+
+// The rows are copied a piece per turn of the event loop, so the window
+// never waits for a long session's copy; the text is made and written on
+// the writer's thread.
+void ObdPanel::copyStep() {
+  if (!copy_) return;  // finished already by finishSave()
+  if (copy_->step(kCopyStep)) {
+    QTimer::singleShot(0, this, [this] { copyStep(); });
+    return;
+  }
+  std::shared_ptr<const ChartCsvCopy> rows = std::move(copy_);
+  const QString path = copyPath_;
+  writer_.reset(QThread::create([this, path, rows] {
     QSaveFile file(path);
     const bool ok = file.open(QIODevice::WriteOnly) &&
-                    file.write(text.data(), static_cast<qint64>(text.size())) ==
-                        static_cast<qint64>(text.size()) &&
+                    rows->write(
+                        [&file](std::string_view text) {
+                          return file.write(text.data(), static_cast<qint64>(text.size())) ==
+                                 static_cast<qint64>(text.size());
+                        },
+                        {}) &&
                     file.commit();
     if (!ok) {
       const std::string error = path.toStdString() + ": " + file.errorString().toStdString();
@@ -308,10 +328,10 @@ bool ObdPanel::startCsvSave(const QString& path) {
     }
   }));
   writer_->start();
-  return true;
 }
 
 void ObdPanel::finishSave() {
+  while (copy_) copyStep();
   if (writer_) writer_->wait();
   writer_.reset();
 }

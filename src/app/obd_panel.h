@@ -7,12 +7,13 @@
 
 #include <QObject>
 #include <QThread>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "app/obd_chart_source.h"
 #include "obd/obd_text.h"
+#include "session/obd_history.h"
 #include "session/obd_session.h"
 
 class QTabWidget;
@@ -65,11 +66,20 @@ class ObdPanel : public QObject {
   // the save dialog suggests ("VIN_2026-12-08_1405.csv").
   std::string csvText() const;
   QString csvName() const;
-  // Writes the CSV on a thread of its own (the window never waits for the
-  // disk); failures go to the window's error display. False while another
-  // save runs.
+  // Copies the rows a piece at a time and writes the CSV on a thread of its
+  // own (the window never waits for the disk); failures go to the window's
+  // error display. False while another save runs.
   bool startCsvSave(const QString& path);
   void finishSave();  // waits for a save still being written (closing)
+
+  // The session's values over time, and as the chart reads them.
+  const ObdValueHistory& history() const { return history_; }
+  const ObdChartSource& chartSource() const { return chartSource_; }
+  // The chart's quantities changed: a session started (none yet), or its
+  // polled columns became known.
+  std::function<void()> onChartColumns;
+  // "На график" on a row of "Все параметры": the lane key of its column.
+  std::function<void(int key)> onAddToChart;
 
   // The status line: the makers' session keeps setting it on its own
   // timer, so the window sets it through here while the generic mode is on.
@@ -85,6 +95,7 @@ class ObdPanel : public QObject {
   void codesRead();
   void identityRead();
   void saveCsvClicked();
+  void copyStep();
 
   SessionView& view_;
   QTabWidget* pages_;
@@ -97,9 +108,10 @@ class ObdPanel : public QObject {
   Millis pause_ = kDefaultRequestPause;
   size_t freezePids_ = 0;  // freeze frame PIDs shown, to see late ones come in
   bool identityLogged_ = false;
-  std::vector<ObdColumn> csvColumns_;
-  std::string csvHeader_;
-  std::deque<std::string> csvRows_;  // the newest kMaxCsvRows
+  ObdValueHistory history_;
+  ObdChartSource chartSource_{history_, lang_};
+  std::unique_ptr<ChartCsvCopy> copy_;  // a save still taking its rows
+  QString copyPath_;
   std::unique_ptr<QThread> writer_;
 };
 

@@ -1,6 +1,8 @@
 #include "app/obd_params_page.h"
 
+#include <QAction>
 #include <QHeaderView>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -41,11 +43,47 @@ ObdParamsPage::ObdParamsPage(obd::Lang lang, QWidget* parent) : QWidget(parent),
   connect(save, &QPushButton::clicked, this, [this] {
     if (onSaveCsv) onSaveCsv();
   });
+  toChart_ = new QPushButton(tr("На график"), this);
+  toChart_->setObjectName("ObdToChartButton");
+  toChart_->setToolTip(tr("Добавить выбранный параметр на вкладку «Графики»"));
+  toChart_->setGeometry(170, 358, 160, 26);
+  toChart_->setEnabled(false);
+  connect(toChart_, &QPushButton::clicked, this, [this] { addRowToChart(table_->currentRow()); });
+  connect(table_, &QTableWidget::currentCellChanged, this,
+          [this](int row) { toChart_->setEnabled(chartable(row)); });
+  connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row) { addRowToChart(row); });
+  table_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(table_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { showRowMenu(at); });
+}
+
+bool ObdParamsPage::chartable(int row) const {
+  if (row < 0 || static_cast<size_t>(row) >= keys_.size() || !canChart) return false;
+  const auto& [ecu, pid] = keys_[static_cast<size_t>(row)];
+  return canChart(ecu, pid);
+}
+
+bool ObdParamsPage::addRowToChart(int row) {
+  if (!chartable(row) || !onAddToChart) return false;
+  const auto& [ecu, pid] = keys_[static_cast<size_t>(row)];
+  onAddToChart(ecu, pid);
+  return true;
+}
+
+void ObdParamsPage::showRowMenu(const QPoint& at) {
+  const int row = table_->rowAt(at.y());
+  if (row < 0) return;
+  table_->selectRow(row);
+  QMenu menu(this);
+  QAction* add = menu.addAction(tr("На график"));
+  add->setEnabled(chartable(row));
+  if (menu.exec(table_->viewport()->mapToGlobal(at)) == add) addRowToChart(row);
 }
 
 void ObdParamsPage::clear() {
   table_->setRowCount(0);
   keys_.clear();
+  toChart_->setEnabled(false);
 }
 
 void ObdParamsPage::setCell(int row, int column, const std::string& text) {
@@ -83,6 +121,8 @@ void ObdParamsPage::update(const ObdResults& results) {
     setCell(row, kMax, rows[i].max);
     setCell(row, kEcu, rows[i].ecuName);
   }
+  // The polled columns are known later than the rows.
+  toChart_->setEnabled(chartable(table_->currentRow()));
 }
 
 }  // namespace kalvex

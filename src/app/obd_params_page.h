@@ -32,6 +32,13 @@ class ObdParamsPage : public QWidget {
   void clear();
 
   std::function<void()> onSaveCsv;  // "Сохранить CSV" clicked
+  // A row's PID asked onto the chart (its context menu's "На график", a
+  // double-click, the button for the chosen row); `canChart` says which
+  // rows the chart can draw (the others' action is disabled).
+  std::function<void(uint32_t ecu, uint8_t pid)> onAddToChart;
+  std::function<bool(uint32_t ecu, uint8_t pid)> canChart;
+  // What the actions do for `row`: false when it cannot be charted.
+  bool addRowToChart(int row);
 
   QTableWidget* table() const { return table_; }
   // Cell writes that changed a text since the rows were built (tests).
@@ -39,9 +46,12 @@ class ObdParamsPage : public QWidget {
 
  private:
   void setCell(int row, int column, const std::string& text);
+  bool chartable(int row) const;
+  void showRowMenu(const QPoint& at);
 
   obd::Lang lang_;
   QTableWidget* table_ = nullptr;
+  QPushButton* toChart_ = nullptr;
   std::vector<std::pair<uint32_t, uint8_t>> keys_;  // row → ECU and PID
   int cellWrites_ = 0;
 };

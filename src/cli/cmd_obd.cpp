@@ -36,10 +36,10 @@
 #include "obd/negative_reply.h"
 #include "obd/pid_table.h"
 #include "obd/trouble_codes.h"
-#include "protocol/number_format.h"
 #include "protocol/translate.h"
 #include "protocol/utf8_path.h"
 #include "session/log_file.h"
+#include "session/obd_history.h"
 #include "session/obd_log_replay.h"
 #include "session/obd_session.h"
 
@@ -338,9 +338,7 @@ class ObdMonitor {
   void onPhase(ObdPhase p) {
     if (p == ObdPhase::Polling && csv_ && !headerWritten_) {
       headerWritten_ = true;
-      std::string header = "time";
-      for (const ObdColumn& c : session_.columns()) header += "," + c.name;
-      std::fprintf(csv_, "%s\n", header.c_str());
+      std::fputs(ObdCsvHeader(session_.columns()).c_str(), csv_);
       if (!Flushed(csv_)) failOutput("the CSV rows");
     }
     if (p == ObdPhase::Polling && session_.columns().empty())
@@ -350,15 +348,8 @@ class ObdMonitor {
 
   void onValues() {
     if (!csv_ || outputFailed_) return;
-    std::string row;
-    AppendFixed3(row, static_cast<double>(run_.clock.now() - start_) / 1000.0);
-    for (const ObdColumn& c : session_.columns()) {
-      row += ',';
-      const auto it = session_.results().values.find({c.ecu.value_or(0), c.pid});
-      if (it != session_.results().values.end() && it->second.value)
-        AppendGeneral9(row, *it->second.value);
-    }
-    row += '\n';
+    const std::string row =
+        ObdCsvRow(run_.clock.now() - start_, session_.columns(), session_.results());
     std::fputs(row.c_str(), csv_);
     if (!Flushed(csv_)) failOutput("the CSV rows");
   }
@@ -467,17 +458,14 @@ int RunObdReplay(const ReplayOptions& o) {
     return 1;
   }
   const std::vector<ObdColumn> columns = replay.columns();
-  std::string text = "time";
-  for (const ObdColumn& c : columns) text += "," + c.name;
-  text += '\n';
+  std::string text = ObdCsvHeader(columns);
+  std::vector<std::optional<double>> cells(columns.size());
   for (const ObdLogReplay::Row& r : replay.rows()) {
-    AppendFixed3(text, static_cast<double>(r.seconds));
-    for (const ObdColumn& c : columns) {
-      text += ',';
-      if (const auto it = r.values.find({c.ecu.value_or(0), c.pid}); it != r.values.end())
-        AppendGeneral9(text, it->second);
+    for (size_t i = 0; i < columns.size(); ++i) {
+      const auto it = r.values.find({columns[i].ecu.value_or(0), columns[i].pid});
+      cells[i] = it != r.values.end() ? std::optional<double>(it->second) : std::nullopt;
     }
-    text += '\n';
+    AppendObdCsvRow(text, static_cast<Millis>(r.seconds) * 1000, cells);
   }
   std::fputs(text.c_str(), out);
   const bool written = std::fflush(out) == 0 && !std::ferror(out);

@@ -306,7 +306,8 @@ void StripChart::paintEvent(QPaintEvent*) {
     p.drawRect(r.adjusted(0, 0, -1, -1));
 
     // Caption and unit, top left; the latest value at the right edge.
-    const QString caption = lane.caption + ", " + lane.unit;
+    // Ratios and counts have no unit: no comma after the caption.
+    const QString caption = lane.unit.isEmpty() ? lane.caption : lane.caption + ", " + lane.unit;
     p.setFont(ChartFont(11, true));
     const QFontMetrics cm(p.font());
     const QRect capRect(r.left() + 4, r.top() + 2, cm.horizontalAdvance(caption) + 6, cm.height());
