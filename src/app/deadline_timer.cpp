@@ -27,6 +27,31 @@ void DeadlineTimer::arm(std::optional<Micros> deadline) {
   timer_.start(TimerWaitMs(*deadline, clock_.nowMicros()));
 }
 
+SessionPulse::SessionPulse(QObject* context, const Clock& clock, Core core)
+    : core_(std::move(core)), timer_(context, clock, [this] { due(); }) {}
+
+void SessionPulse::rearm() {
+  if (stopped_) return;
+  if (core_.running() != running_) {
+    running_ = !running_;
+    core_.runningChanged(running_);
+  }
+  timer_.arm(core_.nextDeadline());
+}
+
+bool SessionPulse::stop() {
+  if (stopped_) return false;
+  stopped_ = true;
+  timer_.stop();
+  return true;
+}
+
+void SessionPulse::due() {
+  if (stopped_) return;
+  core_.onTimer();
+  rearm();
+}
+
 TVaDispatcher QueuedOn(QObject* owner) {
   return [owner](std::function<void()> fn) {
     QMetaObject::invokeMethod(owner, std::move(fn), Qt::QueuedConnection);

@@ -33,6 +33,35 @@ class DeadlineTimer {
   QTimer timer_;
 };
 
+// A session core's beat in the window, the same for both hosts: after every
+// event the timer is armed to the core's earliest deadline and a change of
+// its running state is told once; when the timer fires the core runs its
+// deadlines and the beat goes on. Stopped for good when the host shuts down.
+class SessionPulse {
+ public:
+  struct Core {
+    std::function<bool()> running;
+    std::function<std::optional<Micros>()> nextDeadline;
+    std::function<void()> onTimer;
+    std::function<void(bool running)> runningChanged;
+  };
+  SessionPulse(QObject* context, const Clock& clock, Core core);
+
+  // After an event; nothing once stopped.
+  void rearm();
+  // False when it already was stopped.
+  bool stop();
+  bool stopped() const { return stopped_; }
+
+ private:
+  void due();
+
+  Core core_;
+  DeadlineTimer timer_;
+  bool stopped_ = false;
+  bool running_ = false;
+};
+
 // The dispatcher a port posts from its threads with: the closure runs on
 // `owner`'s thread, and Qt drops it once `owner` is gone.
 TVaDispatcher QueuedOn(QObject* owner);

@@ -73,7 +73,12 @@ ObdHost::ObdHost(QObject* parent)
       link_(std::make_unique<ObdRoutingLink>(*port_)),
       log_(std::make_unique<LogFile>()),
       session_(std::make_unique<ObdSession>(*link_, clock_, *log_)),
-      timer_(this, clock_, [this] { onTimer(); }) {
+      pulse_(this, clock_,
+             {[this] { return session_->running(); },
+              [this] { return session_->nextDeadlineMicros(); }, [this] { session_->onTimer(); },
+              [this](bool running) {
+                if (onRunningChanged) onRunningChanged(running);
+              }}) {
   link_->setRxHandler([this](size_t count) {
     session_->onRx(count);
     rearm();
@@ -103,7 +108,7 @@ void ObdHost::routePort(const std::string& portText, std::string target, SerialL
 }
 
 void ObdHost::start(const std::string& portText, const ObdOptions& options) {
-  if (shutDown_) return;
+  if (pulse_.stopped()) return;
   session_->setLogEnabled(logEnabled_);  // the session makes the file at its start
   startedAt_ = clock_.now();
   session_->start(portText, options);
@@ -135,28 +140,13 @@ void ObdHost::logNote(const std::string& text) {
 }
 
 void ObdHost::shutdown() {
-  if (shutDown_) return;
-  shutDown_ = true;
-  timer_.stop();
+  if (!pulse_.stop()) return;
   session_->stop();
   link_->closeDevice();
   link_->setRxHandler({});
   link_->setErrorHandler({});
 }
 
-void ObdHost::rearm() {
-  if (shutDown_) return;
-  if (session_->running() != running_) {
-    running_ = session_->running();
-    if (onRunningChanged) onRunningChanged(running_);
-  }
-  timer_.arm(session_->nextDeadlineMicros());
-}
-
-void ObdHost::onTimer() {
-  if (shutDown_) return;
-  session_->onTimer();
-  rearm();
-}
+void ObdHost::rearm() { pulse_.rearm(); }
 
 }  // namespace kalvex

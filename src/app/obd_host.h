@@ -60,17 +60,14 @@ class ObdHost : public QObject {
 
  private:
   void rearm();
-  void onTimer();
 
   SteadyClock clock_;
   std::unique_ptr<PortLink> port_;
   std::unique_ptr<ObdRoutingLink> link_;
   std::unique_ptr<LogFile> log_;
   std::unique_ptr<ObdSession> session_;
-  DeadlineTimer timer_;
+  SessionPulse pulse_;
   bool logEnabled_ = false;
-  bool shutDown_ = false;
-  bool running_ = false;
   Millis startedAt_ = 0;
 };
 

@@ -14,7 +14,13 @@ SessionHost::SessionHost(SessionView& view, QObject* parent)
       port_(std::make_unique<PortLink>(QueuedOn(this), WindowPortBuffers())),
       log_(std::make_unique<LogFile>()),
       controller_(std::make_unique<SessionController>(view_, *port_, clock_, *log_)),
-      timer_(this, clock_, [this] { onTimer(); }) {
+      pulse_(
+          this, clock_,
+          {[this] { return controller_->running(); },
+           [this] { return controller_->nextDeadlineMicros(); }, [this] { controller_->onTimer(); },
+           [this](bool running) {
+             if (onRunningChanged) onRunningChanged(running);
+           }}) {
   port_->setRxHandler([this](size_t count) {
     controller_->VaComm1RxChar(count);
     rearm();
@@ -51,27 +57,12 @@ void SessionHost::setLogEnabled(bool on) { controller_->setLogEnabled(on); }
 bool SessionHost::logEnabled() const { return controller_->logEnabled(); }
 
 void SessionHost::shutdown() {
-  if (shutDown_) return;
-  shutDown_ = true;
-  timer_.stop();
+  if (!pulse_.stop()) return;
   controller_->shutdown();
   port_->setRxHandler({});
   port_->setErrorHandler({});
 }
 
-void SessionHost::rearm() {
-  if (shutDown_) return;
-  if (controller_->running() != running_) {
-    running_ = controller_->running();
-    if (onRunningChanged) onRunningChanged(running_);
-  }
-  timer_.arm(controller_->nextDeadlineMicros());
-}
-
-void SessionHost::onTimer() {
-  if (shutDown_) return;
-  controller_->onTimer();
-  rearm();
-}
+void SessionHost::rearm() { pulse_.rearm(); }
 
 }  // namespace kalvex

@@ -52,16 +52,13 @@ class SessionHost : public QObject {
  private:
   void rearm();  // the timer to the controller's next deadline
   void command(void (SessionController::*request)());  // the request, then rearm()
-  void onTimer();  // the deadline may not have passed yet: checked again
 
   SessionView& view_;
   SteadyClock clock_;
   std::unique_ptr<PortLink> port_;  // the serial port, or a routed device's link
   std::unique_ptr<LogFile> log_;
   std::unique_ptr<SessionController> controller_;
-  DeadlineTimer timer_;
-  bool shutDown_ = false;
-  bool running_ = false;
+  SessionPulse pulse_;
 };
 
 }  // namespace kalvex

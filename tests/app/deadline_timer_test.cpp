@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QObject>
+#include <vector>
 
 #include "support/qt_test_app.h"
 
@@ -52,6 +53,45 @@ TEST(DeadlineTimer, FiresOnceArmedAndNotOnceDisarmed) {
     EXPECT_EQ(fired > 0, step.fires) << step.name;
     EXPECT_LE(fired, 1) << step.name;  // single shot
   }
+}
+
+// The beat tells each change of the core's running state once, runs the
+// core's deadlines when due, and after a stop does neither.
+TEST(SessionPulse, TellsEachRunningChangeOnceAndNothingAfterStop) {
+  TestApp();
+  QObject context;
+  ManualClock clock;
+  bool running = false;
+  std::optional<Micros> deadline;
+  int timerRuns = 0;
+  std::vector<bool> told;
+  SessionPulse pulse(&context, clock,
+                     {[&] { return running; }, [&] { return deadline; },
+                      [&] {
+                        ++timerRuns;
+                        deadline.reset();
+                      },
+                      [&](bool r) { told.push_back(r); }});
+  pulse.rearm();  // not running: nothing to tell
+  running = true;
+  pulse.rearm();
+  pulse.rearm();  // the same state again: told once
+  deadline = clock.nowMicros();
+  pulse.rearm();
+  RunUntil([&] { return timerRuns > 0; }, 200);
+  running = false;
+  pulse.rearm();
+  EXPECT_EQ(told, (std::vector<bool>{true, false}));
+  EXPECT_EQ(timerRuns, 1);
+
+  EXPECT_TRUE(pulse.stop());
+  EXPECT_FALSE(pulse.stop());  // a second shutdown does nothing
+  running = true;
+  deadline = clock.nowMicros();
+  pulse.rearm();
+  RunUntil([] { return false; }, 50);
+  EXPECT_EQ(told.size(), 2u);
+  EXPECT_EQ(timerRuns, 1);
 }
 
 }  // namespace
