@@ -7,6 +7,7 @@
 #include "obd/ecu_name.h"
 #include "obd/pid_table.h"
 #include "protocol/translate.h"
+#include "ui/dashboard_layout.h"
 
 namespace kalvex {
 
@@ -51,8 +52,8 @@ const std::vector<ObdGaugeEntry>& ObdGaugeEntries() {
     {0x0C, K::Meter180, 209, 145, QT_TRANSLATE_NOOP("kalvex", "Обороты двигателя,"), QT_TRANSLATE_NOOP("kalvex", "об/мин"), 0, 8000, -1, 6500, 4, 4, "####0", true},
     {0x0D, K::Meter180, 209, 145, QT_TRANSLATE_NOOP("kalvex", "Скорость,"), QT_TRANSLATE_NOOP("kalvex", "км/ч"), 0, 240, -1, 180, 6, 2, "##0", true},
     {0x42, K::Meter120, 209, 145, QT_TRANSLATE_NOOP("kalvex", "Напряжение бортовой сети,"), QT_TRANSLATE_NOOP("kalvex", "В"), 6, 18, 9, 15, 6, 2, "##0.0", true},
-    {0x05, K::Thermometer, 96, 192, QT_TRANSLATE_NOOP("kalvex", "Температура"), QT_TRANSLATE_NOOP("kalvex", "охлаж. жид."), -40, 160, -1, 200, 5, 5, "##0", false},
-    {0x0F, K::Thermometer, 96, 192, QT_TRANSLATE_NOOP("kalvex", "Температура"), QT_TRANSLATE_NOOP("kalvex", "воздуха на впуске"), -40, 80, -1, 200, 6, 4, "##0", false},
+    {0x05, K::Thermometer, 96, 192, QT_TRANSLATE_NOOP("kalvex", "Температура"), QT_TRANSLATE_NOOP("kalvex", "охлаж. жид."), -40, 160, -1, 200, 5, 5, "##0", false, kCoolantTitleNote},
+    {0x0F, K::Thermometer, 96, 192, QT_TRANSLATE_NOOP("kalvex", "Температура"), QT_TRANSLATE_NOOP("kalvex", "воздуха на впуске"), -40, 80, -1, 200, 6, 4, "##0", false, kIntakeAirTitleNote},
     {0x04, K::VMeter, 81, 192, QT_TRANSLATE_NOOP("kalvex", "Расчётная"), QT_TRANSLATE_NOOP("kalvex", "нагрузка"), 0, 100, -1, 200, 5, 2, "##0.0", false},
     {0x11, K::VMeter, 81, 192, QT_TRANSLATE_NOOP("kalvex", "Положение"), QT_TRANSLATE_NOOP("kalvex", "дросселя"), 0, 100, -1, 90, 5, 2, "##0.0", false},
     {0x0B, K::VMeter, 81, 192, QT_TRANSLATE_NOOP("kalvex", "Давление на"), QT_TRANSLATE_NOOP("kalvex", "впуске"), 0, 200, -1, 400, 4, 5, "##0", false},
@@ -93,6 +94,7 @@ Sectors DialSectors(const ObdGaugeEntry& gaugeRow) {
 GaugeSettings ObdGaugeSettings(const ObdGaugeEntry& gaugeRow, obd::Lang lang) {
   GaugeSettings s;
   s.name1 = gaugeRow.name1;
+  if (gaugeRow.name1Note) s.name1Note = gaugeRow.name1Note;
   s.name2 = gaugeRow.name2;
   s.unit = UnitOf(gaugeRow.pid, lang);
   s.valueFormat = gaugeRow.format;

@@ -44,7 +44,8 @@ struct ObdGaugeEntry {
   double lower, upper;  // alarm limits (-1: none below)
   int steps, subSteps;
   const char* format;
-  bool dial;  // a dial, with its digital read-out above it
+  bool dial;                        // a dial, with its digital read-out above it
+  const char* name1Note = nullptr;  // tells a shared first line's translations apart
 };
 // The standard set in the order the dashboard fills: the dials on the top
 // row, the columns below.

@@ -1,5 +1,7 @@
 #include "ui/dashboard_layout.h"
 
+#include <string_view>
+
 #include "protocol/translate.h"
 
 namespace kalvex {
@@ -31,6 +33,8 @@ constexpr NotedText kCoolantTitle =
     QT_TRANSLATE_NOOP3("kalvex", "Температура", "first line over the coolant temperature");
 constexpr NotedText kIntakeAirTitle =
     QT_TRANSLATE_NOOP3("kalvex", "Температура", "first line over the intake air temperature");
+static_assert(std::string_view(kCoolantTitle.note) == kCoolantTitleNote);
+static_assert(std::string_view(kIntakeAirTitle.note) == kIntakeAirTitleNote);
 
 struct Scale {
   int steps, subSteps;

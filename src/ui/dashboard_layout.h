@@ -11,6 +11,12 @@
 namespace kalvex {
 
 // Page client area the geometry refers to.
+// The thermometers share the Russian first line "Температура"; these notes
+// tell its translations apart ("Coolant", "Intake air"), for the makers'
+// dashboard and the generic one alike.
+inline constexpr const char* kCoolantTitleNote = "first line over the coolant temperature";
+inline constexpr const char* kIntakeAirTitleNote = "first line over the intake air temperature";
+
 constexpr int kDashboardWidth = 681;
 constexpr int kDashboardHeight = 389;
 

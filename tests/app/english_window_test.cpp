@@ -14,6 +14,7 @@
 #include <QTranslator>
 
 #include "app/main_window.h"
+#include "app/obd_mode.h"
 #include "app/settings_store.h"
 #include "catalogue/catalogue.h"
 #include "cli/language.h"
@@ -107,20 +108,41 @@ TEST_F(EnglishWindowTest, NothingIsLeftInRussian) {
 }
 
 // The gauges' two caption lines read as one English phrase, in English
-// word order, though the Russian first line "Температура" is shared.
+// word order, though the Russian first line "Температура" is shared: on the
+// makers' dashboard and on the generic one (by PID).
 TEST_F(EnglishWindowTest, GaugeCaptionsReadInEnglishOrder) {
+  const auto obdGauge = [](uint8_t pid) {
+    for (const ObdGaugeEntry& e : ObdGaugeEntries())
+      if (e.pid == pid) return ObdGaugeSettings(e, obd::Lang::En);
+    ADD_FAILURE() << "no generic gauge for PID " << int(pid);
+    return GaugeSettings{};
+  };
   const struct {
-    Component component;
+    GaugeSettings settings;
     const char* caption;
   } kRows[] = {
-      {Component::VS_Speed, "Speed, km/h"},       {Component::VS_Nmot, "Engine speed, *100 rpm"},
-      {Component::VS_TOG, "Coolant temperature"}, {Component::VS_TANS, "Intake air temperature"},
-      {Component::VS_Ub, "Battery voltage, V"},   {Component::VS_THR, "Throttle position"},
-      {Component::VS_DV, "Injection time"},       {Component::VS_MRV, "Air flow"},
-      {Component::VS_MAP, "Manifold pressure"},
+      {SetupOf(Component::VS_Speed).settings, "Speed, km/h"},
+      {SetupOf(Component::VS_Nmot).settings, "Engine speed, *100 rpm"},
+      {SetupOf(Component::VS_TOG).settings, "Coolant temperature"},
+      {SetupOf(Component::VS_TANS).settings, "Intake air temperature"},
+      {SetupOf(Component::VS_Ub).settings, "Battery voltage, V"},
+      {SetupOf(Component::VS_THR).settings, "Throttle position"},
+      {SetupOf(Component::VS_DV).settings, "Injection time"},
+      {SetupOf(Component::VS_MRV).settings, "Air flow"},
+      {SetupOf(Component::VS_MAP).settings, "Manifold pressure"},
+      {obdGauge(0x0C), "Engine speed, rpm"},
+      {obdGauge(0x0D), "Speed, km/h"},
+      {obdGauge(0x42), "Battery voltage, V"},
+      {obdGauge(0x05), "Coolant temperature"},
+      {obdGauge(0x0F), "Intake air temperature"},
+      {obdGauge(0x04), "Calculated load"},
+      {obdGauge(0x11), "Throttle position"},
+      {obdGauge(0x0B), "Manifold pressure"},
+      {obdGauge(0x10), "Air flow"},
+      {obdGauge(0x2F), "Fuel level"},
   };
   for (const auto& row : kRows) {
-    const GaugeSettings& s = SetupOf(row.component).settings;
+    const GaugeSettings& s = row.settings;
     const QString first = QCoreApplication::translate(
         "kalvex", s.name1.c_str(), s.name1Note.empty() ? nullptr : s.name1Note.c_str());
     const QString second = QCoreApplication::translate("kalvex", s.name2.c_str());

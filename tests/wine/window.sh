@@ -165,6 +165,9 @@ printf '<?xml version="1.0"?>\n<fontconfig><cachedir>%s</cachedir></fontconfig>\
 fontless() { WINEPREFIX="$work/fontless" FONTCONFIG_FILE="$work/no-fonts.conf" "$@"; }
 fontless wineboot -u >/dev/null 2>&1 || fail "wineboot failed for the prefix without the host's fonts"
 fontless wineserver -w || true
+# Both with no settings, as the new prefix has none: the window tests under
+# wine leave theirs (a language, a make) in this prefix's registry.
+wine reg delete 'HKCU\Software\Brenvik\Kalvex' /f >/dev/null 2>&1 || true
 (cd "$work" && env -u WINEPATH timeout 120 wine "$target/kalvex.exe" --screenshot fonts-host.png) \
   >/dev/null 2>&1 || fail "the installed kalvex.exe --screenshot failed"
 (cd "$work" && fontless env -u WINEPATH timeout 120 wine "$target/kalvex.exe" \
