@@ -60,6 +60,7 @@
 #include <string>
 #include <vector>
 
+#include "../tests/support/demo_window.h"
 #include "../tests/support/fake_view.h"
 #include "app/chart_page.h"
 #include "app/demo.h"
@@ -291,12 +292,7 @@ void BM_FlashTickWithChart(benchmark::State& state) {
   std::string error;
   auto demo = StartDemoSimulator(error);
   if (!demo) return state.SkipWithError(error.c_str());
-  WindowOptions wo;
-  wo.leadingPorts = {demo->portPath()};
-  wo.leadingPortSelected = true;
-  wo.discoverPorts = false;
-  wo.writeSettingsOnClose = false;
-  wo.requestPause = 20;
+  const WindowOptions wo = DemoWindowOptions(*demo, 20);
   MainWindow form(wo);
   form.setModalErrors(false);
   AttachDemoSimulator(*demo, form);
@@ -329,12 +325,7 @@ void BM_FlashTickWithObdTable(benchmark::State& state) {
   std::string error;
   auto demo = StartDemoSimulator(error);
   if (!demo) return state.SkipWithError(error.c_str());
-  WindowOptions wo;
-  wo.leadingPorts = {demo->portPath()};
-  wo.leadingPortSelected = true;
-  wo.discoverPorts = false;
-  wo.writeSettingsOnClose = false;
-  wo.requestPause = 20;
+  const WindowOptions wo = DemoWindowOptions(*demo, 20);
   MainWindow form(wo);
   form.setModalErrors(false);
   AttachDemoSimulator(*demo, form);

@@ -22,6 +22,7 @@
 #include "app/obd_mode.h"
 #include "app/obd_panel.h"
 #include "app/obd_params_page.h"
+#include "support/demo_window.h"
 #include "support/qt_test_app.h"
 
 namespace kalvex {
@@ -48,12 +49,7 @@ QStringList Lanes(const ChartPage& page) {
 struct GenericChart {
   GenericChart() {
     demo = StartInProcessDemoSimulator();
-    WindowOptions wo;
-    wo.leadingPorts = {demo->portPath()};
-    wo.leadingPortSelected = true;
-    wo.discoverPorts = false;
-    wo.writeSettingsOnClose = false;
-    wo.requestPause = 20;
+    const WindowOptions wo = DemoWindowOptions(*demo, 20);
     form = std::make_unique<MainWindow>(wo);
     form->setModalErrors(false);
     AttachDemoSimulator(*demo, *form);

@@ -11,6 +11,7 @@
 #include "app/obd_host.h"
 #include "app/obd_mode.h"
 #include "app/obd_panel.h"
+#include "support/demo_window.h"
 #include "support/qt_test_app.h"
 #include "ui/widgets/gauges.h"
 
@@ -23,12 +24,7 @@ TEST(ObdWindowInProcessDemo, TheDemoPortLeadsToTheGenericCar) {
   TestApp();
   auto demo = StartInProcessDemoSimulator();
   ASSERT_NE(demo->obdLink(), nullptr);
-  WindowOptions wo;
-  wo.leadingPorts = {demo->portPath()};
-  wo.leadingPortSelected = true;
-  wo.discoverPorts = false;
-  wo.writeSettingsOnClose = false;
-  wo.requestPause = 20;
+  const WindowOptions wo = DemoWindowOptions(*demo, 20);
   MainWindow form(wo);
   form.setModalErrors(false);
   AttachDemoSimulator(*demo, form);

@@ -1,5 +1,6 @@
 // The window as demo mode opens it: the simulator's port first in the list
-// and selected, nothing discovered, nothing written to the settings.
+// and selected, nothing discovered, nothing written to the settings; the
+// pause before each data request as given (the window's default else).
 #pragma once
 
 #include "app/demo.h"
@@ -7,8 +8,10 @@
 
 namespace kalvex {
 
-inline WindowOptions DemoWindowOptions(const DemoSimulator& demo) {
+inline WindowOptions DemoWindowOptions(const DemoSimulator& demo,
+                                       Millis requestPause = WindowOptions{}.requestPause) {
   WindowOptions wo;
+  wo.requestPause = requestPause;
   wo.leadingPorts = {demo.portPath()};
   wo.leadingPortSelected = true;
   wo.discoverPorts = false;
