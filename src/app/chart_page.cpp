@@ -1,5 +1,6 @@
 #include "app/chart_page.h"
 
+#include <QAbstractItemView>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
@@ -225,6 +226,7 @@ void ChartPage::rebuildSelectors() {
     box->clear();
     box->addItem("—", -1);
     for (int key : listed) box->addItem(source_->caption(key), key);
+    box->view()->setMinimumWidth(box->view()->sizeHintForColumn(0) + 24);
   }
 }
 
@@ -286,6 +288,9 @@ void ChartPage::selectionChanged() {
   std::vector<ChartLane> lanes;
   for (size_t i = 0; i < selectors_.size(); ++i) {
     const int key = selectors_[i]->currentData().toInt();
+    // A long generic caption ("…(ЭБУ двигателя (7E8)), об/мин") is cut in
+    // the box; the tooltip and the open list show it whole.
+    selectors_[i]->setToolTip(key < 0 ? QString() : selectors_[i]->currentText());
     if (key < 0) continue;
     shown_.push_back(key);
     ChartLane lane = source_->lane(key);
