@@ -28,6 +28,7 @@
 #include "app/session_host.h"
 #include "session/session_controller.h"
 #include "session/session_view.h"
+#include "support/demo_window.h"
 #include "support/qt_test_app.h"
 
 namespace kalvex {
@@ -77,13 +78,7 @@ class FullListener {
 
 struct Window {
   explicit Window(const std::string& port) {
-    WindowOptions o;
-    o.discoverPorts = false;
-    o.extraPorts = {port};
-    o.writeSettingsOnClose = false;
-    form = std::make_unique<MainWindow>(o);
-    form->setModalErrors(false);
-    form->show();
+    form = OpenWindowOnPort(port);
     form->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(0);
     form->findChild<QComboBox*>("ComboBoxTA")->setCurrentIndex(0);
     form->selectMake(0);

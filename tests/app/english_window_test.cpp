@@ -39,9 +39,7 @@ bool HasCyrillic(const QString& s) {
 class EnglishWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    TestApp();
-    QApplication::setOrganizationName("Brenvik");
-    QApplication::setApplicationName("Kalvex");
+    SettingsTestApp();
     RemoveConfig();
     ASSERT_TRUE(translator_.load(":/i18n/kalvex_en.qm"));
     QApplication::installTranslator(&translator_);

@@ -19,6 +19,7 @@
 #include "faults/faults.h"
 #include "session/session_controller.h"
 #include "support/adapter_peer.h"
+#include "support/demo_window.h"
 #include "support/qt_test_app.h"
 #include "support/shots.h"
 #include "ui/widgets/dashboard.h"
@@ -63,13 +64,7 @@ TEST(FaultStates, ListClearAndRecorderAroundAFaultRead) {
     return {};
   }));
   ASSERT_TRUE(peer.ok());
-  WindowOptions o;
-  o.discoverPorts = false;
-  o.extraPorts = {peer.path()};
-  o.writeSettingsOnClose = false;
-  auto form = std::make_unique<MainWindow>(o);
-  form->setModalErrors(false);
-  form->show();
+  auto form = OpenWindowOnPort(peer.path());
   auto* clear = form->findChild<QPushButton*>("Button2");
   auto* memo = form->findChild<QPlainTextEdit*>("Memo1");
   ASSERT_TRUE(clear && memo);

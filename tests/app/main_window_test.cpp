@@ -49,12 +49,7 @@ namespace kalvex {
 namespace {
 
 // One QApplication per test binary, whichever test asks first.
-QApplication* App() {
-  QApplication* app = TestApp();
-  QApplication::setOrganizationName("Brenvik");
-  QApplication::setApplicationName("Kalvex");
-  return app;
-}
+QApplication* App() { return SettingsTestApp(); }
 
 WindowOptions TwoFakePorts() {
   WindowOptions o;

@@ -39,12 +39,7 @@
 namespace kalvex {
 namespace {
 
-QApplication* App() {
-  QApplication* app = TestApp();
-  QApplication::setOrganizationName("Brenvik");
-  QApplication::setApplicationName("Kalvex");
-  return app;
-}
+QApplication* App() { return SettingsTestApp(); }
 
 // The window's texts in `language` for the life of the object.
 class Language {

@@ -23,6 +23,7 @@
 #include "app/obd_params_page.h"
 #include "obd/pid_table.h"
 #include "sim/pty_server.h"
+#include "support/demo_window.h"
 #include "support/qt_test_app.h"
 #include "ui/widgets/dashboard.h"
 #include "ui/widgets/gauges.h"
@@ -41,13 +42,7 @@ struct GenericWindow {
     std::string error;
     server = sim::PtyServer::Start(so, error);
     if (!server) return;
-    WindowOptions o;
-    o.discoverPorts = false;
-    o.extraPorts = {server->slavePath()};
-    o.writeSettingsOnClose = false;
-    form = std::make_unique<MainWindow>(o);
-    form->setModalErrors(false);
-    form->show();
+    form = OpenWindowOnPort(server->slavePath());
     form->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(0);
     form->findChild<QComboBox*>("ComboBoxTA")->setCurrentIndex(0);
   }

@@ -14,6 +14,7 @@
 #include "app/session_host.h"
 #include "session/session_controller.h"
 #include "support/adapter_peer.h"
+#include "support/demo_window.h"
 #include "support/qt_test_app.h"
 #include "ui/widgets/dashboard.h"
 
@@ -25,15 +26,7 @@ const std::string kLadaReplySpaced =
     "61 01 00 00 00 00 00 00 00 00 7B 00 0F 14 00 00 00 00 00 3C A0 00 F4 01 64 00";
 
 struct Window {
-  explicit Window(const std::string& port) {
-    WindowOptions o;
-    o.discoverPorts = false;
-    o.extraPorts = {port};
-    o.writeSettingsOnClose = false;
-    form = std::make_unique<MainWindow>(o);
-    form->setModalErrors(false);
-    form->show();
-  }
+  explicit Window(const std::string& port) { form = OpenWindowOnPort(port); }
   ~Window() {
     form->shutDown();
     form.reset();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -16,7 +17,18 @@
 #include <string>
 #endif
 
+#include "support/qt_test_app.h"
+
 namespace kalvex {
+
+// The tests' QApplication under the program's own names, so that the window
+// reads and writes the settings the tests set up.
+inline QApplication* SettingsTestApp() {
+  QApplication* app = TestApp();
+  QApplication::setOrganizationName("Brenvik");
+  QApplication::setApplicationName("Kalvex");
+  return app;
+}
 
 inline QString ConfigFile() {
   return QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + "/Brenvik/Kalvex.conf";
