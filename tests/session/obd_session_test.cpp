@@ -298,7 +298,9 @@ TEST_P(BadCars, EndCleanly) {
   EXPECT_FALSE(h.session.running()) << "still running after " << h.requests.size();
   EXPECT_LE(h.requests.size(), c.maxRequests);
   EXPECT_FALSE(h.port.isOpen());
-  if (c.failure != ObdFailure::None) EXPECT_FALSE(h.session.failureText().empty());
+  if (c.failure != ObdFailure::None) {
+    EXPECT_FALSE(h.session.failureText().empty());
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(ObdSession, BadCars, ::testing::ValuesIn(kBadCars),

@@ -63,7 +63,9 @@ TEST(StaleWatch, FollowsTheSessionOnItsClock) {
     EXPECT_EQ(watch.pace().ended(), step.ended);
     EXPECT_EQ(watch.watching(), step.watching);
     ASSERT_EQ(applied.size(), before + (step.applies ? 1 : 0));
-    if (step.applies) EXPECT_EQ(applied.back(), clock.now()) << "the session's clock";
+    if (step.applies) {
+      EXPECT_EQ(applied.back(), clock.now()) << "the session's clock";
+    }
   }
   EXPECT_EQ(watch.pace().sessionStart(), 5'000 + 8 * 100);
 }

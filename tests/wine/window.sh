@@ -70,8 +70,16 @@ echo "window: kalvex.exe --screenshot: $(png_size "$work/windows.png"), as on Li
 start_demo() {
   wine "$win/kalvex.exe" --demo --select "$1" >/dev/null 2>&1 &
   demo_pid=$!
-  wid=$(timeout 60 xdotool search --sync --onlyvisible --name "Kalvex" | head -n1) ||
-    fail "no kalvex.exe window appeared in demo mode (--select $1)"
+  # Polled rather than xdotool's --sync: wine makes and destroys helper
+  # windows while it starts, and xdotool exits on the X error it gets when
+  # one of them goes away between being listed and being looked at.
+  wid=""
+  for _ in $(seq 120); do
+    wid=$(xdotool search --onlyvisible --name "Kalvex" 2>/dev/null | head -n1) || wid=""
+    [ -n "$wid" ] && break
+    sleep 0.5
+  done
+  [ -n "$wid" ] || fail "no kalvex.exe window appeared within 60 s in demo mode (--select $1)"
   sleep 2
   eval "$(xdotool getwindowgeometry --shell "$wid")"
   left=$(((WIDTH - 861) / 2))
