@@ -74,10 +74,13 @@ struct Options {
 // Said before the application (and its translator) exists: in the language
 // --lang gave, else Russian.
 std::string gEarlyLanguage;
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+// Only an X11 or Wayland session can lack its display at start.
 const char* Early(const char* russian) {
   const char* translated = cli::TranslatedText(gEarlyLanguage, "main", russian);
   return translated ? translated : russian;
 }
+#endif
 
 #ifdef _WIN32
 // A GUI-subsystem program has no console: --help, --version and errors
