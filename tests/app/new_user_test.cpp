@@ -226,7 +226,9 @@ TEST(PortList, AccessMarkShownWholeAndNeverPreselected) {
       list->hidePopup();
       // The field shortens the path, never the mark, and the whole text is
       // its tool tip.
-      if (list->currentIndex() >= 0) EXPECT_EQ(list->toolTip(), list->currentText());
+      if (list->currentIndex() >= 0) {
+        EXPECT_EQ(list->toolTip(), list->currentText());
+      }
       if (std::string(c.what).starts_with("a long refused"))
         SaveShot(*list, (std::string("port_field_") + language + ".png").c_str());
       w.shutDown();
@@ -252,7 +254,9 @@ TEST(PortList, FittedTextKeepsTheMarkWhole) {
         FitPortText(c.text, c.text.endsWith(mark) ? mark : QString(), metrics, c.width);
     EXPECT_EQ(shown == c.text, c.whole) << shown.toStdString();
     EXPECT_LE(metrics.horizontalAdvance(shown), c.width) << shown.toStdString();
-    if (c.text.endsWith(mark)) EXPECT_TRUE(shown.endsWith(mark)) << shown.toStdString();
+    if (c.text.endsWith(mark)) {
+      EXPECT_TRUE(shown.endsWith(mark)) << shown.toStdString();
+    }
   }
 }
 

@@ -41,7 +41,9 @@ TEST(MakeRegistry, EveryEcuTypeHasLinkParametersBothAdaptersCanUse) {
       // a K-line address or a CAN set-up identifier.
       EXPECT_FALSE(p.elmKLineHeader.empty() && p.elmCanHeader.empty());
       EXPECT_TRUE(p.hasAddress || p.hasCanId);
-      if (p.canSession) EXPECT_TRUE(p.hasCanId);
+      if (p.canSession) {
+        EXPECT_TRUE(p.hasCanId);
+      }
     }
   }
 }
@@ -56,7 +58,9 @@ TEST(MakeRegistry, EveryEcuTypeStartsPollingAKnownRequest) {
       EXPECT_NE(first, kUnchanged) << m.text << " type " << ecu;
       for (size_t at = 0; at < 5; ++at) {
         const uint8_t n = FirstRequest(make, ecu, static_cast<FirstRequestPoint>(at));
-        if (n != kUnchanged) EXPECT_TRUE(IsRequestKey(n)) << m.text << " type " << ecu;
+        if (n != kUnchanged) {
+          EXPECT_TRUE(IsRequestKey(n)) << m.text << " type " << ecu;
+        }
       }
     }
   }

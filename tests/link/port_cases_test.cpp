@@ -84,7 +84,9 @@ TEST(PortCases, EachFailureNamesThePortAndTheReason) {
   ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
   const std::string pty = name;
   const bool root = ::geteuid() == 0;  // only root can become nobody
-  if (root) ASSERT_EQ(::chown(pty.c_str(), 0, 0), 0);
+  if (root) {
+    ASSERT_EQ(::chown(pty.c_str(), 0, 0), 0);
+  }
   ASSERT_EQ(::chmod(pty.c_str(), 0600), 0);
   char file[] = "/tmp/kalvex-port-case-XXXXXX";
   const int fd = ::mkstemp(file);
