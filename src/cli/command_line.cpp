@@ -556,7 +556,7 @@ std::string TakeMonitor(const CLI::App& sub, const RawLine& raw, MonitorOptions&
 
 std::string TakeObd(const CLI::App& sub, const RawLine& raw, ObdInfoOptions& o) {
   if (raw.action != "info")
-    return raw.action.empty() ? "what to do is needed: info" : "unknown action: " + raw.action;
+    return raw.action.empty() ? "the action is needed: kalvex-cli obd info --port PORT" : "unknown action: " + raw.action;
   o.port = raw.port;
   o.log = raw.writeLog;
   if (o.port.empty()) return "--port is needed";

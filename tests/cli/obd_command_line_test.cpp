@@ -20,7 +20,7 @@ TEST(ObdCommandLine, AcceptedAndRefusedLines) {
   const Row rows[] = {
       {{"obd", "info", "--port", "/dev/ttyUSB0"}, ""},
       {{"obd", "info", "--port", "p", "--protocol", "kwp-slow", "--log", "--lang", "en"}, ""},
-      {{"obd", "--port", "p"}, "kalvex-cli obd: what to do is needed: info\n"},
+      {{"obd", "--port", "p"}, "kalvex-cli obd: the action is needed: kalvex-cli obd info --port PORT\n"},
       {{"obd", "show", "--port", "p"}, "kalvex-cli obd: unknown action: show\n"},
       {{"obd", "info"}, "kalvex-cli obd: --port is needed\n"},
       {{"obd", "info", "--port", "p", "--protocol", "j1850"},
