@@ -473,6 +473,57 @@ TEST(ObdSession, KLineCar) {
     EXPECT_GE(h.port.writes[i + 1].at - h.port.writes[i].at, kKLineMinRequestPause);
 }
 
+// A peer answering one request under ever new ids (a Wi-Fi adapter gone
+// wrong, or worse): the ECUs and values kept stay bounded, whichever request
+// it floods, and the car's own ECUs are still read.
+TEST(ObdSession, AnswersUnderEverNewIdsKeepTheResultsBounded) {
+  const struct {
+    const char* name;
+    const char* flooded;  // the requests (by their start) answered under new ids too
+  } cases[] = {
+      {"bitmaps", "01 00"},
+      {"readiness", "01 01"},
+      {"vin", "09 02"},
+      {"polls", "01 0D"},
+  };
+  for (const auto& c : cases) {
+    int nextId = 0x100;
+    Harness h([&](const std::string& req) -> std::optional<std::string> {
+      std::optional<std::string> a = CanCar(req);
+      if (!a || req.rfind(c.flooded, 0) != 0) return a;
+      // The engine's lines again, under twenty ids never seen before.
+      std::string engine;
+      for (size_t at = 0; at < a->size();) {
+        const size_t end = std::min(a->find('\r', at), a->size());
+        if (a->compare(at, 3, "7E8") == 0) engine += a->substr(at + 3, end - at - 3) + "\n";
+        at = end + 1;
+      }
+      std::string out = *a;
+      for (int i = 0; i < 20 && nextId <= 0x7DF; ++i, ++nextId) {
+        char id[8];
+        std::snprintf(id, sizeof id, "%03X", nextId);
+        for (size_t at = 0; at < engine.size();) {
+          const size_t end = engine.find('\n', at);
+          out += "\r" + std::string(id) + engine.substr(at, end - at);
+          at = end + 1;
+        }
+      }
+      return out;
+    });
+    ObdOptions o;
+    o.poll = true;
+    o.pids = {0x0D};
+    h.run(o, 60);
+    const ObdResults& r = h.session.results();
+    EXPECT_GT(nextId, 0x100 + 20) << c.name << ": the flood never came";
+    EXPECT_LE(r.ecus.size(), kObdMaxEcus) << c.name;
+    ASSERT_TRUE(r.ecu(0x7E8)) << c.name;
+    EXPECT_TRUE(r.values.count({0x7E8, 0x0D})) << c.name;
+    for (const auto& [key, value] : r.values)
+      EXPECT_TRUE(r.ecu(key.first)) << c.name << ": a value of " << std::hex << key.first;
+  }
+}
+
 TEST(ObdSession, PortThatDoesNotOpen) {
   Harness h(CanCar);
   h.port.failOpenWith = "Порт занят";
