@@ -696,6 +696,10 @@ void ObdSession::planPolling() {
   pollPids_.clear();
   columns_.clear();
   for (uint8_t pid : wanted) {
+    // A PID the table does not know has no known length: its answer cannot
+    // be read, and in a request of several it would stop the reading of
+    // the PIDs after it.
+    if (!obd::FindPid(pid)) continue;
     std::vector<uint32_t> ecus;
     for (const ObdEcu& e : results_.ecus)
       if (e.pids.has(pid)) ecus.push_back(e.id);

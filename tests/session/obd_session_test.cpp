@@ -231,6 +231,47 @@ TEST(ObdSession, AdapterRefusingSeveralPidsFallsBackToOneAtATime) {
   EXPECT_TRUE(h.session.results().values.count({0x7E8, 0x0C}));
 }
 
+// PIDs chosen by hand that the table does not know (0x65 here, which the
+// car has): their answers cannot be split, so they are not polled, and the
+// PIDs beside them are still read.
+TEST(ObdSession, ChosenPidsTheTableDoesNotKnowAreLeftOut) {
+  const struct {
+    std::vector<uint8_t> chosen;
+    std::vector<uint8_t> polled;
+  } cases[] = {
+      {{0x0C, 0x65, 0x0D}, {0x0C, 0x0D}},
+      {{0x65, 0x0D}, {0x0D}},
+      {{0x65}, {}},
+  };
+  for (const auto& c : cases) {
+    Harness h([](const std::string& req) -> std::optional<std::string> {
+      if (auto a = AdapterAnswer(req, "6")) return a;
+      static const std::map<std::string, std::string> car = {
+          {"01 00", "7E8 06 41 00 00 18 00 01"},  // 0C 0D, chain
+          {"01 20", "7E8 06 41 20 00 00 00 01"},
+          {"01 40", "7E8 06 41 40 00 00 00 01"},
+          {"01 60", "7E8 06 41 60 08 00 00 00"},  // 65
+          {"01 0C 65 0D 1", "7E8 10 09 41 0C 1A F8 65 03\r7E8 21 00 0D 32 00 00 00 00"},
+          {"01 65 0D 1", "7E8 05 41 65 03 00 0D 32"},
+          {"01 0C 0D 1", "7E8 06 41 0C 1A F8 0D 32"},
+          {"01 0D 1", "7E8 03 41 0D 32"},
+          {"01 65 1", "7E8 04 41 65 03 00"},
+      };
+      if (auto it = car.find(req); it != car.end()) return it->second;
+      return "NO DATA";
+    });
+    ObdOptions o;
+    o.protocol = ObdProtocol::Can11_500;
+    o.poll = true;
+    o.readCodes = o.readInfo = false;
+    o.pids = c.chosen;
+    h.run(o, 40);
+    EXPECT_EQ(h.session.pollPids(), c.polled) << c.chosen.size();
+    for (uint8_t pid : c.polled)
+      EXPECT_TRUE(h.session.results().values.count({0x7E8, pid})) << std::hex << int{pid};
+  }
+}
+
 // Cars that misbehave: each must end (or keep polling) without spinning.
 struct BadCarCase {
   const char* name;
