@@ -593,7 +593,13 @@ void ObdSession::handleCodes(const Request& r, const ObdReply& reply) {
   const ObdCodeKind kind = r.purpose == Purpose::StoredCodes    ? ObdCodeKind::Stored
                            : r.purpose == Purpose::PendingCodes ? ObdCodeKind::Pending
                                                                 : ObdCodeKind::Permanent;
-  std::erase_if(results_.codes, [kind](const ObdCode& c) { return c.kind == kind; });
+  // An ECU's answer (even "none", or a refusal) replaces the codes it gave
+  // before; an ECU that said nothing (silence, a bus error, NO DATA) keeps
+  // them: its codes were not read, they did not go away.
+  std::set<uint32_t> answered;
+  for (const obd::Message& m : reply.messages) answered.insert(m.ecu);
+  std::erase_if(results_.codes,
+                [&](const ObdCode& c) { return c.kind == kind && answered.count(c.ecu); });
   for (const obd::Message& m : positive(reply, service)) {
     const obd::TroubleCodes c = obd::ParseTroubleCodes(m.data, isCan());
     for (const std::string& code : c.codes) {

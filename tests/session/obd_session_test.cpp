@@ -466,6 +466,47 @@ TEST(ObdSession, ClearThenReadAgain) {
   EXPECT_NE(std::find(h.requests.begin(), at, "03"), at);
 }
 
+// The codes read again while polling: an ECU that does not answer this
+// time keeps the codes it gave (they were not read, not gone); an ECU that
+// answers, even "none" or a refusal, has its codes replaced.
+TEST(ObdSession, CodesOfAnEcuThatDidNotAnswerAreKept) {
+  const struct {
+    const char* name;
+    std::optional<std::string> secondRead;  // the answer to the second "03"
+    std::vector<std::string> stored;        // the stored codes after it
+  } cases[] = {
+      {"silence", std::nullopt, {"P0301", "P0171"}},
+      {"can_error", "CAN ERROR", {"P0301", "P0171"}},
+      {"no_data", "NO DATA", {"P0301", "P0171"}},
+      {"only_the_gearbox_answers", "7E9 02 43 00", {"P0301", "P0171"}},
+      {"engine_says_none", "7E8 02 43 00", {}},
+      {"engine_refuses", "7E8 03 7F 03 22", {}},
+  };
+  for (const auto& c : cases) {
+    int reads = 0;
+    Harness h([&](const std::string& req) -> std::optional<std::string> {
+      if (req == "03" && ++reads == 2) return c.secondRead;
+      return CanCar(req);
+    });
+    std::vector<std::vector<std::string>> seen;  // the stored codes at each complete read
+    h.session.onCodes = [&] {
+      std::vector<std::string> stored;
+      for (const ObdCode& code : h.session.results().codes)
+        if (code.kind == ObdCodeKind::Stored) stored.push_back(code.code);
+      seen.push_back(stored);
+    };
+    ObdOptions o;
+    o.poll = true;
+    o.readInfo = false;
+    o.pids = {0x0D};
+    o.codesEvery = 500;
+    h.run(o, 60);
+    ASSERT_GE(seen.size(), 2u) << c.name;
+    EXPECT_EQ(seen[0], (std::vector<std::string>{"P0301", "P0171"})) << c.name;
+    EXPECT_EQ(seen[1], c.stored) << c.name;
+  }
+}
+
 TEST(ObdSession, ClearRefusedByTheEcu) {
   Harness h([](const std::string& req) -> std::optional<std::string> {
     if (req == "04") return "7E8 03 7F 04 22";
