@@ -597,7 +597,7 @@ TEST(ObdSession, AnswersUnderEverNewIdsKeepTheResultsBounded) {
     o.pids = {0x0D};
     h.run(o, 60);
     const ObdResults& r = h.session.results();
-    EXPECT_GT(nextId, 0x100 + 20) << c.name << ": the flood never came";
+    EXPECT_GE(nextId, 0x100 + 20) << c.name << ": the flood never came";
     EXPECT_LE(r.ecus.size(), kObdMaxEcus) << c.name;
     ASSERT_TRUE(r.ecu(0x7E8)) << c.name;
     EXPECT_TRUE(r.values.count({0x7E8, 0x0D})) << c.name;
