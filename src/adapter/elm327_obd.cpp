@@ -324,8 +324,14 @@ void ObdReplyAssembler::addKLine(std::span<const uint8_t> bytes) {
 
 void ObdReplyAssembler::complete(uint32_t ecu, std::vector<uint8_t> data) {
   if (data.size() >= 3 && data[0] == obd::kNegativeReply && data[2] == kPendingCode) {
-    if (std::find(reply_.pending.begin(), reply_.pending.end(), ecu) == reply_.pending.end())
-      reply_.pending.push_back(ecu);
+    if (std::find(reply_.pending.begin(), reply_.pending.end(), ecu) != reply_.pending.end())
+      return;
+    // Bounded like the partial messages: "wait" under ever new ids is noise.
+    if (reply_.pending.size() >= kMaxEcus) {
+      ++reply_.badLines;
+      return;
+    }
+    reply_.pending.push_back(ecu);
     return;
   }
   std::erase(reply_.pending, ecu);
@@ -338,7 +344,7 @@ void ObdReplyAssembler::complete(uint32_t ecu, std::vector<uint8_t> data) {
       return;
     }
   }
-  if (reply_.messages.size() >= kMaxEcus * 4) {
+  if (reply_.messages.size() >= kMaxMessages) {
     ++reply_.badLines;
     return;
   }

@@ -136,6 +136,8 @@ class ObdReplyAssembler {
   // The longest ISO-TP message taken; a first frame announcing more is bad.
   static constexpr size_t kMaxMessage = 512;
   static constexpr size_t kMaxEcus = 16;  // more answering ECUs are noise
+  // Messages in one answer (K-line sends vehicle information a piece each).
+  static constexpr size_t kMaxMessages = kMaxEcus * 4;
 
   explicit ObdReplyAssembler(ObdFraming framing) : framing_(framing) {}
   ObdFraming framing() const { return framing_; }

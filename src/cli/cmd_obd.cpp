@@ -459,11 +459,12 @@ int RunObdReplay(const ReplayOptions& o) {
   }
   const std::vector<ObdColumn> columns = replay.columns();
   std::string text = ObdCsvHeader(columns);
+  // Each column keeps its last value until a row reads it again.
   std::vector<std::optional<double>> cells(columns.size());
   for (const ObdLogReplay::Row& r : replay.rows()) {
     for (size_t i = 0; i < columns.size(); ++i) {
       const auto it = r.values.find({columns[i].ecu.value_or(0), columns[i].pid});
-      cells[i] = it != r.values.end() ? std::optional<double>(it->second) : std::nullopt;
+      if (it != r.values.end()) cells[i] = it->second;
     }
     AppendObdCsvRow(text, static_cast<Millis>(r.seconds) * 1000, cells);
   }

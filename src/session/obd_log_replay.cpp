@@ -67,19 +67,24 @@ void ObdLogReplay::endAnswer() {
   }
   const ObdReply reply = ParseObdReply(lines, ObdProtocolOf(*protocol_).framing, request);
   skipped_ += reply.badLines;
-  bool set = false;
+  Row row{answerAt_, {}};
   for (const obd::Message& m : reply.messages) {
     if (m.data.empty() || m.data[0] != (obd::kCurrentData | obd::kPositiveReply)) continue;
+    if (!ecus_.count(m.ecu) && ecus_.size() >= kMaxEcus) {
+      ++skipped_;
+      continue;
+    }
     for (const obd::PidReply& pr : obd::SplitCurrentData(m.data).pids) {
-      const obd::Pid* row = obd::FindPid(pr.pid);
-      if (!row || row->kind != obd::PidKind::Number) continue;
-      if (const auto v = obd::PidValue(*row, pr.bytes)) {
+      const obd::Pid* entry = obd::FindPid(pr.pid);
+      if (!entry || entry->kind != obd::PidKind::Number) continue;
+      if (const auto v = obd::PidValue(*entry, pr.bytes)) {
         current_[{m.ecu, pr.pid}] = *v;
-        set = true;
+        row.values[{m.ecu, pr.pid}] = *v;
+        ecus_.insert(m.ecu);
       }
     }
   }
-  if (set) rows_.push_back(Row{answerAt_, current_});
+  if (!row.values.empty()) rows_.push_back(std::move(row));
 }
 
 std::vector<ObdColumn> ObdLogReplay::columns() const {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,9 +21,14 @@ namespace kalvex {
 class ObdLogReplay {
  public:
   struct Row {
-    long long seconds = 0;                                  // since the log's first line
-    std::map<std::pair<uint32_t, uint8_t>, double> values;  // every value known so far
+    long long seconds = 0;  // since the log's first line
+    // The values this answer read; a column keeps its value until the next
+    // row that has one (a row holding every value known so far would make
+    // memory grow with the square of the log's length).
+    std::map<std::pair<uint32_t, uint8_t>, double> values;
   };
+  // ECUs whose values are kept; answers under more ids are noise, skipped.
+  static constexpr size_t kMaxEcus = ObdReplyAssembler::kMaxEcus;
 
   // One line of the log as read (CR and LF dropped); false for a line that
   // is no log line at all.
@@ -46,6 +52,7 @@ class ObdLogReplay {
   std::string request_;
   std::vector<ObdLine> lines_;
   std::map<std::pair<uint32_t, uint8_t>, double> current_;
+  std::set<uint32_t> ecus_;        // the ECUs in current_
   std::vector<uint8_t> pidOrder_;  // as the requests first named them
   std::vector<Row> rows_;
   int skipped_ = 0;

@@ -285,16 +285,25 @@ void ObdSession::finishReply(bool timedOut, bool giveUpWaiting) {
   const bool waiting = pendingDue_.has_value() || giveUpWaiting;
   // Frames still expected are kept while a pending ECU may yet answer.
   ObdReply part = assembler_.take(!waiting || timedOut);
+  // While waiting, each line hands over what it completed: the whole answer
+  // is held to the assembler's own bounds, whatever an ECU floods.
   for (obd::Message& m : part.messages) {
     std::erase(collected_.pending, m.ecu);
-    collected_.messages.push_back(std::move(m));
+    if (collected_.messages.size() < ObdReplyAssembler::kMaxMessages)
+      collected_.messages.push_back(std::move(m));
+    else
+      ++collected_.badLines;
   }
   for (uint32_t e : part.pending) {
     const bool answered = std::any_of(collected_.messages.begin(), collected_.messages.end(),
                                       [e](const obd::Message& m) { return m.ecu == e; });
-    if (!answered && std::find(collected_.pending.begin(), collected_.pending.end(), e) ==
-                         collected_.pending.end())
+    if (answered || std::find(collected_.pending.begin(), collected_.pending.end(), e) !=
+                        collected_.pending.end())
+      continue;
+    if (collected_.pending.size() < ObdReplyAssembler::kMaxEcus)
       collected_.pending.push_back(e);
+    else
+      ++collected_.badLines;
   }
   if (part.status != ElmLineKind::Empty && part.status != ElmLineKind::Data)
     collected_.status = part.status;
@@ -335,12 +344,13 @@ std::vector<obd::Message> ObdSession::positive(const ObdReply& reply, uint8_t se
   return out;
 }
 
-ObdEcu& ObdSession::ecuEntry(uint32_t id) {
+ObdEcu* ObdSession::ecuEntry(uint32_t id) {
   for (ObdEcu& e : results_.ecus)
-    if (e.id == id) return e;
+    if (e.id == id) return &e;
+  if (results_.ecus.size() >= kObdMaxEcus) return nullptr;
   results_.ecus.push_back(ObdEcu{});
   results_.ecus.back().id = id;
-  return results_.ecus.back();
+  return &results_.ecus.back();
 }
 
 void ObdSession::handleReply(const Request& r, const ObdReply& reply) {
@@ -464,7 +474,7 @@ void ObdSession::readMonitorStatus(const ObdReply& reply) {
   for (const obd::Message& m : positive(reply, obd::kCurrentData)) {
     if (m.data.size() < 2 || m.data[1] != 0x01) continue;
     const auto status = obd::DecodeMonitorStatus(std::span<const uint8_t>(m.data).subspan(2));
-    if (status) ecuEntry(m.ecu).status = status;
+    if (ObdEcu* e = status ? ecuEntry(m.ecu) : nullptr) e->status = status;
   }
 }
 
@@ -524,10 +534,12 @@ void ObdSession::readVehicleInfo(const Request& r, const ObdReply& reply) {
   for (const obd::Message& m : positive(reply, obd::kVehicleInfo))
     if (m.data.size() >= 2 && m.data[1] == infoType) byEcu[m.ecu].push_back(m);
   for (const auto& [ecu, messages] : byEcu) {
-    ObdEcu& e = ecuEntry(ecu);
-    if (r.purpose == Purpose::Vin) e.vin = obd::ParseVin(messages);
-    if (r.purpose == Purpose::CalibrationIds) e.calibrationIds = obd::ParseCalibrationIds(messages);
-    if (r.purpose == Purpose::EcuNames) e.name = obd::ParseEcuName(messages);
+    ObdEcu* e = ecuEntry(ecu);
+    if (!e) continue;
+    if (r.purpose == Purpose::Vin) e->vin = obd::ParseVin(messages);
+    if (r.purpose == Purpose::CalibrationIds)
+      e->calibrationIds = obd::ParseCalibrationIds(messages);
+    if (r.purpose == Purpose::EcuNames) e->name = obd::ParseEcuName(messages);
   }
   if (onIdentity) onIdentity();
 }
@@ -553,8 +565,8 @@ void ObdSession::handleBitmaps(const ObdReply& reply) {
     if (m.data.size() < 6) continue;
     const uint8_t b = m.data[1];
     if (b % 0x20 != 0 || b > kObdLastBitmap) continue;
-    ObdEcu& e = ecuEntry(m.ecu);
-    e.pids.addBitmap(b, std::span<const uint8_t>(m.data).subspan(2, 4));
+    if (ObdEcu* e = ecuEntry(m.ecu))
+      e->pids.addBitmap(b, std::span<const uint8_t>(m.data).subspan(2, 4));
   }
 }
 
@@ -581,7 +593,13 @@ void ObdSession::handleCodes(const Request& r, const ObdReply& reply) {
   const ObdCodeKind kind = r.purpose == Purpose::StoredCodes    ? ObdCodeKind::Stored
                            : r.purpose == Purpose::PendingCodes ? ObdCodeKind::Pending
                                                                 : ObdCodeKind::Permanent;
-  std::erase_if(results_.codes, [kind](const ObdCode& c) { return c.kind == kind; });
+  // An ECU's answer (even "none", or a refusal) replaces the codes it gave
+  // before; an ECU that said nothing (silence, a bus error, NO DATA) keeps
+  // them: its codes were not read, they did not go away.
+  std::set<uint32_t> answered;
+  for (const obd::Message& m : reply.messages) answered.insert(m.ecu);
+  std::erase_if(results_.codes,
+                [&](const ObdCode& c) { return c.kind == kind && answered.count(c.ecu); });
   for (const obd::Message& m : positive(reply, service)) {
     const obd::TroubleCodes c = obd::ParseTroubleCodes(m.data, isCan());
     for (const std::string& code : c.codes) {
@@ -684,6 +702,10 @@ void ObdSession::planPolling() {
   pollPids_.clear();
   columns_.clear();
   for (uint8_t pid : wanted) {
+    // A PID the table does not know has no known length: its answer cannot
+    // be read, and in a request of several it would stop the reading of
+    // the PIDs after it.
+    if (!obd::FindPid(pid)) continue;
     std::vector<uint32_t> ecus;
     for (const ObdEcu& e : results_.ecus)
       if (e.pids.has(pid)) ecus.push_back(e.id);
@@ -723,6 +745,9 @@ std::vector<std::pair<uint32_t, uint8_t>> ObdSession::storePollValues(const Requ
                                                                       std::set<uint8_t>& answered) {
   std::vector<std::pair<uint32_t, uint8_t>> changed;
   for (const obd::Message& m : positive(reply, obd::kCurrentData)) {
+    // Only the ECUs found before polling have columns and rows; answers under
+    // any other id would only grow the values without bound.
+    if (!results_.ecu(m.ecu)) continue;
     for (const obd::PidReply& pr : obd::SplitCurrentData(m.data).pids) {
       if (std::find(r.bytes.begin() + 1, r.bytes.end(), pr.pid) == r.bytes.end()) continue;
       answered.insert(pr.pid);

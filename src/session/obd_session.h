@@ -53,6 +53,9 @@ constexpr uint8_t kObdLastBitmap = 0xC0;      // discovery asks no bitmap beyond
 constexpr int kObdMissesBeforeDrop = 3;       // a PID nobody answers this often leaves the poll
 constexpr Millis kObdSilentCarMs = 5000;      // no value this long: the car is away, PIDs kept
 constexpr int kObdSilentRequestsLimit = 3;    // requests in a row without a prompt: adapter lost
+// ECUs kept in the results: a car has a handful; ids beyond this (a peer
+// answering under ever new ids) are noise and are not stored.
+constexpr size_t kObdMaxEcus = ObdReplyAssembler::kMaxEcus;
 
 enum class ObdPhase : uint8_t {
   Idle,
@@ -264,7 +267,8 @@ class ObdSession {
   void planPolling();
   Request nextPollRequest();
   std::optional<Request> nextBitmapRequest();
-  ObdEcu& ecuEntry(uint32_t id);
+  // The ECU's entry, made on its first answer; nullptr once kObdMaxEcus are known.
+  ObdEcu* ecuEntry(uint32_t id);
   std::vector<obd::Message> positive(const ObdReply& reply, uint8_t service) const;
   bool isCan() const;
   Millis pauseFor() const;

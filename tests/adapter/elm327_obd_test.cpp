@@ -183,6 +183,17 @@ const ReplyCase kReplies[] = {
      "7E8 03 7F 03 78\r7E9 02 43 00\r>",
      {"7E9: 43 00", "pending 7E8"},
      ElmLineKind::Data},
+    {"response_pending_under_ever_new_ids_bounded",
+     ObdFraming::Can11,
+     "700 03 7F 01 78\r701 03 7F 01 78\r702 03 7F 01 78\r703 03 7F 01 78\r"
+     "704 03 7F 01 78\r705 03 7F 01 78\r706 03 7F 01 78\r707 03 7F 01 78\r"
+     "708 03 7F 01 78\r709 03 7F 01 78\r70A 03 7F 01 78\r70B 03 7F 01 78\r"
+     "70C 03 7F 01 78\r70D 03 7F 01 78\r70E 03 7F 01 78\r70F 03 7F 01 78\r"
+     "710 03 7F 01 78\r711 03 7F 01 78\r>",
+     {"pending 700", "pending 701", "pending 702", "pending 703", "pending 704", "pending 705",
+      "pending 706", "pending 707", "pending 708", "pending 709", "pending 70A", "pending 70B",
+      "pending 70C", "pending 70D", "pending 70E", "pending 70F", "bad 2"},
+     ElmLineKind::Empty},
     {"searching_then_answer",
      ObdFraming::Can11,
      "SEARCHING...\r7E8 06 41 00 BE 3F A8 13\r\r>",

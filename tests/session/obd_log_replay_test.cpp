@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,11 +23,14 @@ std::vector<std::string> Read(const std::string& log, int* skipped = nullptr) {
   if (skipped) *skipped = r.skipped();
   std::vector<std::string> out;
   const std::vector<ObdColumn> columns = r.columns();
+  // A row holds what its answer read; the columns carry their values on, as the CSV does.
+  std::map<std::pair<uint32_t, uint8_t>, double> known;
   for (const ObdLogReplay::Row& row : r.rows()) {
+    for (const auto& [key, value] : row.values) known[key] = value;
     std::string s = std::to_string(row.seconds);
     for (const ObdColumn& c : columns) {
       s += " " + c.name + "=";
-      if (auto it = row.values.find({c.ecu.value_or(0), c.pid}); it != row.values.end()) {
+      if (auto it = known.find({c.ecu.value_or(0), c.pid}); it != known.end()) {
         char v[32];
         std::snprintf(v, sizeof v, "%g", it->second);
         s += v;
@@ -90,6 +94,44 @@ TEST(ObdLogReplay, WhatItCannotReadIsSkippedNotTrusted) {
     int skipped = -1;
     EXPECT_EQ(Read(c.log, &skipped), c.rows) << c.name;
     EXPECT_EQ(skipped, c.skipped) << c.name;
+  }
+}
+
+// A log whose answers come under ever new ECU ids: the ECUs kept are
+// bounded, the rest skipped, and each row holds only its own answer's values
+// (so memory grows with the log, not with its square).
+TEST(ObdLogReplay, AnswersUnderEverNewIdsStayBounded) {
+  const struct {
+    const char* name;
+    int answers;
+    int ecusPerAnswer;  // each answer's ECUs are new ids
+    size_t columns;
+    int skipped;
+    size_t rows;  // an answer left with no value kept makes none
+  } cases[] = {
+      {"sixteen_fit", 1, 16, 16, 0, 1},
+      {"seventeenth_skipped", 1, 17, 16, 1, 1},
+      {"new_ids_every_answer", 3, 10, 16, 14, 2},
+  };
+  for (const auto& c : cases) {
+    ObdLogReplay r;
+    r.addLine("08/12/2026 14:23:30 >>> AT DPN");
+    r.addLine("08/12/2026 14:23:30 --- 6");
+    int id = 0x600;
+    for (int a = 0; a < c.answers; ++a) {
+      r.addLine("08/12/2026 14:23:31 >>> 01 0D");
+      for (int e = 0; e < c.ecusPerAnswer; ++e) {
+        char line[64];
+        std::snprintf(line, sizeof line, "08/12/2026 14:23:31 --- %03X 03 41 0D 32", id++);
+        r.addLine(line);
+      }
+    }
+    r.finish();
+    EXPECT_EQ(r.columns().size(), c.columns) << c.name;
+    EXPECT_EQ(r.skipped(), c.skipped) << c.name;
+    ASSERT_EQ(r.rows().size(), c.rows) << c.name;
+    for (const ObdLogReplay::Row& row : r.rows())
+      EXPECT_LE(row.values.size(), static_cast<size_t>(c.ecusPerAnswer)) << c.name;
   }
 }
 

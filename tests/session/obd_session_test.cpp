@@ -231,6 +231,47 @@ TEST(ObdSession, AdapterRefusingSeveralPidsFallsBackToOneAtATime) {
   EXPECT_TRUE(h.session.results().values.count({0x7E8, 0x0C}));
 }
 
+// PIDs chosen by hand that the table does not know (0x65 here, which the
+// car has): their answers cannot be split, so they are not polled, and the
+// PIDs beside them are still read.
+TEST(ObdSession, ChosenPidsTheTableDoesNotKnowAreLeftOut) {
+  const struct {
+    std::vector<uint8_t> chosen;
+    std::vector<uint8_t> polled;
+  } cases[] = {
+      {{0x0C, 0x65, 0x0D}, {0x0C, 0x0D}},
+      {{0x65, 0x0D}, {0x0D}},
+      {{0x65}, {}},
+  };
+  for (const auto& c : cases) {
+    Harness h([](const std::string& req) -> std::optional<std::string> {
+      if (auto a = AdapterAnswer(req, "6")) return a;
+      static const std::map<std::string, std::string> car = {
+          {"01 00", "7E8 06 41 00 00 18 00 01"},  // 0C 0D, chain
+          {"01 20", "7E8 06 41 20 00 00 00 01"},
+          {"01 40", "7E8 06 41 40 00 00 00 01"},
+          {"01 60", "7E8 06 41 60 08 00 00 00"},  // 65
+          {"01 0C 65 0D 1", "7E8 10 09 41 0C 1A F8 65 03\r7E8 21 00 0D 32 00 00 00 00"},
+          {"01 65 0D 1", "7E8 05 41 65 03 00 0D 32"},
+          {"01 0C 0D 1", "7E8 06 41 0C 1A F8 0D 32"},
+          {"01 0D 1", "7E8 03 41 0D 32"},
+          {"01 65 1", "7E8 04 41 65 03 00"},
+      };
+      if (auto it = car.find(req); it != car.end()) return it->second;
+      return "NO DATA";
+    });
+    ObdOptions o;
+    o.protocol = ObdProtocol::Can11_500;
+    o.poll = true;
+    o.readCodes = o.readInfo = false;
+    o.pids = c.chosen;
+    h.run(o, 40);
+    EXPECT_EQ(h.session.pollPids(), c.polled) << c.chosen.size();
+    for (uint8_t pid : c.polled)
+      EXPECT_TRUE(h.session.results().values.count({0x7E8, pid})) << std::hex << int{pid};
+  }
+}
+
 // Cars that misbehave: each must end (or keep polling) without spinning.
 struct BadCarCase {
   const char* name;
@@ -425,6 +466,47 @@ TEST(ObdSession, ClearThenReadAgain) {
   EXPECT_NE(std::find(h.requests.begin(), at, "03"), at);
 }
 
+// The codes read again while polling: an ECU that does not answer this
+// time keeps the codes it gave (they were not read, not gone); an ECU that
+// answers, even "none" or a refusal, has its codes replaced.
+TEST(ObdSession, CodesOfAnEcuThatDidNotAnswerAreKept) {
+  const struct {
+    const char* name;
+    std::optional<std::string> secondRead;  // the answer to the second "03"
+    std::vector<std::string> stored;        // the stored codes after it
+  } cases[] = {
+      {"silence", std::nullopt, {"P0301", "P0171"}},
+      {"can_error", "CAN ERROR", {"P0301", "P0171"}},
+      {"no_data", "NO DATA", {"P0301", "P0171"}},
+      {"only_the_gearbox_answers", "7E9 02 43 00", {"P0301", "P0171"}},
+      {"engine_says_none", "7E8 02 43 00", {}},
+      {"engine_refuses", "7E8 03 7F 03 22", {}},
+  };
+  for (const auto& c : cases) {
+    int reads = 0;
+    Harness h([&](const std::string& req) -> std::optional<std::string> {
+      if (req == "03" && ++reads == 2) return c.secondRead;
+      return CanCar(req);
+    });
+    std::vector<std::vector<std::string>> seen;  // the stored codes at each complete read
+    h.session.onCodes = [&] {
+      std::vector<std::string> stored;
+      for (const ObdCode& code : h.session.results().codes)
+        if (code.kind == ObdCodeKind::Stored) stored.push_back(code.code);
+      seen.push_back(stored);
+    };
+    ObdOptions o;
+    o.poll = true;
+    o.readInfo = false;
+    o.pids = {0x0D};
+    o.codesEvery = 500;
+    h.run(o, 60);
+    ASSERT_GE(seen.size(), 2u) << c.name;
+    EXPECT_EQ(seen[0], (std::vector<std::string>{"P0301", "P0171"})) << c.name;
+    EXPECT_EQ(seen[1], c.stored) << c.name;
+  }
+}
+
 TEST(ObdSession, ClearRefusedByTheEcu) {
   Harness h([](const std::string& req) -> std::optional<std::string> {
     if (req == "04") return "7E8 03 7F 04 22";
@@ -471,6 +553,58 @@ TEST(ObdSession, KLineCar) {
   EXPECT_DOUBLE_EQ(*r.values.at({0x10, 0x0C}).value, 1726.0);
   for (size_t i = 12; i + 1 < h.port.writes.size(); ++i)
     EXPECT_GE(h.port.writes[i + 1].at - h.port.writes[i].at, kKLineMinRequestPause);
+}
+
+// A peer answering one request under ever new ids (a Wi-Fi adapter gone
+// wrong, or worse): the ECUs and values kept stay bounded, whichever request
+// it floods, and the car's own ECUs are still read.
+TEST(ObdSession, AnswersUnderEverNewIdsKeepTheResultsBounded) {
+  const struct {
+    const char* name;
+    const char* flooded;  // the requests (by their start) answered under new ids too
+  } cases[] = {
+      {"bitmaps", "01 00"},
+      {"readiness", "01 01"},
+      {"vin", "09 02"},
+      {"polls", "01 0D"},
+  };
+  for (const auto& c : cases) {
+    int nextId = 0x100;
+    Harness h([&](const std::string& req) -> std::optional<std::string> {
+      std::optional<std::string> a = CanCar(req);
+      if (!a || req.rfind(c.flooded, 0) != 0) return a;
+      // The engine's lines again, under twenty ids never seen before.
+      std::string engine;
+      for (size_t at = 0; at < a->size();) {
+        const size_t end = std::min(a->find('\r', at), a->size());
+        if (a->compare(at, 3, "7E8") == 0) engine += a->substr(at + 3, end - at - 3) + "\n";
+        at = end + 1;
+      }
+      std::string out = *a;
+      for (int i = 0; i < 20 && nextId <= 0x7DF; ++i, ++nextId) {
+        char id[8];
+        std::snprintf(id, sizeof id, "%03X", nextId);
+        for (size_t at = 0; at < engine.size();) {
+          const size_t end = engine.find('\n', at);
+          out += "\r" + std::string(id) + engine.substr(at, end - at);
+          at = end + 1;
+        }
+      }
+      return out;
+    });
+    ObdOptions o;
+    o.poll = true;
+    o.pids = {0x0D};
+    h.run(o, 60);
+    const ObdResults& r = h.session.results();
+    EXPECT_GE(nextId, 0x100 + 20) << c.name << ": the flood never came";
+    EXPECT_LE(r.ecus.size(), kObdMaxEcus) << c.name;
+    ASSERT_TRUE(r.ecu(0x7E8)) << c.name;
+    EXPECT_TRUE(r.values.count({0x7E8, 0x0D})) << c.name;
+    size_t strays = 0;  // values of an ECU the results do not hold
+    for (const auto& [key, value] : r.values) strays += r.ecu(key.first) == nullptr;
+    EXPECT_EQ(strays, 0u) << c.name;
+  }
 }
 
 TEST(ObdSession, PortThatDoesNotOpen) {
