@@ -479,6 +479,12 @@ void ObdSession::readMonitorStatus(const ObdReply& reply) {
 }
 
 void ObdSession::readFreezeFrameCode(const ObdReply& reply) {
+  // As with the codes: an ECU that answered (a frame, "none" or a refusal)
+  // replaces its frame; one that said nothing keeps the frame it gave.
+  std::set<uint32_t> answered;
+  for (const obd::Message& m : reply.messages) answered.insert(m.ecu);
+  std::erase_if(results_.freezeFrames,
+                [&](const ObdFreezeFrame& f) { return answered.count(f.ecu) > 0; });
   std::set<uint32_t> withFrame;
   for (const obd::Message& m : positive(reply, obd::kFreezeFrame)) {
     for (const obd::PidReply& pr : obd::SplitFreezeFrame(m.data).pids) {
@@ -522,8 +528,17 @@ void ObdSession::readFreezeFrameBitmap(const ObdReply& reply) {
 void ObdSession::readFreezeFramePid(const ObdReply& reply) {
   for (const obd::Message& m : positive(reply, obd::kFreezeFrame)) {
     for (obd::PidReply& pr : obd::SplitFreezeFrame(m.data).pids) {
-      for (ObdFreezeFrame& f : results_.freezeFrames)
-        if (f.ecu == m.ecu && pr.frame == 0) f.pids.push_back(pr);
+      for (ObdFreezeFrame& f : results_.freezeFrames) {
+        if (f.ecu != m.ecu || pr.frame != 0) continue;
+        // A kept frame read again takes the new answer in place.
+        const auto same = std::find_if(f.pids.begin(), f.pids.end(),
+                                       [&](const obd::PidReply& p) { return p.pid == pr.pid; });
+        if (same != f.pids.end()) {
+          *same = pr;
+        } else {
+          f.pids.push_back(pr);
+        }
+      }
     }
   }
 }
@@ -545,8 +560,18 @@ void ObdSession::readVehicleInfo(const Request& r, const ObdReply& reply) {
 }
 
 void ObdSession::readClearReply(const ObdReply& reply) {
-  if (!positive(reply, obd::kClearCodes).empty()) {
+  if (const std::vector<obd::Message> done = positive(reply, obd::kClearCodes); !done.empty()) {
     results_.clear = ObdClear::Done;
+    // What a clear erases is gone from the ECUs that confirmed it, even if
+    // the read that follows does not reach them. Permanent codes stay: only
+    // the ECU itself drops them, after drives without the fault.
+    std::set<uint32_t> cleared;
+    for (const obd::Message& m : done) cleared.insert(m.ecu);
+    std::erase_if(results_.codes, [&](const ObdCode& c) {
+      return c.kind != ObdCodeKind::Permanent && cleared.count(c.ecu) > 0;
+    });
+    std::erase_if(results_.freezeFrames,
+                  [&](const ObdFreezeFrame& f) { return cleared.count(f.ecu) > 0; });
   } else {
     results_.clear = ObdClear::NoAnswer;
     for (const obd::Message& m : reply.messages) {
@@ -640,7 +665,6 @@ void ObdSession::queueReading() {
 }
 
 void ObdSession::queueRereadAfterClear() {
-  results_.freezeFrames.clear();
   queueCodeReads();
   queueRequest(Purpose::FreezeFrameCode, {obd::kFreezeFrame, 0x02, 0x00});
 }

@@ -507,6 +507,81 @@ TEST(ObdSession, CodesOfAnEcuThatDidNotAnswerAreKept) {
   }
 }
 
+// The freeze frame across a second read of the faults ("read again", or the
+// read after a clear): replaced by what the ECU answers, kept when it says
+// nothing, gone once the ECU confirmed a clear.
+TEST(ObdSession, FreezeFrameAcrossASecondRead) {
+  const struct {
+    const char* name;
+    bool clear;                              // the second read follows a clear
+    std::optional<std::string> clearReply;   // the answer to "04"
+    std::optional<std::string> secondFrame;  // the answer to the second "02 02 00"
+    std::string code;                        // the frame's code after it; "" none
+  } cases[] = {
+      {"reread_silence", false, {}, std::nullopt, "P0301"},
+      {"reread_no_data", false, {}, "NO DATA", "P0301"},
+      {"reread_same", false, {}, "7E8 05 42 02 00 03 01", "P0301"},
+      {"reread_other", false, {}, "7E8 05 42 02 00 01 71", "P0171"},
+      {"reread_none_stored", false, {}, "7E8 05 42 02 00 00 00", ""},
+      {"reread_refused", false, {}, "7E8 03 7F 02 12", ""},
+      {"cleared_then_silence", true, "7E8 01 44", std::nullopt, ""},
+      {"clear_refused_then_silence", true, "7E8 03 7F 04 22", std::nullopt, "P0301"},
+      {"clear_unanswered_then_silence", true, "NO DATA", std::nullopt, "P0301"},
+  };
+  for (const auto& c : cases) {
+    int frameReads = 0;
+    Harness h([&](const std::string& req) -> std::optional<std::string> {
+      if (req == "02 02 00" && ++frameReads == 2) return c.secondFrame;
+      if (req == "04") return c.clearReply;
+      return CanCar(req);
+    });
+    bool asked = false;
+    h.session.onValues = [&](const auto&) {
+      // Polling begins once the first read, freeze frame included, is done.
+      if (!asked) asked = h.session.requestCodes(c.clear);
+    };
+    ObdOptions o;
+    o.poll = true;
+    o.readInfo = false;
+    o.pids = {0x0D};
+    h.run(o, 60);
+    ASSERT_TRUE(asked) << c.name;
+    ASSERT_EQ(frameReads, 2) << c.name;
+    const std::vector<ObdFreezeFrame>& frames = h.session.results().freezeFrames;
+    if (c.code.empty()) {
+      EXPECT_TRUE(frames.empty()) << c.name;
+      continue;
+    }
+    ASSERT_EQ(frames.size(), 1u) << c.name;
+    EXPECT_EQ(frames[0].code, c.code) << c.name;
+    // Read twice, a kept frame still holds each PID once.
+    ASSERT_EQ(frames[0].pids.size(), 1u) << c.name;
+    EXPECT_EQ(frames[0].pids[0].pid, 0x0D) << c.name;
+  }
+}
+
+// Codes a confirmed clear erased do not come back for want of an answer to
+// the read after it; permanent codes are the ECU's to drop.
+TEST(ObdSession, ConfirmedClearErasesWhatTheRereadMisses) {
+  std::map<std::string, int> reads;
+  Harness h([&](const std::string& req) -> std::optional<std::string> {
+    if (req == "03" || req == "07") {
+      if (++reads[req] > 1) return "NO DATA";
+    }
+    if (req == "0A") return "7E8 04 4A 01 04 20";
+    return CanCar(req);
+  });
+  ObdOptions o;
+  o.clear = true;
+  o.readInfo = false;
+  h.run(o);
+  EXPECT_EQ(reads["03"], 2);
+  EXPECT_EQ(h.session.results().clear, ObdClear::Done);
+  std::vector<std::string> left;
+  for (const ObdCode& c : h.session.results().codes) left.push_back(c.code);
+  EXPECT_EQ(left, (std::vector<std::string>{"P0420"}));
+}
+
 TEST(ObdSession, ClearRefusedByTheEcu) {
   Harness h([](const std::string& req) -> std::optional<std::string> {
     if (req == "04") return "7E8 03 7F 04 22";
