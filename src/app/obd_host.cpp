@@ -25,11 +25,16 @@ class ObdRoutingLink final : public SerialLink {
     routes_.push_back(std::move(r));
   }
 
-  void openDevice(const std::string& text) override { active_->openDevice(choose(text)); }
+  // choose() first: it picks the link the call then goes to.
+  void openDevice(const std::string& text) override {
+    const std::string path = choose(text);
+    active_->openDevice(path);
+  }
   // A Wi-Fi adapter connects on the port's own thread; the routed links
   // open at once.
   void beginOpen(const std::string& text, OpenDone done) override {
-    active_->beginOpen(choose(text), std::move(done));
+    const std::string path = choose(text);
+    active_->beginOpen(path, std::move(done));
   }
   void cancelOpen() override { active_->cancelOpen(); }
   std::string expireOpen() override { return active_->expireOpen(); }
