@@ -985,6 +985,18 @@
         <source>Подключение к %1…</source>
         <translation>Connecting to %1…</translation>
     </message>
+    <message>
+        <source>Коды не стёрты: сеанс связи с автомобилем завершён</source>
+        <translation>Codes not cleared: the session with the car has ended</translation>
+    </message>
+    <message>
+        <source>Коды не стёрты: дождитесь окончания опроса блоков управления</source>
+        <translation>Codes not cleared: wait until the ECUs have been polled</translation>
+    </message>
+    <message>
+        <source>Стирание кодов не подтверждено: сеанс завершился раньше ответа блоков управления</source>
+        <translation>Clearing the codes was not confirmed: the session ended before the ECUs answered</translation>
+    </message>
 </context>
 <context>
     <name>kalvex::AboutPage</name>

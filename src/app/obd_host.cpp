@@ -25,17 +25,19 @@ class ObdRoutingLink final : public SerialLink {
     routes_.push_back(std::move(r));
   }
 
+  // choose() first: it picks the link the call then goes to.
   void openDevice(const std::string& text) override {
-    if (active_->isOpen()) active_->closeDevice();
-    active_ = &port_;
-    std::string path = text;
-    for (const Route& r : routes_) {
-      if (r.portText != text) continue;
-      if (r.link) active_ = r.link;
-      path = r.target;
-    }
+    const std::string path = choose(text);
     active_->openDevice(path);
   }
+  // A Wi-Fi adapter connects on the port's own thread; the routed links
+  // open at once.
+  void beginOpen(const std::string& text, OpenDone done) override {
+    const std::string path = choose(text);
+    active_->beginOpen(path, std::move(done));
+  }
+  void cancelOpen() override { active_->cancelOpen(); }
+  std::string expireOpen() override { return active_->expireOpen(); }
   void closeDevice() override { active_->closeDevice(); }
   bool isOpen() const override { return active_->isOpen(); }
   size_t readBytes(uint8_t* dst, size_t capacity) override {
@@ -60,6 +62,20 @@ class ObdRoutingLink final : public SerialLink {
   }
 
  private:
+  // The link an open of `text` goes to, and the path it opens there.
+  std::string choose(const std::string& text) {
+    if (active_->isOpen()) active_->closeDevice();
+    active_->cancelOpen();
+    active_ = &port_;
+    std::string path = text;
+    for (const Route& r : routes_) {
+      if (r.portText != text) continue;
+      if (r.link) active_ = r.link;
+      path = r.target;
+    }
+    return path;
+  }
+
   SerialLink& port_;
   SerialLink* active_;
   std::vector<Route> routes_;
@@ -99,6 +115,7 @@ ObdHost::ObdHost(QObject* parent)
   session_->onIdentity = [this] {
     if (onIdentity) onIdentity();
   };
+  session_->onOpenFinished = [this] { rearm(); };
 }
 
 ObdHost::~ObdHost() { shutdown(); }

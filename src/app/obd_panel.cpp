@@ -28,6 +28,14 @@ constexpr Millis kCodesEvery = 30'000;
 // Rows a CSV save copies per turn of the event loop.
 constexpr size_t kCopyStep = 32768;
 
+// A confirmed clear that was not sent, or whose answer never came.
+constexpr const char* kClearNoSession =
+    QT_TRANSLATE_NOOP("kalvex", "Коды не стёрты: сеанс связи с автомобилем завершён");
+constexpr const char* kClearNotYet =
+    QT_TRANSLATE_NOOP("kalvex", "Коды не стёрты: дождитесь окончания опроса блоков управления");
+constexpr const char* kClearUnconfirmed = QT_TRANSLATE_NOOP(
+    "kalvex", "Стирание кодов не подтверждено: сеанс завершился раньше ответа блоков управления");
+
 }  // namespace
 
 ObdPanel::ObdPanel(SessionView& view, QTabWidget* pages, QWidget* dashboardPage,
@@ -55,7 +63,15 @@ ObdPanel::ObdPanel(SessionView& view, QTabWidget* pages, QWidget* dashboardPage,
     if (const auto key = chartSource_.keyOf(ecu, pid); key && onAddToChart) onAddToChart(*key);
   };
   faults_->onRead = [this] { host_->readCodes(); };
-  faults_->onClear = [this] { host_->clearCodes(); };
+  faults_->onClear = [this] {
+    // The question stays open while the session goes on: by the answer it
+    // may have ended, or not yet reached the codes.
+    if (host_->clearCodes()) {
+      clearToReport_ = true;
+      return;
+    }
+    view_.showError(running() ? kClearNotYet : kClearNoSession);
+  };
   host_->onRunningChanged = [this](bool running) {
     view_.showRunning(running);
     view_.setSelectorsEnabled(!running);
@@ -68,6 +84,7 @@ ObdPanel::ObdPanel(SessionView& view, QTabWidget* pages, QWidget* dashboardPage,
       status(s.failure() != ObdFailure::None ? s.failureText() : kStatusNoLink);
       if (s.failure() == ObdFailure::Port || s.failure() == ObdFailure::AdapterLost)
         view_.showError(s.failureText());
+      reportClear(true);
     }
   };
   host_->onPhase = [this](ObdPhase p) { phaseChanged(p); };
@@ -128,6 +145,7 @@ ObdOptions ObdPanel::SessionOptions(int protocolItem, Millis pause) {
   o.readInfo = true;
   o.wordPids = true;  // the table tells the bit-field PIDs in words too
   o.codesEvery = kCodesEvery;
+  o.openInBackground = true;  // the window never waits for a Wi-Fi adapter's connect
   return o;
 }
 
@@ -150,11 +168,15 @@ void ObdPanel::startOrStop(const std::string& portText, int adapter, int protoco
   if (onChartColumns) onChartColumns();
   freezePids_ = 0;
   identityLogged_ = false;
+  clearToReport_ = false;
   host_->start(portText, SessionOptions(protocolItem, pause_));
   const ObdSession& s = host_->session();
   if (s.failure() != ObdFailure::None) {  // the port did not open: never ran
     status(s.failureText());
     view_.showError(s.failureText());
+  } else if (s.connecting()) {  // a Wi-Fi adapter: the button already stops it
+    const std::string address = portText.rfind("tcp://", 0) == 0 ? portText.substr(6) : portText;
+    status(FormatText(TranslateText(kStatusConnecting), {address}));
   }
 }
 
@@ -230,12 +252,23 @@ void ObdPanel::codesRead() {
   size_t freeze = 0;
   for (const ObdFreezeFrame& f : r.freezeFrames) freeze += f.pids.size();
   freezePids_ = freeze;
-  if (r.clear == ObdClear::Refused || r.clear == ObdClear::NoAnswer) {
+  reportClear(false);
+}
+
+void ObdPanel::reportClear(bool ended) {
+  // Once per clear: the codes are read again every half minute, and the
+  // outcome of the last clear stays in the results until the next one.
+  if (!clearToReport_) return;
+  const ObdClear c = host_->session().results().clear;
+  if (c == ObdClear::Asked && !ended) return;  // its answer is still to come
+  clearToReport_ = false;
+  if (c == ObdClear::Refused)
+    view_.showError(QT_TRANSLATE_NOOP("kalvex", "Блок управления отказался стереть коды"));
+  else if (c == ObdClear::NoAnswer)
     view_.showError(
-        r.clear == ObdClear::Refused
-            ? QT_TRANSLATE_NOOP("kalvex", "Блок управления отказался стереть коды")
-            : QT_TRANSLATE_NOOP("kalvex", "Ни один блок не ответил на запрос стирания кодов"));
-  }
+        QT_TRANSLATE_NOOP("kalvex", "Ни один блок не ответил на запрос стирания кодов"));
+  else if (c == ObdClear::Asked)
+    view_.showError(kClearUnconfirmed);
 }
 
 QString ObdPanel::identityText() const {

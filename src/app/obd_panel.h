@@ -93,6 +93,9 @@ class ObdPanel : public QObject {
   void phaseChanged(ObdPhase p);
   void valuesArrived(const std::vector<std::pair<uint32_t, uint8_t>>& keys);
   void codesRead();
+  // Says a clear's failure once: at the read after it, or when the session
+  // `ended` before its answer.
+  void reportClear(bool ended);
   void identityRead();
   void saveCsvClicked();
   void copyStep();
@@ -108,6 +111,7 @@ class ObdPanel : public QObject {
   Millis pause_ = kDefaultRequestPause;
   size_t freezePids_ = 0;  // freeze frame PIDs shown, to see late ones come in
   bool identityLogged_ = false;
+  bool clearToReport_ = false;  // a clear was asked; its outcome not said yet
   ObdValueHistory history_;
   ObdChartSource chartSource_{history_, lang_};
   std::unique_ptr<ChartCsvCopy> copy_;  // a save still taking its rows

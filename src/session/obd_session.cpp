@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <set>
 
 #include "link/serial_link.h"
+#include "link/system_errors.h"
 #include "obd/negative_reply.h"
 #include "obd/pid_table.h"
 #include "obd/trouble_code_reply.h"
@@ -136,19 +138,53 @@ void ObdSession::start(const std::string& portPath, const ObdOptions& options) {
   setupStep_ = 0;
   logBroken_ = false;
   if (logEnabled_ && log_.create() != 0) logBroken_ = true;
-  try {
-    port_.openDevice(portPath);
-  } catch (const EVaCommError& e) {
-    failure_ = ObdFailure::Port;
-    failureText_ = e.what();
-    setPhase(ObdPhase::Failed);
+  const uint64_t attempt = ++openAttempt_;
+  if (!options_.openInBackground) {
+    try {
+      port_.openDevice(portPath);
+    } catch (const EVaCommError& e) {
+      failure_ = ObdFailure::Port;
+      failureText_ = e.what();
+      setPhase(ObdPhase::Failed);
+      return;
+    }
+    openFinished(attempt, {});
     return;
   }
-  setPhase(ObdPhase::SettingUp);
-  send(Request{Purpose::Setup, {}, setup_[0]}, kObdOpenPause);
+  // Set before the call: an open that ends at once finds it.
+  openDue_ = clock_.nowMicros() + Micros{kOpenLimitMs} * kMicrosPerMs;
+  port_.beginOpen(portPath,
+                  [this, attempt](const std::string& error) { openFinished(attempt, error); });
+  // Still connecting: the session runs, so the button stops the wait.
+  if (openDue_ && openAttempt_ == attempt) setPhase(ObdPhase::SettingUp);
+}
+
+void ObdSession::openFinished(uint64_t attempt, const std::string& error) {
+  if (attempt != openAttempt_) return;  // given up meanwhile
+  const bool waited = phase_ == ObdPhase::SettingUp;
+  openDue_.reset();
+  if (!error.empty()) {
+    if (waited) {
+      fail(ObdFailure::Port, error);
+    } else {
+      failure_ = ObdFailure::Port;
+      failureText_ = error;
+      setPhase(ObdPhase::Failed);
+    }
+  } else {
+    if (waited && onPhase) onPhase(phase_);  // connected: the set-up itself begins now
+    setPhase(ObdPhase::SettingUp);
+    send(Request{Purpose::Setup, {}, setup_[0]}, kObdOpenPause);
+  }
+  if (waited && onOpenFinished) onOpenFinished();
 }
 
 void ObdSession::stop() {
+  if (openDue_) {
+    openDue_.reset();
+    ++openAttempt_;
+    port_.cancelOpen();
+  }
   toWrite_.reset();
   current_.reset();
   answerDue_.reset();
@@ -207,6 +243,7 @@ void ObdSession::writeNow() {
 
 std::optional<Micros> ObdSession::nextDeadlineMicros() const {
   if (!running()) return std::nullopt;
+  if (openDue_) return openDue_;
   if (toWrite_) return writeDue_;
   std::optional<Micros> d = answerDue_;
   if (pendingDue_) d = d ? std::min(*d, *pendingDue_) : *pendingDue_;
@@ -216,6 +253,17 @@ std::optional<Micros> ObdSession::nextDeadlineMicros() const {
 void ObdSession::onTimer() {
   if (!running()) return;
   const Micros now = clock_.nowMicros();
+  if (openDue_) {
+    if (now < *openDue_) return;
+    // The link's own thread has not answered in time (a name lookup that
+    // hangs): given up here, failed as a connect would.
+    openDue_.reset();
+    ++openAttempt_;
+    std::string reason = port_.expireOpen();
+    if (reason.empty()) reason = SystemReason(ETIMEDOUT);
+    fail(ObdFailure::Port, reason);
+    return;
+  }
   if (toWrite_) {
     if (now >= writeDue_) writeNow();
     return;

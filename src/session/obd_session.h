@@ -154,6 +154,10 @@ struct ObdOptions {
   Millis codesEvery = 0;                // while polling, read the codes again this often (0: never)
   bool singlePid = false;               // one PID a request, no answer count, from the start
   Millis pause = kDefaultRequestPause;  // before each request (20..1000; K-line at least 55)
+  // The port opens through beginOpen: a Wi-Fi adapter's name lookup and
+  // connect go on behind the window, which never waits for them; the session
+  // runs (SettingUp) meanwhile and gives the open up after kOpenLimitMs.
+  bool openInBackground = false;
 };
 
 class ObdSession {
@@ -164,9 +168,12 @@ class ObdSession {
   ObdSession& operator=(const ObdSession&) = delete;
 
   // Opens the port and starts the set-up; a port that does not open fails
-  // the session at once (failure() Port, failureText() the reason).
+  // the session at once (failure() Port, failureText() the reason), or, with
+  // openInBackground and an open that finishes later, when it does.
   void start(const std::string& portPath, const ObdOptions& options);
-  void stop();  // closes the port; results stay
+  void stop();  // closes the port (or gives up its open); results stay
+  // The port is still being opened (a Wi-Fi adapter's connect).
+  bool connecting() const { return openDue_.has_value(); }
   void setLogEnabled(bool on) { logEnabled_ = on; }
   // While reading or polling: the codes of all three kinds, readiness and
   // the freeze frame read again between two requests; with `clear` service
@@ -200,6 +207,8 @@ class ObdSession {
   std::function<void(const std::vector<std::pair<uint32_t, uint8_t>>&)> onValues;
   std::function<void()> onCodes;     // after each complete read of the codes
   std::function<void()> onIdentity;  // protocol, voltage, ECUs, VIN ... changed
+  // An open that went on in the background ended, either way: new deadlines.
+  std::function<void()> onOpenFinished;
 
  private:
   enum class Purpose : uint8_t {
@@ -230,6 +239,7 @@ class ObdSession {
 
   void setPhase(ObdPhase p);
   void fail(ObdFailure why, const std::string& text);
+  void openFinished(uint64_t attempt, const std::string& error);
   void send(Request r, Millis pause);
   void writeNow();
   void sendNext();
@@ -296,6 +306,8 @@ class ObdSession {
   std::optional<Request> current_;  // written, its answer awaited
   std::optional<Request> toWrite_;  // waiting out its pause
   Micros writeDue_ = 0;
+  uint64_t openAttempt_ = 0;          // a late report of an abandoned open is ignored
+  std::optional<Micros> openDue_;     // the open's limit while it is under way
   std::optional<Micros> answerDue_;   // the prompt's deadline
   std::optional<Micros> pendingDue_;  // "response pending": the end of the wait
   std::vector<uint32_t> pendingEcus_;

@@ -25,7 +25,11 @@
 
 #include "app/button_captions.h"
 #include "app/main_window.h"
+#include "app/obd_host.h"
+#include "app/obd_mode.h"
+#include "app/obd_panel.h"
 #include "app/session_host.h"
+#include "link/serial_link.h"
 #include "session/session_controller.h"
 #include "session/session_view.h"
 #include "support/demo_window.h"
@@ -165,6 +169,58 @@ TEST(ConnectWindow, AHangingConnectLeavesTheWindowResponsive) {
         static_cast<long long>(ticks.worst));
     // A window blocked by the connect would be 5000 ms late; what a shared
     // machine adds stays far below this.
+    EXPECT_LT(ticks.worst, 1000);
+    EXPECT_LT(clickMs, 1000);
+    EXPECT_LT(stopMs, 1000);
+  }
+}
+
+// The same adapter in the generic OBD-II mode, which opened its port on the
+// window's thread and froze it for the whole connect.
+TEST(ConnectWindow, AHangingConnectInTheGenericModeLeavesTheWindowResponsive) {
+  TestApp();
+  FullListener adapter;
+  if (!adapter.ok()) GTEST_SKIP() << "no loopback listener with a full queue here";
+  struct Case {
+    const char* name;
+    std::optional<int> stopAfterMs;  // none: the connect's own limit ends it
+  };
+  for (const Case c : {Case{"limit", std::nullopt}, Case{"stopped", 1000}}) {
+    SCOPED_TRACE(c.name);
+    Window w(adapter.address());
+    w.form->selectMake(kObdMakeIndex);
+    ObdPanel& obd = *w.form->obdPanel();
+    TickWatch ticks;
+    QElapsedTimer clock;
+    clock.start();
+    w.form->onStartClicked();
+    const qint64 clickMs = clock.elapsed();
+    EXPECT_EQ(w.form->buttonCaption(), kCaptionStop);
+    EXPECT_EQ(w.status(), "Подключение к " + adapter.address() + "…");
+    EXPECT_TRUE(obd.host().session().connecting());
+    qint64 stopMs = -1;
+    if (c.stopAfterMs) {
+      RunUntil([] { return false; }, *c.stopAfterMs);
+      EXPECT_TRUE(obd.host().session().connecting());
+      QElapsedTimer stop;
+      stop.start();
+      w.form->onStartClicked();
+      stopMs = stop.elapsed();
+      EXPECT_FALSE(obd.running());
+      EXPECT_EQ(w.form->buttonCaption(), kCaptionStart);
+      EXPECT_EQ(w.status(), kStatusNoLink);
+      RunUntil([] { return false; }, kOpenLimitMs + 400 - *c.stopAfterMs);
+      EXPECT_TRUE(w.form->shownErrors().empty());
+    } else {
+      ASSERT_TRUE(RunUntil([&] { return !obd.running(); }, 8000));
+      EXPECT_GE(clock.elapsed(), 4900);
+      EXPECT_EQ(w.form->buttonCaption(), kCaptionStart);
+      ASSERT_EQ(w.form->shownErrors().size(), 1u);
+      EXPECT_NE(w.form->shownErrors()[0].find("Не удалось подключиться к " + adapter.address()),
+                std::string::npos)
+          << w.form->shownErrors()[0];
+    }
+    EXPECT_FALSE(obd.host().session().connecting());
     EXPECT_LT(ticks.worst, 1000);
     EXPECT_LT(clickMs, 1000);
     EXPECT_LT(stopMs, 1000);

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include "app/button_captions.h"
@@ -294,6 +295,80 @@ TEST(ObdWindowPty, ClearAsksClearsAndReadsAgain) {
   for (const char* service : {"01 01", "03", "07", "0A"})
     EXPECT_NE(std::find(lines.begin(), lines.end(), service), lines.end()) << service;
   EXPECT_TRUE(RunUntil([&] { return w.panel().host().session().phase() == ObdPhase::Polling; }));
+}
+
+// The question before a clear stays open while the session goes on: a yes
+// that could not be sent, or a clear that was not confirmed, is said, and
+// said once, though the codes are read again after it.
+TEST(ObdWindowPty, AClearThatDidNotHappenIsSaidOnce) {
+  enum class Ask { WhileSettingUp, AfterTheSessionEnded, ThenStop, CarSilent };
+  struct Case {
+    const char* name;
+    Ask ask;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"asked while setting up", Ask::WhileSettingUp,
+       "Коды не стёрты: дождитесь окончания опроса блоков управления"},
+      {"yes after the session ended", Ask::AfterTheSessionEnded,
+       "Коды не стёрты: сеанс связи с автомобилем завершён"},
+      {"stopped before the answer", Ask::ThenStop,
+       "Стирание кодов не подтверждено: сеанс завершился раньше ответа блоков управления"},
+      {"no ECU answered", Ask::CarSilent, "Ни один блок не ответил на запрос стирания кодов"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestApp();
+    GenericWindow w;
+    ASSERT_TRUE(w.form);
+    std::function<void()> yes;
+    ObdFaultsView* faults = w.panel().faultsView();
+    faults->confirm = [&](const QString&, std::function<void()> said) { yes = std::move(said); };
+    if (c.ask == Ask::WhileSettingUp) {
+      w.form->selectMake(kObdMakeIndex);
+      w.form->selectEcuType(kCan11Item);
+      w.form->onStartClicked();
+      ASSERT_TRUE(w.panel().running());
+    } else {
+      ASSERT_TRUE(w.startAndPoll());
+    }
+    faults->clearClicked();
+    ASSERT_TRUE(yes);
+    switch (c.ask) {
+      case Ask::WhileSettingUp:
+        yes();
+        break;
+      case Ask::AfterTheSessionEnded:
+        w.form->onStartClicked();
+        ASSERT_TRUE(RunUntil([&] { return !w.panel().running(); }));
+        yes();
+        break;
+      case Ask::ThenStop:
+        yes();
+        w.form->onStartClicked();
+        break;
+      case Ask::CarSilent: {
+        w.server->setSilent(true);
+        yes();
+        ASSERT_TRUE(RunUntil([&] { return !w.form->shownErrors().empty(); }, 15000));
+        w.server->setSilent(false);
+        // The codes read again: the clear's outcome is not said again.
+        int reads = 0;
+        auto previous = w.panel().host().onCodes;
+        w.panel().host().onCodes = [&] {
+          ++reads;
+          if (previous) previous();
+        };
+        ASSERT_TRUE(w.panel().host().readCodes());
+        ASSERT_TRUE(RunUntil([&] { return reads > 0; }, 15000));
+        break;
+      }
+    }
+    RunUntil([] { return false; }, 300);
+    EXPECT_EQ(w.form->shownErrors(), std::vector<std::string>{c.error});
+    const std::vector<std::string> lines = w.linesSent();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "04"), c.ask == Ask::CarSilent ? 1 : 0);
+  }
 }
 
 TEST(ObdWindowPty, BackToAMakeRestoresItsDashboard) {

@@ -691,5 +691,94 @@ TEST(ObdSession, PortThatDoesNotOpen) {
   EXPECT_TRUE(h.requests.empty());
 }
 
+// A Wi-Fi adapter's connect goes on behind the window: the session runs
+// meanwhile, writes nothing, and ends the wait in each of its ways once.
+TEST(ObdSession, OpenInTheBackgroundEachWayTheWaitEnds) {
+  enum class End { Opened, Failed, Stopped, LimitPassed };
+  struct Case {
+    const char* name;
+    End end;
+    bool runs;  // the session runs afterwards
+    ObdFailure failure;
+    const char* failureText;  // as the port said it
+    int cancelled;            // opens the port was told to give up
+    const char* sent;         // the first write after the open's pause, or none
+    int reports;              // onOpenFinished calls
+  };
+  const Case cases[] = {
+      {"opened", End::Opened, true, ObdFailure::None, "", 0, "AT Z\r", 1},
+      {"failed", End::Failed, false, ObdFailure::Port, "refused", 0, "", 1},
+      {"stopped", End::Stopped, false, ObdFailure::None, "", 1, "", 0},
+      {"limit", End::LimitPassed, false, ObdFailure::Port, "no answer in time", 1, "", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Harness h(CanCar);
+    h.port.openLater = true;
+    int reports = 0;
+    h.session.onOpenFinished = [&] { ++reports; };
+    ObdOptions o;
+    o.openInBackground = true;
+    h.session.start("tcp://127.0.0.1:35000", o);
+    const Micros started = h.clock.nowMicros();
+    ASSERT_TRUE(h.port.openPending());
+    EXPECT_TRUE(h.session.running());
+    EXPECT_TRUE(h.session.connecting());
+    EXPECT_EQ(h.session.nextDeadlineMicros().value_or(-1), started + Micros{kOpenLimitMs} * 1000);
+    h.clock.advance(800);
+    h.session.onTimer();  // an early tick changes nothing
+    EXPECT_TRUE(h.session.connecting());
+    switch (c.end) {
+      case End::Opened:
+        h.port.finishOpen();
+        break;
+      case End::Failed:
+        h.port.finishOpen("refused");
+        break;
+      case End::Stopped:
+        h.session.stop();
+        break;
+      case End::LimitPassed:
+        h.clock.setMicros(started + Micros{kOpenLimitMs} * 1000);
+        h.session.onTimer();
+        break;
+    }
+    h.port.finishOpen();  // a report after the wait was given up changes nothing
+    EXPECT_FALSE(h.session.connecting());
+    h.clock.advance(kObdOpenPause + 1);
+    h.session.onTimer();
+    EXPECT_EQ(h.session.running(), c.runs);
+    EXPECT_EQ(h.session.failure(), c.failure);
+    EXPECT_EQ(h.session.failureText(), c.failureText);
+    EXPECT_EQ(h.port.cancelledOpens, c.cancelled);
+    const std::string sent = h.port.writes.empty() ? ""
+                                                   : std::string(h.port.writes[0].bytes.begin(),
+                                                                 h.port.writes[0].bytes.end());
+    EXPECT_EQ(sent, c.sent);
+    EXPECT_EQ(reports, c.reports);
+  }
+}
+
+// A port that opens at once (a serial port, the demo's link) behaves in the
+// background as it did in the foreground.
+TEST(ObdSession, OpenInTheBackgroundThatEndsAtOnce) {
+  for (const bool fails : {false, true}) {
+    SCOPED_TRACE(fails ? "fails" : "opens");
+    Harness h(CanCar);
+    if (fails) h.port.failOpenWith = "Порт занят";
+    int reports = 0;
+    h.session.onOpenFinished = [&] { ++reports; };
+    std::vector<ObdPhase> phases;
+    h.session.onPhase = [&](ObdPhase p) { phases.push_back(p); };
+    ObdOptions o;
+    o.openInBackground = true;
+    h.session.start("/dev/fake", o);
+    EXPECT_FALSE(h.session.connecting());
+    EXPECT_EQ(h.session.failure(), fails ? ObdFailure::Port : ObdFailure::None);
+    EXPECT_EQ(phases, std::vector<ObdPhase>{fails ? ObdPhase::Failed : ObdPhase::SettingUp});
+    EXPECT_EQ(reports, 0);
+  }
+}
+
 }  // namespace
 }  // namespace kalvex
