@@ -76,7 +76,12 @@ void ObdDashboard::clearValues() {
   stale_.cleared();
 }
 
-void ObdDashboard::setIdentity(const QString& line) { identity_->setText(line); }
+void ObdDashboard::setIdentity(const QString& line) {
+  // A line wider than the page ends in "…" rather than mid-letter; the
+  // panel puts the whole line in the tooltip.
+  identity_->setText(
+      identity_->fontMetrics().elidedText(line, Qt::ElideRight, identity_->contentsRect().width()));
+}
 
 void ObdDashboard::showFaultReadNote(bool on) {
   note_->setVisible(on);

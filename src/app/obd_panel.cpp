@@ -273,12 +273,13 @@ void ObdPanel::reportClear(bool ended) {
 
 QString ObdPanel::identityText() const {
   const ObdResults& r = host_->session().results();
-  // VIN, then each ECU by its own name (or address) with its calibration,
-  // then the protocol: short enough for one line over the gauges.
+  // VIN, then each ECU by its own name (or, without one, by its role and
+  // address: "Transmission (7E9)") with its calibration, then the protocol:
+  // short enough for one line over the gauges.
   QStringList parts;
   if (const auto vin = ObdVin(r)) parts << "VIN " + Q(*vin);
   for (const ObdEcu& e : r.ecus) {
-    QString who = Q(e.name ? *e.name : ObdEcuText(e.id));
+    QString who = Q(e.name ? *e.name : obd::EcuName(e.id, lang_));
     for (const std::string& c : e.calibrationIds) who += " " + Q(c);
     parts << who;
   }

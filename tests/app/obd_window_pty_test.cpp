@@ -163,6 +163,8 @@ TEST(ObdWindowPty, SessionFillsDashboardTableAndFaultTab) {
                   static_cast<float>(*rpm->second.value));
   EXPECT_FALSE(w.panel().dashboard()->identityLine()->text().isEmpty());
   EXPECT_TRUE(w.panel().dashboard()->identityLine()->text().contains("1D4GP00R55B123456"));
+  // The gearbox has no name of its own: its role and address stand for it.
+  EXPECT_TRUE(w.panel().dashboard()->identityLine()->text().contains("ЭБУ КПП (7E9)"));
 
   // "Все параметры": one row for every supported PID of both ECUs.
   const QTableWidget* table = w.panel().paramsPage()->table();
