@@ -4,16 +4,15 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
-#include <QUrl>
 
 #include "adapter/adapter_registry.h"
 #include "app/about_page.h"
+#include "app/browser.h"
 #include "app/chart_page.h"
 #include "app/fault_read_note.h"
 #include "app/faults_page.h"
@@ -326,7 +325,7 @@ void MainWindow::onLogToggled() {
   obd_->setLogEnabled(logCheckBox->isChecked());
 }
 
-void MainWindow::onBannerClicked() { QDesktopServices::openUrl(QUrl(kHomePage)); }
+void MainWindow::onBannerClicked() { OpenInBrowser(kHomePage); }
 
 void MainWindow::selectMake(int make) {
   makeList->setCurrentIndex(make);
