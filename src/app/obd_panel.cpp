@@ -175,8 +175,7 @@ void ObdPanel::startOrStop(const std::string& portText, int adapter, int protoco
     status(s.failureText());
     view_.showError(s.failureText());
   } else if (s.connecting()) {  // a Wi-Fi adapter: the button already stops it
-    const std::string address = portText.rfind("tcp://", 0) == 0 ? portText.substr(6) : portText;
-    status(FormatText(TranslateText(kStatusConnecting), {address}));
+    status(FormatText(TranslateText(kStatusConnecting), {ConnectingAddress(portText)}));
   }
 }
 

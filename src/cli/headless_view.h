@@ -73,8 +73,9 @@ class HeadlessView final : public SessionView {
   // connecting one names the address.
   void print(const std::optional<LinkStatus>& status) const {
     if (!status) return;
-    const std::string address = o_.port.rfind("tcp://", 0) == 0 ? o_.port.substr(6) : o_.port;
-    std::fprintf(stderr, "%s\n", FormatText(TranslateText(StatusText(*status)), {address}).c_str());
+    std::fprintf(
+        stderr, "%s\n",
+        FormatText(TranslateText(StatusText(*status)), {ConnectingAddress(o_.port)}).c_str());
   }
 
   bool quiet_ = false;

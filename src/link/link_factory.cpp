@@ -105,7 +105,7 @@ void PortLink::beginOpen(const std::string& text, OpenDone done) {
 }
 
 std::string PortLink::expireOpen() {
-  if (!connecting_) return {};
+  if (!connecting_) return SerialLink::expireOpen();
   std::string text = connecting_->timedOutText();
   cancelOpen();
   return text;

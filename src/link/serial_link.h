@@ -2,11 +2,14 @@
 // serial port; tests implement it with a scripted fake adapter.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
+
+#include "link/system_errors.h"
 
 namespace kalvex {
 
@@ -49,10 +52,10 @@ class SerialLink {
   // never runs, and whatever it still makes is closed and freed later.
   virtual void cancelOpen() {}
   // The same, because the owner's time limit for it (kOpenLimitMs) has
-  // passed; returns the reason to show.
+  // passed; returns the reason to show, never empty.
   virtual std::string expireOpen() {
     cancelOpen();
-    return {};
+    return SystemReason(ETIMEDOUT);
   }
   // Idempotent; no notification arrives after it returns.
   virtual void closeDevice() = 0;

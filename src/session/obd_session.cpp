@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdio>
 #include <set>
 
 #include "link/serial_link.h"
-#include "link/system_errors.h"
 #include "obd/negative_reply.h"
 #include "obd/pid_table.h"
 #include "obd/trouble_code_reply.h"
@@ -259,9 +257,7 @@ void ObdSession::onTimer() {
     // hangs): given up here, failed as a connect would.
     openDue_.reset();
     ++openAttempt_;
-    std::string reason = port_.expireOpen();
-    if (reason.empty()) reason = SystemReason(ETIMEDOUT);
-    fail(ObdFailure::Port, reason);
+    fail(ObdFailure::Port, port_.expireOpen());
     return;
   }
   if (toWrite_) {

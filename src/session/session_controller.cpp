@@ -123,7 +123,7 @@ void SessionController::startSession() {
   if (!opening_ || opening_->attempt != attempt) return;  // finished already
   // Still connecting: the button stops it, the label says what it waits for.
   opening_->deadline = clock_.nowMicros() + Micros{kOpenLimitMs} * kMicrosPerMs;
-  const std::string address = portText.rfind("tcp://", 0) == 0 ? portText.substr(6) : portText;
+  const std::string address = ConnectingAddress(portText);
   view_.showRunning(true);
   status_ = LinkStatus::Connecting;
   view_.setStatusText(FormatText(TranslateText(kStatusConnecting), {address}));
@@ -402,8 +402,7 @@ void SessionController::onTimer() {
     // The link's own thread has not answered in time (a name lookup that
     // hangs): the open is given up here, and fails as a connect would.
     const uint64_t attempt = opening_->attempt;
-    std::string reason = port_.expireOpen();
-    if (reason.empty()) reason = SystemReason(ETIMEDOUT);
+    const std::string reason = port_.expireOpen();
     guarded([&] { openFinished(attempt, reason); });
   }
   guarded([this] {

@@ -23,6 +23,11 @@ inline constexpr const char* kStatusNoAdapter = QT_TRANSLATE_NOOP("kalvex", "А�
 // %1 is HOST:PORT.
 inline constexpr const char* kStatusConnecting = QT_TRANSLATE_NOOP("kalvex", "Подключение к %1…");
 
+// The address kStatusConnecting names for a port text: "tcp://" dropped.
+inline std::string ConnectingAddress(const std::string& portText) {
+  return portText.rfind("tcp://", 0) == 0 ? portText.substr(6) : portText;
+}
+
 // The label's states, for decisions; StatusText gives each its text.
 enum class LinkStatus : uint8_t { NoLink, Linked, NoAdapter, Connecting };
 constexpr const char* StatusText(LinkStatus s) {

@@ -67,6 +67,18 @@ struct GenericWindow {
         },
         30000);
   }
+  // "Прочитать ошибки" while polling; true once that read has completed.
+  bool readCodesAgain() {
+    int reads = 0;
+    auto previous = panel().host().onCodes;
+    panel().host().onCodes = [&reads, previous] {
+      ++reads;
+      if (previous) previous();
+    };
+    const bool done = panel().host().readCodes() && RunUntil([&] { return reads > 0; });
+    panel().host().onCodes = previous;
+    return done;
+  }
   // The lines the adapter received, without their CR.
   std::vector<std::string> linesSent() {
     std::vector<std::string> lines = server->receivedLines();
@@ -284,14 +296,7 @@ TEST(ObdWindowPty, ClearAsksClearsAndReadsAgain) {
   EXPECT_TRUE(readiness.contains("Датчик кислорода: не готов"));
   EXPECT_FALSE(readiness.contains("Датчик кислорода: готов"));
   // "Прочитать ошибки" reads all three kinds again, polling goes on.
-  int reads = 0;
-  auto previous = w.panel().host().onCodes;
-  w.panel().host().onCodes = [&] {
-    ++reads;
-    if (previous) previous();
-  };
-  ASSERT_TRUE(w.panel().host().readCodes());
-  ASSERT_TRUE(RunUntil([&] { return reads > 0; }));
+  ASSERT_TRUE(w.readCodesAgain());
   auto lines = w.linesSent();
   lines.erase(lines.begin(), lines.end() - std::min<long>(12, static_cast<long>(lines.size())));
   for (const char* service : {"01 01", "03", "07", "0A"})
@@ -355,14 +360,7 @@ TEST(ObdWindowPty, AClearThatDidNotHappenIsSaidOnce) {
         ASSERT_TRUE(RunUntil([&] { return !w.form->shownErrors().empty(); }, 15000));
         w.server->setSilent(false);
         // The codes read again: the clear's outcome is not said again.
-        int reads = 0;
-        auto previous = w.panel().host().onCodes;
-        w.panel().host().onCodes = [&] {
-          ++reads;
-          if (previous) previous();
-        };
-        ASSERT_TRUE(w.panel().host().readCodes());
-        ASSERT_TRUE(RunUntil([&] { return reads > 0; }, 15000));
+        ASSERT_TRUE(w.readCodesAgain());
         break;
       }
     }
